@@ -1,0 +1,21 @@
+#include "platform/BootTimeClock.h"
+
+#include <time.h>
+
+const BootTimeClock &BootTimeClock::instance()
+{
+    static const BootTimeClock clock;
+    return clock;
+}
+
+std::chrono::nanoseconds BootTimeClock::now() const
+{
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+}
+
+QDateTime BootTimeClock::wallNow() const
+{
+    return QDateTime::currentDateTime();
+}

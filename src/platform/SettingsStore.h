@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+// The user's preferences: a small key-value store of integers and strings. Reading never
+// fails: a value that is missing or garbled reads as absent, and the caller falls back to
+// its default.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    virtual bool contains(const QString &key) const = 0;
+    // Absent when the key holds nothing or something that is not a whole number.
+    virtual std::optional<qint64> integer(const QString &key) const = 0;
+    virtual std::optional<QString> string(const QString &key) const = 0;
+    virtual void setInteger(const QString &key, qint64 value) = 0;
+    virtual void setString(const QString &key, const QString &value) = 0;
+};

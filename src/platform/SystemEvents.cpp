@@ -1,0 +1,39 @@
+#include "platform/SystemEvents.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+
+namespace {
+const QString login1Service = QStringLiteral("org.freedesktop.login1");
+const QString login1Path = QStringLiteral("/org/freedesktop/login1");
+const QString login1Manager = QStringLiteral("org.freedesktop.login1.Manager");
+} // namespace
+
+SystemEvents &SystemEvents::shared()
+{
+    static SystemEvents *const instance = new SystemEvents(true, QCoreApplication::instance());
+    return *instance;
+}
+
+SystemEvents::SystemEvents(bool listen, QObject *parent) : QObject(parent)
+{
+    if (!listen)
+        return;
+    QDBusConnection bus = QDBusConnection::systemBus();
+    bus.connect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForSleep"), this,
+                SLOT(onPrepareForSleep(bool)));
+    bus.connect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForShutdown"), this,
+                SLOT(onPrepareForShutdown(bool)));
+}
+
+void SystemEvents::onPrepareForSleep(bool entering)
+{
+    if (!entering)
+        Q_EMIT didWake();
+}
+
+void SystemEvents::onPrepareForShutdown(bool entering)
+{
+    if (entering)
+        Q_EMIT willPowerOff();
+}

@@ -1,0 +1,79 @@
+#include "wake/WakeDuration.h"
+
+#include <QtTest>
+
+class WakeDurationTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void formatters_data()
+    {
+        QTest::addColumn<QString>("which");
+        QTest::addColumn<qint64>("input");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *which, qint64 in, const char *out) {
+            QTest::addRow("%s(%lld)", which, in) << QString::fromLatin1(which) << in << QString::fromLatin1(out);
+        };
+        row("clock", 0, "0:00");
+        row("clock", 59, "0:59");
+        row("clock", 3599, "59:59");
+        row("clock", 3600, "1:00:00");
+        row("clock", 86399, "23:59:59");
+        row("clock", 172800, "48:00:00");
+        row("minutes", 0, "0 min");
+        row("minutes", 1, "1 min");
+        row("minutes", 59, "59 min");
+        row("minutes", 60, "1 h");
+        row("minutes", 61, "1 h 1 min");
+        row("minutes", 90, "1 h 30 min");
+        row("minutes", 2880, "48 h");
+        row("compact", 0, "0s");
+        row("compact", 1, "1s");
+        row("compact", 59, "59s");
+        row("compact", 60, "1m");
+        row("compact", 61, "2m");
+        row("compact", 119, "2m");
+        row("compact", 120, "2m");
+        row("compact", 3540, "59m");
+        row("compact", 3541, "60m");
+        row("compact", 3599, "60m");
+        row("compact", 3600, "1h00");
+        row("compact", 3659, "1h00");
+        row("compact", 3660, "1h01");
+        row("compact", 3900, "1h05");
+        row("compact", 7199, "1h59");
+    }
+    void formatters()
+    {
+        QFETCH(QString, which);
+        QFETCH(qint64, input);
+        QFETCH(QString, expected);
+        const QString actual = which == QLatin1String("clock") ? formatClock(input)
+            : which == QLatin1String("minutes")                ? formatMinutes(input)
+                                                               : formatCompact(input);
+        QCOMPARE(actual, expected);
+    }
+
+    void storedFormReadsBack()
+    {
+        QCOMPARE(WakeDuration::fromStored(std::nullopt), WakeDuration::indefinite());
+        QCOMPARE(WakeDuration::fromStored(0), WakeDuration::indefinite());
+        QCOMPARE(WakeDuration::fromStored(-5), WakeDuration::indefinite());
+        QCOMPARE(WakeDuration::fromStored(45), WakeDuration::minutes(45));
+        QCOMPARE(WakeDuration::fromStored(2880), WakeDuration::minutes(2880));
+        QCOMPARE(WakeDuration::fromStored(5000), WakeDuration::minutes(2880));
+        // Indefinite is stored as 0, so a stored zero-minute period comes back indefinite.
+        QCOMPARE(WakeDuration::fromStored(WakeDuration::minutes(0).storedValue()), WakeDuration::indefinite());
+        QCOMPARE(WakeDuration::indefinite().storedValue(), 0);
+    }
+
+    void equality()
+    {
+        QVERIFY(WakeDuration::minutes(5) == WakeDuration::minutes(5));
+        QVERIFY(!(WakeDuration::minutes(5) == WakeDuration::minutes(6)));
+        QVERIFY(!(WakeDuration::minutes(0) == WakeDuration::indefinite()));
+        QCOMPARE(qHash(WakeDuration::minutes(5)), qHash(WakeDuration::minutes(5)));
+    }
+};
+
+QTEST_GUILESS_MAIN(WakeDurationTest)
+#include "tst_WakeDuration.moc"
