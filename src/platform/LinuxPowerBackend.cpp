@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QEventLoop>
 #include <QFile>
@@ -261,9 +262,11 @@ private:
         return int(std::min(left, m_options.perCall).count());
     }
 
-    // A blocking call that never outlives the caller's budget. A missing service, an
-    // error or silence all come back as an error message.
-    QDBusMessage call(bool system, const QDBusMessage &message) const
+    // A call that never outlives the caller's budget. A missing service, an error or
+    // silence all come back as an error message. A service may still say yes after we
+    // stopped waiting; `onLateReply` then gets that answer so it can be given back.
+    QDBusMessage call(bool system, const QDBusMessage &message,
+                      std::function<void(const QDBusMessage &)> onLateReply = {})
     {
         const int timeout = callTimeoutMs();
         if (timeout <= 0)
@@ -271,10 +274,29 @@ private:
         QDBusConnection connection = bus(system);
         if (!connection.isConnected())
             return message.createErrorReply(QDBusError::Disconnected, QStringLiteral("no bus"));
-        return connection.call(message, QDBus::Block, timeout);
+        // Qt's own limit stays long so a late answer still arrives and can be undone.
+        auto *watcher = new QDBusPendingCallWatcher(connection.asyncCall(message, 60000), this);
+        if (!watcher->isFinished()) {
+            QEventLoop loop;
+            connect(watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+            QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+        if (watcher->isFinished()) {
+            const QDBusMessage reply = watcher->reply();
+            delete watcher;
+            return reply;
+        }
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, onLateReply] {
+            const QDBusMessage reply = watcher->reply();
+            if (onLateReply && reply.type() == QDBusMessage::ReplyMessage)
+                onLateReply(reply);
+            watcher->deleteLater();
+        });
+        return message.createErrorReply(QDBusError::Timeout, QStringLiteral("no answer in time"));
     }
 
-    bool hasOwner(bool system, const QString &name) const
+    bool hasOwner(bool system, const QString &name)
     {
         QDBusMessage message = QDBusMessage::createMethodCall(
             QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
@@ -290,7 +312,13 @@ private:
     {
         if (!hasOwner(system, service))
             return std::nullopt;
-        const QDBusMessage reply = call(system, message);
+        const QDBusMessage reply = call(system, message, [=](const QDBusMessage &late) {
+            if (late.arguments().isEmpty())
+                return;
+            QDBusMessage undo = QDBusMessage::createMethodCall(service, path, interface, releaseMethod);
+            undo << late.arguments().first().toUInt();
+            bus(system).send(undo);
+        });
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
             return std::nullopt;
         bool ok = false;
@@ -370,7 +398,13 @@ private:
                                                               QStringLiteral("Inhibit"));
         QVariantMap options{{QStringLiteral("handle_token"), token}, {QStringLiteral("reason"), reason}};
         message << QString() << flags << options;
-        const QDBusMessage reply = call(false, message);
+        const QDBusMessage reply = call(false, message, [=](const QDBusMessage &late) {
+            if (late.arguments().isEmpty())
+                return;
+            const QString path = qvariant_cast<QDBusObjectPath>(late.arguments().first()).path();
+            bus(false).send(QDBusMessage::createMethodCall(portalDesktop, path, requestInterface,
+                                                           QStringLiteral("Close")));
+        });
         QString returned = handle;
         if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
             returned = qvariant_cast<QDBusObjectPath>(reply.arguments().first()).path();

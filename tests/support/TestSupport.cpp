@@ -1,1 +1,198 @@
 #include "TestSupport.h"
+
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QThread>
+#include <algorithm>
+
+std::optional<qint64> MemorySettingsStore::integer(const QString &key) const
+{
+    bool ok = false;
+    const qint64 value = values.value(key).toString().toLongLong(&ok);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+std::optional<QString> MemorySettingsStore::string(const QString &key) const
+{
+    const QVariant value = values.value(key);
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString();
+}
+
+void MemorySettingsStore::setInteger(const QString &key, qint64 value)
+{
+    values[key] = value;
+    ++writes;
+}
+
+void MemorySettingsStore::setString(const QString &key, const QString &value)
+{
+    values[key] = value;
+    ++writes;
+}
+
+namespace {
+class FakeTicker : public Ticker {
+public:
+    FakeTicker(std::function<void()> onTick, std::shared_ptr<int> alive,
+               std::shared_ptr<std::vector<std::function<void()> *>> live)
+        : m_onTick(std::move(onTick)), m_alive(std::move(alive)), m_live(std::move(live))
+    {
+        ++*m_alive;
+        m_live->push_back(&m_onTick);
+    }
+    ~FakeTicker() override
+    {
+        --*m_alive;
+        m_live->erase(std::remove(m_live->begin(), m_live->end(), &m_onTick), m_live->end());
+    }
+
+private:
+    std::function<void()> m_onTick;
+    std::shared_ptr<int> m_alive;
+    std::shared_ptr<std::vector<std::function<void()> *>> m_live;
+};
+} // namespace
+
+TickerFactory FakeTickers::factory()
+{
+    auto alive = m_alive;
+    auto created = m_created;
+    auto live = m_live;
+    return [alive, created, live](std::function<void()> onTick) -> std::unique_ptr<Ticker> {
+        ++*created;
+        return std::make_unique<FakeTicker>(std::move(onTick), alive, live);
+    };
+}
+
+void FakeTickers::fire()
+{
+    // A tick may end the period and destroy the ticker: iterate over a copy.
+    const auto live = *m_live;
+    for (auto *callback : live) {
+        if (std::find(m_live->begin(), m_live->end(), callback) != m_live->end())
+            (*callback)();
+    }
+}
+
+MockService::MockService(const QString &templateName, bool systemBus, const QString &busName,
+                         const QVariantMap &parameters)
+    : m_system(systemBus), m_busName(busName)
+{
+    QStringList args{QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"), templateName};
+    if (systemBus)
+        args << QStringLiteral("--system");
+    if (!parameters.isEmpty())
+        args << QStringLiteral("--parameters")
+             << QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(parameters)).toJson(QJsonDocument::Compact));
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(QStringLiteral("/usr/bin/python3"), args);
+    TestBus::waitFor([this] { return isRunning(); }, 10000);
+}
+
+MockService::~MockService()
+{
+    m_process.terminate();
+    m_process.waitForFinished(3000);
+    // The name must be gone before the next test looks for it.
+    TestBus::waitFor([this] { return !bus().interface()->isServiceRegistered(m_busName).value(); }, 3000);
+}
+
+QDBusConnection MockService::bus() const
+{
+    return m_system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
+}
+
+bool MockService::isRunning() const
+{
+    return bus().interface()->isServiceRegistered(m_busName).value();
+}
+
+QStringList MockService::calls(const QString &path) const
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(m_busName, path, QStringLiteral("org.freedesktop.DBus.Mock"),
+                                                          QStringLiteral("GetCalls"));
+    const QDBusMessage reply = bus().call(message);
+    QStringList out;
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return out;
+    // a(tsav): timestamp, method, args
+    const QDBusArgument arg = reply.arguments().first().value<QDBusArgument>();
+    arg.beginArray();
+    while (!arg.atEnd()) {
+        quint64 stamp = 0;
+        QString method;
+        QVariantList callArgs;
+        arg.beginStructure();
+        arg >> stamp >> method;
+        arg.beginArray();
+        while (!arg.atEnd()) {
+            QDBusVariant v;
+            arg >> v;
+            callArgs << v.variant();
+        }
+        arg.endArray();
+        arg.endStructure();
+        QStringList parts{method};
+        for (const QVariant &v : callArgs)
+            parts << v.toString();
+        out << parts.join(QLatin1Char(' '));
+    }
+    arg.endArray();
+    return out;
+}
+
+void MockService::clearCalls(const QString &path) const
+{
+    bus().call(QDBusMessage::createMethodCall(m_busName, path, QStringLiteral("org.freedesktop.DBus.Mock"),
+                                              QStringLiteral("ClearCalls")));
+}
+
+namespace TestBus {
+
+QStringList logindInhibitors()
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("ListInhibitors"));
+    const QDBusMessage reply = QDBusConnection::systemBus().call(message);
+    QStringList out;
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return out;
+    const QDBusArgument arg = reply.arguments().first().value<QDBusArgument>();
+    arg.beginArray();
+    while (!arg.atEnd()) {
+        QString what, who, why, mode;
+        uint uid = 0, pid = 0;
+        arg.beginStructure();
+        arg >> what >> who >> why >> mode >> uid >> pid;
+        arg.endStructure();
+        out << QStringList{what, who, why, mode}.join(QLatin1Char('|'));
+    }
+    arg.endArray();
+    return out;
+}
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+QString mockTemplate(const QString &fileName)
+{
+    return QStringLiteral(CORVANE_TESTS_DIR "/mocks/") + fileName;
+}
+
+} // namespace TestBus

@@ -1,0 +1,255 @@
+#include "RecordingBackend.h"
+#include "TestSupport.h"
+#include "platform/SystemEvents.h"
+#include "wake/CorvaneTimerService.h"
+#include "wake/PowerAssertionManager.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace std::chrono;
+
+namespace {
+struct Rig {
+    RecordingBackend backend;
+    PowerAssertionManager manager{backend};
+    MemorySettingsStore settings;
+    FakeClock clock;
+    FakeTickers tickers;
+    SystemEvents events{false};
+
+    std::unique_ptr<CorvaneTimerService> make()
+    {
+        return std::make_unique<CorvaneTimerService>(
+            manager, settings, TimerServiceEnvironment{&clock, tickers.factory(), &events});
+    }
+};
+} // namespace
+
+class CorvaneTimerServiceTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void launchesIdleWithStoredChoices_data()
+    {
+        QTest::addColumn<QVariant>("storedMode");
+        QTest::addColumn<QVariant>("storedDuration");
+        QTest::addColumn<AssertionMode>("mode");
+        QTest::addColumn<WakeDuration>("lastDuration");
+        QTest::newRow("nothing stored") << QVariant() << QVariant() << AssertionMode::displayAndSystem
+                                        << WakeDuration::indefinite();
+        QTest::newRow("valid") << QVariant(QStringLiteral("systemOnly")) << QVariant(45) << AssertionMode::systemOnly
+                               << WakeDuration::minutes(45);
+        QTest::newRow("capped") << QVariant(QStringLiteral("displayAndSystem")) << QVariant(5000)
+                                << AssertionMode::displayAndSystem << WakeDuration::minutes(2880);
+        QTest::newRow("garbage") << QVariant(QStringLiteral("SYSTEMONLY")) << QVariant(QStringLiteral("ninety"))
+                                 << AssertionMode::displayAndSystem << WakeDuration::indefinite();
+        QTest::newRow("wrong types") << QVariant(QStringList{QStringLiteral("systemOnly")})
+                                     << QVariant(QStringList{QStringLiteral("1"), QStringLiteral("2")})
+                                     << AssertionMode::displayAndSystem << WakeDuration::indefinite();
+        QTest::newRow("empty mode, negative") << QVariant(QString()) << QVariant(-3)
+                                              << AssertionMode::displayAndSystem << WakeDuration::indefinite();
+    }
+    void launchesIdleWithStoredChoices()
+    {
+        QFETCH(QVariant, storedMode);
+        QFETCH(QVariant, storedDuration);
+        QFETCH(AssertionMode, mode);
+        QFETCH(WakeDuration, lastDuration);
+        Rig rig;
+        if (storedMode.isValid())
+            rig.settings.values[CorvaneTimerService::modeKey] = storedMode;
+        if (storedDuration.isValid())
+            rig.settings.values[CorvaneTimerService::lastDurationKey] = storedDuration;
+        auto timer = rig.make();
+        QCOMPARE(timer->mode(), mode);
+        QCOMPARE(timer->lastDuration(), lastDuration);
+        QVERIFY(!timer->active());
+        QCOMPARE(timer->progress(), 1.0);
+        QVERIFY(rig.backend.log.isEmpty());
+        QCOMPARE(rig.tickers.alive(), 0);
+    }
+
+    void countsDownAndStopsAtTheDeadline()
+    {
+        Rig rig;
+        auto timer = rig.make();
+        QSignalSpy remaining(timer.get(), &CorvaneTimerService::remainingSecondsChanged);
+        timer->start(WakeDuration::minutes(1));
+        QCOMPARE(rig.backend.log.last(), QStringLiteral("acquire displayAndSystem Corvane: keeping this Mac awake for 1 min"));
+        QCOMPARE(timer->totalSeconds(), 60);
+        QCOMPARE(timer->remainingSeconds(), 60);
+        QCOMPARE(rig.settings.values.value(CorvaneTimerService::lastDurationKey).toLongLong(), 1);
+        QCOMPARE(timer->endDate(), rig.clock.wall.addSecs(60));
+        QCOMPARE(rig.tickers.alive(), 1);
+
+        rig.clock.advance(seconds(1));
+        rig.tickers.fire();
+        QCOMPARE(timer->remainingSeconds(), 59);
+        rig.clock.advance(seconds(1));
+        rig.tickers.fire();
+        QCOMPARE(timer->remainingSeconds(), 58);
+        QCOMPARE(timer->progress(), 58.0 / 60.0);
+
+        // A tick that changes nothing notifies nobody.
+        remaining.clear();
+        rig.tickers.fire();
+        QCOMPARE(remaining.count(), 0);
+
+        // A part second counts as a whole one.
+        rig.clock.current = rig.clock.current + seconds(57) + milliseconds(700);
+        rig.tickers.fire();
+        QCOMPARE(timer->remainingSeconds(), 1);
+        QVERIFY(timer->active());
+
+        rig.clock.advance(milliseconds(300));
+        rig.tickers.fire();
+        QVERIFY(!timer->active());
+        QCOMPARE(timer->remainingSeconds(), 0);
+        QCOMPARE(timer->totalSeconds(), 0);
+        QCOMPARE(rig.backend.live.size(), size_t(0));
+        QCOMPARE(rig.tickers.alive(), 0);
+        QCOMPARE(timer->lastDuration(), WakeDuration::minutes(1));
+    }
+
+    void restartKeepsTheAssertionAndResetsTheCountdown()
+    {
+        Rig rig;
+        auto timer = rig.make();
+        timer->start(WakeDuration::minutes(60));
+        rig.clock.advance(seconds(100));
+        rig.tickers.fire();
+        timer->start(WakeDuration::minutes(30));
+        QCOMPARE(rig.backend.log.size(), 1); // no new inhibition in the same mode
+        QCOMPARE(timer->remainingSeconds(), 1800);
+        QCOMPARE(timer->totalSeconds(), 1800);
+        QCOMPARE(rig.settings.values.value(CorvaneTimerService::lastDurationKey).toLongLong(), 30);
+        QCOMPARE(rig.tickers.alive(), 1);
+
+        timer->start(WakeDuration::indefinite());
+        QCOMPARE(rig.tickers.alive(), 0);
+        QCOMPARE(timer->remainingSeconds(), 0);
+        QCOMPARE(timer->totalSeconds(), 0);
+        QVERIFY(!timer->endDate());
+        QCOMPARE(timer->active(), WakeDuration::indefinite());
+        QCOMPARE(rig.backend.live.size(), size_t(1));
+        QCOMPARE(rig.settings.values.value(CorvaneTimerService::lastDurationKey).toLongLong(), 0);
+    }
+
+    void zeroMinutesEndsOnTheFirstTick()
+    {
+        Rig rig;
+        auto timer = rig.make();
+        timer->start(WakeDuration::minutes(0));
+        QCOMPARE(timer->active(), WakeDuration::minutes(0));
+        QCOMPARE(timer->progress(), 1.0);
+        rig.clock.advance(seconds(1));
+        rig.tickers.fire();
+        QVERIFY(!timer->active());
+    }
+
+    void refusedStartChangesOnlyTheFailureFlag()
+    {
+        Rig rig;
+        auto timer = rig.make();
+        timer->start(WakeDuration::minutes(10));
+        rig.clock.advance(seconds(5));
+        rig.tickers.fire();
+        const auto stored = rig.settings.values;
+
+        rig.backend.refuse = true;
+        timer->setMode(AssertionMode::displayAndSystem); // same mode: nothing at all
+        QSignalSpy failed(timer.get(), &CorvaneTimerService::assertionFailedChanged);
+        QSignalSpy active(timer.get(), &CorvaneTimerService::activeChanged);
+        QSignalSpy last(timer.get(), &CorvaneTimerService::lastDurationChanged);
+        // A different mode would need a new inhibition; start in the held mode does not.
+        rig.manager.release();
+        timer->start(WakeDuration::minutes(90));
+        QVERIFY(timer->assertionFailed());
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(active.count(), 0);
+        QCOMPARE(last.count(), 0);
+        QCOMPARE(timer->active(), WakeDuration::minutes(10));
+        QCOMPARE(timer->remainingSeconds(), 595);
+        QCOMPARE(timer->lastDuration(), WakeDuration::minutes(10));
+        QCOMPARE(rig.settings.values, stored);
+        QCOMPARE(rig.tickers.alive(), 1);
+
+        // The next success clears it; stop() does not.
+        rig.backend.refuse = false;
+        timer->start(WakeDuration::minutes(5));
+        QVERIFY(!timer->assertionFailed());
+    }
+
+    void setModeSwapsLiveAssertionWithoutTouchingTheCountdown()
+    {
+        Rig rig;
+        auto timer = rig.make();
+        timer->setMode(AssertionMode::systemOnly); // idle: stored, no inhibition
+        QCOMPARE(rig.settings.values.value(CorvaneTimerService::modeKey).toString(), QStringLiteral("systemOnly"));
+        QVERIFY(rig.backend.log.isEmpty());
+        const int writes = rig.settings.writes;
+        timer->setMode(AssertionMode::systemOnly);
+        QCOMPARE(rig.settings.writes, writes);
+
+        timer->start(WakeDuration::minutes(2));
+        rig.clock.advance(seconds(30));
+        rig.tickers.fire();
+        const int created = rig.tickers.created();
+        timer->setMode(AssertionMode::displayAndSystem);
+        QCOMPARE(rig.backend.log.mid(1),
+                 (QStringList{QStringLiteral("acquire displayAndSystem Corvane: keeping this Mac awake for 2 min"),
+                              QStringLiteral("release 1")}));
+        QCOMPARE(timer->remainingSeconds(), 90);
+        QCOMPARE(rig.tickers.created(), created);
+
+        // A refused switch ends the period but keeps the chosen mode.
+        rig.backend.refuse = true;
+        timer->setMode(AssertionMode::systemOnly);
+        QVERIFY(timer->assertionFailed());
+        QVERIFY(!timer->active());
+        QCOMPARE(timer->mode(), AssertionMode::systemOnly);
+        QCOMPARE(rig.settings.values.value(CorvaneTimerService::modeKey).toString(), QStringLiteral("systemOnly"));
+        QCOMPARE(rig.backend.live.size(), size_t(0));
+    }
+
+    void stopWhileIdleOnlyReleases()
+    {
+        Rig rig;
+        auto timer = rig.make();
+        QSignalSpy active(timer.get(), &CorvaneTimerService::activeChanged);
+        timer->stop();
+        QCOMPARE(active.count(), 0);
+        QCOMPARE(rig.settings.writes, 0);
+    }
+
+    void wakeAfterTheDeadlineEndsThePeriod()
+    {
+        Rig rig;
+        auto timer = rig.make();
+        timer->start(WakeDuration::minutes(30));
+        // Suspended for an hour: the ticker never fired, but the clock kept counting.
+        rig.clock.advance(hours(1));
+        Q_EMIT rig.events.didWake();
+        QVERIFY(!timer->active());
+        QCOMPARE(rig.backend.live.size(), size_t(0));
+
+        timer->start(WakeDuration::minutes(30));
+        rig.clock.advance(minutes(10));
+        Q_EMIT rig.events.didWake();
+        QCOMPARE(timer->remainingSeconds(), 1200);
+    }
+
+    void aWakeAfterTheServiceIsGoneDoesNothing()
+    {
+        Rig rig;
+        {
+            auto timer = rig.make();
+            timer->start(WakeDuration::minutes(1));
+        }
+        Q_EMIT rig.events.didWake();
+        rig.tickers.fire();
+    }
+};
+
+QTEST_GUILESS_MAIN(CorvaneTimerServiceTest)
+#include "tst_CorvaneTimerService.moc"
