@@ -1,0 +1,190 @@
+#include "platform/StatusNotifierItem.h"
+
+#include "platform/StatusNotifierItemAdaptor.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
+#include <QImage>
+#include <QtEndian>
+
+namespace {
+const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString watcherPath = QStringLiteral("/StatusNotifierWatcher");
+const QString itemPath = QStringLiteral("/StatusNotifierItem");
+
+SniIconPixmapList toPixmaps(const QIcon &icon)
+{
+    SniIconPixmapList list;
+    if (icon.isNull())
+        return list;
+    // Panels range from 16 px (XFCE) to 48 px on high-density screens.
+    for (int size : {16, 22, 24, 32, 48, 64}) {
+        QImage image = icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
+        if (image.isNull())
+            continue;
+        SniIconPixmap pixmap;
+        pixmap.width = image.width();
+        pixmap.height = image.height();
+        pixmap.bytes.resize(qsizetype(image.width()) * image.height() * 4);
+        auto *out = reinterpret_cast<quint32 *>(pixmap.bytes.data());
+        for (int y = 0; y < image.height(); ++y) {
+            const auto *line = reinterpret_cast<const quint32 *>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                *out++ = qToBigEndian(line[x]);
+        }
+        list << pixmap;
+    }
+    return list;
+}
+} // namespace
+
+StatusNotifierItem::StatusNotifierItem(const QString &id, QObject *parent)
+    : QObject(parent),
+      m_id(id),
+      m_serviceName(QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid()))
+{
+    StatusNotifierTypes::registerTypes();
+    m_adaptor = new StatusNotifierItemAdaptor(this);
+}
+
+StatusNotifierItem::~StatusNotifierItem()
+{
+    if (m_started) {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bus.unregisterObject(itemPath);
+        bus.unregisterService(m_serviceName);
+    }
+}
+
+bool StatusNotifierItem::start()
+{
+    if (m_started)
+        return true;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    if (!bus.registerObject(itemPath, this, QDBusConnection::ExportAdaptors))
+        return false;
+    bus.registerService(m_serviceName);
+    m_started = true;
+
+    m_watcher = new QDBusServiceWatcher(watcherService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString &, const QString &, const QString &newOwner) {
+                if (newOwner.isEmpty())
+                    setHosted(false);
+                else
+                    registerWithWatcher();
+            });
+    bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierHostRegistered"), this,
+                SLOT(registerWithWatcher()));
+    registerWithWatcher();
+    return true;
+}
+
+void StatusNotifierItem::registerWithWatcher()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
+                                                       QStringLiteral("RegisterStatusNotifierItem"));
+    call << m_serviceName;
+    auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
+        pending->deleteLater();
+        if (pending->isError()) {
+            setHosted(false);
+            return;
+        }
+        QDBusMessage get = QDBusMessage::createMethodCall(watcherService, watcherPath,
+                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                          QStringLiteral("Get"));
+        get << watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+        auto *hostCheck = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(get, 3000), this);
+        connect(hostCheck, &QDBusPendingCallWatcher::finished, this, [this, hostCheck] {
+            hostCheck->deleteLater();
+            const QDBusMessage reply = hostCheck->reply();
+            const bool host = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+                && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
+            setHosted(host);
+        });
+    });
+}
+
+void StatusNotifierItem::setHosted(bool hosted)
+{
+    if (m_hosted == hosted)
+        return;
+    m_hosted = hosted;
+    Q_EMIT hostedChanged(hosted);
+}
+
+void StatusNotifierItem::setIcon(const QIcon &icon)
+{
+    SniIconPixmapList pixmaps = toPixmaps(icon);
+    bool same = pixmaps.size() == m_pixmaps.size();
+    for (qsizetype i = 0; same && i < pixmaps.size(); ++i)
+        same = pixmaps[i].bytes == m_pixmaps[i].bytes;
+    if (same)
+        return;
+    m_pixmaps = std::move(pixmaps);
+    Q_EMIT m_adaptor->NewIcon();
+}
+
+void StatusNotifierItem::setTitle(const QString &title)
+{
+    if (m_title == title)
+        return;
+    m_title = title;
+    Q_EMIT m_adaptor->NewTitle();
+}
+
+void StatusNotifierItem::setToolTip(const QString &title, const QString &text)
+{
+    if (m_toolTipTitle == title && m_toolTipText == text)
+        return;
+    m_toolTipTitle = title;
+    m_toolTipText = text;
+    Q_EMIT m_adaptor->NewToolTip();
+}
+
+void StatusNotifierItem::setLabel(const QString &label, const QString &guide)
+{
+    if (m_label == label && m_labelGuide == guide)
+        return;
+    m_label = label;
+    m_labelGuide = guide;
+    Q_EMIT m_adaptor->XAyatanaNewLabel(label, guide);
+}
+
+SniToolTip StatusNotifierItem::toolTip() const
+{
+    SniToolTip tip;
+    tip.title = m_toolTipTitle;
+    tip.text = m_toolTipText;
+    return tip;
+}
+
+void StatusNotifierItem::handleActivate(QPoint at)
+{
+    Q_EMIT activated(at);
+}
+
+void StatusNotifierItem::handleSecondaryActivate(QPoint at, bool ayatana)
+{
+    // GNOME's extension may follow its own call with the plain one: one toggle only.
+    if (ayatana) {
+        m_lastAyatanaSecondary.start();
+    } else if (m_lastAyatanaSecondary.isValid() && m_lastAyatanaSecondary.elapsed() < 300) {
+        return;
+    }
+    Q_EMIT secondaryActivated(at);
+}
+
+void StatusNotifierItem::handleContextMenu(QPoint at)
+{
+    Q_EMIT contextMenuRequested(at);
+}

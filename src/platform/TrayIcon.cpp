@@ -1,0 +1,135 @@
+#include "platform/TrayIcon.h"
+
+#include "platform/StatusNotifierItem.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QSystemTrayIcon>
+
+TrayIcon::TrayIcon(QObject *parent) : QObject(parent)
+{
+    m_sni = new StatusNotifierItem(QStringLiteral("corvane"), this);
+    connect(m_sni, &StatusNotifierItem::hostedChanged, this, &TrayIcon::useStatusNotifier);
+    connect(m_sni, &StatusNotifierItem::activated, this, [this](QPoint at) {
+        m_lastActivate = at;
+        m_haveActivate = true;
+        onPrimary();
+    });
+    connect(m_sni, &StatusNotifierItem::secondaryActivated, this, &TrayIcon::quickToggleRequested);
+    connect(m_sni, &StatusNotifierItem::contextMenuRequested, this, &TrayIcon::quickToggleRequested);
+}
+
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::show()
+{
+    if (m_shown)
+        return;
+    m_shown = true;
+    m_sni->start();
+    // Until a host says it shows us, an XEmbed icon does.
+    if (!m_sni->isHosted())
+        useStatusNotifier(false);
+}
+
+void TrayIcon::useStatusNotifier(bool hosted)
+{
+    if (!m_shown)
+        return;
+    if (hosted) {
+        if (m_xembed) {
+            m_xembed->hide();
+            m_xembed->deleteLater();
+            m_xembed = nullptr;
+        }
+        m_backend = Backend::StatusNotifier;
+    } else {
+        if (!m_xembed) {
+            m_xembed = new QSystemTrayIcon(this);
+            connect(m_xembed, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+                switch (reason) {
+                case QSystemTrayIcon::Trigger:
+                    m_haveActivate = false;
+                    onPrimary();
+                    break;
+                case QSystemTrayIcon::Context:
+                case QSystemTrayIcon::MiddleClick:
+                    Q_EMIT quickToggleRequested();
+                    break;
+                default:
+                    break;
+                }
+            });
+        }
+        m_backend = Backend::XEmbed;
+    }
+    publish();
+    if (m_xembed)
+        m_xembed->show();
+    Q_EMIT backendChanged();
+}
+
+void TrayIcon::onPrimary()
+{
+    // The tray protocols carry no modifiers; ask the X server whether Alt is held.
+    if (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier)
+        Q_EMIT quickToggleRequested();
+    else
+        Q_EMIT clicked();
+}
+
+void TrayIcon::setIcon(const QIcon &icon, const QString &description)
+{
+    if (m_icon.cacheKey() == icon.cacheKey() && m_description == description)
+        return;
+    m_icon = icon;
+    m_description = description;
+    publish();
+}
+
+void TrayIcon::setCountdown(const QString &text, const QString &guide)
+{
+    if (m_countdown == text && m_guide == guide)
+        return;
+    m_countdown = text;
+    m_guide = guide;
+    publish();
+}
+
+void TrayIcon::setToolTip(const QString &text)
+{
+    if (m_toolTip == text)
+        return;
+    m_toolTip = text;
+    publish();
+}
+
+void TrayIcon::publish()
+{
+    const QString title = m_countdown.isEmpty() ? QStringLiteral("Corvane")
+                                                : QStringLiteral("Corvane %1").arg(m_countdown);
+    // Each setter below sends its D-Bus signal only when its own value changed.
+    m_sni->setIcon(m_icon);
+    m_sni->setTitle(title);
+    m_sni->setLabel(m_countdown, m_countdown.isEmpty() ? QString() : m_guide);
+    m_sni->setToolTip(title, m_toolTip);
+    if (m_xembed) {
+        if (m_xembed->icon().cacheKey() != m_icon.cacheKey())
+            m_xembed->setIcon(m_icon);
+        const QString tip = m_countdown.isEmpty() ? m_toolTip : m_countdown + QLatin1Char('\n') + m_toolTip;
+        if (m_xembed->toolTip() != tip)
+            m_xembed->setToolTip(tip);
+    }
+}
+
+QRect TrayIcon::anchorRect() const
+{
+    if (m_backend == Backend::XEmbed && m_xembed) {
+        const QRect geometry = m_xembed->geometry();
+        if (geometry.isValid() && !geometry.isEmpty())
+            return geometry;
+    }
+    if (m_backend == Backend::StatusNotifier && m_haveActivate)
+        return QRect(m_lastActivate, QSize(1, 1));
+    return QRect(QCursor::pos(), QSize(1, 1));
+}

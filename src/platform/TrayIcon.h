@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <memory>
+
+class QSystemTrayIcon;
+class StatusNotifierItem;
+
+// The program's icon in the panel. It speaks StatusNotifierItem when a watcher with a host
+// is there, and falls back to an XEmbed icon (QSystemTrayIcon) otherwise, moving to the
+// StatusNotifierItem as soon as a watcher appears. It reports clicks already sorted into
+// the two things the program does with them.
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    enum class Backend { None, StatusNotifier, XEmbed };
+
+    explicit TrayIcon(QObject *parent = nullptr);
+    ~TrayIcon() override;
+
+    void show();
+
+    void setIcon(const QIcon &icon, const QString &description);
+    // The short countdown: the label beside the icon where the host shows one, and the
+    // title and tooltip everywhere. `guide` is the widest text the label will need.
+    void setCountdown(const QString &text, const QString &guide);
+    void setToolTip(const QString &text);
+
+    Backend backend() const { return m_backend; }
+    // Where the icon is on screen, as well as it is known: the point of the last click
+    // from the host, the XEmbed icon's geometry, or the mouse.
+    QRect anchorRect() const;
+
+Q_SIGNALS:
+    // A plain click: open or close the panel.
+    void clicked();
+    // Alt+click, right click or middle click: start or stop a wake period.
+    void quickToggleRequested();
+    void backendChanged();
+
+private:
+    void useStatusNotifier(bool hosted);
+    void publish();
+    void onPrimary();
+
+    StatusNotifierItem *m_sni = nullptr;
+    QSystemTrayIcon *m_xembed = nullptr;
+    Backend m_backend = Backend::None;
+    bool m_shown = false;
+    QIcon m_icon;
+    QString m_description;
+    QString m_countdown;
+    QString m_guide;
+    QString m_toolTip;
+    QPoint m_lastActivate;
+    bool m_haveActivate = false;
+};

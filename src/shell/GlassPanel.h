@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/DelayedCall.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+// The floating, frameless, translucent window that hangs under the tray icon and hosts
+// the popover. Its width stays fixed; its height follows the content's natural height,
+// growing at once and shrinking only after a short pause so a brief collapse-and-expand
+// never reaches the screen. Its top edge stays where it is on every resize.
+//
+// It is a popup: a click anywhere outside closes it, like a menu.
+class GlassPanel : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int panelWidth = 300;
+    static constexpr int shrinkDelayMs = 400;
+
+    explicit GlassPanel(QWidget *content, DelayedCallScheduler scheduler = DelayedCall::mainThread());
+    ~GlassPanel() override;
+
+    // Called after every height change the panel applies.
+    std::function<void()> onResize;
+
+    // A newly measured content height; decides whether and when to resize.
+    void requestHeight(qreal measured);
+    qreal targetHeight() const { return m_targetHeight; }
+
+    QWidget *content() const { return m_content; }
+
+Q_SIGNALS:
+    // The panel was hidden, by its owner or by a click outside or Escape.
+    void closed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void applyHeight(int height);
+    void measure();
+    int naturalHeight() const;
+
+    QPointer<QWidget> m_content;
+    DelayedCallScheduler m_scheduler;
+    DelayedCallHandle m_pendingShrink;
+    qreal m_targetHeight = 0;
+};

@@ -1,0 +1,143 @@
+#include "shell/StatusItemController.h"
+
+#include "platform/TrayIcon.h"
+#include "shell/GlassPanel.h"
+#include "wake/CorvaneTimerService.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <cmath>
+
+namespace {
+// The click on the icon that closed the panel (as a click outside it) arrives right after
+// as a fresh activation; it must not open the panel again.
+constexpr int reopenGuardMs = 300;
+} // namespace
+
+StatusItemController::StatusItemController(CorvaneTimerService &timer, std::function<QWidget *()> makeContent,
+                                           std::function<QIcon(const QString &)> iconFor, QObject *parent)
+    : QObject(parent), m_timer(timer), m_iconFor(std::move(iconFor))
+{
+    m_tray = new TrayIcon(this);
+    m_panel = new GlassPanel(makeContent());
+    m_tray->setToolTip(toolTipText);
+
+    connect(m_tray, &TrayIcon::clicked, this, &StatusItemController::togglePanel);
+    connect(m_tray, &TrayIcon::quickToggleRequested, this, [this] {
+        // HAPTICS
+        toggleWake();
+    });
+    connect(m_panel, &GlassPanel::closed, this, [this] { m_sinceClosed.start(); });
+    QPointer<StatusItemController> self(this);
+    m_panel->onResize = [self] {
+        if (self)
+            self->positionPanel();
+    };
+
+    connect(&m_timer, &CorvaneTimerService::activeChanged, this, &StatusItemController::scheduleRender);
+    connect(&m_timer, &CorvaneTimerService::remainingSecondsChanged, this, &StatusItemController::scheduleRender);
+    renderButton();
+    m_tray->show();
+}
+
+StatusItemController::~StatusItemController()
+{
+    delete m_panel;
+}
+
+void StatusItemController::scheduleRender()
+{
+    // Applied on a later turn of the event loop, once for any number of changes.
+    if (m_renderQueued)
+        return;
+    m_renderQueued = true;
+    QPointer<StatusItemController> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (!self)
+            return;
+        self->m_renderQueued = false;
+        self->renderButton();
+    });
+}
+
+void StatusItemController::renderButton()
+{
+    const std::optional<WakeDuration> active = m_timer.active();
+    const QString symbol = active ? QStringLiteral("eye.fill") : QStringLiteral("eye");
+    if (symbol != m_symbol) {
+        m_symbol = symbol;
+        m_tray->setIcon(m_iconFor(symbol), active ? QStringLiteral("Corvane active") : QStringLiteral("Corvane idle"));
+    }
+    m_countdown = (active && active->isTimed()) ? formatCompact(m_timer.remainingSeconds()) : QString();
+    // The guide is as wide as the widest countdown, so the label never changes width.
+    m_tray->setCountdown(m_countdown, QStringLiteral("00h00"));
+}
+
+void StatusItemController::toggleWake()
+{
+    if (!m_timer.active())
+        m_timer.start(m_timer.lastDuration());
+    else
+        m_timer.stop();
+}
+
+void StatusItemController::togglePanel()
+{
+    if (m_panel->isVisible()) {
+        closePanel();
+        return;
+    }
+    if (m_sinceClosed.isValid() && m_sinceClosed.elapsed() < reopenGuardMs)
+        return;
+    openPanel();
+}
+
+void StatusItemController::openPanel()
+{
+    positionPanel();
+    m_panel->show();
+    m_panel->raise();
+    m_panel->activateWindow();
+    m_panel->setFocus(Qt::PopupFocusReason);
+}
+
+void StatusItemController::closePanel()
+{
+    m_panel->hide();
+}
+
+void StatusItemController::positionPanel()
+{
+    const QRect anchor = m_tray->anchorRect();
+    QScreen *screen = QGuiApplication::screenAt(anchor.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    const QPoint origin = panelOrigin(anchor, m_panel->size(), available);
+    if (origin != m_panel->pos())
+        m_panel->move(origin);
+}
+
+QPoint StatusItemController::panelOrigin(const QRect &anchor, const QSize &panel, const QRect &available)
+{
+    // The middle pixel of the anchor: for a click point, the point itself.
+    const double centre = anchor.x() + (anchor.width() - 1) / 2.0;
+    int x = int(std::lround(centre - panel.width() * 0.5));
+    int y = anchor.y() + anchor.height() + gap;
+    if (available.isValid()) {
+        const bool trayAtBottom = anchor.center().y() > available.center().y();
+        if (trayAtBottom) {
+            // A click point may lie inside the panel bar; hang from the bar's edge.
+            const int top = std::min(anchor.y(), available.y() + available.height());
+            y = top - gap - panel.height();
+        } else {
+            y = std::max(anchor.y() + anchor.height(), available.y()) + gap;
+        }
+        x = std::max(x, available.x() + screenMargin);
+        x = std::min(x, available.x() + available.width() - panel.width() - screenMargin);
+    }
+    return {x, y};
+}
