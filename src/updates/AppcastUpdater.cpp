@@ -1,0 +1,348 @@
+#include "updates/AppcastUpdater.h"
+
+#include "platform/SettingsStore.h"
+#include "updates/AppcastParser.h"
+#include "updates/BoundedDownload.h"
+#include "updates/Ed25519Verifier.h"
+#include "updates/FeedUrlPolicy.h"
+#include "updates/QtCheckTimer.h"
+#include "updates/QtUserDriver.h"
+#include "updates/UpdateInstaller.h"
+#include "updates/UpdaterDelegate.h"
+#include "updates/UserDriverDelegate.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QProcess>
+#include <QTimer>
+
+QByteArray AppcastUpdaterOptions::builtInPublicKey()
+{
+    // The private half signs releases (scripts/release-sign) and never enters the repository.
+    return QByteArrayLiteral("wpjPxMezWkvUoTeAoh53Fl52tnX5uNacFT87q2/KHjI=");
+}
+
+AppcastUpdater::AppcastUpdater(QNetworkAccessManager *network, UpdaterDelegate *delegate,
+                               UserDriverDelegate *userDriverDelegate, SettingsStore &settings,
+                               AppcastUpdaterOptions options, QObject *parent)
+    : QObject(parent)
+    , m_network(network)
+    , m_delegate(delegate)
+    , m_userDriverDelegate(userDriverDelegate)
+    , m_settings(settings)
+    , m_options(std::move(options))
+{
+    if (!m_options.now)
+        m_options.now = [] { return QDateTime::currentDateTimeUtc(); };
+    if (!m_options.timer)
+        m_options.timer = std::make_shared<QtCheckTimer>();
+    if (!m_options.userDriver)
+        m_options.userDriver = std::make_shared<QtUserDriver>();
+    if (!m_options.inImmediateFocus)
+        m_options.inImmediateFocus = [] { return QApplication::activeWindow() != nullptr; };
+    if (!m_options.openUrl)
+        m_options.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    if (!m_options.relaunch) {
+        m_options.relaunch = [](const QString &path) {
+            if (QProcess::startDetached(path, {}))
+                QCoreApplication::quit();
+        };
+    }
+}
+
+AppcastUpdater::~AppcastUpdater()
+{
+    m_options.timer->stop();
+    // No delegate calls from here on: the owner is already half gone.
+    delete m_download;
+}
+
+QDateTime AppcastUpdater::now() const
+{
+    return m_options.now();
+}
+
+void AppcastUpdater::startUpdater()
+{
+    if (!m_options.enabled || m_started)
+        return;
+    m_started = true;
+    refreshCanCheck();
+    scheduleNextCheck();
+    if (m_userCheckQueued && m_phase == Phase::Idle) {
+        m_userCheckQueued = false;
+        beginCycle(true);
+    }
+}
+
+void AppcastUpdater::scheduleNextCheck()
+{
+    using namespace std::chrono;
+    const milliseconds interval = m_options.checkInterval;
+    milliseconds delay{0};
+    if (const auto last = m_settings.integer(QString::fromLatin1(lastCheckKey))) {
+        const qint64 elapsedMs = (now().toSecsSinceEpoch() - *last) * 1000;
+        // A last check "in the future" means the clock was set back: wait one interval.
+        if (elapsedMs < 0)
+            delay = interval;
+        else
+            delay = std::max(milliseconds{0}, interval - milliseconds{elapsedMs});
+    }
+    m_options.timer->start(delay, [this] { scheduledCheckDue(); });
+}
+
+void AppcastUpdater::scheduledCheckDue()
+{
+    if (m_phase != Phase::Idle) {
+        // One cycle at a time; a deferred update stays waiting for the user.
+        m_options.timer->start(m_options.checkInterval, [this] { scheduledCheckDue(); });
+        return;
+    }
+    beginCycle(false);
+}
+
+void AppcastUpdater::checkForUpdates()
+{
+    if (!m_options.enabled)
+        return;
+    if (!m_started || (m_phase != Phase::Idle && m_phase != Phase::Deferred)) {
+        m_userCheckQueued = true;
+        return;
+    }
+    if (m_phase == Phase::Deferred) {
+        m_userInitiated = true;
+        showUpdate();
+        return;
+    }
+    beginCycle(true);
+}
+
+void AppcastUpdater::setPhase(Phase phase)
+{
+    m_phase = phase;
+    refreshCanCheck();
+}
+
+void AppcastUpdater::refreshCanCheck()
+{
+    const bool canCheck = m_options.enabled && m_started && (m_phase == Phase::Idle || m_phase == Phase::Deferred);
+    if (canCheck == m_canCheck)
+        return;
+    m_canCheck = canCheck;
+    Q_EMIT canCheckForUpdatesChanged(canCheck);
+}
+
+void AppcastUpdater::beginCycle(bool userInitiated)
+{
+    m_options.timer->stop();
+    ++m_session;
+    m_userInitiated = userInitiated;
+    m_sessionShown = userInitiated;
+    m_found.reset();
+    setPhase(Phase::Checking);
+    m_settings.setInteger(QString::fromLatin1(lastCheckKey), now().toSecsSinceEpoch());
+
+    if (userInitiated) {
+        const quint64 session = m_session;
+        QPointer<AppcastUpdater> self(this);
+        m_options.userDriver->showCheckingForUpdates([self, session] {
+            if (!self || self->m_session != session || self->m_phase != Phase::Checking)
+                return;
+            delete self->m_download;
+            self->m_download = nullptr;
+            self->finishSession();
+        });
+    }
+
+    const QUrl feed(m_delegate ? m_delegate->feedURLString() : QString());
+    if (!FeedUrlPolicy::isAllowed(feed, m_options.allowInsecureLoopback) || !m_network) {
+        // Report from the event loop, like every other failure, never from inside the call.
+        QTimer::singleShot(0, this, [this, session = m_session] {
+            if (m_session == session && m_phase == Phase::Checking)
+                fail({UpdateError::Appcast, QStringLiteral("The update feed address is not a secure address.")});
+        });
+        return;
+    }
+    m_download = new BoundedDownload(m_network, feed, m_options.maxAppcastBytes, m_options.appcastTimeout, this);
+    connect(m_download, &BoundedDownload::finished, this, &AppcastUpdater::appcastArrived);
+}
+
+void AppcastUpdater::appcastArrived()
+{
+    BoundedDownload *download = m_download;
+    m_download = nullptr;
+    download->deleteLater();
+    if (download->outcome() == BoundedDownload::Outcome::Cancelled)
+        return;
+    if (download->outcome() != BoundedDownload::Outcome::Ok) {
+        fail({UpdateError::Appcast,
+              QStringLiteral("Corvane could not read the update feed. %1").arg(download->errorText())});
+        return;
+    }
+    const AppcastParser::Result parsed = AppcastParser::parse(download->body());
+    if (!parsed.ok) {
+        fail({UpdateError::AppcastParse, parsed.error});
+        return;
+    }
+    // Someone who asks explicitly sees a version they skipped earlier.
+    const QString skipped =
+        m_userInitiated ? QString() : m_settings.string(QString::fromLatin1(skippedVersionKey)).value_or(QString());
+    const AppcastItem *best = AppcastParser::best(parsed.items, m_options.hostVersion, skipped);
+    if (!best) {
+        if (m_delegate)
+            m_delegate->didAbortWithError({UpdateError::NoUpdateFound, QStringLiteral("You're up to date!")});
+        if (m_userInitiated) {
+            m_options.userDriver->dismissCheckingForUpdates();
+            m_options.userDriver->showUpToDate(m_options.hostDisplayVersion);
+        }
+        finishSession();
+        return;
+    }
+    updateFound(*best);
+}
+
+void AppcastUpdater::updateFound(const AppcastItem &item)
+{
+    m_found = item;
+    bool handleShowing = true;
+    if (m_userInitiated) {
+        m_options.userDriver->dismissCheckingForUpdates();
+    } else if (m_userDriverDelegate && m_userDriverDelegate->supportsGentleScheduledUpdateReminders()) {
+        handleShowing = m_userDriverDelegate->shouldHandleShowingScheduledUpdate(item, m_options.inImmediateFocus());
+    }
+    if (m_userDriverDelegate)
+        m_userDriverDelegate->willHandleShowingUpdate(handleShowing, item, {m_userInitiated});
+    if (handleShowing)
+        showUpdate();
+    else
+        setPhase(Phase::Deferred);
+}
+
+void AppcastUpdater::showUpdate()
+{
+    setPhase(Phase::Showing);
+    m_sessionShown = true;
+    if (m_userDriverDelegate)
+        m_userDriverDelegate->didReceiveUserAttention(*m_found);
+    QPointer<AppcastUpdater> self(this);
+    const quint64 session = m_session;
+    m_options.userDriver->showUpdateFound(*m_found, m_options.hostDisplayVersion,
+                                          [self, session](UpdateUserDriver::Choice choice) {
+                                              if (self && self->m_session == session && self->m_phase == Phase::Showing)
+                                                  self->choiceMade(int(choice));
+                                          });
+}
+
+void AppcastUpdater::choiceMade(int choice)
+{
+    switch (UpdateUserDriver::Choice(choice)) {
+    case UpdateUserDriver::Choice::Install:
+        install();
+        return;
+    case UpdateUserDriver::Choice::Skip:
+        m_settings.setString(QString::fromLatin1(skippedVersionKey), m_found->version);
+        finishSession();
+        return;
+    case UpdateUserDriver::Choice::RemindLater:
+        finishSession();
+        return;
+    }
+}
+
+void AppcastUpdater::install()
+{
+    const AppcastItem &item = *m_found;
+    if (!UpdateInstaller::canReplace(m_options.appImagePath)) {
+        // Installed by a package manager (or read-only): the package manager updates it.
+        m_options.openUrl(item.link.isValid() && !item.link.isRelative() ? item.link : item.downloadUrl);
+        finishSession();
+        return;
+    }
+    if (!FeedUrlPolicy::isAllowed(item.downloadUrl, m_options.allowInsecureLoopback)) {
+        fail({UpdateError::Download, QStringLiteral("The update's download address is not a secure address.")});
+        return;
+    }
+    if (item.length < 0 || item.length > m_options.maxDownloadBytes) {
+        fail({UpdateError::Validation, QStringLiteral("The update does not state a usable size, so it cannot be checked.")});
+        return;
+    }
+    setPhase(Phase::Downloading);
+    m_options.userDriver->showDownloading(item);
+    // Never accept more than the item announced: the length is part of what is verified.
+    m_download = new BoundedDownload(m_network, item.downloadUrl, item.length, m_options.downloadTimeout, this);
+    connect(m_download, &BoundedDownload::finished, this, &AppcastUpdater::archiveArrived);
+}
+
+void AppcastUpdater::archiveArrived()
+{
+    BoundedDownload *download = m_download;
+    m_download = nullptr;
+    download->deleteLater();
+    const AppcastItem item = *m_found;
+    if (download->outcome() == BoundedDownload::Outcome::TooLarge) {
+        fail({UpdateError::Validation,
+              QStringLiteral("The download is larger than the %1 bytes the update announces.").arg(item.length)});
+        return;
+    }
+    if (download->outcome() != BoundedDownload::Outcome::Ok) {
+        fail({UpdateError::Download, QStringLiteral("Corvane could not download the update. %1").arg(download->errorText())});
+        return;
+    }
+    const QByteArray archive = download->body();
+    if (archive.size() != item.length) {
+        fail({UpdateError::Validation, QStringLiteral("The download has %1 bytes but the update announces %2 bytes.")
+                                           .arg(archive.size())
+                                           .arg(item.length)});
+        return;
+    }
+    const Ed25519Verifier::Result verified =
+        Ed25519Verifier::verify(archive, item.length, item.edSignature, m_options.publicKeyBase64);
+    if (!verified.ok) {
+        fail({UpdateError::Signature, verified.message});
+        return;
+    }
+    const UpdateInstaller::Result installed = UpdateInstaller::replaceAppImage(m_options.appImagePath, archive);
+    if (!installed.ok) {
+        fail({UpdateError::Installation, installed.message});
+        return;
+    }
+    const QString path = m_options.appImagePath;
+    auto relaunch = m_options.relaunch;
+    m_options.userDriver->showReadyToRelaunch(item, [relaunch, path](bool now) {
+        if (now)
+            relaunch(path);
+    });
+    finishSession();
+}
+
+void AppcastUpdater::fail(const UpdateError &error)
+{
+    if (m_delegate)
+        m_delegate->didAbortWithError(error);
+    if (m_sessionShown) {
+        m_options.userDriver->dismissCheckingForUpdates();
+        m_options.userDriver->showUpdaterError(error.message);
+    }
+    finishSession();
+}
+
+void AppcastUpdater::finishSession()
+{
+    if (m_userDriverDelegate)
+        m_userDriverDelegate->willFinishUpdateSession();
+    m_found.reset();
+    m_userInitiated = false;
+    m_sessionShown = false;
+    setPhase(Phase::Idle);
+    scheduleNextCheck();
+    Q_EMIT sessionFinished();
+    if (m_userCheckQueued && m_started) {
+        m_userCheckQueued = false;
+        QTimer::singleShot(0, this, [this] {
+            if (m_phase == Phase::Idle)
+                beginCycle(true);
+            else
+                m_userCheckQueued = true;
+        });
+    }
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "updates/AppcastItem.h"
+#include "updates/UpdateError.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QNetworkAccessManager>
+#include <QPointer>
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class BoundedDownload;
+class CheckTimer;
+class SettingsStore;
+class UpdateUserDriver;
+class UpdaterDelegate;
+class UserDriverDelegate;
+
+// Everything the updater takes from outside, with the values the program uses.
+struct AppcastUpdaterOptions {
+    bool enabled = CORVANE_SELF_UPDATE;
+    QString hostVersion = QStringLiteral(CORVANE_BUILD_NUMBER);     // compared with sparkle:version
+    QString hostDisplayVersion = QStringLiteral(CORVANE_VERSION);   // shown to the user
+    QByteArray publicKeyBase64 = builtInPublicKey();
+    bool allowInsecureLoopback = false;
+    std::chrono::milliseconds appcastTimeout{30000};
+    std::chrono::milliseconds downloadTimeout{10 * 60 * 1000};
+    qint64 maxAppcastBytes = 1024 * 1024;
+    qint64 maxDownloadBytes = qint64(1) << 30;
+    std::chrono::seconds checkInterval{86400};
+    std::function<QDateTime()> now;                 // default: the wall clock
+    std::shared_ptr<CheckTimer> timer;              // default: a QTimer
+    std::shared_ptr<UpdateUserDriver> userDriver;   // default: Qt dialogs
+    std::function<bool()> inImmediateFocus;         // default: a window of ours is active
+    QString appImagePath = qEnvironmentVariable("APPIMAGE");
+    std::function<void(const QUrl &)> openUrl;      // default: QDesktopServices
+    std::function<void(const QString &)> relaunch;  // default: start the image and quit
+
+    static QByteArray builtInPublicKey();
+};
+
+// Corvane's own updater for Sparkle appcasts: checks the feed its delegate names once a day
+// and when the user asks, shows or defers what it finds, and installs only downloads whose
+// Ed25519 signature and length match.
+class AppcastUpdater : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
+public:
+    static constexpr auto lastCheckKey = "corvane.lastUpdateCheck";
+    static constexpr auto skippedVersionKey = "corvane.skippedVersion";
+
+    // The delegates and the settings must outlive the updater.
+    AppcastUpdater(QNetworkAccessManager *network, UpdaterDelegate *delegate, UserDriverDelegate *userDriverDelegate,
+                   SettingsStore &settings, AppcastUpdaterOptions options = {}, QObject *parent = nullptr);
+    ~AppcastUpdater() override;
+
+    // Begins scheduled checks. Does nothing when self-update is switched off or already started.
+    void startUpdater();
+    bool started() const { return m_started; }
+
+    // True while a user-initiated check could begin at once.
+    bool canCheckForUpdates() const { return m_canCheck; }
+
+    // A user-initiated check. While another cycle runs, it waits for that one to end; a
+    // deferred update is shown straight away.
+    void checkForUpdates();
+
+    bool sessionInProgress() const { return m_phase != Phase::Idle; }
+
+Q_SIGNALS:
+    void canCheckForUpdatesChanged(bool canCheck);
+    // An update session (check, and whatever followed it) ended.
+    void sessionFinished();
+
+private:
+    enum class Phase { Idle, Checking, Deferred, Showing, Downloading };
+
+    void scheduleNextCheck();
+    void scheduledCheckDue();
+    void beginCycle(bool userInitiated);
+    void appcastArrived();
+    void updateFound(const AppcastItem &item);
+    void showUpdate();
+    void choiceMade(int choice);
+    void install();
+    void archiveArrived();
+    void fail(const UpdateError &error);
+    void finishSession();
+    void setPhase(Phase phase);
+    void refreshCanCheck();
+    QDateTime now() const;
+
+    QPointer<QNetworkAccessManager> m_network;
+    UpdaterDelegate *m_delegate;
+    UserDriverDelegate *m_userDriverDelegate;
+    SettingsStore &m_settings;
+    AppcastUpdaterOptions m_options;
+
+    Phase m_phase = Phase::Idle;
+    bool m_started = false;
+    bool m_canCheck = false;
+    bool m_userInitiated = false;
+    bool m_userCheckQueued = false;
+    bool m_sessionShown = false;
+    quint64 m_session = 0;
+    std::optional<AppcastItem> m_found;
+    BoundedDownload *m_download = nullptr;
+};

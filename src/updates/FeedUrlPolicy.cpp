@@ -1,0 +1,10 @@
+#include "updates/FeedUrlPolicy.h"
+
+bool FeedUrlPolicy::isAllowed(const QUrl &url, bool allowInsecureLoopback)
+{
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    if (url.scheme() == u"https")
+        return true;
+    return allowInsecureLoopback && url.scheme() == u"http" && url.host() == u"127.0.0.1";
+}

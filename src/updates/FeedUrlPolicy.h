@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QUrl>
+
+// Update traffic goes over HTTPS only. Tests may allow plain HTTP to 127.0.0.1.
+class FeedUrlPolicy {
+public:
+    static bool isAllowed(const QUrl &url, bool allowInsecureLoopback);
+};

@@ -1,0 +1,109 @@
+#include "updates/UpdateFeedSelector.h"
+
+#include "updates/FeedUrlPolicy.h"
+
+#include <QMutexLocker>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+
+const QUrl &UpdateFeedSelector::primaryFeedURL()
+{
+    static const QUrl url(QStringLiteral("https://updates.corvane.app/corvane/appcast.xml"));
+    return url;
+}
+
+const QUrl &UpdateFeedSelector::fallbackFeedURL()
+{
+    static const QUrl url(QStringLiteral("https://corvane-updates.github.io/corvane/appcast.xml"));
+    return url;
+}
+
+UpdateFeedSelector::UpdateFeedSelector(QNetworkAccessManager *network, Options options, QObject *parent)
+    : QObject(parent)
+    , m_network(network)
+    , m_options(std::move(options))
+    , m_current(m_options.primary)
+{
+}
+
+UpdateFeedSelector::UpdateFeedSelector(QNetworkAccessManager *network, QObject *parent)
+    : UpdateFeedSelector(network, Options{}, parent)
+{
+}
+
+QUrl UpdateFeedSelector::current() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_current;
+}
+
+void UpdateFeedSelector::store(const QUrl &choice)
+{
+    QMutexLocker locker(&m_lock);
+    m_current = choice;
+}
+
+void UpdateFeedSelector::probe(const QUrl &url, std::function<void(bool)> done)
+{
+    if (!m_network || !FeedUrlPolicy::isAllowed(url, m_options.allowInsecureLoopback)) {
+        // Still answer later, so callers see one order of events whatever the URL.
+        QTimer::singleShot(0, this, [done = std::move(done)] { done(false); });
+        return;
+    }
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    // A redirect answer already shows the server is there; following it would only probe
+    // some other host.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    QNetworkReply *reply = m_network->head(request);
+
+    // The whole probe is bounded, not just a quiet connection.
+    auto *deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
+    deadline->start(m_options.probeTimeout);
+
+    connect(reply, &QNetworkReply::finished, this, [reply, done = std::move(done)] {
+        reply->deleteLater();
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        const int code = status.isValid() ? status.toInt() : 0;
+        done(code >= 200 && code <= 399);
+    });
+}
+
+void UpdateFeedSelector::selectReachableFeed(std::function<void(const QUrl &)> done)
+{
+    const QUrl primary = m_options.primary;
+    const QUrl fallback = m_options.fallback;
+    auto finish = [this, done](const QUrl &choice) {
+        store(choice);
+        if (done)
+            done(choice);
+    };
+    probe(primary, [this, primary, fallback, finish](bool primaryAnswers) {
+        if (primaryAnswers) {
+            finish(primary);
+            return;
+        }
+        probe(fallback, [primary, fallback, finish](bool fallbackAnswers) {
+            finish(fallbackAnswers ? fallback : primary);
+        });
+    });
+}
+
+QString UpdateFeedSelector::feedURLString()
+{
+    return current().toString();
+}
+
+void UpdateFeedSelector::didAbortWithError(const UpdateError &error)
+{
+    // Being up to date says nothing about the feed, so it must not cost two probes.
+    if (error.code == UpdateError::NoUpdateFound)
+        return;
+    // The aborted cycle is not retried; the next one reads the new choice.
+    QTimer::singleShot(0, this, [this] { selectReachableFeed(); });
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "updates/UpdaterDelegate.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QNetworkAccessManager>
+#include <QPointer>
+#include <QUrl>
+#include <chrono>
+#include <functional>
+
+
+// Chooses which of the two appcast feeds the updater reads: the primary whenever it
+// answers a HEAD request, the fallback only while the primary does not. The choice is made
+// again before every user-initiated check and after every cycle that failed for a reason
+// other than "no update found".
+class UpdateFeedSelector : public QObject, public UpdaterDelegate {
+    Q_OBJECT
+public:
+    struct Options {
+        QUrl primary = primaryFeedURL();
+        QUrl fallback = fallbackFeedURL();
+        std::chrono::milliseconds probeTimeout{4000};
+        // Plain http to 127.0.0.1, for tests only.
+        bool allowInsecureLoopback = false;
+    };
+
+    static const QUrl &primaryFeedURL();
+    static const QUrl &fallbackFeedURL();
+
+    UpdateFeedSelector(QNetworkAccessManager *network, Options options, QObject *parent = nullptr);
+    explicit UpdateFeedSelector(QNetworkAccessManager *network, QObject *parent = nullptr);
+
+    QUrl current() const;
+
+    // Probes the primary, then (only if needed) the fallback, stores the choice and hands it
+    // to done. Returns at once; several selections may overlap and the last to finish wins.
+    void selectReachableFeed(std::function<void(const QUrl &)> done = {});
+
+    // Whether url answers a HEAD request with 2xx or 3xx within the probe time-out.
+    void probe(const QUrl &url, std::function<void(bool)> done);
+
+    QString feedURLString() override;
+    void didAbortWithError(const UpdateError &error) override;
+
+private:
+    void store(const QUrl &choice);
+
+    QPointer<QNetworkAccessManager> m_network;
+    Options m_options;
+    mutable QMutex m_lock;
+    QUrl m_current;
+};

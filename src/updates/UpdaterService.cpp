@@ -1,0 +1,100 @@
+#include "updates/UpdaterService.h"
+
+#include <QNetworkAccessManager>
+#include <QPointer>
+
+UpdaterService::UpdaterService(SettingsStore &settings, QObject *parent)
+    : UpdaterService(settings, Options{}, parent)
+{
+}
+
+UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject *parent)
+    : QObject(parent)
+    , m_enabled(options.updater.enabled)
+{
+    QNetworkAccessManager *network = options.network;
+    if (!network) {
+        m_ownNetwork = std::make_unique<QNetworkAccessManager>();
+        network = m_ownNetwork.get();
+    }
+    m_feed = std::make_unique<UpdateFeedSelector>(network, options.feed);
+    m_reminder = std::make_unique<GentleUpdateReminder>();
+    m_controller = std::make_unique<AppcastUpdater>(network, m_feed.get(), m_reminder.get(), settings,
+                                                    std::move(options.updater));
+
+    QPointer<UpdaterService> self(this);
+    m_reminder->onChange = [self](bool waiting) {
+        if (self)
+            self->setUpdateAvailable(waiting);
+    };
+
+    // The flag follows the updater one event-loop pass later, the first value included, so
+    // nothing changes while the caller is still constructing.
+    connect(m_controller.get(), &AppcastUpdater::canCheckForUpdatesChanged, this, &UpdaterService::setCanCheck,
+            Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { setCanCheck(m_controller->canCheckForUpdates()); }, Qt::QueuedConnection);
+
+    // A build without self-update stays off the network altogether.
+    if (!m_enabled)
+        return;
+    // Start only once a feed is chosen, so the first scheduled cycle already reads it.
+    QPointer<AppcastUpdater> controller(m_controller.get());
+    m_feed->selectReachableFeed([controller](const QUrl &) {
+        if (controller)
+            controller->startUpdater();
+    });
+}
+
+UpdaterService::~UpdaterService()
+{
+    m_reminder->onChange = nullptr;
+}
+
+void UpdaterService::checkForUpdates()
+{
+    if (!m_enabled)
+        return;
+    QPointer<AppcastUpdater> controller(m_controller.get());
+    m_feed->selectReachableFeed([controller](const QUrl &) {
+        // The update windows raise and activate themselves; there is no application to bring
+        // forward first.
+        if (controller)
+            controller->checkForUpdates();
+    });
+}
+
+QString UpdaterService::versionString()
+{
+#if defined(CORVANE_VERSION) && defined(CORVANE_BUILD_NUMBER)
+    return versionString(CORVANE_VERSION, CORVANE_BUILD_NUMBER);
+#elif defined(CORVANE_VERSION)
+    return versionString(CORVANE_VERSION, nullptr);
+#else
+    return versionString(nullptr, nullptr);
+#endif
+}
+
+QString UpdaterService::versionString(const char *shortVersion, const char *build)
+{
+    const auto text = [](const char *value) {
+        return value && *value ? QString::fromUtf8(value) : QStringLiteral("?");
+    };
+    return QStringLiteral("%1 (%2)").arg(text(shortVersion), text(build));
+}
+
+void UpdaterService::setCanCheck(bool value)
+{
+    if (m_canCheck == value)
+        return;
+    m_canCheck = value;
+    Q_EMIT canCheckChanged(value);
+}
+
+void UpdaterService::setUpdateAvailable(bool value)
+{
+    if (m_updateAvailable == value)
+        return;
+    m_updateAvailable = value;
+    Q_EMIT updateAvailableChanged(value);
+}

@@ -1,0 +1,163 @@
+#include "UpdateTestDoubles.h"
+#include "updates/AppcastParser.h"
+#include "updates/SparkleVersion.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+class AppcastFormatTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void versionOrder_data()
+    {
+        QTest::addColumn<QString>("older");
+        QTest::addColumn<QString>("newer");
+        const auto row = [](const char *a, const char *b) {
+            QTest::addRow("%s < %s", a, b) << QString::fromUtf8(a) << QString::fromUtf8(b);
+        };
+        row("1.0b9", "1.0b10");
+        row("1.0rc", "1.0");
+        row("1.0b", "1.0");
+        row("1.0a1", "1.0b1");
+        row("1.0 (1234)", "1.0 (1235)");
+        row("1.0", "1.1");
+        row("1.0", "1.0.1");
+        row("1.0.1", "1.1");
+        row("1.9.9", "2.0");
+        row("1.0.9", "1.0.10");
+        row("2", "10");
+        row("1.0b5 (1234)", "1.0b5 (1235)");
+        row("1.0", "1.0 (1234)");
+        row("99999999999999999999", "100000000000000000000"); // beyond 64-bit integers
+        row("", "1");
+    }
+    void versionOrder()
+    {
+        QFETCH(QString, older);
+        QFETCH(QString, newer);
+        QVERIFY(SparkleVersion::compare(older, newer) < 0);
+        QVERIFY(SparkleVersion::compare(newer, older) > 0);
+    }
+
+    void versionEquality_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::newRow("1.0 == 1.0.0") << "1.0" << "1.0.0";
+        QTest::newRow("1.0pre1 == 1.0.0pre1") << "1.0pre1" << "1.0.0pre1";
+        QTest::newRow("leading zeros") << "1.01" << "1.1";
+        QTest::newRow("dash ends the version") << "1.0-beta" << "1.0";
+        QTest::newRow("identical") << "1.2.3 (45)" << "1.2.3 (45)";
+    }
+    void versionEquality()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QCOMPARE(SparkleVersion::compare(a, b), 0);
+        QCOMPARE(SparkleVersion::compare(b, a), 0);
+    }
+
+    void parsesSparkleFields()
+    {
+        QFile file(QStringLiteral(CORVANE_TESTS_DIR "/updates/data/full-appcast.xml"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray xml = file.readAll();
+        const AppcastParser::Result result = AppcastParser::parse(xml);
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(result.items.size(), 2);
+
+        const AppcastItem &first = result.items[0];
+        QCOMPARE(first.version, QStringLiteral("12"));
+        QCOMPARE(first.displayVersion(), QStringLiteral("1.2"));
+        QCOMPARE(first.length, 1234);
+        QCOMPARE(first.edSignature, QStringLiteral("c2ln"));
+        QCOMPARE(first.releaseNotesLink, QUrl(QStringLiteral("https://corvane.app/notes/1.2.html")));
+        QCOMPARE(first.link, QUrl(QStringLiteral("https://corvane.app/download")));
+        QVERIFY(first.criticalUpdate);
+
+        // The enclosure's version wins over the element.
+        QCOMPARE(result.items[1].version, QStringLiteral("13"));
+        QVERIFY(!result.items[1].criticalUpdate);
+    }
+
+    void picksHighestNotFirst()
+    {
+        const auto parsed = AppcastParser::parse(makeAppcast({{"1.0b9", ""}, {"1.0", ""}, {"1.0b10", ""}, {"2.0", "macos"}}));
+        QVERIFY(parsed.ok);
+        const AppcastItem *best = AppcastParser::best(parsed.items, QStringLiteral("0.9"));
+        QVERIFY(best);
+        QCOMPARE(best->version, QStringLiteral("1.0"));
+
+        QVERIFY(!AppcastParser::best(parsed.items, QStringLiteral("1.0")));
+        QVERIFY(!AppcastParser::best(parsed.items, QStringLiteral("0.9"), QStringLiteral("1.0")));
+        QCOMPARE(AppcastParser::best(parsed.items, QStringLiteral("0.9"), QStringLiteral("1.0b9"))->version,
+                 QStringLiteral("1.0"));
+    }
+
+    void criticalUpdateIgnoresSkip()
+    {
+        AppcastItem critical;
+        critical.version = QStringLiteral("5");
+        critical.criticalUpdate = true;
+        const QList<AppcastItem> items{critical};
+        QVERIFY(AppcastParser::best(items, QStringLiteral("4"), QStringLiteral("5")));
+    }
+
+    void rejectsBrokenDocuments_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("not xml") << QByteArray("HTTP error page");
+        QTest::newRow("html") << QByteArray("<html><body>502</body></html>");
+        QTest::newRow("truncated") << makeAppcast({{"2.0", ""}}).left(300);
+        QTest::newRow("mismatched tags") << QByteArray("<rss><channel><item></channel></rss>");
+        QTest::newRow("entity bomb") << QByteArray(
+            "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+            "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+            "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>"
+            "<rss><channel><item><title>&f;&f;&f;&f;&f;&f;</title></item></channel></rss>");
+    }
+    void rejectsBrokenDocuments()
+    {
+        QFETCH(QByteArray, xml);
+        const auto result = AppcastParser::parse(xml);
+        QVERIFY(!result.ok);
+        QVERIFY(result.items.isEmpty());
+        QVERIFY(!result.error.isEmpty());
+    }
+
+    // Random damage to a valid appcast must never crash, hang or produce an item that breaks
+    // the rules the updater relies on. Fixed seed, so a failure is reproducible.
+    void fuzzMutations()
+    {
+        const QByteArray seed = makeAppcast({{"1.0", ""}, {"2.0b1", "linux"}, {"3.0", "macos"}},
+                                            QStringLiteral("https://dl.corvane.app/C.AppImage"), 42, "c2ln");
+        QRandomGenerator random(20240501);
+        const QByteArray alphabet = "<>/=\"'&;:!?[]- \n\t0123456789abcsparkle:versionenclosure\xff\x00";
+        for (int round = 0; round < 4000; ++round) {
+            QByteArray doc = seed;
+            const int edits = 1 + int(random.bounded(8));
+            for (int e = 0; e < edits && !doc.isEmpty(); ++e) {
+                const int at = int(random.bounded(doc.size()));
+                switch (random.bounded(4)) {
+                case 0: doc[at] = alphabet[int(random.bounded(alphabet.size()))]; break;
+                case 1: doc.remove(at, int(random.bounded(1, 40))); break;
+                case 2: doc.insert(at, doc.mid(int(random.bounded(doc.size())), int(random.bounded(1, 60)))); break;
+                default: doc.truncate(at); break;
+                }
+            }
+            const auto result = AppcastParser::parse(doc);
+            if (!result.ok)
+                QVERIFY(result.items.isEmpty());
+            for (const AppcastItem &item : result.items) {
+                QVERIFY(!item.version.isEmpty());
+                QVERIFY(item.os.isEmpty() || item.os.compare(u"linux", Qt::CaseInsensitive) == 0);
+                QVERIFY(item.downloadUrl.isValid() && !item.downloadUrl.isRelative());
+            }
+            AppcastParser::best(result.items, QStringLiteral("1"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(AppcastFormatTest)
+#include "tst_AppcastFormat.moc"

@@ -1,0 +1,390 @@
+#include "LoopbackHttpServer.h"
+#include "UpdateTestDoubles.h"
+#include "updates/AppcastUpdater.h"
+#include "updates/GentleUpdateReminder.h"
+#include "updates/UpdaterDelegate.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString feedPath = QStringLiteral("/corvane/appcast.xml");
+const QString archivePath = QStringLiteral("/Corvane-2.AppImage");
+
+class RecordingDelegate : public UpdaterDelegate {
+public:
+    QString feed;
+    QList<UpdateError> aborts;
+    QString feedURLString() override { return feed; }
+    void didAbortWithError(const UpdateError &error) override { aborts << error; }
+};
+
+} // namespace
+
+class AppcastUpdaterTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<LoopbackHttpServer> server;
+    RecordingDelegate delegate;
+    GentleUpdateReminder reminder;
+    QList<bool> reminderCalls;
+    MemorySettingsStore settings;
+    std::shared_ptr<ManualCheckTimer> timer;
+    std::shared_ptr<RecordingUserDriver> driver;
+    QDateTime clock;
+    bool focused = false;
+    QList<QUrl> opened;
+    QStringList relaunched;
+    std::unique_ptr<TestSigningKey> key;
+    std::unique_ptr<AppcastUpdater> updater;
+    std::unique_ptr<QTemporaryDir> dir;
+
+    AppcastUpdaterOptions options()
+    {
+        AppcastUpdaterOptions o;
+        o.enabled = true;
+        o.hostVersion = QStringLiteral("1");
+        o.hostDisplayVersion = QStringLiteral("1.0");
+        o.publicKeyBase64 = key->publicKeyBase64();
+        o.allowInsecureLoopback = true;
+        o.appcastTimeout = std::chrono::milliseconds(300);
+        o.downloadTimeout = std::chrono::milliseconds(2000);
+        o.now = [this] { return clock; };
+        o.timer = timer;
+        o.userDriver = driver;
+        o.inImmediateFocus = [this] { return focused; };
+        o.appImagePath = QString();
+        o.openUrl = [this](const QUrl &url) { opened << url; };
+        o.relaunch = [this](const QString &path) { relaunched << path; };
+        return o;
+    }
+
+    void make(AppcastUpdaterOptions o)
+    {
+        updater = std::make_unique<AppcastUpdater>(loopbackNetwork(this), &delegate, &reminder, settings, std::move(o));
+    }
+
+    void serveAppcast(const QByteArray &xml)
+    {
+        server->route(feedPath, {200, xml, {}, LoopbackHttpServer::Behaviour::Answer});
+    }
+
+    // One signed release "2" offered at the loopback server.
+    QByteArray serveRelease(const QByteArray &archive, const QByteArray &signature = {}, qint64 length = -2)
+    {
+        server->route(archivePath, {200, archive, {}, LoopbackHttpServer::Behaviour::Answer});
+        const QByteArray sig = signature.isNull() ? key->signBase64(archive) : signature;
+        serveAppcast(makeAppcast({{"2", ""}}, server->url(archivePath).toString(), length == -2 ? archive.size() : length, sig));
+        return sig;
+    }
+
+    void runSession(const std::function<void()> &start)
+    {
+        QSignalSpy finished(updater.get(), &AppcastUpdater::sessionFinished);
+        start();
+        QVERIFY(finished.wait(5000));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        server = std::make_unique<LoopbackHttpServer>();
+        delegate = {};
+        delegate.feed = server->url(feedPath).toString();
+        reminderCalls.clear();
+        reminder.onChange = [this](bool v) { reminderCalls << v; };
+        settings.values.clear();
+        timer = std::make_shared<ManualCheckTimer>();
+        driver = std::make_shared<RecordingUserDriver>();
+        clock = QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC);
+        focused = false;
+        opened.clear();
+        relaunched.clear();
+        key = std::make_unique<TestSigningKey>();
+        dir = std::make_unique<QTemporaryDir>();
+        make(options());
+    }
+    void cleanup()
+    {
+        updater.reset();
+        server.reset();
+    }
+
+    void canCheckOnlyAfterStartAndNeverWhenSwitchedOff()
+    {
+        QSignalSpy changes(updater.get(), &AppcastUpdater::canCheckForUpdatesChanged);
+        QVERIFY(!updater->canCheckForUpdates());
+        updater->startUpdater();
+        QVERIFY(updater->canCheckForUpdates());
+        updater->startUpdater();
+        QCOMPARE(changes.size(), 1);
+
+        auto off = options();
+        off.enabled = false;
+        make(off);
+        serveAppcast(makeAppcast({{"2", ""}}));
+        updater->startUpdater();
+        updater->checkForUpdates();
+        QVERIFY(!updater->canCheckForUpdates());
+        QVERIFY(!timer->pending);
+        QCoreApplication::processEvents();
+        QVERIFY(server->requests().isEmpty());
+    }
+
+    void schedulesFromPersistedLastCheck()
+    {
+        settings.setInteger(QString::fromLatin1(AppcastUpdater::lastCheckKey), clock.toSecsSinceEpoch() - 3600);
+        updater->startUpdater();
+        QCOMPARE(timer->pending.value(), std::chrono::milliseconds(23 * 3600 * 1000));
+
+        // A last check in the future (clock set back) waits one interval, not forever.
+        settings.setInteger(QString::fromLatin1(AppcastUpdater::lastCheckKey), clock.toSecsSinceEpoch() + 999999);
+        make(options());
+        updater->startUpdater();
+        QCOMPARE(timer->pending.value(), std::chrono::milliseconds(86400 * 1000));
+
+        // Overdue, or never checked: at once; afterwards a full day from the check.
+        settings.values.clear();
+        make(options());
+        updater->startUpdater();
+        QCOMPARE(timer->pending.value(), std::chrono::milliseconds(0));
+        serveAppcast(makeAppcast({{"1", ""}}));
+        runSession([&] { timer->fire(); });
+        QCOMPARE(settings.integer(QString::fromLatin1(AppcastUpdater::lastCheckKey)), clock.toSecsSinceEpoch());
+        QCOMPARE(timer->pending.value(), std::chrono::milliseconds(86400 * 1000));
+    }
+
+    void upToDateIsAbortWithNoUpdateCode()
+    {
+        serveAppcast(makeAppcast({{"1", ""}, {"0.9", ""}, {"5", "windows"}}));
+        updater->startUpdater();
+        runSession([&] { updater->checkForUpdates(); });
+        QCOMPARE(delegate.aborts.size(), 1);
+        QCOMPARE(delegate.aborts[0].code, int(UpdateError::NoUpdateFound));
+        QCOMPARE(driver->shown, QStringList({"checking", "upToDate"}));
+    }
+
+    void brokenFeedsAbortWithTheirCode_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("behaviour");
+        QTest::addColumn<int>("code");
+        const int answer = int(LoopbackHttpServer::Behaviour::Answer);
+        QTest::newRow("malformed xml") << 200 << QByteArray("<rss><channel><item>") << answer << int(UpdateError::AppcastParse);
+        QTest::newRow("missing versions")
+            << 200 << QByteArray("<rss><channel><item><enclosure url=\"https://x/y\" length=\"1\"/></item></channel></rss>")
+            << answer << int(UpdateError::NoUpdateFound);
+        QTest::newRow("only other systems") << 200 << makeAppcast({{"9", "macos"}}) << answer << int(UpdateError::NoUpdateFound);
+        QTest::newRow("http 404") << 404 << QByteArray("gone") << answer << int(UpdateError::Appcast);
+        QTest::newRow("http 500") << 500 << QByteArray() << answer << int(UpdateError::Appcast);
+        QTest::newRow("huge") << 200 << QByteArray(2 * 1024 * 1024, ' ') << answer << int(UpdateError::Appcast);
+        QTest::newRow("endless") << 200 << QByteArray() << int(LoopbackHttpServer::Behaviour::Endless) << int(UpdateError::Appcast);
+        QTest::newRow("silent server") << 200 << QByteArray() << int(LoopbackHttpServer::Behaviour::Hang) << int(UpdateError::Appcast);
+    }
+    void brokenFeedsAbortWithTheirCode()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(int, behaviour);
+        QFETCH(int, code);
+        server->route(feedPath, {status, body, {}, LoopbackHttpServer::Behaviour(behaviour)});
+        updater->startUpdater();
+        runSession([&] { updater->checkForUpdates(); });
+        QCOMPARE(delegate.aborts.size(), 1);
+        QCOMPARE(delegate.aborts[0].code, code);
+        QCOMPARE(driver->shown.value(driver->shown.size() - 1), code == UpdateError::NoUpdateFound ? QStringLiteral("upToDate") : QStringLiteral("error"));
+        QVERIFY(updater->canCheckForUpdates());
+    }
+
+    void insecureFeedIsRefusedWithoutContact()
+    {
+        delegate.feed = QStringLiteral("http://updates.example.invalid/corvane/appcast.xml");
+        updater->startUpdater();
+        runSession([&] { updater->checkForUpdates(); });
+        QCOMPARE(delegate.aborts.value(0).code, int(UpdateError::Appcast));
+    }
+
+    void scheduledUpdateOutOfFocusIsDeferredToTheReminder()
+    {
+        serveAppcast(makeAppcast({{"2", ""}}));
+        updater->startUpdater();
+        QSignalSpy finished(updater.get(), &AppcastUpdater::sessionFinished);
+        timer->fire();
+        QTRY_COMPARE(reminderCalls, QList<bool>({true}));
+        QVERIFY(driver->shown.isEmpty());
+        QVERIFY(updater->canCheckForUpdates());
+        QVERIFY(finished.isEmpty());
+
+        // The user turns to it: the waiting update is shown without another download.
+        driver->answer = UpdateUserDriver::Choice::RemindLater;
+        const int gets = int(server->requests().size());
+        updater->checkForUpdates();
+        QCOMPARE(driver->shown, QStringList({"found 2"}));
+        QCOMPARE(reminderCalls, QList<bool>({true, false, false}));
+        QCOMPARE(server->requests().size(), gets);
+        QCOMPARE(finished.size(), 1);
+    }
+
+    void scheduledUpdateInFocusIsShownDirectly()
+    {
+        focused = true;
+        driver->answer = UpdateUserDriver::Choice::RemindLater;
+        serveAppcast(makeAppcast({{"2", ""}}));
+        updater->startUpdater();
+        runSession([&] { timer->fire(); });
+        QCOMPARE(driver->shown, QStringList({"found 2"}));
+        QVERIFY(!reminderCalls.contains(true));
+    }
+
+    void skippedVersionStaysQuietUntilAskedOrSuperseded()
+    {
+        driver->answer = UpdateUserDriver::Choice::Skip;
+        serveAppcast(makeAppcast({{"2", ""}}));
+        updater->startUpdater();
+        runSession([&] { updater->checkForUpdates(); });
+        QCOMPARE(settings.string(QString::fromLatin1(AppcastUpdater::skippedVersionKey)), QStringLiteral("2"));
+
+        focused = true;
+        runSession([&] { timer->fire(); });
+        QCOMPARE(delegate.aborts.last().code, int(UpdateError::NoUpdateFound));
+
+        serveAppcast(makeAppcast({{"2", ""}, {"3", ""}}));
+        driver->answer = UpdateUserDriver::Choice::RemindLater;
+        runSession([&] { timer->fire(); });
+        QCOMPARE(driver->shown.value(driver->shown.size() - 1), QStringLiteral("found 3"));
+    }
+
+    void userCheckDuringACheckIsQueued()
+    {
+        // The first (scheduled) check waits on a silent server until it times out.
+        server->route(feedPath, {200, {}, {}, LoopbackHttpServer::Behaviour::Hang});
+        updater->startUpdater();
+        timer->fire();
+        QVERIFY(!updater->canCheckForUpdates());
+        updater->checkForUpdates();
+        updater->checkForUpdates();
+        QTRY_COMPARE(server->count(QStringLiteral("GET"), feedPath), 1);
+        serveAppcast(makeAppcast({{"1", ""}}));
+        QTRY_COMPARE_WITH_TIMEOUT(driver->shown, QStringList({"checking", "upToDate"}), 5000);
+        QCOMPARE(server->count(QStringLiteral("GET"), feedPath), 2);
+        QCOMPARE(delegate.aborts.size(), 2);
+        QCOMPARE(delegate.aborts[0].code, int(UpdateError::Appcast));
+        QCOMPARE(delegate.aborts[1].code, int(UpdateError::NoUpdateFound));
+    }
+
+    void installReplacesWritableAppImage()
+    {
+        const QString image = dir->filePath(QStringLiteral("Corvane.AppImage"));
+        {
+            QFile f(image);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("old");
+        }
+        auto o = options();
+        o.appImagePath = image;
+        make(o);
+        driver->answer = UpdateUserDriver::Choice::Install;
+        driver->relaunchAnswer = true;
+        const QByteArray archive(300000, 'n');
+        serveRelease(archive);
+        updater->startUpdater();
+        runSession([&] { updater->checkForUpdates(); });
+        QCOMPARE(driver->shown, QStringList({"checking", "found 2", "downloading", "relaunch?"}));
+        QFile f(image);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), archive);
+        QCOMPARE(relaunched, QStringList({image}));
+        QVERIFY(delegate.aborts.isEmpty());
+    }
+
+    void badDownloadsAreRefused_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("code");
+        QTest::newRow("tampered byte") << 0 << int(UpdateError::Signature);
+        QTest::newRow("wrong key") << 1 << int(UpdateError::Signature);
+        QTest::newRow("bad base64") << 2 << int(UpdateError::Signature);
+        QTest::newRow("longer than announced") << 3 << int(UpdateError::Validation);
+        QTest::newRow("shorter than announced") << 4 << int(UpdateError::Validation);
+        QTest::newRow("no length") << 5 << int(UpdateError::Validation);
+        QTest::newRow("missing archive") << 6 << int(UpdateError::Download);
+    }
+    void badDownloadsAreRefused()
+    {
+        QFETCH(int, fault);
+        QFETCH(int, code);
+        const QString image = dir->filePath(QStringLiteral("Corvane.AppImage"));
+        QFile::remove(image);
+        {
+            QFile f(image);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("old");
+        }
+        auto o = options();
+        o.appImagePath = image;
+        make(o);
+        driver->answer = UpdateUserDriver::Choice::Install;
+
+        QByteArray archive(5000, 'n');
+        const QByteArray goodSignature = key->signBase64(archive);
+        TestSigningKey other;
+        switch (fault) {
+        case 0: {
+            QByteArray tampered = archive;
+            tampered[100] = 'X';
+            serveRelease(tampered, goodSignature);
+            break;
+        }
+        case 1: serveRelease(archive, other.signBase64(archive)); break;
+        case 2: serveRelease(archive, "@@not base64@@"); break;
+        case 3: serveRelease(archive, goodSignature, archive.size() - 1); break;
+        case 4: serveRelease(archive, goodSignature, archive.size() + 1); break;
+        case 5: serveRelease(archive, goodSignature, -1); break;
+        case 6:
+            serveRelease(archive);
+            server->route(archivePath, {404, "", {}, LoopbackHttpServer::Behaviour::Answer});
+            break;
+        }
+        updater->startUpdater();
+        runSession([&] { updater->checkForUpdates(); });
+        QCOMPARE(delegate.aborts.size(), 1);
+        QCOMPARE(delegate.aborts[0].code, code);
+        QCOMPARE(driver->shown.value(driver->shown.size() - 1), QStringLiteral("error"));
+        QVERIFY(!driver->lastError.isEmpty());
+        QFile f(image);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("old"));
+        QVERIFY(!QFile::exists(image + QStringLiteral(".bak")));
+        QVERIFY(relaunched.isEmpty());
+    }
+
+    void withoutAppImageInstallOpensTheDownloadPage()
+    {
+        driver->answer = UpdateUserDriver::Choice::Install;
+        QByteArray xml = makeAppcast({{"2", ""}});
+        xml.replace("<title>", "<link>https://corvane.app/download</link><title>");
+        serveAppcast(xml);
+        updater->startUpdater();
+        runSession([&] { updater->checkForUpdates(); });
+        QCOMPARE(opened, QList<QUrl>({QUrl(QStringLiteral("https://corvane.app/download"))}));
+        QCOMPARE(server->count(QStringLiteral("GET"), archivePath), 0);
+    }
+
+    void cancellingTheCheckEndsQuietly()
+    {
+        server->route(feedPath, {200, {}, {}, LoopbackHttpServer::Behaviour::Hang});
+        updater->startUpdater();
+        updater->checkForUpdates();
+        QVERIFY(driver->cancel);
+        QSignalSpy finished(updater.get(), &AppcastUpdater::sessionFinished);
+        driver->cancel();
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(delegate.aborts.isEmpty());
+        QVERIFY(updater->canCheckForUpdates());
+    }
+};
+
+QTEST_MAIN(AppcastUpdaterTest)
+#include "tst_AppcastUpdater.moc"

@@ -1,0 +1,91 @@
+#include "updates/QtUserDriver.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QtTest>
+
+class QtUserDriverTest : public QObject {
+    Q_OBJECT
+
+    static QPushButton *button(const QString &text)
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible())
+                continue;
+            for (QPushButton *b : w->findChildren<QPushButton *>()) {
+                if (b->text() == text)
+                    return b;
+            }
+        }
+        return nullptr;
+    }
+
+    static AppcastItem item(bool critical)
+    {
+        AppcastItem i;
+        i.version = QStringLiteral("28");
+        i.shortVersionString = QStringLiteral("1.5");
+        i.description = QStringLiteral("<p>Fixes</p>");
+        i.criticalUpdate = critical;
+        return i;
+    }
+
+private Q_SLOTS:
+    void updateFoundAnswersOnceWithTheChosenButton_data()
+    {
+        QTest::addColumn<QString>("buttonText");
+        QTest::addColumn<int>("choice");
+        QTest::newRow("install") << "Install Update" << int(UpdateUserDriver::Choice::Install);
+        QTest::newRow("later") << "Remind Me Later" << int(UpdateUserDriver::Choice::RemindLater);
+        QTest::newRow("skip") << "Skip This Version" << int(UpdateUserDriver::Choice::Skip);
+    }
+    void updateFoundAnswersOnceWithTheChosenButton()
+    {
+        QFETCH(QString, buttonText);
+        QFETCH(int, choice);
+        QtUserDriver driver;
+        QList<int> replies;
+        driver.showUpdateFound(item(false), QStringLiteral("1.4"),
+                               [&replies](UpdateUserDriver::Choice c) { replies << int(c); });
+        QPushButton *b = button(buttonText);
+        QVERIFY(b);
+        b->click();
+        QCoreApplication::processEvents();
+        QCOMPARE(replies, QList<int>({choice}));
+    }
+
+    void criticalUpdateCannotBeSkippedAndClosingMeansLater()
+    {
+        QtUserDriver driver;
+        QList<int> replies;
+        driver.showUpdateFound(item(true), QStringLiteral("1.4"),
+                               [&replies](UpdateUserDriver::Choice c) { replies << int(c); });
+        QVERIFY(!button(QStringLiteral("Skip This Version")));
+        QPushButton *install = button(QStringLiteral("Install Update"));
+        QVERIFY(install);
+        install->window()->close();
+        QCOMPARE(replies, QList<int>({int(UpdateUserDriver::Choice::RemindLater)}));
+    }
+
+    void cancellingTheCheckingWindowCancelsButDismissingDoesNot()
+    {
+        QtUserDriver driver;
+        int cancels = 0;
+        driver.showCheckingForUpdates([&cancels] { ++cancels; });
+        QPushButton *cancel = button(QStringLiteral("&Cancel"));
+        if (!cancel)
+            cancel = button(QStringLiteral("Cancel"));
+        QVERIFY(cancel);
+        cancel->click();
+        QCOMPARE(cancels, 1);
+
+        driver.showCheckingForUpdates([&cancels] { ++cancels; });
+        driver.dismissCheckingForUpdates();
+        QCoreApplication::processEvents();
+        QCOMPARE(cancels, 1);
+    }
+};
+
+QTEST_MAIN(QtUserDriverTest)
+#include "tst_QtUserDriver.moc"
