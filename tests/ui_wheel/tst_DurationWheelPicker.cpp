@@ -1,0 +1,355 @@
+// The picker driven through real input events, with time stepped by hand.
+#include "ui/DurationWheelPicker.h"
+#include "ui/WheelClock.h"
+#include "ui/WheelColumn.h"
+
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QApplication>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QtTest>
+#include <cmath>
+
+namespace {
+// Time that moves only when the test says so; frames come at 120 Hz while wanted.
+class ManualWheelClock : public WheelClock {
+public:
+    double t = 100.0;
+    double now() const override { return t; }
+    void advance(double seconds)
+    {
+        const double end = t + seconds;
+        while (t < end) {
+            t = std::min(end, t + 1.0 / 120.0);
+            if (running())
+                Q_EMIT frame();
+        }
+    }
+    // Runs frames until every wheel is at rest.
+    bool settle()
+    {
+        for (int i = 0; i < 600 && running(); ++i)
+            advance(1.0 / 120.0);
+        return !running();
+    }
+
+protected:
+    void setRunning(bool) override {}
+};
+
+constexpr double row = 26.0;
+
+struct Fixture {
+    ManualWheelClock clock;
+    DurationWheelPicker picker{nullptr, &clock};
+    QSignalSpy changes{&picker, &DurationWheelPicker::valueChanged};
+    QSignalSpy ticks{&picker, &DurationWheelPicker::ticked};
+
+    Fixture(int hours, int minutes)
+    {
+        picker.resize(240, 130);
+        picker.setValue(hours, minutes);
+        picker.show();
+        changes.clear();
+    }
+    WheelColumn *hours() const { return picker.hoursColumn(); }
+    WheelColumn *minutes() const { return picker.minutesColumn(); }
+
+    void mouse(WheelColumn *column, QEvent::Type type, double y, Qt::MouseButtons buttons)
+    {
+        const QPointF local(column->width() / 2.0, y);
+        QMouseEvent event(type, local, column->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(column, &event);
+    }
+    // A drag of `distance` pixels (positive = fingers move up, towards later values)
+    // over `seconds`, then the finger lifts.
+    void drag(WheelColumn *column, double distance, double seconds, int moves = 12)
+    {
+        const double start = 65.0 + (distance > 0 ? 40.0 : -40.0);
+        mouse(column, QEvent::MouseButtonPress, start, Qt::LeftButton);
+        for (int i = 1; i <= moves; ++i) {
+            clock.advance(seconds / moves);
+            mouse(column, QEvent::MouseMove, start - distance * i / moves, Qt::LeftButton);
+        }
+        mouse(column, QEvent::MouseButtonRelease, start - distance, Qt::NoButton);
+    }
+    void tap(WheelColumn *column, double y)
+    {
+        mouse(column, QEvent::MouseButtonPress, y, Qt::LeftButton);
+        clock.advance(0.05);
+        mouse(column, QEvent::MouseButtonRelease, y, Qt::NoButton);
+    }
+    void wheel(WheelColumn *column, QPoint pixels, QPoint angle, Qt::ScrollPhase phase)
+    {
+        const QPointF local(column->width() / 2.0, 65);
+        QWheelEvent event(local, column->mapToGlobal(local), pixels, angle, Qt::NoButton, Qt::NoModifier, phase, false);
+        QApplication::sendEvent(column, &event);
+    }
+    void key(WheelColumn *column, int key) { QTest::keyClick(column, Qt::Key(key)); }
+
+    bool restsOn(WheelColumn *column, int value) const
+    {
+        return !column->isMoving() && column->offset() == column->values().indexOf(value) * row
+            && column->selection() == value && column->scrolled() == value;
+    }
+    QList<int> lastChange() const
+    {
+        return changes.isEmpty() ? QList<int>{} : QList<int>{changes.last().at(0).toInt(), changes.last().at(1).toInt()};
+    }
+};
+} // namespace
+
+class DurationWheelPickerTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void everyGestureComesToRestExactlyOnARow_data()
+    {
+        QTest::addColumn<double>("distance");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<int>("expected"); // minutes, starting from 30
+        QTest::newRow("slow, less than half a row") << 12.0 << 0.5 << 30;
+        QTest::newRow("slow, more than half a row") << 15.0 << 0.5 << 31;
+        QTest::newRow("slow, three and a bit rows") << 83.0 << 1.6 << 33;
+        QTest::newRow("slow, back two rows") << -50.0 << 0.8 << 28;
+        QTest::newRow("flick travels further") << 60.0 << 0.06 << -1;
+        QTest::newRow("flick far past the end") << 2000.0 << 0.1 << 59;
+        QTest::newRow("flick far past the start") << -2000.0 << 0.1 << 0;
+    }
+
+    void everyGestureComesToRestExactlyOnARow()
+    {
+        QFETCH(double, distance);
+        QFETCH(double, seconds);
+        QFETCH(int, expected);
+        Fixture f(2, 30);
+        f.drag(f.minutes(), distance, seconds);
+        QVERIFY(f.clock.settle());
+        const int value = f.minutes()->selection();
+        if (expected < 0)
+            QVERIFY2(value > 30 + 3, "a flick should carry the wheel beyond where the finger left it");
+        else
+            QCOMPARE(value, expected);
+        QVERIFY(f.restsOn(f.minutes(), value));
+        // One tick per value the wheel passed and the owner was told about each.
+        QCOMPARE(f.ticks.count(), f.changes.count());
+        if (value == 30)
+            QVERIFY(f.changes.isEmpty());
+        else
+            QCOMPARE(f.lastChange(), (QList<int>{2, value}));
+    }
+
+    void touchpadAndMouseWheelAlsoRestOnRows()
+    {
+        Fixture f(2, 30);
+        // Touchpad with phases.
+        f.wheel(f.minutes(), {}, {}, Qt::ScrollBegin);
+        for (int i = 0; i < 8; ++i) {
+            f.clock.advance(0.016);
+            f.wheel(f.minutes(), QPoint(0, -7), QPoint(0, -56), Qt::ScrollUpdate);
+        }
+        f.wheel(f.minutes(), {}, {}, Qt::ScrollEnd);
+        QVERIFY(f.clock.settle());
+        const int afterPhased = f.minutes()->selection();
+        QVERIFY(afterPhased > 30);
+        QVERIFY(f.restsOn(f.minutes(), afterPhased));
+
+        // Touchpad without phases: it settles once the deltas stop.
+        for (int i = 0; i < 3; ++i) {
+            f.clock.advance(0.2);
+            f.wheel(f.minutes(), QPoint(0, 9), QPoint(0, 72), Qt::NoScrollPhase);
+        }
+        QVERIFY(f.clock.settle());
+        QVERIFY(f.restsOn(f.minutes(), f.minutes()->selection()));
+        QVERIFY(f.minutes()->selection() < afterPhased);
+
+        // Mouse wheel: a row per notch, finer wheels add up.
+        Fixture g(2, 30);
+        g.wheel(g.minutes(), {}, QPoint(0, -360), Qt::NoScrollPhase);
+        for (int i = 0; i < 8; ++i)
+            g.wheel(g.minutes(), {}, QPoint(0, -15), Qt::NoScrollPhase);
+        QVERIFY(g.clock.settle());
+        QVERIFY(g.restsOn(g.minutes(), 34));
+        QCOMPARE(g.ticks.count(), 2);
+    }
+
+    void theFortyEightHourLimitHoldsWhicheverWheelMoves()
+    {
+        // Hours at 48: turning the minutes to 15 brings the hours to 47.
+        Fixture a(48, 0);
+        for (int i = 0; i < 15; ++i)
+            a.wheel(a.minutes(), {}, QPoint(0, -120), Qt::NoScrollPhase);
+        QVERIFY(a.clock.settle());
+        QCOMPARE(a.lastChange(), (QList<int>{47, 15}));
+        QVERIFY(a.restsOn(a.hours(), 47));
+        QVERIFY(a.restsOn(a.minutes(), 15));
+
+        // Minutes at 30: dragging the hours to 48 clears the minutes.
+        Fixture b(40, 30);
+        b.drag(b.hours(), 8 * row, 1.0, 16);
+        QVERIFY(b.clock.settle());
+        QCOMPARE(b.lastChange(), (QList<int>{48, 0}));
+        QVERIFY(b.restsOn(b.minutes(), 0));
+        QVERIFY(b.restsOn(b.hours(), 48));
+        // The correction itself is not a tick: only the eight hours passed are.
+        QCOMPARE(b.ticks.count(), 8);
+
+        // Hours above the range (a stored 50) count as the limit too.
+        Fixture c(50, 0);
+        QVERIFY(c.hours()->offset() == 48 * row);
+        c.key(c.minutes(), Qt::Key_Down);
+        QVERIFY(c.clock.settle());
+        QCOMPARE(c.lastChange(), (QList<int>{47, 1}));
+
+        // Both set from outside at once: the hours win.
+        Fixture d(3, 20);
+        d.picker.setValue(48, 30);
+        QCOMPARE(d.lastChange(), (QList<int>{48, 0}));
+        QCOMPARE(d.changes.count(), 1);
+    }
+
+    void tapsTurnTheTappedRowIntoTheBand()
+    {
+        Fixture f(2, 30);
+        f.tap(f.minutes(), 65);
+        QVERIFY(!f.minutes()->isMoving());
+        QCOMPARE(f.ticks.count(), 0);
+        QCOMPARE(f.changes.count(), 0);
+
+        f.tap(f.minutes(), 65 + 2 * row + 5);
+        QCOMPARE(f.minutes()->selection(), 32);
+        QCOMPARE(f.ticks.count(), 1);
+        QVERIFY(f.minutes()->isMoving());
+        QVERIFY(f.clock.settle());
+        QVERIFY(f.restsOn(f.minutes(), 32));
+
+        // A press on a moving wheel stops it on a row and selects nothing new by itself.
+        f.wheel(f.minutes(), {}, QPoint(0, -600), Qt::NoScrollPhase);
+        f.clock.advance(0.05);
+        const int ticksBefore = f.ticks.count();
+        f.tap(f.minutes(), 65);
+        QVERIFY(f.clock.settle());
+        QVERIFY(f.restsOn(f.minutes(), f.minutes()->selection()));
+        QCOMPARE(f.ticks.count(), ticksBefore + (f.minutes()->selection() != 37 ? 1 : 0));
+    }
+
+    void aValueFromOutsideTurnsTheWheelWithoutATick()
+    {
+        Fixture f(2, 30);
+        f.picker.setMinutes(45);
+        QCOMPARE(f.lastChange(), (QList<int>{2, 45}));
+        QVERIFY(f.minutes()->isMoving());
+        f.clock.advance(0.1);
+        const double midway = f.minutes()->offset();
+        QVERIFY(midway > 30 * row && midway < 46 * row);
+        QVERIFY(f.clock.settle());
+        QVERIFY(f.restsOn(f.minutes(), 45));
+        QCOMPARE(f.ticks.count(), 0);
+        // The spring passed rows on the way; none of them became the selection.
+        QCOMPARE(f.changes.count(), 1);
+        // Setting the same value again is no change at all.
+        f.picker.setMinutes(45);
+        QCOMPARE(f.changes.count(), 1);
+        QVERIFY(!f.clock.running());
+    }
+
+    void keysStepAndStopAtTheEnds()
+    {
+        Fixture f(0, 58);
+        f.key(f.hours(), Qt::Key_Up);
+        f.key(f.minutes(), Qt::Key_Down);
+        f.key(f.minutes(), Qt::Key_Down);
+        QVERIFY(f.clock.settle());
+        QVERIFY(f.restsOn(f.hours(), 0));
+        QVERIFY(f.restsOn(f.minutes(), 59));
+        QCOMPARE(f.ticks.count(), 1);
+        f.key(f.hours(), Qt::Key_End);
+        QVERIFY(f.clock.settle());
+        QCOMPARE(f.lastChange(), (QList<int>{48, 0}));
+        f.key(f.hours(), Qt::Key_PageUp);
+        QVERIFY(f.clock.settle());
+        QVERIFY(f.restsOn(f.hours(), 43));
+        f.key(f.hours(), Qt::Key_Home);
+        QVERIFY(f.clock.settle());
+        QVERIFY(f.restsOn(f.hours(), 0));
+    }
+
+    void assistiveAdjustmentsStopAtTheEndsAndNeverTick()
+    {
+        Fixture f(48, 0);
+        QAccessibleInterface *hours = QAccessible::queryAccessibleInterface(f.hours());
+        QAccessibleInterface *minutes = QAccessible::queryAccessibleInterface(f.minutes());
+        QVERIFY(hours && minutes);
+        QCOMPARE(hours->text(QAccessible::Name), QStringLiteral("Hours"));
+        QCOMPARE(minutes->text(QAccessible::Name), QStringLiteral("Minutes"));
+        QCOMPARE(hours->text(QAccessible::Value), QStringLiteral("48"));
+        QCOMPARE(minutes->text(QAccessible::Value), QStringLiteral("0"));
+        QCOMPARE(hours->childCount(), 0);
+        QVERIFY(hours->valueInterface());
+        auto *actions = hours->actionInterface();
+        QVERIFY(actions);
+        QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::increaseAction()));
+
+        actions->doAction(QAccessibleActionInterface::increaseAction());
+        QCOMPARE(f.picker.hours(), 48);
+        minutes->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
+        QCOMPARE(f.picker.minutes(), 0);
+        QCOMPARE(f.changes.count(), 0);
+
+        // Increment of the minutes at 48 h passes through the limit: 47 h 1 min.
+        minutes->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
+        QCOMPARE(f.lastChange(), (QList<int>{47, 1}));
+        QCOMPARE(hours->text(QAccessible::Value), QStringLiteral("47"));
+
+        f.picker.setValue(0, 59);
+        minutes->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
+        hours->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
+        QCOMPARE(f.picker.minutes(), 59);
+        QCOMPARE(f.picker.hours(), 0);
+        QVERIFY(f.clock.settle());
+        QVERIFY(f.restsOn(f.minutes(), 59));
+        QCOMPARE(f.ticks.count(), 0);
+    }
+
+    void restingAndHiddenPickersCostNoFrames()
+    {
+        Fixture f(2, 30);
+        QVERIFY(!f.clock.running());
+        f.picker.setHours(9);
+        QVERIFY(f.clock.running());
+        f.picker.hide();
+        QVERIFY(!f.clock.running());
+        QVERIFY(f.restsOn(f.hours(), 9));
+    }
+
+    void onlyRowsNearTheWindowArePaintedAndTheLookIsSaved()
+    {
+        Fixture f(2, 30);
+        // Mid-turn, so rows between positions are drawn too.
+        f.picker.setMinutes(33);
+        f.clock.advance(0.08);
+        QImage image(280, 170, QImage::Format_ARGB32_Premultiplied);
+        image.fill(QColor(30, 33, 40));
+        f.picker.render(&image, QPoint(20, 20), QRegion(), QWidget::DrawChildren);
+        QVERIFY(f.minutes()->paintedRows() <= 5 + 2);
+        QVERIFY(f.hours()->paintedRows() >= 5);
+        QVERIFY(image.save(QStringLiteral(CORVANE_WHEEL_PNG)));
+        QImage sharp(280 * 3, 170 * 3, QImage::Format_ARGB32_Premultiplied);
+        sharp.setDevicePixelRatio(3);
+        sharp.fill(QColor(30, 33, 40));
+        f.picker.render(&sharp, QPoint(20, 20), QRegion(), QWidget::DrawChildren);
+        QVERIFY(sharp.save(QStringLiteral(CORVANE_WHEEL_PNG).replace(QLatin1String(".png"), QLatin1String("@3x.png"))));
+
+        // The first and the last value sit in the band like any other.
+        for (int value : {0, 59}) {
+            f.picker.setMinutes(value);
+            QVERIFY(f.clock.settle());
+            QVERIFY(f.restsOn(f.minutes(), value));
+            f.minutes()->grab();
+            QCOMPARE(f.minutes()->paintedRows(), 3);
+        }
+    }
+};
+
+QTEST_MAIN(DurationWheelPickerTest)
+#include "tst_DurationWheelPicker.moc"
