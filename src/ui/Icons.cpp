@@ -79,8 +79,10 @@ QImage image(const QString &name, double size, const QColor &color, qreal device
                             .arg(devicePixelRatio);
     if (auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
+    if (size <= 0.0 || !QFile::exists(pathFor(name)))
+        return {};
     QSvgRenderer renderer(pathFor(name));
-    if (!renderer.isValid() || size <= 0.0)
+    if (!renderer.isValid())
         return {};
     const int px = std::max(1, int(std::lround(size * devicePixelRatio)));
     QImage img(px, px, QImage::Format_ARGB32_Premultiplied);

@@ -55,6 +55,7 @@ std::array<int, 3> boxSizes(double sigma)
     return sizes;
 }
 
+// Reads `count` samples `stride` bytes apart, writes them packed into `dst`.
 void boxPass(const uchar *src, uchar *dst, int count, int stride, int r)
 {
     // Running sum over a window of 2r+1 with zero outside the image.
@@ -63,7 +64,7 @@ void boxPass(const uchar *src, uchar *dst, int count, int stride, int r)
     for (int i = 0; i <= r && i < count; ++i)
         sum += src[i * stride];
     for (int i = 0; i < count; ++i) {
-        dst[i * stride] = uchar((sum + width / 2) / width);
+        dst[i] = uchar((sum + width / 2) / width);
         const int add = i + r + 1;
         const int drop = i - r;
         if (add < count)
