@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ui/AnimationClock.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+// Redraws a view on the animation schedule while it is wanted and can be seen. While the
+// timeline is inactive, or its view or window is hidden or minimised, no timer exists at all,
+// so an idle interface causes no wake-ups.
+class AnimationTimeline : public QObject {
+    Q_OBJECT
+public:
+    // The slowest frame interval any pulsing view uses: at most 30 redraws a second.
+    static constexpr double minimumInterval = 1.0 / 30.0;
+
+    // onFrame defaults to host->update().
+    AnimationTimeline(QWidget *host, AnimationClock *clock, double minInterval = minimumInterval,
+                      std::function<void()> onFrame = {});
+    ~AnimationTimeline() override;
+
+    void setActive(bool active);
+    bool isActive() const { return m_active; }
+    // True while frames are being delivered.
+    bool isRunning() const { return m_subscription != nullptr; }
+
+    AnimationClock *clock() const { return m_clock; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void watchWindow();
+    void reevaluate();
+
+    QWidget *m_host;
+    QPointer<QWidget> m_window;
+    AnimationClock *m_clock;
+    double m_interval;
+    std::function<void()> m_onFrame;
+    bool m_active = false;
+    std::unique_ptr<FrameSubscription> m_subscription;
+};

@@ -1,0 +1,32 @@
+#include "ui/BrushedMetal.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+
+void BrushedMetal::paint(QPainter &painter, const QRectF &rect, Tone tone)
+{
+    const bool dark = tone == Tone::Dark;
+    QLinearGradient base(rect.topLeft(), rect.bottomLeft());
+    const float top = dark ? 0.24f : 0.86f;
+    const float bottom = dark ? 0.13f : 0.62f;
+    base.setColorAt(0.0, QColor::fromRgbF(top, top, top));
+    base.setColorAt(1.0, QColor::fromRgbF(bottom, bottom, bottom));
+    painter.fillRect(rect, base);
+
+    paintTexture(painter, rect, tone);
+
+    QLinearGradient sheen(rect.topLeft(), rect.bottomRight());
+    sheen.setColorAt(0.0, QColor::fromRgbF(1, 1, 1, 0));
+    sheen.setColorAt(0.5, QColor::fromRgbF(1, 1, 1, dark ? 0.07f : 0.25f));
+    sheen.setColorAt(1.0, QColor::fromRgbF(1, 1, 1, 0));
+    painter.fillRect(rect, sheen);
+}
+
+void BrushedMetal::paintTexture(QPainter &painter, const QRectF &rect, Tone tone)
+{
+    forEachTextureLine(rect.height(), tone, [&](int y, double opacity, bool white) {
+        const float c = white ? 1.0f : 0.0f;
+        painter.fillRect(QRectF(rect.left(), rect.top() + y, rect.width(), 0.5),
+                         QColor::fromRgbF(c, c, c, float(opacity)));
+    });
+}

@@ -1,0 +1,87 @@
+#include "ui/GlassContainer.h"
+
+#include "ui/CorvaneStyles.h"
+#include "ui/GlassMaterialView.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+
+GlassContainer::GlassContainer(double cornerRadius, QWidget *parent)
+    : QWidget(parent), m_cornerRadius(cornerRadius)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+}
+
+void GlassContainer::setCornerRadius(double radius)
+{
+    if (radius == m_cornerRadius)
+        return;
+    m_cornerRadius = radius;
+    updateBlur();
+    update();
+}
+
+void GlassContainer::setTranslucent(bool translucent)
+{
+    if (translucent == m_translucent)
+        return;
+    m_translucent = translucent;
+    update();
+}
+
+QColor GlassContainer::opaqueBase() { return QColor::fromRgbF(0.15f, 0.16f, 0.18f); }
+
+void GlassContainer::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_translucent = GlassMaterialView::compositorActive();
+    updateBlur();
+}
+
+void GlassContainer::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    updateBlur();
+}
+
+void GlassContainer::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    updateBlur();
+}
+
+void GlassContainer::updateBlur()
+{
+    if (!isVisible() || !m_translucent)
+        return;
+    const qreal dpr = devicePixelRatioF();
+    const QPoint topLeft = mapTo(window(), QPoint(0, 0));
+    const QRect device(int(std::round(topLeft.x() * dpr)), int(std::round(topLeft.y() * dpr)),
+                       int(std::round(width() * dpr)), int(std::round(height() * dpr)));
+    GlassMaterialView::applyBlurBehind(this, device, m_cornerRadius * dpr);
+}
+
+void GlassContainer::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(rect());
+    QPainterPath card;
+    card.addRoundedRect(r, m_cornerRadius, m_cornerRadius);
+    if (!m_translucent)
+        p.fillPath(card, opaqueBase());
+    p.fillPath(card, CorvaneStyles::withOpacity(CorvaneStyles::ink(), 0.45));
+    p.fillPath(card, CorvaneStyles::glassSheen(r));
+
+    QPainterPath rim;
+    const double h = 0.5;
+    const double inner = std::max(0.0, m_cornerRadius - h);
+    rim.addRoundedRect(r.adjusted(h, h, -h, -h), inner, inner);
+    QPen pen(QBrush(CorvaneStyles::rimGradient(r)), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    pen.setMiterLimit(10.0);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(rim);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QWidget>
+
+// A dark frosted-glass card: the blur behind the window where the desktop offers one, an ink
+// tint, a sheen across the upper half and a light rim. Lay the card's content out inside it
+// as in any container. Without a compositor the card is painted opaque, since translucent
+// windows then show garbage behind them.
+class GlassContainer : public QWidget {
+    Q_OBJECT
+public:
+    explicit GlassContainer(double cornerRadius = 18.0, QWidget *parent = nullptr);
+
+    double cornerRadius() const { return m_cornerRadius; }
+    void setCornerRadius(double radius);
+
+    // Whether the card is drawn see-through (a compositor was running when it was shown).
+    bool isTranslucent() const { return m_translucent; }
+    // Normally decided when the card is shown; the gallery and tests pick one.
+    void setTranslucent(bool translucent);
+
+    // The colour under the tint when there is nothing to see through.
+    static QColor opaqueBase();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+
+private:
+    void updateBlur();
+
+    double m_cornerRadius;
+    bool m_translucent = false;
+};

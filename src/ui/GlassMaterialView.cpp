@@ -1,0 +1,118 @@
+#include "ui/GlassMaterialView.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <QtGui/qguiapplication_platform.h>
+#include <cmath>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace {
+
+Display *x11Display()
+{
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->display() : nullptr;
+}
+
+constexpr const char *blurAtomName = "_KDE_NET_WM_BLUR_BEHIND_REGION";
+
+} // namespace
+
+bool GlassMaterialView::compositorActive()
+{
+    Display *dpy = x11Display();
+    if (!dpy)
+        return false;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));
+    const Atom selection = XInternAtom(dpy, name.constData(), False);
+    return XGetSelectionOwner(dpy, selection) != None;
+}
+
+bool GlassMaterialView::blurBehindSupported()
+{
+    Display *dpy = x11Display();
+    if (!dpy || !compositorActive())
+        return false;
+    const Atom blur = XInternAtom(dpy, blurAtomName, True);
+    if (blur == None)
+        return false;
+    const Atom supported = XInternAtom(dpy, "_NET_SUPPORTED", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char *data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), supported, 0, 4096, False, XA_ATOM, &type,
+                           &format, &count, &after, &data) == Success &&
+        data) {
+        if (type == XA_ATOM && format == 32) {
+            const auto *atoms = reinterpret_cast<const Atom *>(data);
+            for (unsigned long i = 0; i < count && !found; ++i)
+                found = atoms[i] == blur;
+        }
+        XFree(data);
+    }
+    return found;
+}
+
+QVector<QRect> GlassMaterialView::roundedRects(const QRect &rect, double radius)
+{
+    QVector<QRect> rows;
+    if (rect.isEmpty())
+        return rows;
+    const int r = int(std::ceil(std::min({radius, rect.width() / 2.0, rect.height() / 2.0})));
+    if (r <= 0) {
+        rows.append(rect);
+        return rows;
+    }
+    // One row per pixel line through the corners, one rectangle for the straight middle.
+    auto insetAt = [&](int line) {
+        const double dy = r - (line + 0.5);
+        return int(std::round(r - std::sqrt(std::max(0.0, double(r) * r - dy * dy))));
+    };
+    for (int i = 0; i < r; ++i) {
+        const int inset = insetAt(i);
+        rows.append(QRect(rect.left() + inset, rect.top() + i, rect.width() - 2 * inset, 1));
+    }
+    if (rect.height() > 2 * r)
+        rows.append(QRect(rect.left(), rect.top() + r, rect.width(), rect.height() - 2 * r));
+    for (int i = r - 1; i >= 0; --i) {
+        const int inset = insetAt(i);
+        rows.append(QRect(rect.left() + inset, rect.bottom() - i, rect.width() - 2 * inset, 1));
+    }
+    return rows;
+}
+
+bool GlassMaterialView::applyBlurBehind(QWidget *widget, const QRect &rect, double radius)
+{
+    Display *dpy = x11Display();
+    QWidget *window = widget ? widget->window() : nullptr;
+    if (!dpy || !window || !window->internalWinId() || !blurBehindSupported())
+        return false;
+    QVector<long> data;
+    for (const QRect &row : roundedRects(rect, radius))
+        data << row.x() << row.y() << row.width() << row.height();
+    const Atom blur = XInternAtom(dpy, blurAtomName, False);
+    XChangeProperty(dpy, Window(window->internalWinId()), blur, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(data.constData()), int(data.size()));
+    XFlush(dpy);
+    return true;
+}
+
+void GlassMaterialView::clearBlurBehind(QWidget *widget)
+{
+    Display *dpy = x11Display();
+    QWidget *window = widget ? widget->window() : nullptr;
+    if (!dpy || !window || !window->internalWinId())
+        return;
+    const Atom blur = XInternAtom(dpy, blurAtomName, True);
+    if (blur == None)
+        return;
+    XDeleteProperty(dpy, Window(window->internalWinId()), blur);
+    XFlush(dpy);
+}

@@ -1,0 +1,115 @@
+#include "ui/Icons.h"
+
+#include <QFile>
+#include <QHash>
+#include <QIconEngine>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <cmath>
+
+// Outside any namespace, as the resource initialiser demands. A static library's resources
+// are dropped by the linker unless something refers to them.
+static void initIconResources() { Q_INIT_RESOURCE(corvane_icons); }
+
+namespace {
+
+QString pathFor(const QString &name) { return QStringLiteral(":/corvane/icons/%1.svg").arg(name); }
+
+void ensureResources()
+{
+    static const bool done = (initIconResources(), true);
+    Q_UNUSED(done);
+}
+
+class TintedIconEngine : public QIconEngine {
+public:
+    TintedIconEngine(QString name, QColor color) : m_name(std::move(name)), m_color(color) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override
+    {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        const double side = std::min(rect.width(), rect.height());
+        const QImage img = Icons::image(m_name, side, m_color, dpr);
+        painter->drawImage(QPointF(rect.x() + (rect.width() - side) / 2.0,
+                                   rect.y() + (rect.height() - side) / 2.0),
+                           img);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        return Icons::pixmap(m_name, std::min(size.width(), size.height()), m_color);
+    }
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode, QIcon::State, qreal scale) override
+    {
+        return Icons::pixmap(m_name, std::min(size.width(), size.height()) / scale, m_color, scale);
+    }
+    QIconEngine *clone() const override { return new TintedIconEngine(m_name, m_color); }
+
+private:
+    QString m_name;
+    QColor m_color;
+};
+
+} // namespace
+
+namespace Icons {
+
+QStringList names()
+{
+    return {QStringLiteral("eye"),          QStringLiteral("eye.fill"),
+            QStringLiteral("power"),        QStringLiteral("gearshape.fill"),
+            QStringLiteral("dial.medium"),  QStringLiteral("chevron.down"),
+            QStringLiteral("display"),      QStringLiteral("cpu"),
+            QStringLiteral("exclamationmark.triangle.fill")};
+}
+
+bool exists(const QString &name)
+{
+    ensureResources();
+    return QFile::exists(pathFor(name));
+}
+
+QImage image(const QString &name, double size, const QColor &color, qreal devicePixelRatio)
+{
+    ensureResources();
+    static QHash<QString, QImage> cache;
+    const QString key = QStringLiteral("%1/%2/%3/%4")
+                            .arg(name)
+                            .arg(size)
+                            .arg(color.rgba64(), 0, 16)
+                            .arg(devicePixelRatio);
+    if (auto it = cache.constFind(key); it != cache.constEnd())
+        return *it;
+    if (size <= 0.0 || !QFile::exists(pathFor(name)))
+        return {};
+    QSvgRenderer renderer(pathFor(name));
+    if (!renderer.isValid())
+        return {};
+    const int px = std::max(1, int(std::lround(size * devicePixelRatio)));
+    QImage img(px, px, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    {
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        renderer.render(&p, QRectF(0, 0, px, px));
+        // The drawing is black; keep its coverage and take the colour.
+        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        p.fillRect(img.rect(), color);
+    }
+    img.setDevicePixelRatio(devicePixelRatio);
+    if (cache.size() > 256)
+        cache.clear();
+    cache.insert(key, img);
+    return img;
+}
+
+QPixmap pixmap(const QString &name, double size, const QColor &color, qreal devicePixelRatio)
+{
+    return QPixmap::fromImage(image(name, size, color, devicePixelRatio));
+}
+
+QIcon icon(const QString &name, const QColor &color)
+{
+    return QIcon(new TintedIconEngine(name, color));
+}
+
+} // namespace Icons

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ui/AnimationClock.h"
+#include "ui/AnimationTimeline.h"
+#include "ui/PressableStyle.h"
+
+#include <QAbstractButton>
+#include <QPainterPath>
+#include <vector>
+
+// A button drawn entirely by its subclass, which shrinks and darkens while pressed and
+// accepts clicks only inside its shape. The contents rect holds the button itself; the
+// contents margins leave room for its glow.
+class PressableButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    PressableButton(double pressedScale, QWidget *parent, AnimationClock *clock);
+
+    AnimationClock *clock() const { return m_clock; }
+    const PressableStyle &pressStyle() const { return m_press; }
+
+protected:
+    // Everything the press effect applies to, in widget coordinates.
+    virtual void paintLabel(QPainter &painter, double now) = 0;
+    virtual QPainterPath hitShape() const = 0;
+    // The subclass's own animated values, sampled per frame: a frame that would not move
+    // anything by a visible amount is skipped, so a slow glide costs few repaints.
+    virtual void sampleAnimation(double now, std::vector<double> &out) const;
+    virtual bool isAnimating(double now) const;
+
+    // Call after starting one of the subclass's animations.
+    void animationStarted();
+
+    bool hitButton(const QPoint &pos) const override;
+    void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void syncPressed();
+    void onFrame();
+
+    AnimationClock *m_clock;
+    PressableStyle m_press;
+    AnimationTimeline *m_animation;
+    std::vector<double> m_lastSample;
+    std::vector<double> m_sample;
+};

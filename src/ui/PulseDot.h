@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ui/AnimationTimeline.h"
+
+#include <QColor>
+#include <QWidget>
+
+// An 18-point status dot. Active, it shows the colour with a soft glow and a ring that
+// expands and fades every 1.8 s, in phase with the clock so every dot pulses together.
+// Inactive, it is a plain grey dot and never redraws by itself.
+class PulseDot : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr double period = 1.8;
+    static constexpr double frameSize = 18.0;
+    static constexpr double dotSize = 7.0;
+
+    struct Ring {
+        double scale;
+        double opacity;
+    };
+    // The ring at time t, seconds since 2001-01-01 UTC.
+    static Ring ringAt(double t);
+
+    explicit PulseDot(QWidget *parent = nullptr, AnimationClock *clock = nullptr);
+
+    bool isActive() const { return m_active; }
+    QColor color() const { return m_color; }
+    const AnimationTimeline &timeline() const { return *m_timeline; }
+
+    QSize sizeHint() const override;
+
+public slots:
+    void setActive(bool active);
+    void setColor(const QColor &color);
+
+signals:
+    void activeChanged(bool active);
+    void colorChanged(const QColor &color);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    AnimationClock *m_clock;
+    AnimationTimeline *m_timeline;
+    bool m_active = false;
+    QColor m_color;
+};

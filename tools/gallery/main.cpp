@@ -1,0 +1,279 @@
+// gallery --out DIR [--scale N]: draws each widget of the panel in each of its states on the
+// glass card's colours and writes one PNG per state.
+#include "ui/AnimationClock.h"
+#include "ui/CorvaneStyles.h"
+#include "ui/GlassContainer.h"
+#include "ui/Icons.h"
+#include "ui/PresetPill.h"
+#include "ui/ProgressBar.h"
+#include "ui/PulseDot.h"
+#include "ui/WakeSwitch.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QEnterEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTextStream>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+ManualAnimationClock g_clock(1000.0 * 1.8 * 3.2); // a whole number of both pulse periods
+QString g_out;
+qreal g_scale = 2.0;
+QTextStream g_log(stdout);
+
+// The widget on an opaque glass card, so translucent layers read as they will on screen.
+void save(QWidget &w, const QString &name)
+{
+    const QSize size = w.size() + QSize(24, 24);
+    QImage img(size * g_scale, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(g_scale);
+    img.fill(Qt::transparent);
+    {
+        GlassContainer card(12);
+        card.setTranslucent(false);
+        card.resize(size);
+        card.render(&img);
+        QPainter p(&img);
+        w.render(&p, QPoint(12, 12), QRegion(), QWidget::DrawChildren);
+    }
+    const QString path = QDir(g_out).filePath(name + QStringLiteral(".png"));
+    img.save(path);
+    g_log << path << '\n';
+}
+
+void settle() { g_clock.advance(1.5); }
+
+void press(QWidget &w, QPoint at)
+{
+    QMouseEvent e(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                  Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &e);
+}
+
+void release(QWidget &w, QPoint at)
+{
+    QMouseEvent e(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton,
+                  Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &e);
+}
+
+void switches()
+{
+    struct State {
+        const char *name;
+        bool on;
+        double fill;
+        QColor accent;
+        const char *title;
+        const char *subtitle;
+    };
+    const State states[] = {
+        {"switch-idle", false, 0.0, CorvaneStyles::amber(), "IDLE", "Click to keep this Mac awake"},
+        {"switch-on-full", true, 1.0, CorvaneStyles::amber(), "AWAKE", "Until 14:35"},
+        {"switch-on-half", true, 0.5, CorvaneStyles::amber(), "AWAKE", "Until 14:35"},
+        {"switch-on-0.51", true, 0.51, CorvaneStyles::amber(), "AWAKE", "Until 14:35"},
+        {"switch-on-0.1", true, 0.1, CorvaneStyles::amber(), "AWAKE", "Until 09:05"},
+        {"switch-indefinite-cyan", true, 1.0, CorvaneStyles::cyan(), "AWAKE", "Until turned off"},
+        {"switch-off-knob-at-0.8", false, 0.8, CorvaneStyles::amber(), "IDLE", "Click to keep this Mac awake"},
+    };
+    for (const State &s : states) {
+        WakeSwitch w(nullptr, &g_clock);
+        w.resize(268 + 32, w.height());
+        w.setAccent(s.accent);
+        w.setTitle(QString::fromUtf8(s.title));
+        w.setSubtitle(QString::fromUtf8(s.subtitle));
+        w.setProgress(s.fill);
+        w.setOn(s.on);
+        w.show();
+        settle();
+        save(w, QString::fromLatin1(s.name));
+        if (s.on && s.fill == 1.0 && s.accent == CorvaneStyles::amber()) {
+            // The glow at the low point of its breath, and the pressed state.
+            g_clock.advance(1.6);
+            save(w, QStringLiteral("switch-on-glow-low"));
+            g_clock.advance(1.6);
+            press(w, w.trackRect().center().toPoint());
+            settle();
+            save(w, QStringLiteral("switch-on-pressed"));
+            release(w, w.trackRect().center().toPoint());
+            settle();
+        }
+        w.hide();
+    }
+    // Mid-animation frames of switching on, for judging the spring.
+    WakeSwitch w(nullptr, &g_clock);
+    w.resize(300, w.height());
+    w.setTitle(QStringLiteral("AWAKE"));
+    w.setSubtitle(QStringLiteral("Until 14:35"));
+    w.show();
+    settle();
+    w.setOn(true);
+    w.setProgress(1.0);
+    for (int i = 1; i <= 3; ++i) {
+        g_clock.advance(0.15);
+        save(w, QStringLiteral("switch-turning-on-%1ms").arg(i * 150));
+    }
+}
+
+void pills()
+{
+    struct State {
+        const char *name;
+        bool selected;
+        bool hover;
+        bool pressed;
+        QColor accent;
+        const char *title;
+    };
+    const State states[] = {
+        {"pill-rest", false, false, false, CorvaneStyles::amber(), "15 min"},
+        {"pill-hover", false, true, false, CorvaneStyles::amber(), "1 h"},
+        {"pill-selected", true, false, false, CorvaneStyles::amber(), "4 h"},
+        {"pill-selected-hover", true, true, false, CorvaneStyles::amber(), "8 h"},
+        {"pill-selected-cyan", true, false, false, CorvaneStyles::cyan(), "24 h"},
+        {"pill-pressed", false, true, true, CorvaneStyles::amber(), "\u221E"},
+    };
+    for (const State &s : states) {
+        PresetPill p(QString::fromUtf8(s.title), nullptr, &g_clock);
+        p.resize(84 + 16, p.height());
+        p.setAccent(s.accent);
+        p.setSelected(s.selected);
+        p.show();
+        if (s.hover) {
+            const QPointF c = p.capsuleRect().center();
+            QEnterEvent e(c, c, p.mapToGlobal(c));
+            QCoreApplication::sendEvent(&p, &e);
+        }
+        if (s.pressed)
+            press(p, p.capsuleRect().center().toPoint());
+        settle();
+        save(p, QString::fromLatin1(s.name));
+        if (s.pressed)
+            release(p, p.capsuleRect().center().toPoint());
+    }
+}
+
+void dots()
+{
+    const struct {
+        const char *name;
+        bool active;
+        QColor color;
+        double phase;
+    } states[] = {
+        {"dot-inactive", false, CorvaneStyles::amber(), 0.0},
+        {"dot-active-start", true, CorvaneStyles::amber(), 0.0},
+        {"dot-active-half", true, CorvaneStyles::amber(), 0.9},
+        {"dot-active-late", true, CorvaneStyles::amber(), 1.5},
+        {"dot-active-cyan-half", true, CorvaneStyles::cyan(), 0.9},
+    };
+    for (const auto &s : states) {
+        const double start = g_clock.now();
+        g_clock.setNow(std::floor(start / 1.8) * 1.8 + 1.8 + s.phase);
+        PulseDot d(nullptr, &g_clock);
+        d.setColor(s.color);
+        d.setActive(s.active);
+        save(d, QString::fromLatin1(s.name));
+    }
+}
+
+void bars()
+{
+    const struct {
+        const char *name;
+        double value;
+        QColor accent;
+    } states[] = {
+        {"bar-full", 1.0, CorvaneStyles::amber()},
+        {"bar-half", 0.5, CorvaneStyles::amber()},
+        {"bar-zero-stub", 0.0, CorvaneStyles::amber()},
+        {"bar-nan-stub", std::nan(""), CorvaneStyles::amber()},
+        {"bar-cyan-0.75", 0.75, CorvaneStyles::cyan()},
+    };
+    for (const auto &s : states) {
+        ProgressBar b(nullptr, &g_clock);
+        b.resize(268 + 8, b.height());
+        b.setAccent(s.accent);
+        b.setValue(s.value);
+        settle();
+        save(b, QString::fromLatin1(s.name));
+    }
+}
+
+void icons()
+{
+    const QStringList names = Icons::names();
+    for (const QColor &c : {QColor(Qt::white), CorvaneStyles::amber()}) {
+        QWidget sheet;
+        sheet.resize(int(names.size()) * 28 + 4, 60);
+        QImage img(sheet.size() * g_scale, QImage::Format_ARGB32_Premultiplied);
+        img.setDevicePixelRatio(g_scale);
+        img.fill(GlassContainer::opaqueBase());
+        QPainter p(&img);
+        int x = 6;
+        for (const QString &n : names) {
+            // One row at the panel's sizes: 18 and 13 points.
+            p.drawImage(QPointF(x, 6), Icons::image(n, 18, c, g_scale));
+            p.drawImage(QPointF(x + 2, 36), Icons::image(n, 13, c, g_scale));
+            x += 28;
+        }
+        p.end();
+        const QString name = c == QColor(Qt::white) ? QStringLiteral("icons-white")
+                                                     : QStringLiteral("icons-amber");
+        const QString path = QDir(g_out).filePath(name + QStringLiteral(".png"));
+        img.save(path);
+        g_log << path << '\n';
+    }
+}
+
+void card()
+{
+    GlassContainer c(18);
+    c.setTranslucent(false);
+    c.resize(300, 160);
+    QImage img(c.size() * g_scale, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(g_scale);
+    img.fill(Qt::transparent);
+    c.render(&img);
+    const QString path = QDir(g_out).filePath(QStringLiteral("glass-card-opaque.png"));
+    img.save(path);
+    g_log << path << '\n';
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Renders every widget state to PNG files."));
+    parser.addHelpOption();
+    QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Folder for the PNG files."),
+                           QStringLiteral("DIR"), QStringLiteral("gallery"));
+    QCommandLineOption scale(QStringLiteral("scale"), QStringLiteral("Pixel ratio (default 2)."),
+                             QStringLiteral("N"), QStringLiteral("2"));
+    parser.addOption(out);
+    parser.addOption(scale);
+    parser.process(app);
+    g_out = parser.value(out);
+    g_scale = std::max(1.0, parser.value(scale).toDouble());
+    if (!QDir().mkpath(g_out)) {
+        std::fprintf(stderr, "gallery: cannot create %s\n", qPrintable(g_out));
+        return 1;
+    }
+    AnimationClock::setShared(&g_clock);
+    switches();
+    pills();
+    dots();
+    bars();
+    icons();
+    card();
+    return 0;
+}
