@@ -22,6 +22,8 @@ public:
     void letGo();
 
     bool isHeld() const { return m_fd >= 0; }
+    // Waiting for logind's answer.
+    bool isRequesting() const { return m_requesting; }
 
 Q_SIGNALS:
     void heldChanged();
