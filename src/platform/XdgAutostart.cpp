@@ -81,6 +81,12 @@ QString XdgAutostart::execValue(const QString &program)
         argument = program;
     }
 
+    // GLib looks argv[0] up before it turns "%%" back into "%", so it would never start
+    // a program whose path has a percent sign; env takes the path as an argument instead,
+    // where "%%" is expanded.
+    if (program.contains(QLatin1Char('%')))
+        argument = QStringLiteral("/usr/bin/env ") + argument;
+
     // Then the rules every string value follows, and field codes.
     QString value;
     for (const QChar c : argument) {

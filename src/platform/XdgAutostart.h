@@ -28,7 +28,8 @@ public:
     // running binary.
     static QString runningProgram();
     // `program` as the Exec key of a desktop entry: quoted where the Desktop Entry
-    // Specification requires it, with '%' doubled and string escapes applied.
+    // Specification requires it, with '%' doubled and string escapes applied; a path with
+    // '%' is started through /usr/bin/env.
     static QString execValue(const QString &program);
     // The entry written for `program`.
     static QByteArray entryText(const QString &program);
