@@ -1,6 +1,6 @@
 // A process that installs the termination guard over a recording backend, then does what
 // its argument says; on the way out it prints every backend call, one a line.
-//   held | idle   wait (to be signalled) with or without an assertion
+//   held          hold an assertion and wait to be signalled
 //   exit-thread   hold an assertion and call exit(7) from another thread
 //   quit          hold an assertion and quit the application normally
 #include "RecordingBackend.h"
@@ -43,8 +43,7 @@ int main(int argc, char **argv)
     parts.noDelayLock = true;
     TerminationGuard::install(parts);
 
-    if (mode != QLatin1String("idle"))
-        power->acquire(AssertionMode::systemOnly, QStringLiteral("child"));
+    power->acquire(AssertionMode::systemOnly, QStringLiteral("child"));
 
     if (mode == QLatin1String("exit-thread")) {
         std::thread([] { std::exit(7); }).detach();

@@ -1,5 +1,5 @@
-// The guard's four ways out. Signals and exit() end a process, so those run in a child
-// (guard_child) over a recording backend; quit and power-off run here.
+// The guard's four ways out. Signals, exit() and quit end a process, so those run in a
+// child (guard_child) over a recording backend; power-off runs here.
 #include "RecordingBackend.h"
 #include "TestSupport.h"
 #include "platform/ShutdownDelayLock.h"
@@ -62,21 +62,17 @@ private Q_SLOTS:
     void eachSignalReleasesOnceAndExitsZero_data()
     {
         QTest::addColumn<int>("signalNumber");
-        QTest::addColumn<bool>("held");
-        for (const int sig : TerminationGuard::handledSignals) {
-            QTest::addRow("%s held", strsignal(sig)) << sig << true;
-            QTest::addRow("%s idle", strsignal(sig)) << sig << false;
-        }
+        for (const int sig : TerminationGuard::handledSignals)
+            QTest::addRow("%s", strsignal(sig)) << sig;
     }
     void eachSignalReleasesOnceAndExitsZero()
     {
         QFETCH(int, signalNumber);
-        QFETCH(bool, held);
-        const ChildResult result = runChild(held ? QStringLiteral("held") : QStringLiteral("idle"), signalNumber);
+        const ChildResult result = runChild(QStringLiteral("held"), signalNumber);
         QCOMPARE(result.exitStatus, QProcess::NormalExit);
         QCOMPARE(result.exitCode, 0);
         // The signal handler releases and the exit hook then finds nothing.
-        QCOMPARE(result.calls, held ? heldThenReleasedOnce : QStringList{});
+        QCOMPARE(result.calls, heldThenReleasedOnce);
     }
 
     void exitFromAnotherThreadReleasesOnce()
@@ -151,17 +147,6 @@ private Q_SLOTS:
         QVERIFY(!lock.isHeld());
         // Only this test's lock may be missing: the guard's own is still there.
         QCOMPARE(TestBus::logindInhibitors().size(), 1);
-    }
-
-    void quittingReleases()
-    {
-        Installed &i = installed();
-        QVERIFY(i.power.acquire(AssertionMode::systemOnly, QStringLiteral("r")));
-        const int before = i.backend.releases;
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        QCoreApplication::exec(); // emits aboutToQuit on the way out
-        QCOMPARE(i.backend.releases - before, 1);
-        QVERIFY(!i.power.heldMode());
     }
 };
 
