@@ -1,8 +1,6 @@
-#include <QApplication>
+#include "shell/CorvaneApp.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    return app.exec();
+    return CorvaneApp::run(argc, argv);
 }

@@ -24,6 +24,9 @@ SystemEvents::SystemEvents(bool listen, QObject *parent) : QObject(parent)
                 SLOT(onPrepareForSleep(bool)));
     bus.connect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForShutdown"), this,
                 SLOT(onPrepareForShutdown(bool)));
+    // systemd 255 and later also send the variant with metadata.
+    bus.connect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForShutdownWithMetadata"), this,
+                SLOT(onPrepareForShutdownWithMetadata(bool, QVariantMap)));
 }
 
 void SystemEvents::onPrepareForSleep(bool entering)
@@ -34,6 +37,16 @@ void SystemEvents::onPrepareForSleep(bool entering)
 
 void SystemEvents::onPrepareForShutdown(bool entering)
 {
+    if (entering == m_poweringOff)
+        return;
+    m_poweringOff = entering;
     if (entering)
         Q_EMIT willPowerOff();
+    else
+        Q_EMIT powerOffCancelled();
+}
+
+void SystemEvents::onPrepareForShutdownWithMetadata(bool entering, const QVariantMap &)
+{
+    onPrepareForShutdown(entering);
 }

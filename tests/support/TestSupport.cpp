@@ -114,11 +114,12 @@ bool MockService::isRunning() const
     return bus().interface()->isServiceRegistered(m_busName).value();
 }
 
-QStringList MockService::calls(const QString &path) const
+namespace {
+QStringList mockCalls(const QDBusConnection &bus, const QString &busName, const QString &path)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(m_busName, path, QStringLiteral("org.freedesktop.DBus.Mock"),
+    QDBusMessage message = QDBusMessage::createMethodCall(busName, path, QStringLiteral("org.freedesktop.DBus.Mock"),
                                                           QStringLiteral("GetCalls"));
-    const QDBusMessage reply = bus().call(message);
+    const QDBusMessage reply = QDBusConnection(bus).call(message);
     QStringList out;
     if (reply.type() != QDBusMessage::ReplyMessage)
         return out;
@@ -146,6 +147,12 @@ QStringList MockService::calls(const QString &path) const
     }
     arg.endArray();
     return out;
+}
+} // namespace
+
+QStringList MockService::calls(const QString &path) const
+{
+    return mockCalls(bus(), m_busName, path);
 }
 
 void MockService::clearCalls(const QString &path) const
@@ -177,6 +184,19 @@ QStringList logindInhibitors()
     }
     arg.endArray();
     return out;
+}
+
+QStringList logindCalls()
+{
+    return mockCalls(QDBusConnection::systemBus(), QStringLiteral("org.freedesktop.login1"),
+                     QStringLiteral("/org/freedesktop/login1"));
+}
+
+void clearLogindCalls()
+{
+    QDBusConnection::systemBus().call(QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("ClearCalls")));
 }
 
 bool waitFor(const std::function<bool()> &condition, int timeoutMs)

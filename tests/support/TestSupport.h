@@ -79,6 +79,9 @@ private:
 namespace TestBus {
 // Entries of logind's ListInhibitors as "what|who|why|mode".
 QStringList logindInhibitors();
+// Method calls the logind mock recorded on /org/freedesktop/login1, as MockService::calls.
+QStringList logindCalls();
+void clearLogindCalls();
 bool waitFor(const std::function<bool()> &condition, int timeoutMs = 3000);
 QString mockTemplate(const QString &fileName);
 } // namespace TestBus

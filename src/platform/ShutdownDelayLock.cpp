@@ -1,0 +1,91 @@
+#include "platform/ShutdownDelayLock.h"
+
+#include "platform/SystemEvents.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusUnixFileDescriptor>
+#include <QPointer>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+// Short: logind answers at once or not at all, and this must never hold up anything.
+constexpr int callTimeoutMs = 2000;
+} // namespace
+
+ShutdownDelayLock::ShutdownDelayLock(SystemEvents &events, QObject *parent) : QObject(parent)
+{
+    connect(&events, &SystemEvents::powerOffCancelled, this, [this] {
+        m_lettingGo = false;
+        if (m_wanted)
+            request();
+    });
+    // After a resume logind may have been restarted and forgotten the lock.
+    connect(&events, &SystemEvents::didWake, this, [this] {
+        if (m_wanted && !m_lettingGo)
+            request();
+    });
+}
+
+ShutdownDelayLock::~ShutdownDelayLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void ShutdownDelayLock::arm()
+{
+    m_wanted = true;
+    m_lettingGo = false;
+    request();
+}
+
+void ShutdownDelayLock::letGo()
+{
+    m_lettingGo = true;
+    close();
+}
+
+void ShutdownDelayLock::request()
+{
+    if (m_fd >= 0 || m_requesting)
+        return;
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
+    message << QStringLiteral("shutdown") << QStringLiteral("Corvane")
+            << QStringLiteral("Giving back the wake inhibition before power-off") << QStringLiteral("delay");
+    m_requesting = true;
+    auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(message, callTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        m_requesting = false;
+        const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *watcher;
+        if (reply.isError() || !reply.value().isValid())
+            return;
+        // The reply's descriptor closes with the reply; keep a copy of our own that no
+        // child process inherits.
+        // A power-off may have begun while logind was answering: then the answer's
+        // descriptor simply closes with the reply.
+        if (!m_wanted || m_lettingGo)
+            return;
+        const int fd = ::fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
+        if (fd < 0)
+            return;
+        m_fd = fd;
+        Q_EMIT heldChanged();
+    });
+}
+
+void ShutdownDelayLock::close()
+{
+    if (m_fd < 0)
+        return;
+    ::close(m_fd);
+    m_fd = -1;
+    Q_EMIT heldChanged();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+
+class SystemEvents;
+
+// A logind "delay" inhibitor on shutdown: logind waits (a few seconds at most) for it to
+// be closed before powering off, which gives the program time to hand its inhibition
+// back first. Main thread only.
+class ShutdownDelayLock : public QObject {
+    Q_OBJECT
+public:
+    // `events` tells when a power-off is called off or the machine resumes; the lock is
+    // taken again then.
+    explicit ShutdownDelayLock(SystemEvents &events, QObject *parent = nullptr);
+    ~ShutdownDelayLock() override;
+
+    // Holds the lock from now on. Asks logind without waiting; a refusal is absorbed.
+    void arm();
+    // Lets go of the lock for the power-off under way; arm() or a called-off power-off
+    // takes it again.
+    void letGo();
+
+    bool isHeld() const { return m_fd >= 0; }
+    // Waiting for logind's answer.
+    bool isRequesting() const { return m_requesting; }
+
+Q_SIGNALS:
+    void heldChanged();
+
+private:
+    void request();
+    void close();
+
+    bool m_wanted = false;
+    bool m_lettingGo = false;
+    bool m_requesting = false;
+    int m_fd = -1;
+};

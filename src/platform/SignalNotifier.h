@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+// Delivers Unix signals as a Qt signal on the main thread. The asynchronous handler does
+// nothing but write the signal's number into a pipe, so no program code ever runs in
+// signal context; the main loop reads the pipe.
+class SignalNotifier : public QObject {
+    Q_OBJECT
+public:
+    // The process's one notifier (signal dispositions are process-wide), created on first
+    // use on the main thread and kept until the process ends.
+    static SignalNotifier &shared();
+
+    // Takes over `signalNumber` from now on. Watching a signal twice changes nothing and
+    // answers false.
+    bool watch(int signalNumber);
+    int watchedCount() const { return m_watched; }
+
+Q_SIGNALS:
+    void received(int signalNumber);
+
+private:
+    SignalNotifier();
+    void drain();
+
+    QSocketNotifier *m_notifier = nullptr;
+    quint64 m_watchedMask = 0;
+    int m_watched = 0;
+};

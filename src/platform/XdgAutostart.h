@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/LoginItemBackend.h"
+
+#include <QString>
+
+// Launch at login through an XDG autostart entry in the user's config folder
+// ($XDG_CONFIG_HOME/autostart). An entry the user switched off in the desktop's settings
+// (Hidden=true or X-GNOME-Autostart-enabled=false) reads as waiting for approval.
+class XdgAutostart : public LoginItemBackend {
+public:
+    static inline const QString fileName = QStringLiteral("corvane.desktop");
+
+    // The program's: the user's autostart folder, starting this very executable.
+    XdgAutostart();
+    // For tests: a given folder and program path.
+    XdgAutostart(QString autostartDir, QString program);
+
+    Status status() const override;
+    bool registerItem() override;
+    bool unregisterItem() override;
+    void openSettings() override;
+
+    QString entryPath() const;
+    QString program() const { return m_program; }
+
+    // The executable to start at login: the AppImage when running from one, else the
+    // running binary.
+    static QString runningProgram();
+    // `program` as the Exec key of a desktop entry: quoted where the Desktop Entry
+    // Specification requires it, with '%' doubled and string escapes applied; a path with
+    // '%' is started through /usr/bin/env.
+    static QString execValue(const QString &program);
+    // The entry written for `program`.
+    static QByteArray entryText(const QString &program);
+
+private:
+    QString m_dir;
+    QString m_program;
+};

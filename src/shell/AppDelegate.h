@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+class CorvaneTimerService;
+class LoginItemService;
+class UpdaterService;
+
+// Owns, for the life of the process, the three services and the status item, creates
+// them in a fixed order and ends the wake period when the application quits. It never
+// resumes a wake period at launch. Main thread only.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    // Creates, in this order: the timer service (shared assertion manager, standard
+    // settings), the updater service, the login-item service (which reads its status).
+    explicit AppDelegate(QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    CorvaneTimerService &timer() const { return *m_timer; }
+    // Absent in builds without the updater.
+    UpdaterService *updater() const { return m_updater.get(); }
+    LoginItemService &login() const { return *m_login; }
+    // Absent until launching has finished.
+    QObject *statusItem() const { return m_statusItem.get(); }
+
+    // Once the event loop runs: installs the termination guard, then creates the status
+    // item. Runs its steps once however often it is called.
+    void applicationDidFinishLaunching();
+
+    // Quit from the user interface: the wake period ends first, then the application is
+    // asked to quit. Quitting is never delayed or refused.
+    void quit();
+
+Q_SIGNALS:
+    // Someone asked for the panel (a second launch); the status item opens it.
+    void showPanelRequested();
+
+private:
+    void createStatusItem();
+    void applicationShouldTerminate();
+    void applicationWillTerminate();
+
+    std::unique_ptr<CorvaneTimerService> m_timer;
+    // Filled by the updater work (src/updates/UpdaterService.h) when it is part of the build.
+    std::unique_ptr<UpdaterService> m_updater;
+    std::unique_ptr<LoginItemService> m_login;
+    // The StatusItemController once it exists; see createStatusItem().
+    std::unique_ptr<QObject> m_statusItem;
+    bool m_launched = false;
+};

@@ -1,0 +1,40 @@
+#include "shell/CorvaneApp.h"
+
+#include "shell/AppDelegate.h"
+#include "shell/SingleInstance.h"
+#include "shell/TestControl.h"
+
+#include <QApplication>
+#include <QTimer>
+
+int CorvaneApp::run(int argc, char **argv)
+{
+    // Wayland gives ordinary windows no position; through XWayland the panel can still be
+    // placed under the tray icon. The user's own choice wins.
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY")
+        && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setOrganizationName(QStringLiteral("Corvane"));
+    QApplication::setDesktopFileName(QStringLiteral("corvane"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance;
+    if (!instance.claim()) {
+        instance.showRunningPanel();
+        return 0;
+    }
+
+    AppDelegate delegate;
+    QObject::connect(&instance, &SingleInstance::showPanelRequested, &delegate, &AppDelegate::showPanelRequested);
+    // Launching has finished once the event loop runs.
+    QTimer::singleShot(0, &delegate, [&delegate] {
+        delegate.applicationDidFinishLaunching();
+        if (TestControl::isWanted())
+            TestControl::exportFor(delegate);
+    });
+    QApplication::exec();
+    return 0;
+}

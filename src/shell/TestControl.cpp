@@ -1,0 +1,53 @@
+#include "shell/TestControl.h"
+
+#include "shell/AppDelegate.h"
+#include "wake/CorvaneTimerService.h"
+#include "wake/PowerAssertionManager.h"
+
+#include <QDBusConnection>
+#include <QTimer>
+
+bool TestControl::isWanted()
+{
+    return qEnvironmentVariable("CORVANE_TEST_CONTROL") == QLatin1String("1");
+}
+
+void TestControl::exportFor(AppDelegate &delegate)
+{
+    auto *control = new TestControl(delegate);
+    QDBusConnection::sessionBus().registerObject(objectPath, control, QDBusConnection::ExportScriptableSlots);
+}
+
+TestControl::TestControl(AppDelegate &delegate) : QObject(&delegate), m_delegate(delegate)
+{
+    connect(&delegate, &AppDelegate::showPanelRequested, this, [this] { ++m_panelRequests; });
+}
+
+void TestControl::StartWake(int minutes)
+{
+    m_delegate.timer().start(minutes > 0 ? WakeDuration::minutes(minutes) : WakeDuration::indefinite());
+}
+
+void TestControl::Stop()
+{
+    m_delegate.timer().stop();
+}
+
+QString TestControl::State()
+{
+    const bool active = m_delegate.timer().active().has_value();
+    const bool held = PowerAssertionManager::shared().heldMode().has_value();
+    return QStringLiteral("%1 %2").arg(active ? QStringLiteral("active") : QStringLiteral("idle"),
+                                       held ? QStringLiteral("held") : QStringLiteral("released"));
+}
+
+int TestControl::PanelRequests()
+{
+    return m_panelRequests;
+}
+
+void TestControl::Quit()
+{
+    // After the reply has left.
+    QTimer::singleShot(0, &m_delegate, &AppDelegate::quit);
+}

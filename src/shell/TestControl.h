@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+
+class AppDelegate;
+
+// Lets the end-to-end tests drive a running Corvane over the session bus before any user
+// interface exists. Exported only when CORVANE_TEST_CONTROL=1.
+class TestControl : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "app.corvane.Corvane.TestControl")
+
+public:
+    static inline const QString objectPath = QStringLiteral("/app/corvane/Corvane/TestControl");
+
+    static bool isWanted();
+    // Exports a control for `delegate` on the session bus.
+    static void exportFor(AppDelegate &delegate);
+
+public Q_SLOTS:
+    Q_SCRIPTABLE void StartWake(int minutes);
+    Q_SCRIPTABLE void Stop();
+    // "active" or "idle", then "held" or "released" for the assertion manager.
+    Q_SCRIPTABLE QString State();
+    Q_SCRIPTABLE int PanelRequests();
+    Q_SCRIPTABLE void Quit();
+
+private:
+    explicit TestControl(AppDelegate &delegate);
+
+    AppDelegate &m_delegate;
+    int m_panelRequests = 0;
+};

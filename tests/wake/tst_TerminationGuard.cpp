@@ -1,0 +1,154 @@
+// The guard's four ways out. Signals, exit() and quit end a process, so those run in a
+// child (guard_child) over a recording backend; power-off runs here.
+#include "RecordingBackend.h"
+#include "TestSupport.h"
+#include "platform/ShutdownDelayLock.h"
+#include "platform/SystemEvents.h"
+#include "wake/PowerAssertionManager.h"
+#include "wake/TerminationGuard.h"
+
+#include <QtTest>
+#include <csignal>
+
+namespace {
+struct ChildResult {
+    int exitCode = -1;
+    QProcess::ExitStatus exitStatus = QProcess::CrashExit;
+    QStringList calls;
+};
+
+// Runs guard_child in `mode`; sends `signalNumber` once it is ready, when non-zero.
+ChildResult runChild(const QString &mode, int signalNumber = 0)
+{
+    QProcess child;
+    child.start(QStringLiteral(CORVANE_GUARD_CHILD), {mode});
+    ChildResult result;
+    if (!child.waitForStarted(5000))
+        return result;
+    if (signalNumber) {
+        if (!child.waitForReadyRead(5000) || child.readLine().trimmed() != "ready")
+            return result;
+        ::kill(pid_t(child.processId()), signalNumber);
+    }
+    child.waitForFinished(10000);
+    result.exitCode = child.exitCode();
+    result.exitStatus = child.exitStatus();
+    const QString out = QString::fromUtf8(child.readAllStandardOutput());
+    result.calls = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    result.calls.removeAll(QStringLiteral("ready"));
+    return result;
+}
+
+// The exit hook keeps using what the guard was given until the process is gone, so none
+// of it is ever destroyed.
+struct Installed {
+    RecordingBackend backend;
+    PowerAssertionManager power{backend};
+    SystemEvents events{false};
+    ShutdownDelayLock delayLock{events};
+};
+Installed &installed()
+{
+    static Installed *const parts = new Installed;
+    return *parts;
+}
+
+const QStringList heldThenReleasedOnce{QStringLiteral("acquire systemOnly child"), QStringLiteral("release 1")};
+} // namespace
+
+class TerminationGuardTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void eachSignalReleasesOnceAndExitsZero_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        for (const int sig : TerminationGuard::handledSignals)
+            QTest::addRow("%s", strsignal(sig)) << sig;
+    }
+    void eachSignalReleasesOnceAndExitsZero()
+    {
+        QFETCH(int, signalNumber);
+        const ChildResult result = runChild(QStringLiteral("held"), signalNumber);
+        QCOMPARE(result.exitStatus, QProcess::NormalExit);
+        QCOMPARE(result.exitCode, 0);
+        // The signal handler releases and the exit hook then finds nothing.
+        QCOMPARE(result.calls, heldThenReleasedOnce);
+    }
+
+    void exitFromAnotherThreadReleasesOnce()
+    {
+        const ChildResult result = runChild(QStringLiteral("exit-thread"));
+        QCOMPARE(result.exitStatus, QProcess::NormalExit);
+        QCOMPARE(result.exitCode, 7);
+        QCOMPARE(result.calls, heldThenReleasedOnce);
+    }
+
+    void normalQuitReleasesOnce()
+    {
+        const ChildResult result = runChild(QStringLiteral("quit"));
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.calls, heldThenReleasedOnce);
+    }
+
+    // In this process from here on: the guard is installed once for good.
+    void installIsOnceOnly()
+    {
+        Installed &i = installed();
+        TerminationGuard::Parts parts{&i.power, &i.events, &i.delayLock, false};
+        TerminationGuard::install(parts);
+        QCOMPARE(TerminationGuard::sourceCount(), 4);
+        QCOMPARE(TerminationGuard::observerCount(), 2);
+        QCOMPARE(TerminationGuard::exitHookCount(), 1);
+
+        TerminationGuard::install(parts);
+        TerminationGuard::install();
+        QCOMPARE(TerminationGuard::sourceCount(), 4);
+        QCOMPARE(TerminationGuard::observerCount(), 2);
+        QCOMPARE(TerminationGuard::exitHookCount(), 1);
+    }
+
+    void powerOffReleasesBeforeLettingLogindGoOn()
+    {
+        if (!QDBusConnection::systemBus().isConnected())
+            QSKIP("needs scripts/test-env: a private system bus with the logind mock");
+        Installed &i = installed();
+        QVERIFY(TestBus::waitFor([&] { return i.delayLock.isHeld(); }));
+        QCOMPARE(TestBus::logindInhibitors().size(), 1);
+        QVERIFY(TestBus::logindInhibitors().constFirst().startsWith(QLatin1String("shutdown|Corvane|")));
+        QVERIFY(TestBus::logindInhibitors().constFirst().endsWith(QLatin1String("|delay")));
+
+        QVERIFY(i.power.acquire(AssertionMode::displayAndSystem, QStringLiteral("r")));
+        auto assertionsWhenLettingGo = std::make_shared<size_t>(99);
+        connect(&i.delayLock, &ShutdownDelayLock::heldChanged, this,
+                [&i, assertionsWhenLettingGo] { *assertionsWhenLettingGo = i.backend.live.size(); },
+                Qt::SingleShotConnection);
+        Q_EMIT i.events.willPowerOff();
+        QCOMPARE(i.backend.releases.load(), 1);
+        QVERIFY(!i.delayLock.isHeld());
+        QCOMPARE(*assertionsWhenLettingGo, size_t(0));
+        QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
+
+        // Called off: the lock comes back for the next power-off.
+        Q_EMIT i.events.powerOffCancelled();
+        QVERIFY(TestBus::waitFor([&] { return i.delayLock.isHeld(); }));
+        QCOMPARE(TestBus::logindInhibitors().size(), 1);
+    }
+
+    void aLockAnsweredDuringPowerOffIsNotKept()
+    {
+        if (!QDBusConnection::systemBus().isConnected())
+            QSKIP("needs scripts/test-env");
+        SystemEvents events(false);
+        ShutdownDelayLock lock(events);
+        lock.arm();
+        QVERIFY(lock.isRequesting());
+        lock.letGo(); // before logind has answered
+        QVERIFY(TestBus::waitFor([&] { return !lock.isRequesting(); }));
+        QVERIFY(!lock.isHeld());
+        // Only this test's lock may be missing: the guard's own is still there.
+        QCOMPARE(TestBus::logindInhibitors().size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TerminationGuardTest)
+#include "tst_TerminationGuard.moc"
