@@ -2,28 +2,21 @@
 
 #include "platform/QSettingsStore.h"
 #include "shell/LoginItemService.h"
+#include "shell/StatusItemController.h"
+#include "ui/GlassPopoverView.h"
+#include "updates/UpdaterService.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/PowerAssertionManager.h"
 #include "wake/TerminationGuard.h"
 
 #include <QCoreApplication>
 
-#if __has_include("updates/UpdaterService.h")
-#include "updates/UpdaterService.h"
-#define CORVANE_HAS_UPDATER 1
-#else
-// The updater is not part of this build yet: an empty stand-in keeps the slot typed.
-class UpdaterService : public QObject {};
-#define CORVANE_HAS_UPDATER 0
-#endif
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent),
       m_timer(std::make_unique<CorvaneTimerService>(PowerAssertionManager::shared(), QSettingsStore::standard()))
 {
-#if CORVANE_HAS_UPDATER
     m_updater = std::make_unique<UpdaterService>(QSettingsStore::standard());
-#endif
     m_login = std::make_unique<LoginItemService>();
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
             &AppDelegate::applicationWillTerminate);
@@ -42,9 +35,12 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::createStatusItem()
 {
-    // The StatusItemController is created here, given timer(), updater() and login(), and
-    // connected to showPanelRequested(). Until it exists the program runs without a tray
-    // icon.
+    auto makePopover = [this]() -> QWidget * {
+        return new GlassPopoverView(*m_timer, [this] { quit(); });
+    };
+    auto *controller = new StatusItemController(*m_timer, makePopover, &StatusItemController::trayIcon);
+    m_statusItem.reset(controller);
+    connect(this, &AppDelegate::showPanelRequested, controller, &StatusItemController::openPanel);
 }
 
 void AppDelegate::quit()

@@ -19,8 +19,7 @@ public:
     ~AppDelegate() override;
 
     CorvaneTimerService &timer() const { return *m_timer; }
-    // Absent in builds without the updater.
-    UpdaterService *updater() const { return m_updater.get(); }
+    UpdaterService &updater() const { return *m_updater; }
     LoginItemService &login() const { return *m_login; }
     // Absent until launching has finished.
     QObject *statusItem() const { return m_statusItem.get(); }
@@ -43,10 +42,8 @@ private:
     void applicationWillTerminate();
 
     std::unique_ptr<CorvaneTimerService> m_timer;
-    // Filled by the updater work (src/updates/UpdaterService.h) when it is part of the build.
     std::unique_ptr<UpdaterService> m_updater;
     std::unique_ptr<LoginItemService> m_login;
-    // The StatusItemController once it exists; see createStatusItem().
     std::unique_ptr<QObject> m_statusItem;
     bool m_launched = false;
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLayout>
 #include <cmath>
 
@@ -109,6 +110,16 @@ void GlassPanel::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void GlassPanel::mousePressEvent(QMouseEvent *event)
+{
+    if (!rect().contains(event->position().toPoint()) && onOutsidePress
+        && onOutsidePress(event->globalPosition().toPoint(), event->button())) {
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
 }
 
 void GlassPanel::showEvent(QShowEvent *event)

@@ -23,6 +23,9 @@ public:
 
     // Called after every height change the panel applies.
     std::function<void()> onResize;
+    // Asked about a mouse press outside the panel; answering true keeps the panel open and
+    // takes the press (the owner handled it), false closes the panel as any popup would.
+    std::function<bool(QPoint globalPos, Qt::MouseButton button)> onOutsidePress;
 
     // A newly measured content height; decides whether and when to resize.
     void requestHeight(qreal measured);
@@ -37,6 +40,7 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -1,10 +1,14 @@
 #include "shell/StatusItemController.h"
 
+#include "platform/Haptics.h"
 #include "platform/TrayIcon.h"
 #include "shell/GlassPanel.h"
 #include "wake/CorvaneTimerService.h"
 
+#include "ui/Icons.h"
+
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -27,10 +31,21 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, std::func
 
     connect(m_tray, &TrayIcon::clicked, this, &StatusItemController::togglePanel);
     connect(m_tray, &TrayIcon::quickToggleRequested, this, [this] {
-        // HAPTICS
+        Haptics::levelChange();
         toggleWake();
     });
     connect(m_panel, &GlassPanel::closed, this, [this] { m_sinceClosed.start(); });
+    // While the panel is open it holds the pointer like a menu, so a click on our own
+    // XEmbed icon arrives here first: a right or middle click there is still the quick
+    // toggle, and the panel stays open.
+    m_panel->onOutsidePress = [this](QPoint at, Qt::MouseButton button) {
+        if (button == Qt::LeftButton || m_tray->backend() != TrayIcon::Backend::XEmbed
+            || !m_tray->anchorRect().contains(at))
+            return false;
+        Haptics::levelChange();
+        toggleWake();
+        return true;
+    };
     QPointer<StatusItemController> self(this);
     m_panel->onResize = [self] {
         if (self)
@@ -119,6 +134,25 @@ void StatusItemController::positionPanel()
     const QPoint origin = panelOrigin(anchor, m_panel->size(), available);
     if (origin != m_panel->pos())
         m_panel->move(origin);
+}
+
+QIcon StatusItemController::trayIcon(const QString &symbol)
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64}) {
+        QImage out(size, size, QImage::Format_ARGB32_Premultiplied);
+        out.fill(Qt::transparent);
+        QPainter p(&out);
+        const double glyph = size * 0.875;
+        const double inset = (size - glyph) / 2;
+        const QImage edge = Icons::image(symbol, glyph, QColor(0, 0, 0, 150));
+        for (const QPointF offset : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
+            p.drawImage(QPointF(inset, inset) + offset * (size / 32.0 + 0.5), edge);
+        p.drawImage(QPointF(inset, inset), Icons::image(symbol, glyph, Qt::white));
+        p.end();
+        icon.addPixmap(QPixmap::fromImage(out));
+    }
+    return icon;
 }
 
 QPoint StatusItemController::panelOrigin(const QRect &anchor, const QSize &panel, const QRect &available)

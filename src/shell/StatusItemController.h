@@ -41,6 +41,9 @@ public:
     // the bottom of the screen (below it, the panel would open off-screen).
     static QPoint panelOrigin(const QRect &anchor, const QSize &panel, const QRect &available);
 
+    // The eye in the tray: white with a dark edge, so it reads on light and dark panels.
+    static QIcon trayIcon(const QString &symbol);
+
     // What the icon shows right now; for tests.
     QString symbol() const { return m_symbol; }
     QString countdown() const { return m_countdown; }

@@ -1,0 +1,238 @@
+#include "ui/GlassPopoverView.h"
+
+#include "platform/Haptics.h"
+#include "ui/CorvaneStyles.h"
+#include "ui/Icons.h"
+#include "ui/OverhangSlot.h"
+#include "ui/PresetPill.h"
+#include "ui/ProgressBar.h"
+#include "ui/PulseDot.h"
+#include "ui/StatusChip.h"
+#include "ui/WakeSwitch.h"
+#include "wake/CorvaneTimerService.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int cardWidth = 300;
+
+QFont systemFont(double size, QFont::Weight weight)
+{
+    QFont f;
+    f.setPointSizeF(size);
+    f.setWeight(weight);
+    return f;
+}
+
+// A hairline in white at 0.08 between the custom section and the footer.
+class Divider : public QWidget {
+public:
+    explicit Divider(QWidget *parent) : QWidget(parent) { setFixedHeight(1); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), CorvaneStyles::withOpacity(Qt::white, 0.08));
+    }
+};
+} // namespace
+
+GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<void()> onQuit, QWidget *parent,
+                                   AnimationClock *clock)
+    : GlassContainer(18.0, parent), m_timer(timer), m_onQuit(std::move(onQuit))
+{
+    setFixedWidth(cardWidth);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(16, 16, 16, 16);
+    m_layout->setSpacing(14);
+    m_layout->setSizeConstraint(QLayout::SetNoConstraint);
+
+    // Header: dot, name, chip; the countdown bar under them while a timed period runs.
+    auto *header = new QVBoxLayout;
+    header->setSpacing(10);
+    auto *row = new QHBoxLayout;
+    row->setSpacing(6);
+    m_dot = new PulseDot(this, clock);
+    auto *name = new QLabel(QStringLiteral("Corvane"), this);
+    name->setFont(systemFont(15, QFont::Medium));
+    name->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    m_chip = new StatusChip(this);
+    row->addWidget(m_dot);
+    row->addWidget(name);
+    row->addStretch(1);
+    row->addWidget(m_chip);
+    header->addLayout(row);
+    m_progress = new ProgressBar(this, clock);
+    m_progressSlot = new OverhangSlot(m_progress, QMargins(4, 4, 4, 4), this);
+    header->addWidget(m_progressSlot);
+    m_layout->addLayout(header);
+
+    m_switch = new WakeSwitch(this, clock);
+    m_switch->setTrackHeight(58);
+    m_switch->setKnobSize(48);
+    m_switch->setInset(5);
+    connect(m_switch, &WakeSwitch::clicked, this, &GlassPopoverView::toggleWake);
+    m_layout->addWidget(new OverhangSlot(m_switch, QMargins(16, 16, 16, 16), this));
+
+    m_banner = new QWidget(this);
+    auto *banner = new QHBoxLayout(m_banner);
+    banner->setContentsMargins(0, 0, 0, 0);
+    banner->setSpacing(5);
+    m_bannerIcon = new QLabel(m_banner);
+    m_bannerIcon->setPixmap(Icons::pixmap(QStringLiteral("exclamationmark.triangle.fill"), 11, CorvaneStyles::amber(),
+                                          devicePixelRatioF()));
+    auto *bannerText = new QLabel(QStringLiteral("macOS refused the power assertion."), m_banner);
+    bannerText->setFont(systemFont(11, QFont::Normal));
+    bannerText->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(CorvaneStyles::amber().name()));
+    banner->addWidget(m_bannerIcon);
+    banner->addWidget(bannerText, 1);
+    m_layout->addWidget(m_banner);
+
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    for (int i = 0; i < presets.size(); ++i) {
+        const WakeDuration preset = presets[i];
+        auto *pill = new PresetPill(presetTitle(preset), this, clock);
+        connect(pill, &PresetPill::clicked, this, [this, preset] { choosePreset(preset); });
+        grid->addWidget(new OverhangSlot(pill, QMargins(8, 8, 8, 8), this), i / 3, i % 3);
+        grid->setColumnStretch(i % 3, 1);
+        m_pills << pill;
+    }
+    m_layout->addLayout(grid);
+
+    m_customSlot = new QWidget(this);
+    auto *customLayout = new QVBoxLayout(m_customSlot);
+    customLayout->setContentsMargins(0, 0, 0, 0);
+    customLayout->setSpacing(10);
+    m_customSlot->hide();
+    m_layout->addWidget(m_customSlot);
+
+    m_divider = new Divider(this);
+    m_divider->hide();
+    m_layout->addWidget(m_divider);
+
+    m_footerSlot = new QWidget(this);
+    auto *footerLayout = new QHBoxLayout(m_footerSlot);
+    footerLayout->setContentsMargins(0, 0, 0, 0);
+    footerLayout->setSpacing(8);
+    m_footerSlot->hide();
+    m_layout->addWidget(m_footerSlot);
+
+    // Ctrl+Q quits whenever the panel has focus, menu open or not.
+    auto *quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    quit->setContext(Qt::WindowShortcut);
+    connect(quit, &QShortcut::activated, this, [this] {
+        if (m_onQuit)
+            m_onQuit();
+    });
+
+    for (auto signal : {&CorvaneTimerService::activeChanged, &CorvaneTimerService::remainingSecondsChanged,
+                        &CorvaneTimerService::totalSecondsChanged, &CorvaneTimerService::modeChanged,
+                        &CorvaneTimerService::assertionFailedChanged})
+        connect(&m_timer, signal, this, &GlassPopoverView::refresh);
+    refresh();
+}
+
+void GlassPopoverView::setCustomSection(QWidget *section)
+{
+    m_customSlot->layout()->addWidget(section);
+    m_customSlot->show();
+    m_divider->show();
+}
+
+void GlassPopoverView::setFooter(QWidget *footer)
+{
+    m_footerSlot->layout()->addWidget(footer);
+    m_footerSlot->show();
+    m_divider->show();
+}
+
+QColor GlassPopoverView::accent() const
+{
+    return m_timer.mode() == AssertionMode::systemOnly ? CorvaneStyles::cyan() : CorvaneStyles::amber();
+}
+
+QString GlassPopoverView::presetTitle(WakeDuration preset)
+{
+    return preset.isIndefinite() ? QStringLiteral("\u221E") : formatMinutes(preset.minuteCount());
+}
+
+QString GlassPopoverView::subtitleFor(const CorvaneTimerService &timer)
+{
+    const std::optional<WakeDuration> active = timer.active();
+    if (!active)
+        return QStringLiteral("Click to keep this Mac awake");
+    if (active->isIndefinite())
+        return QStringLiteral("Until turned off");
+    const std::optional<QDateTime> end = timer.endDate();
+    if (!end)
+        return QString();
+    // The user's own short time format, so 12- or 24-hour as they have it.
+    return QStringLiteral("Until ") + QLocale::system().toString(end->time(), QLocale::ShortFormat);
+}
+
+void GlassPopoverView::refresh()
+{
+    const std::optional<WakeDuration> active = m_timer.active();
+    const QColor tint = accent();
+    const bool timed = active && active->isTimed();
+
+    m_dot->setActive(active.has_value());
+    m_dot->setColor(tint);
+    m_chip->setState(!active ? StatusChip::Kind::Idle
+                             : (timed ? StatusChip::Kind::Timed : StatusChip::Kind::Indefinite),
+                     timed ? formatClock(m_timer.remainingSeconds()) : QString(), tint);
+    m_progressSlot->setVisible(timed);
+    m_progress->setValue(m_timer.progress());
+    m_progress->setAccent(tint);
+
+    m_switch->setOn(active.has_value());
+    m_switch->setProgress(!active ? 0.0 : (timed ? m_timer.progress() : 1.0));
+    m_switch->setAccent(tint);
+    m_switch->setTitle(active ? QStringLiteral("AWAKE") : QStringLiteral("IDLE"));
+    m_switch->setSubtitle(subtitleFor(m_timer));
+
+    m_banner->setVisible(m_timer.assertionFailed());
+
+    for (int i = 0; i < m_pills.size(); ++i) {
+        m_pills[i]->setSelected(active && *active == presets[i]);
+        m_pills[i]->setAccent(tint);
+    }
+}
+
+void GlassPopoverView::toggleWake()
+{
+    Haptics::levelChange();
+    if (!m_timer.active())
+        m_timer.start(m_timer.lastDuration());
+    else
+        m_timer.stop();
+}
+
+void GlassPopoverView::choosePreset(WakeDuration preset)
+{
+    Haptics::levelChange();
+    if (m_timer.active() == preset)
+        m_timer.stop();
+    else
+        m_timer.start(preset);
+}
+
+QSize GlassPopoverView::sizeHint() const
+{
+    return QSize(cardWidth, heightForWidth(cardWidth));
+}
+
+int GlassPopoverView::heightForWidth(int) const
+{
+    return m_layout->sizeHint().height();
+}

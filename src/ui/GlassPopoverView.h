@@ -1,0 +1,75 @@
+#pragma once
+
+#include "ui/GlassContainer.h"
+#include "wake/WakeDuration.h"
+
+#include <QColor>
+#include <QList>
+#include <functional>
+
+class AnimationClock;
+class CorvaneTimerService;
+class PresetPill;
+class ProgressBar;
+class PulseDot;
+class QLabel;
+class QVBoxLayout;
+class StatusChip;
+class WakeSwitch;
+
+// The panel's whole interface: header with the pulse dot and status chip, the countdown
+// bar, the wake switch, the refusal banner, the six presets, the custom duration and the
+// footer. It keeps no wake state of its own; it follows the timer service and forwards
+// every action to it.
+class GlassPopoverView : public GlassContainer {
+    Q_OBJECT
+public:
+    static inline const QList<WakeDuration> presets = {
+        WakeDuration::minutes(15),  WakeDuration::minutes(60),   WakeDuration::minutes(240),
+        WakeDuration::minutes(480), WakeDuration::minutes(1440), WakeDuration::indefinite(),
+    };
+
+    GlassPopoverView(CorvaneTimerService &timer, std::function<void()> onQuit, QWidget *parent = nullptr,
+                     AnimationClock *clock = nullptr);
+
+    // The two sections below the presets, built by their owners.
+    void setCustomSection(QWidget *section);
+    void setFooter(QWidget *footer);
+
+    // The tint of the interface: cyan while only the system is kept awake, amber otherwise.
+    QColor accent() const;
+    static QString presetTitle(WakeDuration preset);
+    static QString subtitleFor(const CorvaneTimerService &timer);
+
+    // For tests and the gallery.
+    WakeSwitch *wakeSwitch() const { return m_switch; }
+    StatusChip *statusChip() const { return m_chip; }
+    ProgressBar *progressBar() const { return m_progress; }
+    QWidget *failureBanner() const { return m_banner; }
+    PulseDot *pulseDot() const { return m_dot; }
+    const QList<PresetPill *> &pills() const { return m_pills; }
+
+    QSize sizeHint() const override;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+
+private:
+    void refresh();
+    void toggleWake();
+    void choosePreset(WakeDuration preset);
+
+    CorvaneTimerService &m_timer;
+    std::function<void()> m_onQuit;
+    QVBoxLayout *m_layout = nullptr;
+    PulseDot *m_dot = nullptr;
+    StatusChip *m_chip = nullptr;
+    ProgressBar *m_progress = nullptr;
+    QWidget *m_progressSlot = nullptr;
+    WakeSwitch *m_switch = nullptr;
+    QWidget *m_banner = nullptr;
+    QLabel *m_bannerIcon = nullptr;
+    QList<PresetPill *> m_pills;
+    QWidget *m_customSlot = nullptr;
+    QWidget *m_divider = nullptr;
+    QWidget *m_footerSlot = nullptr;
+};

@@ -1,0 +1,122 @@
+#include "ui/StatusChip.h"
+
+#include "ui/CorvaneStyles.h"
+#include "ui/TabularText.h"
+
+#include <QAccessible>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+constexpr double chipHeight = 24.0;
+constexpr double padding = 10.0;
+const QString infinity = QStringLiteral("\u221E");
+const QString indefiniteText = QStringLiteral("Indefinite Wake");
+const QString idleText = QStringLiteral("Sleep allowed");
+
+QFont systemFont(double size)
+{
+    QFont font;
+    font.setPointSizeF(size);
+    font.setWeight(QFont::Medium);
+    return font;
+}
+} // namespace
+
+StatusChip::StatusChip(QWidget *parent) : QWidget(parent)
+{
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAccessibleName(idleText);
+}
+
+void StatusChip::setState(Kind kind, const QString &clock, const QColor &accent)
+{
+    if (kind == m_kind && clock == m_clock && accent == m_accent)
+        return;
+    const bool resize = kind != m_kind || clock.size() != m_clock.size();
+    m_kind = kind;
+    m_clock = clock;
+    m_accent = accent;
+    setAccessibleName(text());
+    if (resize)
+        updateGeometry();
+    update();
+}
+
+QString StatusChip::text() const
+{
+    switch (m_kind) {
+    case Kind::Timed:
+        return m_clock;
+    case Kind::Indefinite:
+        return infinity + QLatin1Char(' ') + indefiniteText;
+    case Kind::Idle:
+        break;
+    }
+    return idleText;
+}
+
+QSize StatusChip::sizeHint() const
+{
+    double content = 0;
+    switch (m_kind) {
+    case Kind::Timed:
+        content = TabularText::width(m_clock, systemFont(13));
+        break;
+    case Kind::Indefinite:
+        content = QFontMetricsF(systemFont(13)).horizontalAdvance(infinity) + 4
+            + QFontMetricsF(systemFont(11)).horizontalAdvance(indefiniteText);
+        break;
+    case Kind::Idle:
+        content = QFontMetricsF(systemFont(11)).horizontalAdvance(idleText);
+        break;
+    }
+    return QSize(int(std::ceil(content + 2 * padding)), int(chipHeight));
+}
+
+void StatusChip::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(0, (height() - chipHeight) / 2, width(), chipHeight);
+    QPainterPath capsule;
+    capsule.addRoundedRect(r, chipHeight / 2, chipHeight / 2);
+    p.fillPath(capsule, m_kind == Kind::Idle ? CorvaneStyles::withOpacity(Qt::white, 0.05)
+                                             : CorvaneStyles::withOpacity(m_accent, 0.14));
+    // The rim is stroked inside the border: inset by half the line width.
+    const double line = 0.75;
+    QPainterPath rim;
+    const QRectF inner = r.adjusted(line / 2, line / 2, -line / 2, -line / 2);
+    rim.addRoundedRect(inner, inner.height() / 2, inner.height() / 2);
+    p.strokePath(rim, QPen(QBrush(CorvaneStyles::rimGradient(r)), line));
+
+    const double baselineFor13 = r.center().y() + QFontMetricsF(systemFont(13)).capHeight() / 2;
+    switch (m_kind) {
+    case Kind::Timed: {
+        p.setPen(Qt::white);
+        const double w = TabularText::width(m_clock, systemFont(13));
+        TabularText::draw(p, QPointF(r.center().x() - w / 2, baselineFor13), m_clock, systemFont(13));
+        break;
+    }
+    case Kind::Indefinite: {
+        p.setPen(m_accent);
+        const QFont big = systemFont(13);
+        const QFont small = systemFont(11);
+        const double w1 = QFontMetricsF(big).horizontalAdvance(infinity);
+        const double w2 = QFontMetricsF(small).horizontalAdvance(indefiniteText);
+        double x = r.center().x() - (w1 + 4 + w2) / 2;
+        p.setFont(big);
+        p.drawText(QPointF(x, baselineFor13), infinity);
+        x += w1 + 4;
+        p.setFont(small);
+        p.drawText(QPointF(x, r.center().y() + QFontMetricsF(small).capHeight() / 2), indefiniteText);
+        break;
+    }
+    case Kind::Idle: {
+        p.setPen(CorvaneStyles::withOpacity(Qt::white, 0.55));
+        p.setFont(systemFont(11));
+        p.drawText(r, Qt::AlignCenter, idleText);
+        break;
+    }
+    }
+}
