@@ -2,7 +2,9 @@
 
 #include "platform/StatusNotifierItem.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QMouseEvent>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
 
@@ -37,6 +39,7 @@ void TrayIcon::useStatusNotifier(bool hosted)
     if (!m_shown)
         return;
     if (hosted) {
+        qApp->removeEventFilter(this);
         if (m_xembed) {
             m_xembed->hide();
             m_xembed->deleteLater();
@@ -62,11 +65,27 @@ void TrayIcon::useStatusNotifier(bool hosted)
             });
         }
         m_backend = Backend::XEmbed;
+        qApp->installEventFilter(this);
     }
     publish();
     if (m_xembed)
         m_xembed->show();
     Q_EMIT backendChanged();
+}
+
+bool TrayIcon::eventFilter(QObject *watched, QEvent *event)
+{
+    // Qt's XEmbed icon turns a second right or middle click in quick succession into a
+    // double click and reports nothing for it; each click is a toggle of its own.
+    if (event->type() == QEvent::MouseButtonDblClick && watched->isWidgetType()
+        && qstrcmp(watched->metaObject()->className(), "QSystemTrayIconSys") == 0) {
+        const auto button = static_cast<QMouseEvent *>(event)->button();
+        if (button == Qt::RightButton || button == Qt::MiddleButton) {
+            Q_EMIT quickToggleRequested();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void TrayIcon::onPrimary()

@@ -41,6 +41,9 @@ Q_SIGNALS:
     void quickToggleRequested();
     void backendChanged();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void useStatusNotifier(bool hosted);
     void publish();

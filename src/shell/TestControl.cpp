@@ -1,11 +1,14 @@
 #include "shell/TestControl.h"
 
 #include "shell/AppDelegate.h"
+#include "shell/GlassPanel.h"
+#include "shell/StatusItemController.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/PowerAssertionManager.h"
 
 #include <QDBusConnection>
 #include <QTimer>
+#include <QWidget>
 
 bool TestControl::isWanted()
 {
@@ -44,6 +47,33 @@ QString TestControl::State()
 int TestControl::PanelRequests()
 {
     return m_panelRequests;
+}
+
+QString TestControl::PanelGeometry()
+{
+    auto *controller = qobject_cast<StatusItemController *>(m_delegate.statusItem());
+    if (!controller)
+        return {};
+    const QWidget &panel = controller->panel();
+    const QRect frame = panel.geometry();
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(frame.x())
+        .arg(frame.y())
+        .arg(frame.width())
+        .arg(frame.height())
+        .arg(panel.isVisible() ? 1 : 0);
+}
+
+QString TestControl::WidgetCenter(const QString &objectName)
+{
+    auto *controller = qobject_cast<StatusItemController *>(m_delegate.statusItem());
+    if (!controller)
+        return {};
+    auto *widget = controller->panel().findChild<QWidget *>(objectName);
+    if (!widget || !widget->isVisible())
+        return {};
+    const QPoint centre = widget->mapToGlobal(widget->rect().center());
+    return QStringLiteral("%1 %2").arg(centre.x()).arg(centre.y());
 }
 
 void TestControl::Quit()

@@ -23,6 +23,11 @@ public Q_SLOTS:
     // "active" or "idle", then "held" or "released" for the assertion manager.
     Q_SCRIPTABLE QString State();
     Q_SCRIPTABLE int PanelRequests();
+    // "x y width height visible" of the panel window, in screen pixels.
+    Q_SCRIPTABLE QString PanelGeometry();
+    // "x y" on screen of the middle of the panel's widget with that object name, or an
+    // empty text while it is not on screen.
+    Q_SCRIPTABLE QString WidgetCenter(const QString &objectName);
     Q_SCRIPTABLE void Quit();
 
 private:

@@ -76,6 +76,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<voi
     m_layout->addLayout(header);
 
     m_switch = new WakeSwitch(this, clock);
+    m_switch->setObjectName(QStringLiteral("wake-switch"));
     m_switch->setTrackHeight(58);
     m_switch->setKnobSize(48);
     m_switch->setInset(5);
@@ -102,6 +103,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<voi
     for (int i = 0; i < presets.size(); ++i) {
         const WakeDuration preset = presets[i];
         auto *pill = new PresetPill(presetTitle(preset), this, clock);
+        pill->setObjectName(QStringLiteral("preset-%1").arg(i));
         connect(pill, &PresetPill::clicked, this, [this, preset] { choosePreset(preset); });
         grid->addWidget(new OverhangSlot(pill, QMargins(8, 8, 8, 8), this), i / 3, i % 3);
         grid->setColumnStretch(i % 3, 1);

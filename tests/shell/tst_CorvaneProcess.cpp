@@ -1,6 +1,7 @@
 // The real program on the private buses of scripts/test-env, driven through its test
 // control: every way out gives the logind lock back, a power-off releases while the
 // program stays up, and a second launch hands over to the first.
+#include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "shell/SingleInstance.h"
 #include "shell/TestControl.h"
@@ -13,29 +14,9 @@
 #include <csignal>
 #include <memory>
 
+using namespace RunningCorvane;
+
 namespace {
-const QString controlInterface = QStringLiteral("app.corvane.Corvane.TestControl");
-
-QDBusMessage control(const QString &method, const QVariantList &args = {})
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(SingleInstance::serviceName, TestControl::objectPath,
-                                                          controlInterface, method);
-    message.setArguments(args);
-    return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
-}
-
-QString state()
-{
-    const QDBusMessage reply = control(QStringLiteral("State"));
-    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toString() : QString();
-}
-
-// Inhibitors that keep the machine awake, leaving out the shutdown delay lock.
-QStringList blockLocks()
-{
-    return TestBus::logindInhibitors().filter(QStringLiteral("|block"));
-}
-
 void emitLogindSignal(const QString &name, const QString &signature, const QVariantList &args)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(
@@ -45,21 +26,6 @@ void emitLogindSignal(const QString &name, const QString &signature, const QVari
     QDBusConnection::systemBus().call(message);
 }
 
-std::unique_ptr<QProcess> launch()
-{
-    auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("CORVANE_TEST_CONTROL"), QStringLiteral("1"));
-    process->setProcessEnvironment(env);
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start(QStringLiteral(CORVANE_BINARY));
-    return process;
-}
-
-bool exitedWithZero(QProcess &process)
-{
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
 } // namespace
 
 class CorvaneProcessTest : public QObject {
