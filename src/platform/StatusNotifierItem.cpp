@@ -97,6 +97,7 @@ void StatusNotifierItem::registerWithWatcher()
         pending->deleteLater();
         if (pending->isError()) {
             setHosted(false);
+            Q_EMIT registrationAnswered();
             return;
         }
         QDBusMessage get = QDBusMessage::createMethodCall(watcherService, watcherPath,
@@ -110,6 +111,7 @@ void StatusNotifierItem::registerWithWatcher()
             const bool host = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
                 && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
             setHosted(host);
+            Q_EMIT registrationAnswered();
         });
     });
 }

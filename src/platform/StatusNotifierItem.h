@@ -49,6 +49,8 @@ Q_SIGNALS:
     void secondaryActivated(QPoint at);
     void contextMenuRequested(QPoint at);
     void hostedChanged(bool hosted);
+    // Each attempt to register has its answer, hosted or not.
+    void registrationAnswered();
 
 private Q_SLOTS:
     void registerWithWatcher();

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 TrayIcon::TrayIcon(QObject *parent) : QObject(parent)
 {
@@ -28,10 +29,18 @@ void TrayIcon::show()
     if (m_shown)
         return;
     m_shown = true;
-    m_sni->start();
-    // Until a host says it shows us, an XEmbed icon does.
-    if (!m_sni->isHosted())
+    if (!m_sni->start()) {
         useStatusNotifier(false);
+        return;
+    }
+    // Wait for the watcher's answer before falling back: an XEmbed icon made while a host
+    // is there would make Qt publish an icon of its own beside ours.
+    auto decide = [this] {
+        if (m_backend == Backend::None)
+            useStatusNotifier(m_sni->isHosted());
+    };
+    connect(m_sni, &StatusNotifierItem::registrationAnswered, this, decide, Qt::SingleShotConnection);
+    QTimer::singleShot(2000, this, decide);
 }
 
 void TrayIcon::useStatusNotifier(bool hosted)

@@ -1,0 +1,190 @@
+// The real program talking StatusNotifierItem to a stand-in panel: a watcher with a host
+// on the private session bus, and this test calling the item the way Plasma would.
+#include "RunningCorvane.h"
+#include "TestSupport.h"
+
+#include <QDBusArgument>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QtTest>
+
+using namespace RunningCorvane;
+
+namespace {
+const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString itemPath = QStringLiteral("/StatusNotifierItem");
+const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
+
+QStringList registeredItems()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(watcherName, QStringLiteral("/StatusNotifierWatcher"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << watcherName << QStringLiteral("RegisteredStatusNotifierItems");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return {};
+    return qdbus_cast<QStringList>(qvariant_cast<QDBusVariant>(reply.arguments().first()).variant());
+}
+
+QVariant itemProperty(const QString &service, const QString &name)
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(service, itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << itemInterface << name;
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
+    return reply.type() == QDBusMessage::ReplyMessage ? qvariant_cast<QDBusVariant>(reply.arguments().first()).variant()
+                                                      : QVariant();
+}
+
+void callItem(const QString &service, const QString &method, int x, int y)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(service, itemPath, itemInterface, method);
+    call << x << y;
+    QDBusConnection::sessionBus().call(call, QDBus::Block, 2000);
+}
+
+struct PanelState {
+    QRect geometry;
+    bool visible = false;
+};
+
+PanelState panel()
+{
+    const QStringList parts = control(QStringLiteral("PanelGeometry")).arguments().value(0).toString().split(QLatin1Char(' '));
+    if (parts.size() != 5)
+        return {};
+    return {QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt()), parts[4] == QLatin1String("1")};
+}
+} // namespace
+
+// Records the label signals the item sends.
+class LabelListener : public QObject {
+    Q_OBJECT
+public:
+    QStringList labels;
+    QList<qint64> times;
+    QElapsedTimer clock;
+    int titles = 0;
+
+public Q_SLOTS:
+    void onLabel(const QString &label, const QString &)
+    {
+        labels << label;
+        times << clock.elapsed();
+    }
+    void onTitle() { ++titles; }
+};
+
+class StatusNotifierEndToEndTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") || !QDBusConnection::systemBus().isConnected())
+            QSKIP("needs scripts/test-env: Xvfb and private buses");
+        m_watcher = std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("sni_watcher.py")), false,
+                                                  watcherName);
+        QVERIFY(m_watcher->isRunning());
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        m_corvane = launch(env);
+        QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 10000));
+        QVERIFY(TestBus::waitFor([this] {
+            const QStringList items = registeredItems();
+            m_item = items.isEmpty() ? QString() : items.last();
+            return !m_item.isEmpty();
+        }, 5000));
+        QVERIFY2(m_item.startsWith(QStringLiteral("org.kde.StatusNotifierItem-")), qPrintable(m_item));
+        QCOMPARE(itemProperty(m_item, QStringLiteral("ItemIsMenu")).toBool(), false);
+        QCOMPARE(itemProperty(m_item, QStringLiteral("ToolTip")).isValid(), true);
+    }
+
+    void activateOpensThePanelUnderThePoint()
+    {
+        callItem(m_item, QStringLiteral("Activate"), 400, 30);
+        QVERIFY(TestBus::waitFor([] { return panel().visible; }));
+        const QRect frame = panel().geometry;
+        QCOMPARE(frame.width(), 300);
+        QCOMPARE(frame.x(), 400 - 150);
+        QCOMPARE(frame.y(), 30 + 1 + 6);
+        // The panel's own toggle: a second activation closes it.
+        callItem(m_item, QStringLiteral("Activate"), 400, 30);
+        QVERIFY(TestBus::waitFor([] { return !panel().visible; }));
+    }
+
+    void contextMenuAndSecondaryActivateToggle()
+    {
+        callItem(m_item, QStringLiteral("ContextMenu"), 400, 10);
+        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
+        QVERIFY(blockLocks().first().contains(QStringLiteral("until turned off")));
+        QVERIFY(!panel().visible);
+        callItem(m_item, QStringLiteral("SecondaryActivate"), 400, 10);
+        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
+    }
+
+    void labelFollowsTheCountdownAndOnlyOnChange()
+    {
+        LabelListener listener;
+        QDBusConnection::sessionBus().connect(m_item, itemPath, itemInterface, QStringLiteral("XAyatanaNewLabel"),
+                                              &listener, SLOT(onLabel(QString, QString)));
+        QDBusConnection::sessionBus().connect(m_item, itemPath, itemInterface, QStringLiteral("NewTitle"), &listener,
+                                              SLOT(onTitle()));
+        listener.clock.start();
+
+        control(QStringLiteral("StartWake"), {2});
+        QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("2m"); }));
+        QCOMPARE(itemProperty(m_item, QStringLiteral("XAyatanaLabelGuide")).toString().size(), 5);
+        // 120 s down to 118 s still reads "2m": the panel hears nothing.
+        QTest::qWait(200); // the signal for "2m" itself may still be on its way
+        const int before = int(listener.labels.size());
+        const int titlesBefore = listener.titles;
+        QTest::qWait(2300);
+        QCOMPARE(listener.labels.size(), before);
+        QCOMPARE(listener.titles, titlesBefore);
+
+        control(QStringLiteral("StartWake"), {65});
+        QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("1h05"); }));
+
+        // Under a minute the label changes every second, and no more often.
+        control(QStringLiteral("StartWake"), {1});
+        QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("59s"); }, 3000));
+        const int start = int(listener.labels.size());
+        QTest::qWait(3200);
+        const QStringList seconds = listener.labels.mid(start);
+        QVERIFY2(seconds.size() >= 2 && seconds.size() <= 4, qPrintable(seconds.join(QLatin1Char(','))));
+        for (int i = start + 1; i < listener.times.size(); ++i)
+            QVERIFY(listener.times[i] - listener.times[i - 1] >= 800);
+
+        control(QStringLiteral("Stop"));
+        QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")).toString().isEmpty(); }));
+    }
+
+    void registersAgainWhenTheWatcherRestarts()
+    {
+        m_watcher.reset();
+        m_watcher = std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("sni_watcher.py")), false,
+                                                  watcherName);
+        QVERIFY(TestBus::waitFor([this] { return registeredItems().contains(m_item); }, 5000));
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_corvane && m_corvane->state() != QProcess::NotRunning) {
+            control(QStringLiteral("Quit"));
+            QVERIFY(exitedWithZero(*m_corvane));
+        }
+        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
+    }
+
+private:
+    QTemporaryDir m_config;
+    std::unique_ptr<MockService> m_watcher;
+    std::unique_ptr<QProcess> m_corvane;
+    QString m_item;
+};
+
+QTEST_GUILESS_MAIN(StatusNotifierEndToEndTest)
+#include "tst_StatusNotifierEndToEnd.moc"
