@@ -1,6 +1,9 @@
 #include "ui/AnimationClock.h"
 
 #include <QTimer>
+#include <map>
+#include <memory>
+#include <vector>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -13,25 +16,76 @@ constexpr double referenceDateUnix = 978307200.0;
 AnimationClock *g_shared = nullptr;
 quint64 g_systemFrames = 0;
 
-class TimerSubscription : public FrameSubscription {
+// One precise timer per frame interval, shared by every subscriber with that interval, so
+// all the views animating together repaint in one pass and the process wakes once per
+// frame, not once per view.
+class FramePump {
 public:
-    TimerSubscription(double minInterval, std::function<void()> onFrame)
-        : m_onFrame(std::move(onFrame))
+    using Callback = std::function<void()>;
+
+    static FramePump &forInterval(int ms)
     {
-        // Rounded up and precise: a coarse timer may fire up to 5 % early, which would
-        // break the promise of never exceeding the frame rate.
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(std::max(1, int(std::ceil(minInterval * 1000.0))));
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            ++g_systemFrames;
-            m_onFrame();
-        });
-        m_timer.start();
+        static std::map<int, std::unique_ptr<FramePump>> pumps;
+        auto &pump = pumps[ms];
+        if (!pump)
+            pump.reset(new FramePump(ms));
+        return *pump;
+    }
+
+    void add(Callback *callback)
+    {
+        m_callbacks.push_back(callback);
+        if (!m_timer.isActive())
+            m_timer.start();
+    }
+
+    void remove(Callback *callback)
+    {
+        m_callbacks.erase(std::remove(m_callbacks.begin(), m_callbacks.end(), callback), m_callbacks.end());
+        if (m_callbacks.empty())
+            m_timer.stop();
     }
 
 private:
-    std::function<void()> m_onFrame;
+    explicit FramePump(int ms)
+    {
+        // Precise: a coarse timer may fire up to 5 % early, which would break the promise
+        // of never exceeding the frame rate.
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(ms);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { deliver(); });
+    }
+
+    void deliver()
+    {
+        // A frame may start or stop subscriptions: call only those present before that are
+        // still present when their turn comes.
+        const std::vector<Callback *> snapshot = m_callbacks;
+        for (Callback *callback : snapshot) {
+            if (std::find(m_callbacks.begin(), m_callbacks.end(), callback) == m_callbacks.end())
+                continue;
+            ++g_systemFrames;
+            (*callback)();
+        }
+    }
+
     QTimer m_timer;
+    std::vector<Callback *> m_callbacks;
+};
+
+class TimerSubscription : public FrameSubscription {
+public:
+    TimerSubscription(double minInterval, std::function<void()> onFrame)
+        : m_onFrame(std::move(onFrame)),
+          m_pump(FramePump::forInterval(std::max(1, int(std::ceil(minInterval * 1000.0)))))
+    {
+        m_pump.add(&m_onFrame);
+    }
+    ~TimerSubscription() override { m_pump.remove(&m_onFrame); }
+
+private:
+    std::function<void()> m_onFrame;
+    FramePump &m_pump;
 };
 
 } // namespace

@@ -73,11 +73,17 @@ void ProgressBar::setValue(double value)
         return;
     m_value = value;
     const double now = m_clock->now();
-    if (std::isnan(value) || std::isnan(m_shown.value(now)))
+    const double shown = m_shown.value(now);
+    if (std::isnan(value) || std::isnan(shown)) {
         m_shown.jumpTo(value); // nothing to glide from or to
-    else
+    } else if (!m_shown.isAnimating(now)
+               && std::abs(fillWidth(value, trackRect().width()) - fillWidth(shown, trackRect().width())) < 0.125) {
+        // A step too small to see (a long period) is taken at once, without a second of frames.
+        m_shown.jumpTo(value);
+    } else {
         m_shown.animateTo(value, glide, now);
-    m_animation->setActive(true);
+        m_animation->setActive(true);
+    }
     update();
     if (QAccessible::isActive()) {
         QAccessibleValueChangeEvent e(this, value);

@@ -154,9 +154,29 @@ void WakeSwitch::setProgress(double fill)
     if (fill == m_progress || (std::isnan(fill) && std::isnan(m_progress)))
         return;
     m_progress = fill;
-    m_fill.animateTo(geometry().fraction, knobGlide, clock()->now());
-    retargetText(knobGlide);
-    animationStarted();
+    const WakeSwitchGeometry g = geometry();
+    const double now = clock()->now();
+    // In a long period the knob moves a fraction of a pixel a second: a glide nobody can
+    // see is not worth a second of frames, so such a step is taken at once.
+    if (!m_fill.isAnimating(now) && std::abs(g.fraction - m_fill.value(now)) * g.travel < 0.125) {
+        m_fill.jumpTo(g.fraction);
+        bool moving = false;
+        for (auto [value, x] : {std::pair{&m_titleX, textX(true, g)}, std::pair{&m_subtitleX, textX(false, g)}}) {
+            if (value->isAnimating(now)) {
+                value->animateTo(x, knobGlide, now);
+                moving = true;
+            } else {
+                value->jumpTo(x);
+            }
+        }
+        if (moving)
+            animationStarted();
+        update();
+    } else {
+        m_fill.animateTo(g.fraction, knobGlide, now);
+        retargetText(knobGlide);
+        animationStarted();
+    }
     emit progressChanged(fill);
 }
 

@@ -1,0 +1,162 @@
+'''Start-up, memory, wake-ups and CPU of a running Corvane. Run through bench/run.'''
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+import dbus
+
+corvane, watcher_template = sys.argv[1], sys.argv[2]
+quick = '--quick' in sys.argv
+window = 10 if quick else 30  # seconds per wake-up measurement
+
+bus = dbus.SessionBus()
+WATCHER = 'org.kde.StatusNotifierWatcher'
+
+
+def registered_items():
+    try:
+        obj = bus.get_object(WATCHER, '/StatusNotifierWatcher')
+        return list(obj.Get(WATCHER, 'RegisteredStatusNotifierItems',
+                            dbus_interface='org.freedesktop.DBus.Properties'))
+    except dbus.DBusException:
+        return []
+
+
+def start_watcher():
+    proc = subprocess.Popen(['/usr/bin/python3', '-m', 'dbusmock', '--template', watcher_template],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    for _ in range(200):
+        if bus.name_has_owner(WATCHER):
+            return proc
+        time.sleep(0.02)
+    raise SystemExit('the stand-in panel did not start')
+
+
+def launch(config):
+    env = dict(os.environ, QT_QPA_PLATFORM='xcb', XDG_CONFIG_HOME=config, CORVANE_TEST_CONTROL='1')
+    return subprocess.Popen([corvane], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def control(method, *args):
+    obj = bus.get_object('app.corvane.Corvane', '/app/corvane/Corvane/TestControl')
+    return obj.get_dbus_method(method, 'app.corvane.Corvane.TestControl')(*args)
+
+
+def wait_ready():
+    for _ in range(500):
+        try:
+            control('State')
+            return
+        except dbus.DBusException:
+            time.sleep(0.01)
+    raise SystemExit('Corvane did not start')
+
+
+def stop(proc):
+    proc.terminate()
+    proc.wait(10)
+
+
+def thread_switches(pid):
+    """Voluntary context switches per thread: each is the thread going to sleep, so the
+    next run is a wake-up. Preemptions by other processes are left out."""
+    counts = {}
+    for task in os.listdir(f'/proc/{pid}/task'):
+        try:
+            with open(f'/proc/{pid}/task/{task}/status') as f:
+                for line in f:
+                    if line.startswith('voluntary_ctxt_switches'):
+                        counts[task] = int(line.split()[1])
+        except FileNotFoundError:
+            pass  # the thread ended while we looked
+    return counts
+
+
+def wakeups_per_minute(pid, seconds):
+    before = thread_switches(pid)
+    t0 = time.monotonic()
+    time.sleep(seconds)
+    after = thread_switches(pid)
+    elapsed = time.monotonic() - t0
+    # Threads born during the window count from zero; threads that ended are lost, which
+    # errs low only for threads that live less than the window.
+    total = sum(n - before.get(tid, 0) for tid, n in after.items())
+    return total * 60 / elapsed
+
+
+def cpu_seconds(pid):
+    with open(f'/proc/{pid}/stat') as f:
+        fields = f.read().rsplit(')', 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf('SC_CLK_TCK')
+
+
+def memory(pid):
+    values = {}
+    with open(f'/proc/{pid}/smaps_rollup') as f:
+        for line in f:
+            parts = line.split()
+            if parts[0] in ('Rss:', 'Pss:'):
+                values[parts[0][:-1]] = int(parts[1]) / 1024
+    return values['Rss'], values['Pss']
+
+
+def per_minute(pid, seconds, measure):
+    before = measure(pid)
+    t0 = time.monotonic()
+    time.sleep(seconds)
+    return (measure(pid) - before) * 60 / (time.monotonic() - t0)
+
+
+def row(name, value, unit, budget, ok):
+    print(f'{name:<48} {value:>9.1f} {unit:<8} budget {budget:<10} {"ok" if ok else "OVER"}')
+
+
+watcher = start_watcher()
+results = []
+try:
+    # Start-up: from exec until the panel knows our item.
+    startups = []
+    for _ in range(3 if quick else 7):
+        with tempfile.TemporaryDirectory() as config:
+            t0 = time.monotonic()
+            proc = launch(config)
+            while not any(i.startswith('org.kde.StatusNotifierItem-%d-' % proc.pid) for i in registered_items()):
+                if time.monotonic() - t0 > 10:
+                    raise SystemExit('no tray item after 10 s')
+                time.sleep(0.002)
+            startups.append((time.monotonic() - t0) * 1000)
+            stop(proc)
+    startup = statistics.median(startups)
+
+    with tempfile.TemporaryDirectory() as config:
+        proc = launch(config)
+        wait_ready()
+        time.sleep(3)  # let start-up work (feed probes, fonts) settle
+        rss, pss = memory(proc.pid)
+        idle = wakeups_per_minute(proc.pid, window)
+
+        control('StartWake', 60)
+        time.sleep(1)
+        timed = wakeups_per_minute(proc.pid, window)
+
+        item = [i for i in registered_items() if i.startswith('org.kde.StatusNotifierItem-%d-' % proc.pid)][0]
+        bus.get_object(item, '/StatusNotifierItem').Activate(400, 30, dbus_interface='org.kde.StatusNotifierItem')
+        time.sleep(1)
+        cpu_open = per_minute(proc.pid, window, cpu_seconds) / 60 * 100
+        rss_open, pss_open = memory(proc.pid)
+        control('Stop')
+        stop(proc)
+finally:
+    watcher.terminate()
+
+print(f'Corvane benchmark ({"quick, " if quick else ""}{window} s windows, Xvfb without compositor, {os.cpu_count()} cores)')
+row('start-up until the tray item is registered', startup, 'ms', '< 300', startup < 300)
+row('resident memory at idle (RSS)', rss, 'MB', '<= 35', rss <= 35)
+row('proportional memory at idle (PSS)', pss, 'MB', '-', True)
+row('wake-ups per minute, idle, panel closed', idle, '/min', '0', idle < 1)
+row('wake-ups per minute, timed period, panel closed', timed, '/min', '<= 61', timed <= 61)
+row('CPU, panel open and animating, timed period', cpu_open, '% core', '<= 5', cpu_open <= 5)
+row('resident memory with the panel open (RSS)', rss_open, 'MB', '-', True)
