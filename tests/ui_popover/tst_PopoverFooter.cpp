@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -197,8 +198,21 @@ private Q_SLOTS:
         entry.close();
         QVERIFY(footer->launchAtLoginAction()->isChecked()); // nobody asked yet
 
-        footer->show();
+        // The footer comes on screen with its window, as it does inside the panel.
+        QWidget window;
+        footer->setParent(&window);
+        const auto giveBack = qScopeGuard([this] { footer->setParent(nullptr); });
+        window.show();
         QVERIFY(!footer->launchAtLoginAction()->isChecked());
+        QVERIFY(footer->approveAction()->isVisible());
+        window.hide();
+        QFile::remove(autostartEntry());
+        footer->launchAtLoginAction()->trigger();
+        QVERIFY(QFile::exists(autostartEntry()));
+        QVERIFY(entry.open(QIODevice::Append));
+        entry.write("Hidden=true\n");
+        entry.close();
+        window.show();
         QVERIFY(footer->approveAction()->isVisible());
 
         // Removed by hand while the panel stays open: opening the menu reads it again.
