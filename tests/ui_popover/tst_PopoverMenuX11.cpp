@@ -37,13 +37,12 @@ bool xdotool(const QStringList &args)
 
 bool clickAt(QPoint global)
 {
-    return xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
-                    QStringLiteral("click"), QStringLiteral("1")});
+    return xdotool({"mousemove", QString::number(global.x()), QString::number(global.y()), "click", "1"});
 }
 
-QPoint centreOf(QWidget *w)
+bool click(QWidget *w)
 {
-    return w->mapToGlobal(w->rect().center());
+    return clickAt(w->mapToGlobal(w->rect().center()));
 }
 
 } // namespace
@@ -101,7 +100,7 @@ private Q_SLOTS:
 
     void choosingAnItemKeepsThePanelOpen()
     {
-        QVERIFY(clickAt(centreOf(footer->gearButton())));
+        QVERIFY(click(footer->gearButton()));
         QTRY_VERIFY(footer->menu()->isVisible());
         QVERIFY(panel->isVisible());
 
@@ -113,7 +112,7 @@ private Q_SLOTS:
         QVERIFY(panel->isVisible());
 
         // The panel still works after the menu: the disclosure row opens the editor.
-        QVERIFY(clickAt(centreOf(section->disclosureRow())));
+        QVERIFY(click(section->disclosureRow()));
         QTRY_VERIFY(section->showCustom());
         QVERIFY(panel->isVisible());
         section->setShowCustom(false);
@@ -121,7 +120,7 @@ private Q_SLOTS:
 
     void aClickOnThePanelClosesOnlyTheMenu()
     {
-        QVERIFY(clickAt(centreOf(footer->gearButton())));
+        QVERIFY(click(footer->gearButton()));
         QTRY_VERIFY(footer->menu()->isVisible());
         // A quiet spot of the panel: its top-left padding.
         QVERIFY(clickAt(panel->mapToGlobal(QPoint(8, 8))));
@@ -130,9 +129,9 @@ private Q_SLOTS:
         QVERIFY(panel->isVisible());
 
         // A click on the gear while its menu is open closes the menu, not reopens it.
-        QVERIFY(clickAt(centreOf(footer->gearButton())));
+        QVERIFY(click(footer->gearButton()));
         QTRY_VERIFY(footer->menu()->isVisible());
-        QVERIFY(clickAt(centreOf(footer->gearButton())));
+        QVERIFY(click(footer->gearButton()));
         QTRY_VERIFY(!footer->menu()->isVisible());
         QTest::qWait(150);
         QVERIFY(!footer->menu()->isVisible());
@@ -142,12 +141,12 @@ private Q_SLOTS:
     void ctrlQQuitsWithAndWithoutTheMenu()
     {
         quits = 0;
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")}));
+        QVERIFY(xdotool({"key", "ctrl+q"}));
         QTRY_COMPARE(quits, 1);
 
-        QVERIFY(clickAt(centreOf(footer->gearButton())));
+        QVERIFY(click(footer->gearButton()));
         QTRY_VERIFY(footer->menu()->isVisible());
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")}));
+        QVERIFY(xdotool({"key", "ctrl+q"}));
         QTRY_COMPARE(quits, 2);
         QTest::qWait(100);
         QCOMPARE(quits, 2);
