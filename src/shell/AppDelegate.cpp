@@ -1,9 +1,12 @@
 #include "shell/AppDelegate.h"
 
+#include "platform/LinuxDisplaySleeper.h"
 #include "platform/QSettingsStore.h"
 #include "shell/LoginItemService.h"
 #include "shell/StatusItemController.h"
+#include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
+#include "ui/PopoverFooter.h"
 #include "updates/UpdaterService.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/PowerAssertionManager.h"
@@ -35,8 +38,13 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::createStatusItem()
 {
-    auto makePopover = [this]() -> QWidget * {
-        return new GlassPopoverView(*m_timer, [this] { quit(); });
+    auto *displaySleeper = new LinuxDisplaySleeper(this);
+    auto makePopover = [this, displaySleeper]() -> QWidget * {
+        auto onQuit = [this] { quit(); };
+        auto *popover = new GlassPopoverView(*m_timer, onQuit);
+        popover->setCustomSection(new CustomDurationSection(*m_timer, QSettingsStore::standard()));
+        popover->setFooter(new PopoverFooter(*m_timer, *m_updater, *m_login, *displaySleeper, onQuit));
+        return popover;
     };
     auto *controller = new StatusItemController(*m_timer, makePopover, &StatusItemController::trayIcon);
     m_statusItem.reset(controller);

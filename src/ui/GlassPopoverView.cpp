@@ -160,7 +160,12 @@ void GlassPopoverView::setFooter(QWidget *footer)
 
 QColor GlassPopoverView::accent() const
 {
-    return m_timer.mode() == AssertionMode::systemOnly ? CorvaneStyles::cyan() : CorvaneStyles::amber();
+    return accentFor(m_timer.mode());
+}
+
+QColor GlassPopoverView::accentFor(AssertionMode mode)
+{
+    return mode == AssertionMode::systemOnly ? CorvaneStyles::cyan() : CorvaneStyles::amber();
 }
 
 QString GlassPopoverView::presetTitle(WakeDuration preset)

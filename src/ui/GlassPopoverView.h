@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/GlassContainer.h"
+#include "wake/AssertionMode.h"
 #include "wake/WakeDuration.h"
 
 #include <QColor>
@@ -38,6 +39,7 @@ public:
 
     // The tint of the interface: cyan while only the system is kept awake, amber otherwise.
     QColor accent() const;
+    static QColor accentFor(AssertionMode mode);
     static QString presetTitle(WakeDuration preset);
     static QString subtitleFor(const CorvaneTimerService &timer);
 

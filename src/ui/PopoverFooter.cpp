@@ -1,0 +1,243 @@
+#include "ui/PopoverFooter.h"
+
+#include "platform/DisplaySleeper.h"
+#include "shell/LoginItemService.h"
+#include "ui/CorvaneStyles.h"
+#include "ui/GlassPopoverView.h"
+#include "ui/Icons.h"
+#include "updates/UpdaterService.h"
+#include "wake/CorvaneTimerService.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+
+namespace {
+
+constexpr int iconSize = 11;
+const QKeySequence quitKeys(Qt::CTRL | Qt::Key_Q);
+
+QFont systemFont(int pixels, QFont::Weight weight)
+{
+    QFont f;
+    f.setPixelSize(pixels);
+    f.setWeight(weight);
+    return f;
+}
+
+QString rgba(const QColor &c)
+{
+    return QStringLiteral("rgba(%1, %2, %3, %4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alphaF(), 0, 'f', 3);
+}
+
+// The gear: a 26 × 22 hit area with the symbol in its middle.
+class GearButton : public QAbstractButton {
+public:
+    explicit GearButton(QWidget *parent) : QAbstractButton(parent)
+    {
+        setFixedSize(26, 22);
+        setFocusPolicy(Qt::TabFocus);
+        setAccessibleName(QStringLiteral("Settings"));
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        const double size = 13;
+        p.drawPixmap(QPointF((width() - size) / 2.0, (height() - size) / 2.0),
+                     Icons::pixmap(QStringLiteral("gearshape.fill"), size, CorvaneStyles::withOpacity(Qt::white, 0.7),
+                                   devicePixelRatioF()));
+        if (hasFocus()) {
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(CorvaneStyles::withOpacity(Qt::white, 0.3), 1.0));
+            p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+        }
+    }
+};
+
+// Dark like the panel, whatever the desktop's theme is.
+QString menuStyle(const QColor &accent)
+{
+    return QStringLiteral(
+               "QMenu { background-color: rgb(30, 31, 36); border: 1px solid rgba(255, 255, 255, 0.16);"
+               " padding: 5px 0px; color: rgba(255, 255, 255, 0.92); font-size: 13px; }"
+               "QMenu::item { padding: 4px 18px 4px 26px; background: transparent; }"
+               "QMenu::item:selected { background-color: %1; color: white; }"
+               "QMenu::item:disabled { color: rgba(255, 255, 255, 0.38); }"
+               "QMenu::separator { height: 1px; background: rgba(255, 255, 255, 0.12); margin: 5px 10px; }"
+               "QMenu::indicator { width: 12px; height: 12px; left: 8px; }")
+        .arg(rgba(CorvaneStyles::withOpacity(accent, 0.45)));
+}
+
+} // namespace
+
+PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdaterService &updater, LoginItemService &login,
+                             DisplaySleeper &displaySleeper, std::function<void()> onQuit, QWidget *parent)
+    : QWidget(parent),
+      m_timer(timer),
+      m_updater(updater),
+      m_login(login),
+      m_displaySleeper(displaySleeper),
+      m_onQuit(std::move(onQuit))
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+
+    m_icon = new QLabel(this);
+    m_icon->setFixedSize(iconSize, iconSize);
+    layout->addWidget(m_icon, 0, Qt::AlignVCenter);
+
+    m_text = new QLabel(this);
+    m_text->setFont(systemFont(11, QFont::Normal));
+    m_text->setStyleSheet(QStringLiteral("color: %1; background: transparent;")
+                              .arg(rgba(CorvaneStyles::withOpacity(Qt::white, 0.55))));
+    layout->addWidget(m_text, 0, Qt::AlignVCenter);
+
+    auto *update = new QPushButton(QStringLiteral("Update available"), this);
+    update->setFlat(true);
+    update->setFont(systemFont(11, QFont::Medium));
+    update->setCursor(Qt::PointingHandCursor);
+    update->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: transparent; border: none;"
+                                         " padding: 0px; }")
+                              .arg(CorvaneStyles::cyan().name()));
+    connect(update, &QAbstractButton::clicked, &m_updater, &UpdaterService::checkForUpdates);
+    m_updateButton = update;
+    layout->addWidget(m_updateButton, 0, Qt::AlignVCenter);
+
+    layout->addStretch(1);
+
+    m_gear = new GearButton(this);
+    layout->addWidget(m_gear, 0, Qt::AlignVCenter);
+    // Opens on the press, as a pull-down menu does.
+    connect(m_gear, &QAbstractButton::pressed, this, &PopoverFooter::openMenu);
+
+    m_menu = new QMenu(this);
+    m_menu->setStyleSheet(menuStyle(CorvaneStyles::amber()));
+
+    m_launchAtLogin = m_menu->addAction(launchAtLoginText);
+    m_launchAtLogin->setCheckable(true);
+    connect(m_launchAtLogin, &QAction::triggered, this, [this](bool on) {
+        m_login.setEnabled(on);
+        // What the desktop now reports, which need not be what was asked for.
+        refreshLogin();
+    });
+
+    m_approve = m_menu->addAction(approveText);
+    connect(m_approve, &QAction::triggered, &m_login, &LoginItemService::openSystemSettings);
+
+    m_displayOffMode = m_menu->addAction(displayOffModeText);
+    m_displayOffMode->setCheckable(true);
+    connect(m_displayOffMode, &QAction::triggered, this, [this](bool on) {
+        m_timer.setMode(on ? AssertionMode::systemOnly : AssertionMode::displayAndSystem);
+        refreshMode();
+    });
+
+    m_turnDisplayOff = m_menu->addAction(turnDisplayOffText);
+    connect(m_turnDisplayOff, &QAction::triggered, this, [this] { m_displaySleeper.turnDisplayOffNow(); });
+
+    m_menu->addSeparator();
+
+    m_checkForUpdates = m_menu->addAction(checkForUpdatesText);
+    connect(m_checkForUpdates, &QAction::triggered, &m_updater, &UpdaterService::checkForUpdates);
+
+    m_version = m_menu->addAction(QStringLiteral("Version ") + UpdaterService::versionString());
+    m_version->setEnabled(false);
+
+    m_menu->addSeparator();
+
+    m_quit = m_menu->addAction(quitText);
+    m_quit->setShortcut(quitKeys);
+    connect(m_quit, &QAction::triggered, this, [this] {
+        if (m_onQuit)
+            m_onQuit();
+    });
+    // While the menu is open it, not the panel, takes the keys; the action's own shortcut
+    // only labels the item.
+    auto *quitWhileOpen = new QShortcut(quitKeys, m_menu);
+    quitWhileOpen->setContext(Qt::WindowShortcut);
+    connect(quitWhileOpen, &QShortcut::activated, m_quit, &QAction::trigger);
+
+    connect(m_menu, &QMenu::aboutToShow, this, [this] {
+        m_login.refresh();
+        refreshLogin();
+    });
+
+    connect(&m_timer, &CorvaneTimerService::modeChanged, this, &PopoverFooter::refreshMode);
+    connect(&m_updater, &UpdaterService::updateAvailableChanged, this, &PopoverFooter::refreshUpdater);
+    connect(&m_updater, &UpdaterService::canCheckChanged, this, &PopoverFooter::refreshUpdater);
+    connect(&m_login, &LoginItemService::isEnabledChanged, this, &PopoverFooter::refreshLogin);
+    connect(&m_login, &LoginItemService::needsApprovalChanged, this, &PopoverFooter::refreshLogin);
+
+    refreshMode();
+    refreshUpdater();
+    refreshLogin();
+}
+
+PopoverFooter::~PopoverFooter() = default;
+
+QString PopoverFooter::modeText() const
+{
+    return m_text->text();
+}
+
+void PopoverFooter::openMenu()
+{
+    if (m_menu->isVisible())
+        return;
+    // Right-aligned under the gear, so it stays over the panel rather than off its edge.
+    const QSize size = m_menu->sizeHint();
+    const QPoint below = m_gear->mapToGlobal(QPoint(m_gear->width(), m_gear->height()));
+    m_menu->popup(QPoint(below.x() - size.width(), below.y() + 2));
+    // The press that opened the menu ends in the menu; the gear must not stay down.
+    m_gear->setDown(false);
+}
+
+void PopoverFooter::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Each time the popover comes on screen: the user may have changed the autostart
+    // entry in the desktop's settings meanwhile.
+    m_login.refresh();
+    refreshLogin();
+}
+
+void PopoverFooter::refreshMode()
+{
+    const bool systemOnly = m_timer.mode() == AssertionMode::systemOnly;
+    const QColor accent = GlassPopoverView::accentFor(m_timer.mode());
+    m_iconName = systemOnly ? QStringLiteral("cpu") : QStringLiteral("display");
+    m_iconColor = CorvaneStyles::withOpacity(accent, 0.85);
+    m_icon->setPixmap(Icons::pixmap(m_iconName, iconSize, m_iconColor, devicePixelRatioF()));
+    m_text->setText(systemOnly ? QStringLiteral("System Only") : QStringLiteral("Display + System"));
+    {
+        const QSignalBlocker block(m_displayOffMode);
+        m_displayOffMode->setChecked(systemOnly);
+    }
+    m_menu->setStyleSheet(menuStyle(accent));
+}
+
+void PopoverFooter::refreshUpdater()
+{
+    m_updateButton->setVisible(m_updater.updateAvailable());
+    m_checkForUpdates->setEnabled(m_updater.canCheck());
+}
+
+void PopoverFooter::refreshLogin()
+{
+    {
+        const QSignalBlocker block(m_launchAtLogin);
+        m_launchAtLogin->setChecked(m_login.isEnabled());
+    }
+    m_approve->setVisible(m_login.needsApproval());
+}

@@ -1,0 +1,195 @@
+// The footer and its menu against real services: the timer on the real inhibition backend
+// (the private bus with only the mocked logind), launch at login on real autostart files in
+// the session's private config folder, an updater built without self-update (off the
+// network, so it may never check).
+#include "TestSupport.h"
+#include "platform/DisplaySleeper.h"
+#include "platform/LinuxPowerBackend.h"
+#include "platform/SystemEvents.h"
+#include "platform/XdgAutostart.h"
+#include "shell/LoginItemService.h"
+#include "ui/CorvaneStyles.h"
+#include "ui/PopoverFooter.h"
+#include "updates/UpdaterService.h"
+#include "wake/CorvaneTimerService.h"
+#include "wake/PowerAssertionManager.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QtTest>
+
+namespace {
+struct CountingSleeper : DisplaySleeper {
+    int calls = 0;
+    void turnDisplayOffNow() override { ++calls; }
+};
+
+// The real backend; each release first notes what logind holds at that moment.
+struct WatchedBackend : PowerBackend {
+    LinuxPowerBackend real;
+    QList<QStringList> heldAtRelease;
+    std::optional<Id> acquire(AssertionMode mode, const QString &reason) override { return real.acquire(mode, reason); }
+    void release(Id id) override
+    {
+        heldAtRelease << TestBus::logindInhibitors();
+        real.release(id);
+    }
+};
+
+// Only what each lock inhibits, sorted: "idle:sleep", "sleep".
+QStringList locks(const QStringList &inhibitors)
+{
+    QStringList out;
+    for (const QString &entry : inhibitors)
+        out << entry.section(QLatin1Char('|'), 0, 0);
+    out.sort();
+    return out;
+}
+
+QString autostartEntry()
+{
+    return QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath(QStringLiteral("autostart/") + XdgAutostart::fileName);
+}
+
+void disableEntryInDesktopSettings()
+{
+    QFile entry(autostartEntry());
+    QVERIFY(entry.open(QIODevice::Append));
+    entry.write("Hidden=true\n");
+}
+} // namespace
+
+class PopoverFooterTest : public QObject {
+    Q_OBJECT
+
+    MemorySettingsStore settings;
+    FakeClock clock;
+    FakeTickers tickers;
+    SystemEvents events{false};
+    WatchedBackend backend;
+    PowerAssertionManager manager{backend};
+    std::unique_ptr<CorvaneTimerService> timer;
+    std::unique_ptr<UpdaterService> updater;
+    std::unique_ptr<LoginItemService> login;
+    CountingSleeper sleeper;
+    int quits = 0;
+    std::unique_ptr<QWidget> window; // the footer comes on screen with it, as in the panel
+    PopoverFooter *footer = nullptr;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Never touch a real user's autostart folder or inhibitions.
+        if (!qEnvironmentVariableIsSet("CORVANE_TEST_WORK"))
+            QSKIP("needs the private session of scripts/test-env");
+    }
+
+    void init()
+    {
+        QFile::remove(autostartEntry());
+        timer = std::make_unique<CorvaneTimerService>(manager, settings,
+                                                      TimerServiceEnvironment{&clock, tickers.factory(), &events});
+        UpdaterService::Options offline;
+        offline.updater.enabled = false;
+        updater = std::make_unique<UpdaterService>(settings, offline);
+        login = std::make_unique<LoginItemService>();
+        window = std::make_unique<QWidget>();
+        footer = new PopoverFooter(*timer, *updater, *login, sleeper, [this] { ++quits; }, window.get());
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        timer.reset();
+        QFile::remove(autostartEntry());
+    }
+
+    void menuItemsAndCommands()
+    {
+        QStringList items;
+        for (QAction *a : footer->menu()->actions())
+            items << (a->isSeparator() ? QStringLiteral("---") : a->text());
+        QCOMPARE(items, (QStringList{"Launch at Login", "Approve in System Settings\u2026",
+                                     "Keep Display Off, Keep System Awake", "Turn Display Off Now", "---",
+                                     "Check for Updates\u2026", "Version " + UpdaterService::versionString(), "---",
+                                     "Quit Corvane"}));
+        QVERIFY(!footer->versionAction()->isEnabled());
+        QVERIFY(!footer->approveAction()->isVisible());
+        QTRY_VERIFY(!updater->canCheck());
+        QVERIFY(!footer->checkForUpdatesAction()->isEnabled());
+        QVERIFY(footer->updateButton()->isHidden());
+        QCOMPARE(footer->quitAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+        footer->turnDisplayOffAction()->trigger();
+        QCOMPARE(sleeper.calls, 1);
+        QCOMPARE(timer->mode(), AssertionMode::displayAndSystem);
+        quits = 0;
+        footer->quitAction()->trigger();
+        QCOMPARE(quits, 1);
+        // Ctrl+Q while the open menu has the keys.
+        window->show();
+        footer->openMenu();
+        QVERIFY(QTest::qWaitForWindowExposed(footer->menu()));
+        QTest::keyClick(footer->menu(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(quits, 2);
+    }
+
+    void modeSwitchFollowsAndSwapsTheLiveLockWithoutAGap()
+    {
+        if (!QDBusConnection::systemBus().isConnected() || !TestBus::logindInhibitors().isEmpty())
+            QSKIP("needs the private system bus with an idle logind mock");
+        QCOMPARE(footer->modeIconName(), QStringLiteral("display"));
+        QCOMPARE(footer->modeText(), QStringLiteral("Display + System"));
+        QVERIFY(!footer->displayOffModeAction()->isChecked());
+        timer->start(WakeDuration::minutes(60));
+        QCOMPARE(locks(TestBus::logindInhibitors()), QStringList{"idle:sleep"});
+        backend.heldAtRelease.clear();
+
+        footer->displayOffModeAction()->trigger();
+        QCOMPARE(footer->modeIconName(), QStringLiteral("cpu"));
+        QCOMPARE(footer->modeIconColor(), CorvaneStyles::withOpacity(CorvaneStyles::cyan(), 0.85));
+        QCOMPARE(footer->modeText(), QStringLiteral("System Only"));
+        QVERIFY(footer->displayOffModeAction()->isChecked());
+        QCOMPARE(timer->active(), std::optional(WakeDuration::minutes(60)));
+        // When the old lock went, the new one was already held beside it.
+        QCOMPARE(backend.heldAtRelease.size(), 1);
+        QCOMPARE(locks(backend.heldAtRelease.first()), (QStringList{"idle:sleep", "sleep"}));
+        QVERIFY(TestBus::waitFor([] { return locks(TestBus::logindInhibitors()) == QStringList{"sleep"}; }));
+
+        // Changed elsewhere: the toggle follows.
+        timer->setMode(AssertionMode::displayAndSystem);
+        QVERIFY(!footer->displayOffModeAction()->isChecked());
+        timer->stop();
+        QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
+    }
+
+    void launchAtLoginShowsWhatTheDesktopHas()
+    {
+        footer->launchAtLoginAction()->trigger();
+        QVERIFY(QFile::exists(autostartEntry()));
+        QVERIFY(footer->launchAtLoginAction()->isChecked());
+        footer->launchAtLoginAction()->trigger();
+        QVERIFY(!QFile::exists(autostartEntry()));
+        QVERIFY(!footer->launchAtLoginAction()->isChecked());
+
+        // Switched off in the desktop's settings while the panel was closed: read on showing.
+        footer->launchAtLoginAction()->trigger();
+        disableEntryInDesktopSettings();
+        QVERIFY(footer->launchAtLoginAction()->isChecked()); // nobody asked yet
+        window->show();
+        QVERIFY(!footer->launchAtLoginAction()->isChecked());
+        QVERIFY(footer->approveAction()->isVisible());
+
+        // Removed by hand while the panel stays open: read when the menu opens.
+        QFile::remove(autostartEntry());
+        footer->openMenu();
+        QVERIFY(!footer->approveAction()->isVisible());
+        footer->menu()->hide();
+    }
+};
+
+QTEST_MAIN(PopoverFooterTest)
+#include "tst_PopoverFooter.moc"
