@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QPainter>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -183,8 +184,11 @@ QString GlassPopoverView::subtitleFor(const CorvaneTimerService &timer)
     const std::optional<QDateTime> end = timer.endDate();
     if (!end)
         return QString();
-    // The user's own short time format, so 12- or 24-hour as they have it.
-    return QStringLiteral("Until ") + QLocale::system().toString(end->time(), QLocale::ShortFormat);
+    // The user's own short time format, so 12- or 24-hour as they have it; some locales'
+    // short format still carries seconds, which an end time does not need.
+    QString format = QLocale::system().timeFormat(QLocale::ShortFormat);
+    format.remove(QRegularExpression(QStringLiteral("[:.]?s+")));
+    return QStringLiteral("Until ") + QLocale::system().toString(end->time(), format.trimmed());
 }
 
 void GlassPopoverView::refresh()

@@ -1,0 +1,127 @@
+#include "RecordingBackend.h"
+#include "TestSupport.h"
+#include "platform/SystemEvents.h"
+#include "ui/AnimationClock.h"
+#include "ui/CorvaneStyles.h"
+#include "ui/GlassPopoverView.h"
+#include "ui/PresetPill.h"
+#include "ui/ProgressBar.h"
+#include "ui/StatusChip.h"
+#include "ui/WakeSwitch.h"
+#include "wake/CorvaneTimerService.h"
+#include "wake/PowerAssertionManager.h"
+
+#include <QtTest>
+
+using namespace std::chrono;
+
+namespace {
+struct Rig {
+    RecordingBackend backend;
+    PowerAssertionManager manager{backend};
+    MemorySettingsStore settings;
+    FakeClock clock;
+    FakeTickers tickers;
+    SystemEvents events{false};
+    CorvaneTimerService timer{manager, settings, TimerServiceEnvironment{&clock, tickers.factory(), &events}};
+    ManualAnimationClock animation;
+    int quits = 0;
+    GlassPopoverView view{timer, [this] { ++quits; }, nullptr, &animation};
+
+    QList<bool> selection() const
+    {
+        QList<bool> out;
+        for (PresetPill *pill : view.pills())
+            out << pill->isSelected();
+        return out;
+    }
+};
+} // namespace
+
+class GlassPopoverViewTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void idle()
+    {
+        Rig rig;
+        QCOMPARE(rig.view.statusChip()->text(), QStringLiteral("Sleep allowed"));
+        QCOMPARE(rig.view.wakeSwitch()->title(), QStringLiteral("IDLE"));
+        QCOMPARE(rig.view.wakeSwitch()->subtitle(), QStringLiteral("Click to keep this Mac awake"));
+        QCOMPARE(rig.view.wakeSwitch()->progress(), 0.0);
+        QVERIFY(rig.view.progressBar()->isHidden() || !rig.view.progressBar()->isVisibleTo(&rig.view));
+        QVERIFY(!rig.view.failureBanner()->isVisibleTo(&rig.view));
+        QCOMPARE(rig.selection(), QList<bool>(6, false));
+        QCOMPARE(rig.view.accent(), CorvaneStyles::amber());
+    }
+
+    void timedAndIndefinite()
+    {
+        Rig rig;
+        rig.timer.start(WakeDuration::minutes(60));
+        rig.clock.advance(seconds(1));
+        rig.tickers.fire();
+        QCOMPARE(rig.view.statusChip()->text(), QStringLiteral("59:59"));
+        QCOMPARE(rig.view.wakeSwitch()->title(), QStringLiteral("AWAKE"));
+        QCOMPARE(rig.view.wakeSwitch()->progress(), 3599.0 / 3600.0);
+        QVERIFY(rig.view.progressBar()->isVisibleTo(&rig.view));
+        QCOMPARE(rig.view.progressBar()->value(), 3599.0 / 3600.0);
+        QCOMPARE(rig.selection(), (QList<bool>{false, true, false, false, false, false}));
+        // 14:00 now plus 3599 s, in a short time format without seconds.
+        QVERIFY2(rig.view.wakeSwitch()->subtitle().startsWith(QStringLiteral("Until ")), qPrintable(rig.view.wakeSwitch()->subtitle()));
+        QVERIFY(!rig.view.wakeSwitch()->subtitle().contains(QStringLiteral(":59:")));
+
+        rig.timer.start(WakeDuration::indefinite());
+        QCOMPARE(rig.view.statusChip()->text(), QStringLiteral("\u221E Indefinite Wake"));
+        QCOMPARE(rig.view.wakeSwitch()->subtitle(), QStringLiteral("Until turned off"));
+        QCOMPARE(rig.view.wakeSwitch()->progress(), 1.0);
+        QVERIFY(!rig.view.progressBar()->isVisibleTo(&rig.view));
+        QCOMPARE(rig.selection(), (QList<bool>{false, false, false, false, false, true}));
+    }
+
+    void presetsSwitchAndStop()
+    {
+        Rig rig;
+        rig.view.pills()[1]->click();
+        QCOMPARE(rig.timer.active(), WakeDuration::minutes(60));
+        // Another preset switches without a stop in between.
+        rig.view.pills()[0]->click();
+        QCOMPARE(rig.timer.active(), WakeDuration::minutes(15));
+        QCOMPARE(rig.backend.releases.load(), 0);
+        // The running one stops.
+        rig.view.pills()[0]->click();
+        QVERIFY(!rig.timer.active());
+        QCOMPARE(rig.backend.releases.load(), 1);
+
+        rig.view.wakeSwitch()->click();
+        QCOMPARE(rig.timer.active(), WakeDuration::minutes(15)); // the last duration
+        rig.view.wakeSwitch()->click();
+        QVERIFY(!rig.timer.active());
+    }
+
+    void refusalShowsTheBannerInAmber()
+    {
+        Rig rig;
+        rig.timer.setMode(AssertionMode::systemOnly);
+        QCOMPARE(rig.view.accent(), CorvaneStyles::cyan());
+        rig.backend.refuse = true;
+        rig.view.pills()[2]->click();
+        QVERIFY(rig.view.failureBanner()->isVisibleTo(&rig.view));
+        QCOMPARE(rig.view.wakeSwitch()->title(), QStringLiteral("IDLE"));
+        rig.backend.refuse = false;
+        rig.view.pills()[2]->click();
+        QVERIFY(!rig.view.failureBanner()->isVisibleTo(&rig.view));
+        QCOMPARE(rig.view.wakeSwitch()->accent(), CorvaneStyles::cyan());
+    }
+
+    void ctrlQQuits()
+    {
+        Rig rig;
+        rig.view.show();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.view));
+        QTest::keyClick(&rig.view, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(rig.quits, 1);
+    }
+};
+
+QTEST_MAIN(GlassPopoverViewTest)
+#include "tst_GlassPopoverView.moc"
