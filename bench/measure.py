@@ -134,7 +134,9 @@ try:
     with tempfile.TemporaryDirectory() as config:
         proc = launch(config)
         wait_ready()
-        time.sleep(3)  # let start-up work (feed probes, fonts) settle
+        # Let start-up work settle: the feed probe's name-lookup threads retire after 30 s
+        # of idleness, a one-off that is not idle wake-ups.
+        time.sleep(5 if quick else 33)
         rss, pss = memory(proc.pid)
         idle = wakeups_per_minute(proc.pid, window)
 
@@ -143,7 +145,11 @@ try:
         timed = wakeups_per_minute(proc.pid, window)
 
         item = [i for i in registered_items() if i.startswith('org.kde.StatusNotifierItem-%d-' % proc.pid)][0]
+        t0 = time.monotonic()
         bus.get_object(item, '/StatusNotifierItem').Activate(400, 30, dbus_interface='org.kde.StatusNotifierItem')
+        while not str(control('PanelGeometry')).endswith(' 1'):
+            time.sleep(0.002)
+        first_open = (time.monotonic() - t0) * 1000
         time.sleep(1)
         cpu_open = per_minute(proc.pid, window, cpu_seconds) / 60 * 100
         rss_open, pss_open = memory(proc.pid)
@@ -158,5 +164,6 @@ row('resident memory at idle (RSS)', rss, 'MB', '<= 35', rss <= 35)
 row('proportional memory at idle (PSS)', pss, 'MB', '-', True)
 row('wake-ups per minute, idle, panel closed', idle, '/min', '0', idle < 1)
 row('wake-ups per minute, timed period, panel closed', timed, '/min', '<= 61', timed <= 61)
+row('first opening of the panel (built on demand)', first_open, 'ms', '-', True)
 row('CPU, panel open and animating, timed period', cpu_open, '% core', '<= 5', cpu_open <= 5)
 row('resident memory with the panel open (RSS)', rss_open, 'MB', '-', True)

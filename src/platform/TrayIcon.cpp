@@ -140,7 +140,9 @@ void TrayIcon::publish()
     m_sni->setIcon(m_icon);
     m_sni->setTitle(title);
     m_sni->setLabel(m_countdown, m_countdown.isEmpty() ? QString() : m_guide);
-    m_sni->setToolTip(title, m_toolTip);
+    // The tooltip keeps still: the title and label already carry the countdown, and each
+    // change is one more message to the panel.
+    m_sni->setToolTip(QStringLiteral("Corvane"), m_toolTip);
     if (m_xembed) {
         if (m_xembed->icon().cacheKey() != m_icon.cacheKey())
             m_xembed->setIcon(m_icon);

@@ -26,7 +26,7 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, std::func
     : QObject(parent), m_timer(timer), m_iconFor(std::move(iconFor))
 {
     m_tray = new TrayIcon(this);
-    m_panel = new GlassPanel(makeContent());
+    m_makeContent = std::move(makeContent);
     m_tray->setToolTip(toolTipText);
 
     connect(m_tray, &TrayIcon::clicked, this, &StatusItemController::togglePanel);
@@ -34,23 +34,6 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, std::func
         Haptics::levelChange();
         toggleWake();
     });
-    connect(m_panel, &GlassPanel::closed, this, [this] { m_sinceClosed.start(); });
-    // While the panel is open it holds the pointer like a menu, so a click on our own
-    // XEmbed icon arrives here first: a right or middle click there is still the quick
-    // toggle, and the panel stays open.
-    m_panel->onOutsidePress = [this](QPoint at, Qt::MouseButton button) {
-        if (button == Qt::LeftButton || m_tray->backend() != TrayIcon::Backend::XEmbed
-            || !m_tray->anchorRect().contains(at))
-            return false;
-        Haptics::levelChange();
-        toggleWake();
-        return true;
-    };
-    QPointer<StatusItemController> self(this);
-    m_panel->onResize = [self] {
-        if (self)
-            self->positionPanel();
-    };
 
     connect(&m_timer, &CorvaneTimerService::activeChanged, this, &StatusItemController::scheduleRender);
     connect(&m_timer, &CorvaneTimerService::remainingSecondsChanged, this, &StatusItemController::scheduleRender);
@@ -61,6 +44,33 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, std::func
 StatusItemController::~StatusItemController()
 {
     delete m_panel;
+}
+
+GlassPanel &StatusItemController::panel()
+{
+    // Built on first use: the panel and its popover are most of the program's memory, and
+    // many sessions never open it.
+    if (!m_panel) {
+        m_panel = new GlassPanel(m_makeContent());
+        connect(m_panel, &GlassPanel::closed, this, [this] { m_sinceClosed.start(); });
+        // While the panel is open it holds the pointer like a menu, so a click on our own
+        // XEmbed icon arrives here first: a right or middle click there is still the quick
+        // toggle, and the panel stays open.
+        m_panel->onOutsidePress = [this](QPoint at, Qt::MouseButton button) {
+            if (button == Qt::LeftButton || m_tray->backend() != TrayIcon::Backend::XEmbed
+                || !m_tray->anchorRect().contains(at))
+                return false;
+            Haptics::levelChange();
+            toggleWake();
+            return true;
+        };
+        QPointer<StatusItemController> self(this);
+        m_panel->onResize = [self] {
+            if (self)
+                self->positionPanel();
+        };
+    }
+    return *m_panel;
 }
 
 void StatusItemController::scheduleRender()
@@ -101,7 +111,7 @@ void StatusItemController::toggleWake()
 
 void StatusItemController::togglePanel()
 {
-    if (m_panel->isVisible()) {
+    if (m_panel && m_panel->isVisible()) {
         closePanel();
         return;
     }
@@ -112,20 +122,24 @@ void StatusItemController::togglePanel()
 
 void StatusItemController::openPanel()
 {
+    GlassPanel &shown = panel();
     positionPanel();
-    m_panel->show();
-    m_panel->raise();
-    m_panel->activateWindow();
-    m_panel->setFocus(Qt::PopupFocusReason);
+    shown.show();
+    shown.raise();
+    shown.activateWindow();
+    shown.setFocus(Qt::PopupFocusReason);
 }
 
 void StatusItemController::closePanel()
 {
-    m_panel->hide();
+    if (m_panel)
+        m_panel->hide();
 }
 
 void StatusItemController::positionPanel()
 {
+    if (!m_panel)
+        return;
     const QRect anchor = m_tray->anchorRect();
     QScreen *screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)

@@ -29,7 +29,8 @@ public:
     ~StatusItemController() override;
 
     TrayIcon &tray() const { return *m_tray; }
-    GlassPanel &panel() const { return *m_panel; }
+    GlassPanel &panel();
+    bool hasPanel() const { return m_panel != nullptr; }
 
     void togglePanel();
     void openPanel();
@@ -56,6 +57,7 @@ private:
     CorvaneTimerService &m_timer;
     TrayIcon *m_tray = nullptr;
     GlassPanel *m_panel = nullptr;
+    std::function<QWidget *()> m_makeContent;
     std::function<QIcon(const QString &)> m_iconFor;
     QString m_symbol;
     QString m_countdown;

@@ -52,8 +52,8 @@ int TestControl::PanelRequests()
 QString TestControl::PanelGeometry()
 {
     auto *controller = qobject_cast<StatusItemController *>(m_delegate.statusItem());
-    if (!controller)
-        return {};
+    if (!controller || !controller->hasPanel())
+        return QStringLiteral("0 0 0 0 0");
     const QWidget &panel = controller->panel();
     const QRect frame = panel.geometry();
     return QStringLiteral("%1 %2 %3 %4 %5")
@@ -67,7 +67,7 @@ QString TestControl::PanelGeometry()
 QString TestControl::WidgetCenter(const QString &objectName)
 {
     auto *controller = qobject_cast<StatusItemController *>(m_delegate.statusItem());
-    if (!controller)
+    if (!controller || !controller->hasPanel())
         return {};
     auto *widget = controller->panel().findChild<QWidget *>(objectName);
     if (!widget || !widget->isVisible())

@@ -3,6 +3,7 @@
 #include "ui/CorvaneStyles.h"
 #include "ui/GlassMaterialView.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -63,9 +64,29 @@ void GlassContainer::updateBlur()
     GlassMaterialView::applyBlurBehind(this, device, m_cornerRadius * dpr);
 }
 
-void GlassContainer::paintEvent(QPaintEvent *)
+void GlassContainer::paintEvent(QPaintEvent *event)
 {
+    // Animations inside the card repaint small regions many times a second; the card under
+    // them is drawn once per size and copied from then on.
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * dpr).toSize();
+    if (m_cache.size() != pixels || m_cache.devicePixelRatio() != dpr || m_cacheTranslucent != m_translucent
+        || m_cacheRadius != m_cornerRadius) {
+        m_cache = QPixmap(pixels);
+        m_cache.setDevicePixelRatio(dpr);
+        m_cache.fill(Qt::transparent);
+        QPainter card(&m_cache);
+        paintCard(card);
+        m_cacheTranslucent = m_translucent;
+        m_cacheRadius = m_cornerRadius;
+    }
     QPainter p(this);
+    const QRect dirty = event->rect();
+    p.drawPixmap(QRectF(dirty), m_cache, QRectF(QPointF(dirty.topLeft()) * dpr, QSizeF(dirty.size()) * dpr));
+}
+
+void GlassContainer::paintCard(QPainter &p) const
+{
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r = QRectF(rect());
     QPainterPath card;

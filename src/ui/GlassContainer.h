@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 
 // A dark frosted-glass card: the blur behind the window where the desktop offers one, an ink
@@ -30,7 +31,11 @@ protected:
 
 private:
     void updateBlur();
+    void paintCard(QPainter &painter) const;
 
     double m_cornerRadius;
     bool m_translucent = false;
+    QPixmap m_cache;
+    bool m_cacheTranslucent = false;
+    double m_cacheRadius = -1;
 };
