@@ -16,8 +16,20 @@ BreathingGlow::Shadow BreathingGlow::at(bool active, double t, double radius)
 }
 
 BreathingGlow::BreathingGlow(QWidget *host, AnimationClock *clock, double radius)
-    : m_timeline(new AnimationTimeline(host, clock)), m_radius(radius)
+    : m_timeline(new AnimationTimeline(host, clock, AnimationTimeline::minimumInterval,
+                                       [this, host] { onFrame(host); })),
+      m_radius(radius)
 {
+}
+
+void BreathingGlow::onFrame(QWidget *host)
+{
+    // A breath takes seconds, so most frames would change the glow by less than anyone can
+    // see; those are skipped, which spares repainting the whole control under it.
+    const Shadow now = at(isActive(), m_timeline->clock()->now(), m_radius);
+    if (std::abs(now.opacity - m_painted.opacity) < 0.01 && std::abs(now.radius - m_painted.radius) < 0.25)
+        return;
+    host->update();
 }
 
 void BreathingGlow::paint(QPainter &painter, const QPainterPath &shape, double strength) const
@@ -25,6 +37,7 @@ void BreathingGlow::paint(QPainter &painter, const QPainterPath &shape, double s
     if (strength <= 0.0)
         return;
     const Shadow s = at(isActive(), m_timeline->clock()->now(), m_radius);
+    m_painted = s;
     if (s.opacity <= 0.0)
         return;
     SoftShadow::paint(painter, shape, CorvaneStyles::withOpacity(m_color, s.opacity * strength),

@@ -23,6 +23,9 @@ public:
     static Shadow at(bool active, double t, double radius);
 
     BreathingGlow(QWidget *host, AnimationClock *clock, double radius);
+    // Its timeline calls back into this object.
+    BreathingGlow(const BreathingGlow &) = delete;
+    BreathingGlow &operator=(const BreathingGlow &) = delete;
 
     void setColor(const QColor &color) { m_color = color; }
     QColor color() const { return m_color; }
@@ -36,7 +39,10 @@ public:
     void paint(QPainter &painter, const QPainterPath &shape, double strength = 1.0) const;
 
 private:
+    void onFrame(QWidget *host);
+
     AnimationTimeline *m_timeline; // owned by the host
+    mutable Shadow m_painted{-1.0, -1.0};
     QColor m_color;
     double m_radius;
 };

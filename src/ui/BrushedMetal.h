@@ -59,6 +59,8 @@ public:
 
     // Paints the three layers over `rect`; the caller clips to the surface's shape.
     static void paint(QPainter &painter, const QRectF &rect, Tone tone);
+    // The same, drawn afresh rather than copied from the cache.
+    static void paintUncached(QPainter &painter, const QRectF &rect, Tone tone);
     // Only the hairlines, in a canvas whose top-left is rect.topLeft().
     static void paintTexture(QPainter &painter, const QRectF &rect, Tone tone);
 };
