@@ -41,7 +41,7 @@ def launch(config):
 
 
 def control(method, *args):
-    obj = bus.get_object('app.corvane.Corvane', '/app/corvane/Corvane/TestControl')
+    obj = bus.get_object('app.corvane.Corvane', '/app/corvane/Corvane/TestControl', introspect=False)
     return obj.get_dbus_method(method, 'app.corvane.Corvane.TestControl')(*args)
 
 

@@ -45,18 +45,6 @@ void callItem(const QString &service, const QString &method, int x, int y)
     QDBusConnection::sessionBus().call(call, QDBus::Block, 2000);
 }
 
-struct PanelState {
-    QRect geometry;
-    bool visible = false;
-};
-
-PanelState panel()
-{
-    const QStringList parts = control(QStringLiteral("PanelGeometry")).arguments().value(0).toString().split(QLatin1Char(' '));
-    if (parts.size() != 5)
-        return {};
-    return {QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt()), parts[4] == QLatin1String("1")};
-}
 } // namespace
 
 // Records the label signals the item sends.

@@ -45,4 +45,14 @@ QStringList blockLocks()
     return TestBus::logindInhibitors().filter(QStringLiteral("|block"));
 }
 
+PanelState panel()
+{
+    const QStringList parts =
+        control(QStringLiteral("PanelGeometry")).arguments().value(0).toString().split(QLatin1Char(' '));
+    if (parts.size() != 5)
+        return {};
+    return {QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt()),
+            parts[4] == QLatin1String("1")};
+}
+
 } // namespace RunningCorvane

@@ -3,6 +3,7 @@
 #include <QDBusMessage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QStringList>
 #include <QVariantList>
 #include <memory>
@@ -18,4 +19,11 @@ QString state();
 bool exitedWithZero(QProcess &process);
 // logind's locks that keep the machine awake, leaving out the shutdown delay lock.
 QStringList blockLocks();
+
+struct PanelState {
+    QRect geometry;
+    bool visible = false;
+};
+// Where the running program's panel is and whether it shows.
+PanelState panel();
 } // namespace RunningCorvane

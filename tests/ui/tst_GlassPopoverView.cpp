@@ -1,6 +1,4 @@
-#include "RecordingBackend.h"
-#include "TestSupport.h"
-#include "platform/SystemEvents.h"
+#include "TimerRig.h"
 #include "ui/AnimationClock.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/GlassPopoverView.h"
@@ -16,14 +14,9 @@
 using namespace std::chrono;
 
 namespace {
-struct Rig {
-    RecordingBackend backend;
-    PowerAssertionManager manager{backend};
-    MemorySettingsStore settings;
-    FakeClock clock;
-    FakeTickers tickers;
-    SystemEvents events{false};
-    CorvaneTimerService timer{manager, settings, TimerServiceEnvironment{&clock, tickers.factory(), &events}};
+struct Rig : TimerRig {
+    std::unique_ptr<CorvaneTimerService> owned = make();
+    CorvaneTimerService &timer = *owned;
     ManualAnimationClock animation;
     int quits = 0;
     GlassPopoverView view{timer, [this] { ++quits; }, nullptr, &animation};

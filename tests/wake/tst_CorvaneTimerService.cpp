@@ -1,30 +1,11 @@
-#include "RecordingBackend.h"
-#include "TestSupport.h"
-#include "platform/SystemEvents.h"
-#include "wake/CorvaneTimerService.h"
-#include "wake/PowerAssertionManager.h"
+#include "TimerRig.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 using namespace std::chrono;
 
-namespace {
-struct Rig {
-    RecordingBackend backend;
-    PowerAssertionManager manager{backend};
-    MemorySettingsStore settings;
-    FakeClock clock;
-    FakeTickers tickers;
-    SystemEvents events{false};
-
-    std::unique_ptr<CorvaneTimerService> make()
-    {
-        return std::make_unique<CorvaneTimerService>(
-            manager, settings, TimerServiceEnvironment{&clock, tickers.factory(), &events});
-    }
-};
-} // namespace
+using Rig = TimerRig;
 
 class CorvaneTimerServiceTest : public QObject {
     Q_OBJECT
