@@ -99,8 +99,8 @@ public:
     }
 
     // Runs on the worker thread.
-    void runAcquire(AssertionMode mode, QString reason, SteadyClock::time_point deadline,
-                    std::shared_ptr<PendingAcquire> pending)
+    void runAcquire(AssertionMode mode, const QString &reason, SteadyClock::time_point deadline,
+                    const std::shared_ptr<PendingAcquire> &pending)
     {
         m_deadline = deadline;
         Grant grant;
@@ -266,7 +266,7 @@ private:
     // silence all come back as an error message. A service may still say yes after we
     // stopped waiting; `onLateReply` then gets that answer so it can be given back.
     QDBusMessage call(bool system, const QDBusMessage &message,
-                      std::function<void(const QDBusMessage &)> onLateReply = {})
+                      const std::function<void(const QDBusMessage &)> &onLateReply = {})
     {
         const int timeout = callTimeoutMs();
         if (timeout <= 0)

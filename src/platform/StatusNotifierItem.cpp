@@ -183,6 +183,7 @@ void StatusNotifierItem::handleSecondaryActivate(QPoint at, bool ayatana)
     } else if (m_lastAyatanaSecondary.isValid() && m_lastAyatanaSecondary.elapsed() < 300) {
         return;
     }
+    // NOLINTNEXTLINE(readability-misleading-indentation): Q_EMIT is an empty macro the check misreads
     Q_EMIT secondaryActivated(at);
 }
 

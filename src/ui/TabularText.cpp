@@ -70,7 +70,7 @@ QString TabularText::elided(const QString &text, const QFont &font, double maxWi
     QString s = text;
     while (!s.isEmpty()) {
         s.chop(1);
-        const QString candidate = s + ellipsis;
+        QString candidate = s + ellipsis;
         if (width(candidate, font) <= maxWidth)
             return candidate;
     }

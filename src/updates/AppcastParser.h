@@ -17,7 +17,7 @@ public:
         QList<AppcastItem> items;
     };
 
-    static Result parse(const QByteArray &xml);
+    static Result parse(const QByteArray &data);
 
     // The newest item strictly newer than hostVersion and, unless null, strictly newer than
     // skippedVersion (critical updates ignore the skip). Null when there is none. Equal versions keep the earlier item.

@@ -74,7 +74,7 @@ void UpdateFeedSelector::probe(const QUrl &url, std::function<void(bool)> done)
     });
 }
 
-void UpdateFeedSelector::selectReachableFeed(std::function<void(const QUrl &)> done)
+void UpdateFeedSelector::selectReachableFeed(const std::function<void(const QUrl &)> &done)
 {
     const QUrl primary = m_options.primary;
     const QUrl fallback = m_options.fallback;

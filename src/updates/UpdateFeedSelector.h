@@ -36,7 +36,7 @@ public:
 
     // Probes the primary, then (only if needed) the fallback, stores the choice and hands it
     // to done. Returns at once; several selections may overlap and the last to finish wins.
-    void selectReachableFeed(std::function<void(const QUrl &)> done = {});
+    void selectReachableFeed(const std::function<void(const QUrl &)> &done = {});
 
     // Whether url answers a HEAD request with 2xx or 3xx within the probe time-out.
     void probe(const QUrl &url, std::function<void(bool)> done);
