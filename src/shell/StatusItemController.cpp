@@ -21,7 +21,7 @@ namespace {
 constexpr int reopenGuardMs = 300;
 } // namespace
 
-StatusItemController::StatusItemController(CorvaneTimerService &timer, const std::function<QWidget *()> &makeContent,
+StatusItemController::StatusItemController(CorvaneTimerService &timer, std::function<QWidget *()> makeContent,
                                            std::function<QIcon(const QString &)> iconFor, QObject *parent)
     : QObject(parent), m_timer(timer), m_iconFor(std::move(iconFor))
 {

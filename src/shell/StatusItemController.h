@@ -24,7 +24,7 @@ public:
 
     // `makeContent` builds the popover the panel hosts; `iconFor` draws the eye for the
     // given state ("eye" or "eye.fill").
-    StatusItemController(CorvaneTimerService &timer, const std::function<QWidget *()> &makeContent,
+    StatusItemController(CorvaneTimerService &timer, std::function<QWidget *()> makeContent,
                          std::function<QIcon(const QString &symbol)> iconFor, QObject *parent = nullptr);
     ~StatusItemController() override;
 

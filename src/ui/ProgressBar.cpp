@@ -74,11 +74,12 @@ void ProgressBar::setValue(double value)
     m_value = value;
     const double now = m_clock->now();
     const double shown = m_shown.value(now);
-    if (std::isnan(value) || std::isnan(shown)) {
-        m_shown.jumpTo(value); // nothing to glide from or to
-    } else if (!m_shown.isAnimating(now)
-               && std::abs(fillWidth(value, trackRect().width()) - fillWidth(shown, trackRect().width())) < 0.125) {
-        // A step too small to see (a long period) is taken at once, without a second of frames.
+    const double width = trackRect().width();
+    // Nothing to glide from or to, or a step too small to see (a long period): taken at
+    // once, without a second of frames.
+    const bool jump = std::isnan(value) || std::isnan(shown)
+        || (!m_shown.isAnimating(now) && std::abs(fillWidth(value, width) - fillWidth(shown, width)) < 0.125);
+    if (jump) {
         m_shown.jumpTo(value);
     } else {
         m_shown.animateTo(value, glide, now);
