@@ -120,7 +120,7 @@ public:
         if (pending->abandoned) {
             guard.unlock();
             if (tokens)
-                releaseTokens(grant.tokens, true);
+                releaseTokens(grant.tokens);
             return;
         }
         if (id) {
@@ -169,7 +169,7 @@ public:
             m_handoverTimer->start();
             return;
         }
-        releaseTokens(grant.tokens, false);
+        releaseTokens(grant.tokens);
         // Nothing newer is coming: whatever waits for a hand-over goes too.
         flushHandover();
     }
@@ -211,9 +211,8 @@ public:
         }
     }
 
-    void releaseTokens(std::vector<Token> &tokens, bool onWorker)
+    void releaseTokens(std::vector<Token> &tokens)
     {
-        Q_UNUSED(onWorker);
         for (Token &token : tokens) {
             switch (token.kind) {
             case Token::Kind::LogindFd:
@@ -439,7 +438,7 @@ private:
         if (m_portalResponse != 0u) {
             // Refused (2) or silent: make sure a late yes does not linger.
             std::vector<Token> late{request};
-            releaseTokens(late, true);
+            releaseTokens(late);
             return std::nullopt;
         }
         return std::vector<Token>{request};
@@ -508,7 +507,7 @@ private:
             return std::nullopt;
         Tokens other = second();
         if (!other) {
-            releaseTokens(*first, true);
+            releaseTokens(*first);
             return std::nullopt;
         }
         first->insert(first->end(), other->begin(), other->end());
@@ -593,7 +592,7 @@ private:
     void flushHandover()
     {
         for (Grant &grant : m_handingOver)
-            releaseTokens(grant.tokens, true);
+            releaseTokens(grant.tokens);
         m_handingOver.clear();
         if (m_handoverTimer)
             m_handoverTimer->stop();
@@ -641,7 +640,7 @@ LinuxPowerBackend::~LinuxPowerBackend()
     for (Grant &grant : m_worker->takeAll()) {
         Worker::closeDescriptors(grant);
         Worker *worker = m_worker.get();
-        QMetaObject::invokeMethod(worker, [worker, grant]() mutable { worker->releaseTokens(grant.tokens, true); },
+        QMetaObject::invokeMethod(worker, [worker, grant]() mutable { worker->releaseTokens(grant.tokens); },
                                   Qt::BlockingQueuedConnection);
     }
     // Delete on the worker thread, where its timers live.
