@@ -38,11 +38,22 @@ UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject
     // A build without self-update stays off the network altogether.
     if (!m_enabled)
         return;
-    // Start only once a feed is chosen, so the first scheduled cycle already reads it.
+
+    // Between checks, a day apart, the network layer's own thread would otherwise keep
+    // waking to expire idle connections: let it go once nothing is under way.
+    QPointer<QNetworkAccessManager> net(network);
     QPointer<AppcastUpdater> controller(m_controller.get());
-    m_feed->selectReachableFeed([controller](const QUrl &) {
+    auto rest = [net, controller] {
+        if (net && controller && !controller->sessionInProgress())
+            net->clearConnectionCache();
+    };
+    connect(m_controller.get(), &AppcastUpdater::sessionFinished, this, rest, Qt::QueuedConnection);
+
+    // Start only once a feed is chosen, so the first scheduled cycle already reads it.
+    m_feed->selectReachableFeed([controller, rest](const QUrl &) {
         if (controller)
             controller->startUpdater();
+        rest();
     });
 }
 
