@@ -1,5 +1,7 @@
 #include "ui/CorvaneStyles.h"
 
+#include <cmath>
+
 namespace CorvaneStyles {
 
 QColor amber() { return QColor::fromRgbF(0.961f, 0.62f, 0.043f); }
@@ -35,6 +37,14 @@ QLinearGradient glassSheen(const QRectF &rect)
     g.setColorAt(0.0, QColor::fromRgbF(1, 1, 1, 0.09f));
     g.setColorAt(1.0, QColor::fromRgbF(1, 1, 1, 0.0f));
     return g;
+}
+
+QFont systemFont(double size, QFont::Weight weight)
+{
+    QFont font;
+    font.setPixelSize(int(std::lround(size)));
+    font.setWeight(weight);
+    return font;
 }
 
 } // namespace CorvaneStyles

@@ -3,6 +3,7 @@
 #include "ui/AnimatedValue.h"
 
 #include <QColor>
+#include <QFont>
 #include <QLinearGradient>
 #include <QRectF>
 
@@ -29,6 +30,9 @@ QLinearGradient rimGradient(const QRectF &rect);
 // White 0.09 to white 0, from the top edge down to the centre of `rect`.
 QLinearGradient glassSheen(const QRectF &rect);
 
+// The interface's font at `size` points, one point being one logical pixel, so every
+// control measures its text the same way on any screen density setting.
+QFont systemFont(double size, QFont::Weight weight = QFont::Normal);
 // Response 0.35 s, damping fraction 0.7.
 constexpr SpringCurve spring() { return SpringCurve::shared(); }
 

@@ -35,14 +35,6 @@ constexpr double rimWidth = 0.75;
 // come fully to rest, so the card does not wait on a motion nobody can see.
 constexpr double goneOpacity = 0.01;
 
-QFont systemFont(double pixels, QFont::Weight weight)
-{
-    QFont f;
-    f.setPixelSize(int(std::lround(pixels)));
-    f.setWeight(weight);
-    return f;
-}
-
 QPainterPath roundedRect(const QRectF &r, double radius)
 {
     QPainterPath p;
@@ -96,7 +88,7 @@ protected:
                      Icons::pixmap(QStringLiteral("dial.medium"), dial, CorvaneStyles::withOpacity(Qt::white, 0.6), dpr));
         x += dial + rowSpacing;
 
-        const QFont title = systemFont(12, QFont::Medium);
+        const QFont title = CorvaneStyles::systemFont(12, QFont::Medium);
         const QFontMetricsF tm(title);
         p.setFont(title);
         p.setPen(CorvaneStyles::withOpacity(Qt::white, 0.85));
@@ -112,7 +104,7 @@ protected:
                                    CorvaneStyles::withOpacity(Qt::white, 0.5), dpr));
         p.restore();
 
-        const QFont digits = systemFont(11, QFont::Normal);
+        const QFont digits = CorvaneStyles::systemFont(11, QFont::Normal);
         const QFontMetricsF dm(digits);
         const double w = TabularText::width(m_duration, digits);
         p.setPen(CorvaneStyles::withOpacity(Qt::white, 0.5));
@@ -166,7 +158,7 @@ protected:
         p.setPen(QPen(QBrush(CorvaneStyles::rimGradient(r)), rimWidth));
         p.drawPath(roundedRect(r.adjusted(h, h, -h, -h), startRadius - h));
 
-        const QFont f = systemFont(12, QFont::Medium);
+        const QFont f = CorvaneStyles::systemFont(12, QFont::Medium);
         const QFontMetricsF fm(f);
         const QString label = TabularText::elided(text(), f, r.width() - 16.0);
         const double w = TabularText::width(label, f);

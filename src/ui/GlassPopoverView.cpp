@@ -23,14 +23,6 @@
 namespace {
 constexpr int cardWidth = 300;
 
-QFont systemFont(double size, QFont::Weight weight)
-{
-    QFont f;
-    f.setPointSizeF(size);
-    f.setWeight(weight);
-    return f;
-}
-
 // A hairline in white at 0.08 between the custom section and the footer.
 class Divider : public QWidget {
 public:
@@ -63,7 +55,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<voi
     row->setSpacing(6);
     m_dot = new PulseDot(this, clock);
     auto *name = new QLabel(QStringLiteral("Corvane"), this);
-    name->setFont(systemFont(15, QFont::Medium));
+    name->setFont(CorvaneStyles::systemFont(15, QFont::Medium));
     name->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     m_chip = new StatusChip(this);
     row->addWidget(m_dot);
@@ -92,7 +84,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<voi
     m_bannerIcon->setPixmap(Icons::pixmap(QStringLiteral("exclamationmark.triangle.fill"), 11, CorvaneStyles::amber(),
                                           devicePixelRatioF()));
     auto *bannerText = new QLabel(QStringLiteral("macOS refused the power assertion."), m_banner);
-    bannerText->setFont(systemFont(11, QFont::Normal));
+    bannerText->setFont(CorvaneStyles::systemFont(11, QFont::Normal));
     bannerText->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(CorvaneStyles::amber().name()));
     banner->addWidget(m_bannerIcon);
     banner->addWidget(bannerText, 1);

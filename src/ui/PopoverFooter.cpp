@@ -23,14 +23,6 @@ namespace {
 constexpr int iconSize = 11;
 const QKeySequence quitKeys(Qt::CTRL | Qt::Key_Q);
 
-QFont systemFont(int pixels, QFont::Weight weight)
-{
-    QFont f;
-    f.setPixelSize(pixels);
-    f.setWeight(weight);
-    return f;
-}
-
 QString rgba(const QColor &c)
 {
     return QStringLiteral("rgba(%1, %2, %3, %4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alphaF(), 0, 'f', 3);
@@ -99,14 +91,14 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdaterService &updater
     layout->addWidget(m_icon, 0, Qt::AlignVCenter);
 
     m_text = new QLabel(this);
-    m_text->setFont(systemFont(11, QFont::Normal));
+    m_text->setFont(CorvaneStyles::systemFont(11, QFont::Normal));
     m_text->setStyleSheet(QStringLiteral("color: %1; background: transparent;")
                               .arg(rgba(CorvaneStyles::withOpacity(Qt::white, 0.55))));
     layout->addWidget(m_text, 0, Qt::AlignVCenter);
 
     auto *update = new QPushButton(QStringLiteral("Update available"), this);
     update->setFlat(true);
-    update->setFont(systemFont(11, QFont::Medium));
+    update->setFont(CorvaneStyles::systemFont(11, QFont::Medium));
     update->setCursor(Qt::PointingHandCursor);
     update->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: transparent; border: none;"
                                          " padding: 0px; }")

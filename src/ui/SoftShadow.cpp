@@ -102,6 +102,23 @@ void SoftShadow::blurAlpha(QImage &alpha, double sigma)
     }
 }
 
+namespace {
+// Blurs the coverage mask and fills it with `opaque`: the glow image both drawing paths cache.
+QPixmap tintedBlur(QImage &alpha, double sigma, const QColor &opaque, qreal dpr)
+{
+    SoftShadow::blurAlpha(alpha, sigma);
+    QImage tinted(alpha.size(), QImage::Format_ARGB32_Premultiplied);
+    tinted.fill(opaque);
+    {
+        QPainter p(&tinted);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(0, 0, alpha);
+    }
+    tinted.setDevicePixelRatio(dpr);
+    return QPixmap::fromImage(std::move(tinted));
+}
+} // namespace
+
 double SoftShadow::reach(double radius) { return std::ceil(3.0 * sigmaFor(radius)) + 1.0; }
 
 void SoftShadow::paint(QPainter &painter, const QPainterPath &shape, const QColor &color,
@@ -135,16 +152,7 @@ void SoftShadow::paint(QPainter &painter, const QPainterPath &shape, const QColo
             p.translate(-area.topLeft());
             p.fillPath(shape, Qt::black);
         }
-        blurAlpha(alpha, sigmaFor(radius) * dpr);
-        QImage tinted(size, QImage::Format_ARGB32_Premultiplied);
-        tinted.fill(opaque);
-        {
-            QPainter p(&tinted);
-            p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-            p.drawImage(0, 0, alpha);
-        }
-        tinted.setDevicePixelRatio(dpr);
-        pixmap = QPixmap::fromImage(std::move(tinted));
+        pixmap = tintedBlur(alpha, sigmaFor(radius) * dpr, opaque, dpr);
         const int cost = std::max(1, int(size.width() * size.height() * 4 / 1024));
         cache().insert(key, new QPixmap(pixmap), cost);
     }
@@ -188,16 +196,7 @@ void SoftShadow::paintImage(QPainter &painter, const QString &key, const QImage 
             src.setDevicePixelRatio(1.0);
             p.drawImage(m, m, src);
         }
-        blurAlpha(alpha, sigmaFor(radius) * dpr);
-        QImage tinted(size, QImage::Format_ARGB32_Premultiplied);
-        tinted.fill(opaque);
-        {
-            QPainter p(&tinted);
-            p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-            p.drawImage(0, 0, alpha);
-        }
-        tinted.setDevicePixelRatio(dpr);
-        pixmap = QPixmap::fromImage(std::move(tinted));
+        pixmap = tintedBlur(alpha, sigmaFor(radius) * dpr, opaque, dpr);
         cache().insert(fullKey, new QPixmap(pixmap),
                        std::max(1, int(size.width() * size.height() * 4 / 1024)));
     }

@@ -14,13 +14,6 @@ const QString infinity = QStringLiteral("\u221E");
 const QString indefiniteText = QStringLiteral("Indefinite Wake");
 const QString idleText = QStringLiteral("Sleep allowed");
 
-QFont systemFont(double size)
-{
-    QFont font;
-    font.setPointSizeF(size);
-    font.setWeight(QFont::Medium);
-    return font;
-}
 } // namespace
 
 StatusChip::StatusChip(QWidget *parent) : QWidget(parent)
@@ -61,14 +54,14 @@ QSize StatusChip::sizeHint() const
     double content = 0;
     switch (m_kind) {
     case Kind::Timed:
-        content = TabularText::width(m_clock, systemFont(13));
+        content = TabularText::width(m_clock, CorvaneStyles::systemFont(13, QFont::Medium));
         break;
     case Kind::Indefinite:
-        content = QFontMetricsF(systemFont(13)).horizontalAdvance(infinity) + 4
-            + QFontMetricsF(systemFont(11)).horizontalAdvance(indefiniteText);
+        content = QFontMetricsF(CorvaneStyles::systemFont(13, QFont::Medium)).horizontalAdvance(infinity) + 4
+            + QFontMetricsF(CorvaneStyles::systemFont(11, QFont::Medium)).horizontalAdvance(indefiniteText);
         break;
     case Kind::Idle:
-        content = QFontMetricsF(systemFont(11)).horizontalAdvance(idleText);
+        content = QFontMetricsF(CorvaneStyles::systemFont(11, QFont::Medium)).horizontalAdvance(idleText);
         break;
     }
     return QSize(int(std::ceil(content + 2 * padding)), int(chipHeight));
@@ -90,18 +83,18 @@ void StatusChip::paintEvent(QPaintEvent *)
     rim.addRoundedRect(inner, inner.height() / 2, inner.height() / 2);
     p.strokePath(rim, QPen(QBrush(CorvaneStyles::rimGradient(r)), line));
 
-    const double baselineFor13 = r.center().y() + QFontMetricsF(systemFont(13)).capHeight() / 2;
+    const double baselineFor13 = r.center().y() + QFontMetricsF(CorvaneStyles::systemFont(13, QFont::Medium)).capHeight() / 2;
     switch (m_kind) {
     case Kind::Timed: {
         p.setPen(Qt::white);
-        const double w = TabularText::width(m_clock, systemFont(13));
-        TabularText::draw(p, QPointF(r.center().x() - w / 2, baselineFor13), m_clock, systemFont(13));
+        const double w = TabularText::width(m_clock, CorvaneStyles::systemFont(13, QFont::Medium));
+        TabularText::draw(p, QPointF(r.center().x() - w / 2, baselineFor13), m_clock, CorvaneStyles::systemFont(13, QFont::Medium));
         break;
     }
     case Kind::Indefinite: {
         p.setPen(m_accent);
-        const QFont big = systemFont(13);
-        const QFont small = systemFont(11);
+        const QFont big = CorvaneStyles::systemFont(13, QFont::Medium);
+        const QFont small = CorvaneStyles::systemFont(11, QFont::Medium);
         const double w1 = QFontMetricsF(big).horizontalAdvance(infinity);
         const double w2 = QFontMetricsF(small).horizontalAdvance(indefiniteText);
         double x = r.center().x() - (w1 + 4 + w2) / 2;
@@ -114,7 +107,7 @@ void StatusChip::paintEvent(QPaintEvent *)
     }
     case Kind::Idle: {
         p.setPen(CorvaneStyles::withOpacity(Qt::white, 0.55));
-        p.setFont(systemFont(11));
+        p.setFont(CorvaneStyles::systemFont(11, QFont::Medium));
         p.drawText(r, Qt::AlignCenter, idleText);
         break;
     }

@@ -1,5 +1,7 @@
 #include "ui/WheelColumn.h"
 
+#include "ui/CorvaneStyles.h"
+
 #include "ui/WheelClock.h"
 #include "ui/WheelColumnAccessible.h"
 
@@ -15,9 +17,6 @@
 #include <numbers>
 
 namespace {
-// The shared spring of the interface.
-constexpr double springResponse = 0.35;
-constexpr double springDamping = 0.7;
 // How far ahead a flick is projected when choosing the row it comes to rest on.
 constexpr double flickProjection = 0.3;
 // Slower than this, a lifted finger leaves the wheel to settle on the nearest row.
@@ -37,14 +36,6 @@ QColor white(double opacity)
     QColor c(Qt::white);
     c.setAlphaF(static_cast<float>(opacity));
     return c;
-}
-
-QFont systemFont(double pixelSize, QFont::Weight weight)
-{
-    QFont font;
-    font.setPixelSize(static_cast<int>(std::lround(pixelSize)));
-    font.setWeight(weight);
-    return font;
 }
 
 // Pulls an offset that goes past either end back with growing resistance, as a finger on
@@ -212,7 +203,8 @@ void WheelColumn::turnTo(int index, bool animated)
         return;
     }
     const double velocity = m_motion ? m_motion->velocity(now() - m_motionStart) : 0.0;
-    m_motion = WheelMotion::spring(m_offset, velocity, target, springResponse, springDamping);
+    m_motion = WheelMotion::spring(m_offset, velocity, target, CorvaneStyles::spring().response,
+                                   CorvaneStyles::spring().dampingFraction);
     m_motionStart = now();
     holdFrames(true);
 }
@@ -538,7 +530,7 @@ void WheelColumn::paintEvent(QPaintEvent *)
     painter.drawImage(area.topLeft(), m_layer);
 
     // Unit label at the trailing end of the band.
-    painter.setFont(systemFont(10, QFont::Medium));
+    painter.setFont(CorvaneStyles::systemFont(10, QFont::Medium));
     painter.setPen(white(0.5));
     painter.drawText(band.adjusted(0, 0, -10, 0), Qt::AlignRight | Qt::AlignVCenter, m_unit);
 }
@@ -556,7 +548,7 @@ void WheelColumn::paintRows(QPainter &painter, const QRectF &area)
     const int first = std::max(0, static_cast<int>(std::floor((m_offset - phaseReach) / h)));
     const int last = std::min(rowCount() - 1, static_cast<int>(std::ceil((m_offset + phaseReach) / h)));
 
-    const QFont font = systemFont(17, QFont::Medium);
+    const QFont font = CorvaneStyles::systemFont(17, QFont::Medium);
     painter.setFont(font);
     const QFontMetricsF metrics(font);
     // Tabular digits: every digit gets the advance of the widest one.
