@@ -36,7 +36,7 @@ def start_watcher():
 
 
 def launch(config):
-    env = dict(os.environ, QT_QPA_PLATFORM='xcb', XDG_CONFIG_HOME=config, CORVANE_TEST_CONTROL='1')
+    env = dict(os.environ, QT_QPA_PLATFORM='xcb', XDG_CONFIG_HOME=config)
     return subprocess.Popen([corvane], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 

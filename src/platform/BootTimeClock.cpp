@@ -2,12 +2,6 @@
 
 #include <time.h>
 
-const BootTimeClock &BootTimeClock::instance()
-{
-    static const BootTimeClock clock;
-    return clock;
-}
-
 std::chrono::nanoseconds BootTimeClock::now() const
 {
     timespec ts{};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Ticker.h"
+#include "wake/Ticker.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DisplaySleeper.h"
+#include "wake/DisplaySleeper.h"
 
 #include <QDBusConnection>
 #include <QObject>

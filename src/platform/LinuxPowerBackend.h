@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PowerBackend.h"
+#include "wake/PowerBackend.h"
 
 #include <QStringList>
 #include <chrono>

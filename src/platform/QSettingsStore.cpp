@@ -13,12 +13,6 @@ QSettingsStore::QSettingsStore(const QString &fileName)
 
 QSettingsStore::~QSettingsStore() = default;
 
-QSettingsStore &QSettingsStore::standard()
-{
-    static QSettingsStore store;
-    return store;
-}
-
 bool QSettingsStore::contains(const QString &key) const
 {
     return m_settings->contains(key);

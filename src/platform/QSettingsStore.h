@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SettingsStore.h"
+#include "wake/SettingsStore.h"
 
 #include <QSettings>
 #include <memory>
@@ -13,8 +13,6 @@ public:
     explicit QSettingsStore(const QString &fileName);
     ~QSettingsStore() override;
 
-    // The store the program uses, created on first use.
-    static QSettingsStore &standard();
 
     bool contains(const QString &key) const override;
     std::optional<qint64> integer(const QString &key) const override;

@@ -1,9 +1,17 @@
 #include "shell/AppDelegate.h"
 
+#include "platform/BootTimeClock.h"
+#include "platform/CoarseTicker.h"
 #include "platform/LinuxDisplaySleeper.h"
+#include "platform/LinuxPowerBackend.h"
+#include "platform/LogindShutdownDelayLock.h"
+#include "platform/LogindSystemEvents.h"
 #include "platform/QSettingsStore.h"
+#include "platform/X11WindowEffects.h"
+#include "platform/XdgAutostart.h"
 #include "shell/LoginItemService.h"
 #include "shell/StatusItemController.h"
+#include "shell/UpdaterModel.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/PopoverFooter.h"
@@ -14,36 +22,63 @@
 
 #include <QCoreApplication>
 
+namespace {
+// The exit hook may release after main() has returned, so the power layer is never torn
+// down: this is the one object the process keeps past its composition root.
+struct PowerLayer {
+    LinuxPowerBackend backend;
+    PowerAssertionManager manager{backend};
+};
+} // namespace
+
+struct AppServices {
+    PowerLayer *power = new PowerLayer;
+    QSettingsStore settings;
+    BootTimeClock clock;
+    LogindSystemEvents events;
+    LogindShutdownDelayLock delayLock{events};
+    LinuxDisplaySleeper displaySleeper;
+};
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent),
-      m_timer(std::make_unique<CorvaneTimerService>(PowerAssertionManager::shared(), QSettingsStore::standard()))
+      m_services(std::make_unique<AppServices>()),
+      m_timer(std::make_unique<CorvaneTimerService>(
+          m_services->power->manager, m_services->settings,
+          TimerServiceEnvironment{m_services->clock, CoarseTicker::factory(), m_services->events}))
 {
-    m_updater = std::make_unique<UpdaterService>(QSettingsStore::standard());
-    m_login = std::make_unique<LoginItemService>();
+    m_updater = std::make_unique<UpdaterService>(m_services->settings);
+    m_updaterModel = std::make_unique<UpdaterModel>(*m_updater);
+    m_login = std::make_unique<LoginItemService>(std::make_unique<XdgAutostart>());
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
             &AppDelegate::applicationWillTerminate);
 }
 
 AppDelegate::~AppDelegate() = default;
 
+PowerAssertionManager &AppDelegate::power() const
+{
+    return m_services->power->manager;
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
     if (m_launched)
         return;
     m_launched = true;
-    TerminationGuard::install();
+    TerminationGuard::install({m_services->power->manager, m_services->events, &m_services->delayLock});
     createStatusItem();
 }
 
 void AppDelegate::createStatusItem()
 {
-    auto *displaySleeper = new LinuxDisplaySleeper(this);
-    auto makePopover = [this, displaySleeper]() -> QWidget * {
+    auto makePopover = [this]() -> QWidget * {
         auto onQuit = [this] { quit(); };
         auto *popover = new GlassPopoverView(*m_timer, onQuit);
-        popover->setCustomSection(new CustomDurationSection(*m_timer, QSettingsStore::standard()));
-        popover->setFooter(new PopoverFooter(*m_timer, *m_updater, *m_login, *displaySleeper, onQuit));
+        popover->setBackdrop({&X11WindowEffects::compositorActive, &X11WindowEffects::applyBlurBehind});
+        popover->setCustomSection(new CustomDurationSection(*m_timer, m_services->settings));
+        popover->setFooter(
+            new PopoverFooter(*m_timer, *m_updaterModel, *m_login, m_services->displaySleeper, onQuit));
         return popover;
     };
     auto *controller = new StatusItemController(*m_timer, makePopover, &StatusItemController::trayIcon);

@@ -5,22 +5,26 @@
 
 class CorvaneTimerService;
 class LoginItemService;
+class PowerAssertionManager;
 class UpdaterService;
+class UpdaterModel;
+struct AppServices;
 
-// Owns, for the life of the process, the three services and the status item, creates
-// them in a fixed order and ends the wake period when the application quits. It never
-// resumes a wake period at launch. Main thread only.
+// The composition root: builds every service once, hands each its collaborators, owns them
+// for the life of the process, and ends the wake period when the application quits. It
+// never resumes a wake period at launch. Main thread only.
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
-    // Creates, in this order: the timer service (shared assertion manager, standard
-    // settings), the updater service, the login-item service (which reads its status).
+    // Creates, in this order: the platform parts, the timer service, the updater service,
+    // the login-item service (which reads its status).
     explicit AppDelegate(QObject *parent = nullptr);
     ~AppDelegate() override;
 
     CorvaneTimerService &timer() const { return *m_timer; }
     UpdaterService &updater() const { return *m_updater; }
     LoginItemService &login() const { return *m_login; }
+    PowerAssertionManager &power() const;
     // Absent until launching has finished.
     QObject *statusItem() const { return m_statusItem.get(); }
 
@@ -41,8 +45,10 @@ private:
     void applicationShouldTerminate();
     void applicationWillTerminate();
 
+    std::unique_ptr<AppServices> m_services;
     std::unique_ptr<CorvaneTimerService> m_timer;
     std::unique_ptr<UpdaterService> m_updater;
+    std::unique_ptr<UpdaterModel> m_updaterModel;
     std::unique_ptr<LoginItemService> m_login;
     std::unique_ptr<QObject> m_statusItem;
     bool m_launched = false;

@@ -2,12 +2,11 @@
 
 #include "shell/AppDelegate.h"
 #include "shell/SingleInstance.h"
-#include "shell/TestControl.h"
 
 #include <QApplication>
 #include <QTimer>
 
-int CorvaneApp::run(int argc, char **argv)
+int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate &)> &onLaunched)
 {
     // Wayland gives ordinary windows no position; through XWayland the panel can still be
     // placed under the tray icon. The user's own choice wins.
@@ -30,10 +29,10 @@ int CorvaneApp::run(int argc, char **argv)
     AppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::showPanelRequested, &delegate, &AppDelegate::showPanelRequested);
     // Launching has finished once the event loop runs.
-    QTimer::singleShot(0, &delegate, [&delegate] {
+    QTimer::singleShot(0, &delegate, [&delegate, &onLaunched] {
         delegate.applicationDidFinishLaunching();
-        if (TestControl::isWanted())
-            TestControl::exportFor(delegate);
+        if (onLaunched)
+            onLaunched(delegate);
     });
     QApplication::exec();
     return 0;

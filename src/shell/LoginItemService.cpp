@@ -1,11 +1,9 @@
 #include "shell/LoginItemService.h"
 
-#include "platform/XdgAutostart.h"
-
-LoginItemService::LoginItemService(QObject *parent) : LoginItemService(std::make_unique<XdgAutostart>(), parent) {}
+#include "platform/LoginItemBackend.h"
 
 LoginItemService::LoginItemService(std::unique_ptr<LoginItemBackend> backend, QObject *parent)
-    : QObject(parent), m_backend(std::move(backend))
+    : LoginItemModel(parent), m_backend(std::move(backend))
 {
     refresh();
 }

@@ -1,6 +1,6 @@
 #include "shell/StatusItemController.h"
 
-#include "platform/Haptics.h"
+#include "ui/Haptics.h"
 #include "platform/TrayIcon.h"
 #include "shell/GlassPanel.h"
 #include "wake/CorvaneTimerService.h"

@@ -18,7 +18,7 @@ class QWidget;
 class StatusItemController : public QObject {
     Q_OBJECT
 public:
-    static inline const QString toolTipText = QStringLiteral("Corvane: click for options, Option-click to toggle");
+    static inline const QString toolTipText = QStringLiteral("Corvane: click for options, Alt-click to toggle");
     static constexpr int gap = 6;
     static constexpr int screenMargin = 8;
 

@@ -1,7 +1,7 @@
 #include "ui/CustomDurationSection.h"
 
-#include "platform/Haptics.h"
-#include "platform/SettingsStore.h"
+#include "ui/Haptics.h"
+#include "wake/SettingsStore.h"
 #include "ui/AnimationClock.h"
 #include "ui/AnimationTimeline.h"
 #include "ui/CorvaneStyles.h"

@@ -1,9 +1,9 @@
 #include "ui/GlassContainer.h"
 
 #include "ui/CorvaneStyles.h"
-#include "ui/GlassMaterialView.h"
 
 #include <QPaintEvent>
+#include <QWindow>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -32,12 +32,17 @@ void GlassContainer::setTranslucent(bool translucent)
     update();
 }
 
+void GlassContainer::setBackdrop(GlassBackdrop backdrop)
+{
+    m_backdrop = std::move(backdrop);
+}
+
 QColor GlassContainer::opaqueBase() { return QColor::fromRgbF(0.15f, 0.16f, 0.18f); }
 
 void GlassContainer::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    m_translucent = GlassMaterialView::compositorActive();
+    m_translucent = m_backdrop.compositorActive && m_backdrop.compositorActive();
     updateBlur();
 }
 
@@ -61,7 +66,8 @@ void GlassContainer::updateBlur()
     const QPoint topLeft = mapTo(window(), QPoint(0, 0));
     const QRect device(int(std::round(topLeft.x() * dpr)), int(std::round(topLeft.y() * dpr)),
                        int(std::round(width() * dpr)), int(std::round(height() * dpr)));
-    GlassMaterialView::applyBlurBehind(this, device, m_cornerRadius * dpr);
+    if (m_backdrop.blurBehind && window()->windowHandle())
+        m_backdrop.blurBehind(window()->windowHandle(), device, m_cornerRadius * dpr);
 }
 
 void GlassContainer::paintEvent(QPaintEvent *event)

@@ -2,6 +2,15 @@
 
 #include <QPixmap>
 #include <QWidget>
+#include <functional>
+
+// What the window system behind the card offers; the window that hosts the card fills it in.
+// Left empty, the card is opaque and nothing is blurred.
+struct GlassBackdrop {
+    std::function<bool()> compositorActive;
+    // Blurs behind `deviceRect` of `window` with rounded corners of `radius` device pixels.
+    std::function<void(QWindow *window, const QRect &deviceRect, double radius)> blurBehind;
+};
 
 // A dark frosted-glass card: the blur behind the window where the desktop offers one, an ink
 // tint, a sheen across the upper half and a light rim. Lay the card's content out inside it
@@ -20,6 +29,8 @@ public:
     // Normally decided when the card is shown; the gallery and tests pick one.
     void setTranslucent(bool translucent);
 
+    void setBackdrop(GlassBackdrop backdrop);
+
     // The colour under the tint when there is nothing to see through.
     static QColor opaqueBase();
 
@@ -34,6 +45,7 @@ private:
     void paintCard(QPainter &painter) const;
 
     double m_cornerRadius;
+    GlassBackdrop m_backdrop;
     bool m_translucent = false;
     QPixmap m_cache;
     bool m_cacheTranslucent = false;

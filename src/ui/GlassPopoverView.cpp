@@ -1,6 +1,6 @@
 #include "ui/GlassPopoverView.h"
 
-#include "platform/Haptics.h"
+#include "ui/Haptics.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/Icons.h"
 #include "ui/OverhangSlot.h"
@@ -83,7 +83,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<voi
     m_bannerIcon = new QLabel(m_banner);
     m_bannerIcon->setPixmap(Icons::pixmap(QStringLiteral("exclamationmark.triangle.fill"), 11, CorvaneStyles::amber(),
                                           devicePixelRatioF()));
-    auto *bannerText = new QLabel(QStringLiteral("macOS refused the power assertion."), m_banner);
+    auto *bannerText = new QLabel(QStringLiteral("The system refused to keep this computer awake."), m_banner);
     bannerText->setFont(CorvaneStyles::systemFont(11, QFont::Normal));
     bannerText->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(CorvaneStyles::amber().name()));
     banner->addWidget(m_bannerIcon);
@@ -170,7 +170,7 @@ QString GlassPopoverView::subtitleFor(const CorvaneTimerService &timer)
 {
     const std::optional<WakeDuration> active = timer.active();
     if (!active)
-        return QStringLiteral("Click to keep this Mac awake");
+        return QStringLiteral("Click to keep this computer awake");
     if (active->isIndefinite())
         return QStringLiteral("Until turned off");
     const std::optional<QDateTime> end = timer.endDate();

@@ -1,11 +1,11 @@
 #include "ui/PopoverFooter.h"
 
-#include "platform/DisplaySleeper.h"
-#include "shell/LoginItemService.h"
+#include "wake/DisplaySleeper.h"
+#include "ui/LoginItemModel.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/Icons.h"
-#include "updates/UpdaterService.h"
+#include "ui/UpdateModel.h"
 #include "wake/CorvaneTimerService.h"
 
 #include <QAbstractButton>
@@ -72,7 +72,7 @@ QString menuStyle(const QColor &accent)
 
 } // namespace
 
-PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdaterService &updater, LoginItemService &login,
+PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, LoginItemModel &login,
                              DisplaySleeper &displaySleeper, std::function<void()> onQuit, QWidget *parent)
     : QWidget(parent),
       m_timer(timer),
@@ -103,7 +103,7 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdaterService &updater
     update->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: transparent; border: none;"
                                          " padding: 0px; }")
                               .arg(CorvaneStyles::cyan().name()));
-    connect(update, &QAbstractButton::clicked, &m_updater, &UpdaterService::checkForUpdates);
+    connect(update, &QAbstractButton::clicked, &m_updater, &UpdateModel::checkForUpdates);
     m_updateButton = update;
     layout->addWidget(m_updateButton, 0, Qt::AlignVCenter);
 
@@ -126,7 +126,7 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdaterService &updater
     });
 
     m_approve = m_menu->addAction(approveText);
-    connect(m_approve, &QAction::triggered, &m_login, &LoginItemService::openSystemSettings);
+    connect(m_approve, &QAction::triggered, &m_login, &LoginItemModel::openSystemSettings);
 
     m_displayOffMode = m_menu->addAction(displayOffModeText);
     m_displayOffMode->setCheckable(true);
@@ -141,9 +141,9 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdaterService &updater
     m_menu->addSeparator();
 
     m_checkForUpdates = m_menu->addAction(checkForUpdatesText);
-    connect(m_checkForUpdates, &QAction::triggered, &m_updater, &UpdaterService::checkForUpdates);
+    connect(m_checkForUpdates, &QAction::triggered, &m_updater, &UpdateModel::checkForUpdates);
 
-    m_version = m_menu->addAction(QStringLiteral("Version ") + UpdaterService::versionString());
+    m_version = m_menu->addAction(QStringLiteral("Version ") + m_updater.versionString());
     m_version->setEnabled(false);
 
     m_menu->addSeparator();
@@ -166,10 +166,10 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdaterService &updater
     });
 
     connect(&m_timer, &CorvaneTimerService::modeChanged, this, &PopoverFooter::refreshMode);
-    connect(&m_updater, &UpdaterService::updateAvailableChanged, this, &PopoverFooter::refreshUpdater);
-    connect(&m_updater, &UpdaterService::canCheckChanged, this, &PopoverFooter::refreshUpdater);
-    connect(&m_login, &LoginItemService::isEnabledChanged, this, &PopoverFooter::refreshLogin);
-    connect(&m_login, &LoginItemService::needsApprovalChanged, this, &PopoverFooter::refreshLogin);
+    connect(&m_updater, &UpdateModel::updateAvailableChanged, this, &PopoverFooter::refreshUpdater);
+    connect(&m_updater, &UpdateModel::canCheckChanged, this, &PopoverFooter::refreshUpdater);
+    connect(&m_login, &LoginItemModel::isEnabledChanged, this, &PopoverFooter::refreshLogin);
+    connect(&m_login, &LoginItemModel::needsApprovalChanged, this, &PopoverFooter::refreshLogin);
 
     refreshMode();
     refreshUpdater();

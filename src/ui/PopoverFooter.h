@@ -6,12 +6,12 @@
 
 class CorvaneTimerService;
 class DisplaySleeper;
-class LoginItemService;
+class LoginItemModel;
 class QAbstractButton;
 class QAction;
 class QLabel;
 class QMenu;
-class UpdaterService;
+class UpdateModel;
 
 // The popover's last row: which mode is in force, a waiting update, and the gear with the
 // settings menu (launch at login, the display-off mode, turning the display off at once,
@@ -21,13 +21,13 @@ class PopoverFooter : public QWidget {
     Q_OBJECT
 public:
     static inline const QString launchAtLoginText = QStringLiteral("Launch at Login");
-    static inline const QString approveText = QStringLiteral("Approve in System Settings\u2026");
+    static inline const QString approveText = QStringLiteral("Enable in Autostart Settings\u2026");
     static inline const QString displayOffModeText = QStringLiteral("Keep Display Off, Keep System Awake");
     static inline const QString turnDisplayOffText = QStringLiteral("Turn Display Off Now");
     static inline const QString checkForUpdatesText = QStringLiteral("Check for Updates\u2026");
     static inline const QString quitText = QStringLiteral("Quit Corvane");
 
-    PopoverFooter(CorvaneTimerService &timer, UpdaterService &updater, LoginItemService &login,
+    PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, LoginItemModel &login,
                   DisplaySleeper &displaySleeper, std::function<void()> onQuit, QWidget *parent = nullptr);
     ~PopoverFooter() override;
 
@@ -60,8 +60,8 @@ private:
     void refreshLogin();
 
     CorvaneTimerService &m_timer;
-    UpdaterService &m_updater;
-    LoginItemService &m_login;
+    UpdateModel &m_updater;
+    LoginItemModel &m_login;
     DisplaySleeper &m_displaySleeper;
     std::function<void()> m_onQuit;
 

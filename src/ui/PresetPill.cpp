@@ -87,7 +87,7 @@ void PresetPill::setTitle(const QString &title)
         QAccessibleEvent e(this, QAccessible::NameChanged);
         QAccessible::updateAccessibility(&e);
     }
-    emit titleChanged(title);
+    Q_EMIT titleChanged(title);
 }
 
 void PresetPill::setSelected(bool selected)
@@ -104,7 +104,7 @@ void PresetPill::setSelected(bool selected)
         QAccessibleStateChangeEvent e(this, changed);
         QAccessible::updateAccessibility(&e);
     }
-    emit selectedChanged(selected);
+    Q_EMIT selectedChanged(selected);
 }
 
 void PresetPill::setAccent(const QColor &accent)
@@ -114,7 +114,7 @@ void PresetPill::setAccent(const QColor &accent)
     m_accent = accent;
     m_glow.setColor(accent);
     update();
-    emit accentChanged(accent);
+    Q_EMIT accentChanged(accent);
 }
 
 void PresetPill::setHovering(bool hovering)

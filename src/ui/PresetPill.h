@@ -31,13 +31,13 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-public slots:
+public Q_SLOTS:
     void setTitle(const QString &title);
     // Selection moves on the shared spring and takes precedence over hover.
     void setSelected(bool selected);
     void setAccent(const QColor &accent);
 
-signals:
+Q_SIGNALS:
     void titleChanged(const QString &title);
     void selectedChanged(bool selected);
     void accentChanged(const QColor &accent);

@@ -90,7 +90,7 @@ void ProgressBar::setValue(double value)
         QAccessibleValueChangeEvent e(this, value);
         QAccessible::updateAccessibility(&e);
     }
-    emit valueChanged(value);
+    Q_EMIT valueChanged(value);
 }
 
 void ProgressBar::setAccent(const QColor &accent)
@@ -99,7 +99,7 @@ void ProgressBar::setAccent(const QColor &accent)
         return;
     m_accent = accent;
     update();
-    emit accentChanged(accent);
+    Q_EMIT accentChanged(accent);
 }
 
 void ProgressBar::onFrame()

@@ -30,11 +30,11 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-public slots:
+public Q_SLOTS:
     void setValue(double value);
     void setAccent(const QColor &accent);
 
-signals:
+Q_SIGNALS:
     void valueChanged(double value);
     void accentChanged(const QColor &accent);
 

@@ -35,7 +35,7 @@ void PulseDot::setActive(bool active)
     m_active = active;
     m_timeline->setActive(active);
     update();
-    emit activeChanged(active);
+    Q_EMIT activeChanged(active);
 }
 
 void PulseDot::setColor(const QColor &color)
@@ -44,7 +44,7 @@ void PulseDot::setColor(const QColor &color)
         return;
     m_color = color;
     update();
-    emit colorChanged(color);
+    Q_EMIT colorChanged(color);
 }
 
 void PulseDot::paintEvent(QPaintEvent *)

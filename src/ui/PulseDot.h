@@ -30,11 +30,11 @@ public:
 
     QSize sizeHint() const override;
 
-public slots:
+public Q_SLOTS:
     void setActive(bool active);
     void setColor(const QColor &color);
 
-signals:
+Q_SIGNALS:
     void activeChanged(bool active);
     void colorChanged(const QColor &color);
 

@@ -145,7 +145,7 @@ void WakeSwitch::setOn(bool on)
         QAccessibleValueChangeEvent valueEvent(this, on ? tr("On") : tr("Off"));
         QAccessible::updateAccessibility(&valueEvent);
     }
-    emit onChanged(on);
+    Q_EMIT onChanged(on);
 }
 
 void WakeSwitch::setProgress(double fill)
@@ -177,7 +177,7 @@ void WakeSwitch::setProgress(double fill)
         retargetText(knobGlide);
         animationStarted();
     }
-    emit progressChanged(fill);
+    Q_EMIT progressChanged(fill);
 }
 
 void WakeSwitch::setAccent(const QColor &accent)
@@ -187,7 +187,7 @@ void WakeSwitch::setAccent(const QColor &accent)
     m_accent = accent;
     m_glow.setColor(accent);
     update();
-    emit accentChanged(accent);
+    Q_EMIT accentChanged(accent);
 }
 
 void WakeSwitch::setTitle(const QString &title)
@@ -197,7 +197,7 @@ void WakeSwitch::setTitle(const QString &title)
     m_title = title;
     m_titleX.jumpTo(textX(true, geometry()));
     update();
-    emit titleChanged(title);
+    Q_EMIT titleChanged(title);
 }
 
 void WakeSwitch::setSubtitle(const QString &subtitle)
@@ -207,7 +207,7 @@ void WakeSwitch::setSubtitle(const QString &subtitle)
     m_subtitle = subtitle;
     m_subtitleX.jumpTo(textX(false, geometry()));
     update();
-    emit subtitleChanged(subtitle);
+    Q_EMIT subtitleChanged(subtitle);
 }
 
 void WakeSwitch::setTrackHeight(double height)

@@ -42,7 +42,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-public slots:
+public Q_SLOTS:
     // On/off moves on the shared spring; the knob glides linearly over one second, so each
     // countdown step slides rather than jumps.
     void setOn(bool on);
@@ -54,7 +54,7 @@ public slots:
     void setKnobSize(double size);
     void setInset(double inset);
 
-signals:
+Q_SIGNALS:
     void onChanged(bool on);
     void progressChanged(double fill);
     void accentChanged(const QColor &accent);

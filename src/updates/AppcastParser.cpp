@@ -65,7 +65,7 @@ AppcastItem readItem(QXmlStreamReader &xml, bool *hasEnclosure)
             item.os = sparkleAttribute(attributes, u"os");
             xml.skipCurrentElement();
         } else {
-            // minimumSystemVersion and friends describe macOS and mean nothing here.
+            // minimumSystemVersion and friends describe another system and mean nothing here.
             xml.skipCurrentElement();
         }
     }

@@ -1,6 +1,6 @@
 #include "updates/AppcastUpdater.h"
 
-#include "platform/SettingsStore.h"
+#include "wake/SettingsStore.h"
 #include "updates/AppcastParser.h"
 #include "updates/BoundedDownload.h"
 #include "updates/Ed25519Verifier.h"

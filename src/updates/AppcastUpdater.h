@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config.h"
 #include "updates/AppcastItem.h"
 #include "updates/UpdateError.h"
 

@@ -1,3 +1,4 @@
+#include "config.h"
 #include "updates/UpdaterService.h"
 
 #include <QNetworkAccessManager>
@@ -77,13 +78,7 @@ void UpdaterService::checkForUpdates()
 
 QString UpdaterService::versionString()
 {
-#if defined(CORVANE_VERSION) && defined(CORVANE_BUILD_NUMBER)
     return versionString(CORVANE_VERSION, CORVANE_BUILD_NUMBER);
-#elif defined(CORVANE_VERSION)
-    return versionString(CORVANE_VERSION, nullptr);
-#else
-    return versionString(nullptr, nullptr);
-#endif
 }
 
 QString UpdaterService::versionString(const char *shortVersion, const char *build)

@@ -1,10 +1,8 @@
 #include "wake/CorvaneTimerService.h"
 
-#include "platform/BootTimeClock.h"
-#include "platform/CoarseTicker.h"
-#include "platform/SettingsStore.h"
-#include "platform/SystemEvents.h"
 #include "wake/PowerAssertionManager.h"
+#include "wake/SettingsStore.h"
+#include "wake/SystemEvents.h"
 
 #include <QPointer>
 #include <cmath>
@@ -14,8 +12,8 @@ CorvaneTimerService::CorvaneTimerService(PowerAssertionManager &power, SettingsS
     : QObject(parent),
       m_power(power),
       m_defaults(defaults),
-      m_clock(environment.clock ? *environment.clock : BootTimeClock::instance()),
-      m_tickers(environment.tickers ? std::move(environment.tickers) : CoarseTicker::factory())
+      m_clock(environment.clock),
+      m_tickers(std::move(environment.tickers))
 {
     m_mode = AssertionModes::fromRawValue(m_defaults.string(modeKey).value_or(QString()))
                  .value_or(AssertionMode::displayAndSystem);
@@ -24,9 +22,8 @@ CorvaneTimerService::CorvaneTimerService(PowerAssertionManager &power, SettingsS
     else
         m_lastDuration = WakeDuration::fromStored(std::nullopt);
 
-    SystemEvents *events = environment.systemEvents ? environment.systemEvents : &SystemEvents::shared();
     // The connection dies with this object, so a late wake never reaches a dead service.
-    connect(events, &SystemEvents::didWake, this, &CorvaneTimerService::tick);
+    connect(&environment.systemEvents, &SystemEvents::didWake, this, &CorvaneTimerService::tick);
 }
 
 CorvaneTimerService::~CorvaneTimerService() = default;
@@ -48,8 +45,8 @@ std::optional<QDateTime> CorvaneTimerService::endDate() const
 QString CorvaneTimerService::reasonText(WakeDuration duration)
 {
     if (duration.isIndefinite())
-        return QStringLiteral("Corvane: keeping this Mac awake until turned off");
-    return QStringLiteral("Corvane: keeping this Mac awake for ") + formatMinutes(duration.minuteCount());
+        return QStringLiteral("Corvane: keeping this computer awake until turned off");
+    return QStringLiteral("Corvane: keeping this computer awake for ") + formatMinutes(duration.minuteCount());
 }
 
 void CorvaneTimerService::start(WakeDuration duration)

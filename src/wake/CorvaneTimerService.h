@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/ContinuousClock.h"
-#include "platform/Ticker.h"
+#include "wake/ContinuousClock.h"
+#include "wake/Ticker.h"
 #include "wake/AssertionMode.h"
 #include "wake/WakeDuration.h"
 
@@ -17,9 +17,9 @@ class SystemEvents;
 
 // What the timer service runs on; tests replace each part.
 struct TimerServiceEnvironment {
-    const ContinuousClock *clock = nullptr; // default: CLOCK_BOOTTIME
-    TickerFactory tickers;                  // default: a 1 s coarse QTimer
-    SystemEvents *systemEvents = nullptr;   // default: logind's
+    const ContinuousClock &clock; // counts through suspend
+    TickerFactory tickers;        // one-second ticks
+    SystemEvents &systemEvents;   // resume from suspend forces a tick
 };
 
 // Runs the wake period: takes and gives back the inhibition, counts down once a second
@@ -39,7 +39,7 @@ public:
     static inline const QString modeKey = QStringLiteral("corvane.mode");
 
     CorvaneTimerService(PowerAssertionManager &power, SettingsStore &defaults,
-                        TimerServiceEnvironment environment = {}, QObject *parent = nullptr);
+                        TimerServiceEnvironment environment, QObject *parent = nullptr);
     ~CorvaneTimerService() override;
 
     std::optional<WakeDuration> active() const { return m_active; }

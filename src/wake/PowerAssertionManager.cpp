@@ -1,18 +1,8 @@
 #include "wake/PowerAssertionManager.h"
 
-#include "platform/LinuxPowerBackend.h"
-
 PowerAssertionManager::PowerAssertionManager(PowerBackend &backend) : m_backend(backend) {}
 
 PowerAssertionManager::~PowerAssertionManager() = default;
-
-PowerAssertionManager &PowerAssertionManager::shared()
-{
-    // Deliberately leaked: the exit hook may still need it while statics are torn down.
-    static PowerAssertionManager *const instance =
-        new PowerAssertionManager(*new LinuxPowerBackend());
-    return *instance;
-}
 
 bool PowerAssertionManager::acquire(AssertionMode mode, const QString &reason)
 {

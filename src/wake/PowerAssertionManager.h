@@ -14,9 +14,6 @@ public:
     explicit PowerAssertionManager(PowerBackend &backend);
     ~PowerAssertionManager();
 
-    // Created on first use with the platform's backend, never destroyed.
-    static PowerAssertionManager &shared();
-
     // Keeps a held assertion of the same mode (and its reason); otherwise creates the new
     // one first and only then releases the old, so a mode switch leaves no gap.
     bool acquire(AssertionMode mode, const QString &reason);

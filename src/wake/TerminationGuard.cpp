@@ -1,8 +1,8 @@
 #include "wake/TerminationGuard.h"
 
-#include "platform/ShutdownDelayLock.h"
-#include "platform/SignalNotifier.h"
-#include "platform/SystemEvents.h"
+#include "wake/ShutdownDelayLock.h"
+#include "wake/SignalNotifier.h"
+#include "wake/SystemEvents.h"
 #include "wake/PowerAssertionManager.h"
 
 #include <QCoreApplication>
@@ -24,8 +24,6 @@ std::vector<QMetaObject::Connection> &observers()
     return list;
 }
 
-int exitHooks = 0;
-
 // Read by the exit hook on whichever thread calls exit(); set before the hook exists.
 std::atomic<PowerAssertionManager *> guardedPower{nullptr};
 
@@ -36,24 +34,16 @@ extern "C" void releaseOnExit()
 }
 } // namespace
 
-void TerminationGuard::install()
-{
-    install(Parts{});
-}
-
 void TerminationGuard::install(const Parts &parts)
 {
     if (!sources().empty())
         return;
-    PowerAssertionManager *power = parts.power ? parts.power : &PowerAssertionManager::shared();
-    SystemEvents *events = parts.events ? parts.events : &SystemEvents::shared();
+    PowerAssertionManager *power = &parts.power;
+    SystemEvents *events = &parts.events;
     ShutdownDelayLock *delayLock = parts.delayLock;
-    if (!delayLock && !parts.noDelayLock)
-        delayLock = new ShutdownDelayLock(*events, QCoreApplication::instance());
 
     guardedPower.store(power);
-    if (std::atexit(releaseOnExit) == 0)
-        ++exitHooks;
+    std::atexit(releaseOnExit);
 
     SignalNotifier &notifier = SignalNotifier::shared();
     for (const int signalNumber : handledSignals) {
@@ -79,17 +69,7 @@ void TerminationGuard::install(const Parts &parts)
         delayLock->arm();
 }
 
-int TerminationGuard::sourceCount()
+bool TerminationGuard::isInstalled()
 {
-    return int(sources().size());
-}
-
-int TerminationGuard::observerCount()
-{
-    return int(observers().size());
-}
-
-int TerminationGuard::exitHookCount()
-{
-    return exitHooks;
+    return !sources().empty();
 }

@@ -16,26 +16,18 @@ class TerminationGuard {
 public:
     static constexpr std::array<int, 4> handledSignals{SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 
-    // What the guard acts on; tests replace them.
+    // What the guard acts on. They must outlive the process's last exit hook, which is why
+    // the composition root never destroys them.
     struct Parts {
-        PowerAssertionManager *power = nullptr; // default: PowerAssertionManager::shared()
-        SystemEvents *events = nullptr;         // default: SystemEvents::shared()
-        // Held so logind waits for the release before powering off; default: a logind
-        // delay lock of the guard's own. Tests without a system bus may pass `noDelayLock`.
+        PowerAssertionManager &power;
+        SystemEvents &events;
+        // Held so the system waits for the release before powering off; may be absent.
         ShutdownDelayLock *delayLock = nullptr;
-        bool noDelayLock = false;
     };
 
     // Requires a QCoreApplication. A second call registers nothing more.
-    static void install();
     static void install(const Parts &parts);
-
-    static bool isInstalled() { return sourceCount() > 0; }
-    // What install() registered: one source per handled signal, one observer each for
-    // application quit and power-off, one exit hook.
-    static int sourceCount();
-    static int observerCount();
-    static int exitHookCount();
+    static bool isInstalled();
 
     TerminationGuard() = delete;
 };

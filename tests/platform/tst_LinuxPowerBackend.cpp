@@ -2,7 +2,9 @@
 // system bus, and our own small mocks of the session services started per test.
 #include "TestSupport.h"
 #include "platform/LinuxPowerBackend.h"
-#include "platform/SystemEvents.h"
+#include "platform/BootTimeClock.h"
+#include "platform/CoarseTicker.h"
+#include "wake/SystemEvents.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/PowerAssertionManager.h"
 
@@ -40,13 +42,14 @@ private Q_SLOTS:
         PowerAssertionManager manager(backend);
         MemorySettingsStore settings;
         settings.values[CorvaneTimerService::modeKey] = QStringLiteral("systemOnly");
-        SystemEvents events(false);
-        CorvaneTimerService timer(manager, settings, TimerServiceEnvironment{nullptr, {}, &events});
+        SystemEvents events;
+        BootTimeClock bootClock;
+        CorvaneTimerService timer(manager, settings, TimerServiceEnvironment{bootClock, CoarseTicker::factory(), events});
 
         timer.start(WakeDuration::minutes(90));
         QVERIFY(!timer.assertionFailed());
         QCOMPARE(TestBus::logindInhibitors(),
-                 QStringList{QStringLiteral("sleep|Corvane|Corvane: keeping this Mac awake for 1 h 30 min|block")});
+                 QStringList{QStringLiteral("sleep|Corvane|Corvane: keeping this computer awake for 1 h 30 min|block")});
 
         timer.stop();
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));

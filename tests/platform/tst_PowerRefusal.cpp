@@ -1,7 +1,9 @@
 // Runs with no reachable system bus (so no logind): every route can refuse.
 #include "TestSupport.h"
 #include "platform/LinuxPowerBackend.h"
-#include "platform/SystemEvents.h"
+#include "platform/BootTimeClock.h"
+#include "platform/CoarseTicker.h"
+#include "wake/SystemEvents.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/PowerAssertionManager.h"
 
@@ -52,9 +54,10 @@ private Q_SLOTS:
         LinuxPowerBackend backend;
         PowerAssertionManager manager(backend);
         MemorySettingsStore settings;
-        SystemEvents events(false);
+        SystemEvents events;
         FakeTickers tickers;
-        CorvaneTimerService timer(manager, settings, TimerServiceEnvironment{nullptr, tickers.factory(), &events});
+        BootTimeClock bootClock;
+        CorvaneTimerService timer(manager, settings, TimerServiceEnvironment{bootClock, tickers.factory(), events});
         QSignalSpy active(&timer, &CorvaneTimerService::activeChanged);
         QSignalSpy remaining(&timer, &CorvaneTimerService::remainingSecondsChanged);
 

@@ -1,5 +1,7 @@
 #include "platform/QSettingsStore.h"
-#include "platform/SystemEvents.h"
+#include "platform/BootTimeClock.h"
+#include "platform/CoarseTicker.h"
+#include "wake/SystemEvents.h"
 #include "wake/CorvaneTimerService.h"
 #include "RecordingBackend.h"
 #include "wake/PowerAssertionManager.h"
@@ -47,8 +49,9 @@ private Q_SLOTS:
         QSettingsStore store(file);
         RecordingBackend backend;
         PowerAssertionManager manager(backend);
-        SystemEvents events(false);
-        CorvaneTimerService timer(manager, store, TimerServiceEnvironment{nullptr, {}, &events});
+        SystemEvents events;
+        BootTimeClock bootClock;
+        CorvaneTimerService timer(manager, store, TimerServiceEnvironment{bootClock, CoarseTicker::factory(), events});
         QCOMPARE(timer.mode(), AssertionMode::displayAndSystem);
         QCOMPARE(timer.lastDuration(), WakeDuration::indefinite());
         // And the program can still write its choices.

@@ -4,7 +4,7 @@
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "shell/SingleInstance.h"
-#include "shell/TestControl.h"
+#include "TestControl.h"
 #include "wake/TerminationGuard.h"
 
 #include <QDBusConnectionInterface>
@@ -66,7 +66,7 @@ private Q_SLOTS:
         QFETCH(int, signalNumber);
         control(QStringLiteral("StartWake"), {60});
         QCOMPARE(state(), QStringLiteral("active held"));
-        QCOMPARE(blockLocks(), QStringList{QStringLiteral("idle:sleep|Corvane|Corvane: keeping this Mac awake for 1 h|block")});
+        QCOMPARE(blockLocks(), QStringList{QStringLiteral("idle:sleep|Corvane|Corvane: keeping this computer awake for 1 h|block")});
 
         ::kill(pid_t(m_corvane->processId()), signalNumber);
         QVERIFY(exitedWithZero(*m_corvane));

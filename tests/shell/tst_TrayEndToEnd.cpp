@@ -53,7 +53,7 @@ void click(QPoint at, int button)
              QString::number(button)});
 }
 
-const QString ninetyMinutes = QStringLiteral("idle:sleep|Corvane|Corvane: keeping this Mac awake for 1 h 30 min|block");
+const QString ninetyMinutes = QStringLiteral("idle:sleep|Corvane|Corvane: keeping this computer awake for 1 h 30 min|block");
 } // namespace
 
 class TrayEndToEndTest : public QObject {
@@ -131,7 +131,7 @@ private Q_SLOTS:
         const QPoint pill(at[0].toInt(), at[1].toInt());
         click(pill, 1);
         QVERIFY(TestBus::waitFor([] {
-            return blockLocks() == QStringList{QStringLiteral("idle:sleep|Corvane|Corvane: keeping this Mac awake for 15 min|block")};
+            return blockLocks() == QStringList{QStringLiteral("idle:sleep|Corvane|Corvane: keeping this computer awake for 15 min|block")};
         }));
         QVERIFY(panel().visible);
         // The running preset stops it.
@@ -146,7 +146,7 @@ private Q_SLOTS:
         // The preset before was the last successful start, so the quick toggle uses it.
         click(m_icon.center(), 3);
         QVERIFY(TestBus::waitFor([] {
-            return blockLocks() == QStringList{QStringLiteral("idle:sleep|Corvane|Corvane: keeping this Mac awake for 15 min|block")};
+            return blockLocks() == QStringList{QStringLiteral("idle:sleep|Corvane|Corvane: keeping this computer awake for 15 min|block")};
         }));
         ::kill(pid_t(m_corvane->processId()), SIGTERM);
         QVERIFY(exitedWithZero(*m_corvane));

@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 #include "shell/SingleInstance.h"
-#include "shell/TestControl.h"
+#include "TestControl.h"
 
 #include <QDBusConnection>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "RecordingBackend.h"
-#include "TestSupport.h"
-#include "platform/SystemEvents.h"
+#include "Fakes.h"
+#include "wake/SystemEvents.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/PowerAssertionManager.h"
 
@@ -17,11 +17,11 @@ struct TimerRig {
     MemorySettingsStore settings;
     FakeClock clock;
     FakeTickers tickers;
-    SystemEvents events{false};
+    SystemEvents events;
 
     std::unique_ptr<CorvaneTimerService> make()
     {
         return std::make_unique<CorvaneTimerService>(
-            manager, settings, TimerServiceEnvironment{&clock, tickers.factory(), &events});
+            manager, settings, TimerServiceEnvironment{clock, tickers.factory(), events});
     }
 };

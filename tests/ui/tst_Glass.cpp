@@ -1,7 +1,7 @@
 // The glass card against a real X server: opaque without a compositor, blur region on the
 // window when a compositor announces KDE's blur.
 #include "ui/GlassContainer.h"
-#include "ui/GlassMaterialView.h"
+#include "platform/X11WindowEffects.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
@@ -13,7 +13,7 @@
 class TestGlass : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void roundedRegionRows();
     void opaqueWithoutCompositor();
     void blurRegionWithCompositor();
@@ -28,12 +28,12 @@ private:
 
 void TestGlass::roundedRegionRows()
 {
-    const auto square = GlassMaterialView::roundedRects(QRect(10, 20, 30, 40), 0);
+    const auto square = X11WindowEffects::roundedRects(QRect(10, 20, 30, 40), 0);
     QCOMPARE(square.size(), 1);
     QCOMPARE(square.first(), QRect(10, 20, 30, 40));
 
     const QRect card(0, 0, 300, 200);
-    const auto rows = GlassMaterialView::roundedRects(card, 18);
+    const auto rows = X11WindowEffects::roundedRects(card, 18);
     QRegion region;
     for (const QRect &r : rows)
         region += r;
@@ -50,7 +50,7 @@ void TestGlass::opaqueWithoutCompositor()
 {
     if (!display())
         QSKIP("needs an X server");
-    QVERIFY(!GlassMaterialView::compositorActive());
+    QVERIFY(!X11WindowEffects::compositorActive());
     GlassContainer card(18);
     card.resize(120, 80);
     card.show();
@@ -75,12 +75,13 @@ void TestGlass::blurRegionWithCompositor()
     XChangeProperty(dpy, root, supported, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(&blur), 1);
     XSync(dpy, False);
-    QVERIFY(GlassMaterialView::compositorActive());
-    QVERIFY(GlassMaterialView::blurBehindSupported());
+    QVERIFY(X11WindowEffects::compositorActive());
+    QVERIFY(X11WindowEffects::blurBehindSupported());
 
     QWidget window;
     window.resize(200, 150);
     auto *card = new GlassContainer(18, &window);
+    card->setBackdrop({&X11WindowEffects::compositorActive, &X11WindowEffects::applyBlurBehind});
     card->setGeometry(10, 10, 180, 130);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -107,7 +108,7 @@ void TestGlass::blurRegionWithCompositor()
     QCOMPARE(region.boundingRect(), QRect(QPoint(10, 10) * dpr, QSize(180, 130) * dpr));
     QVERIFY(!region.contains(QPoint(10, 10) * dpr));
 
-    GlassMaterialView::clearBlurBehind(card);
+    X11WindowEffects::clearBlurBehind(card->windowHandle());
     XSetSelectionOwner(dpy, XInternAtom(dpy, sel.constData(), False), None, CurrentTime);
     XDeleteProperty(dpy, root, supported);
     XDestroyWindow(dpy, owner);

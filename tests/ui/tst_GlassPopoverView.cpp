@@ -39,7 +39,7 @@ private Q_SLOTS:
         Rig rig;
         QCOMPARE(rig.view.statusChip()->text(), QStringLiteral("Sleep allowed"));
         QCOMPARE(rig.view.wakeSwitch()->title(), QStringLiteral("IDLE"));
-        QCOMPARE(rig.view.wakeSwitch()->subtitle(), QStringLiteral("Click to keep this Mac awake"));
+        QCOMPARE(rig.view.wakeSwitch()->subtitle(), QStringLiteral("Click to keep this computer awake"));
         QCOMPARE(rig.view.wakeSwitch()->progress(), 0.0);
         QVERIFY(rig.view.progressBar()->isHidden() || !rig.view.progressBar()->isVisibleTo(&rig.view));
         QVERIFY(!rig.view.failureBanner()->isVisibleTo(&rig.view));

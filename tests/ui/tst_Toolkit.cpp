@@ -16,7 +16,7 @@
 class TestToolkit : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void springFollowsTheDampedOscillatorEquation();
     void springRetargetKeepsPositionAndVelocity();
     void springComesToRestAndReportsIt();

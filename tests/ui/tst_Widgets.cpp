@@ -21,7 +21,7 @@
 class TestWidgets : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase();
 
     void textureIsStableAndLineByLine();

@@ -2,8 +2,8 @@
 // back (only what the wheels chose), and how the editor comes and goes.
 #include "RecordingBackend.h"
 #include "TestSupport.h"
-#include "platform/Haptics.h"
-#include "platform/SystemEvents.h"
+#include "ui/Haptics.h"
+#include "wake/SystemEvents.h"
 #include "ui/AnimationClock.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/DurationWheelPicker.h"
@@ -24,9 +24,9 @@ struct Rig {
     MemorySettingsStore timerSettings;
     FakeClock clock;
     FakeTickers tickers;
-    SystemEvents events{false};
+    SystemEvents events;
     ManualAnimationClock animation{1000.0};
-    CorvaneTimerService timer{manager, timerSettings, TimerServiceEnvironment{&clock, tickers.factory(), &events}};
+    CorvaneTimerService timer{manager, timerSettings, TimerServiceEnvironment{clock, tickers.factory(), events}};
     QStringList haptics; // each with whether a wake period was running at that moment
 
     explicit Rig(std::optional<qint64> hours = {}, std::optional<qint64> minutes = {})

@@ -3,11 +3,13 @@
 // the session's private config folder, an updater built without self-update (off the
 // network, so it may never check).
 #include "TestSupport.h"
-#include "platform/DisplaySleeper.h"
+#include "wake/DisplaySleeper.h"
 #include "platform/LinuxPowerBackend.h"
-#include "platform/SystemEvents.h"
+#include "wake/SystemEvents.h"
+#include "platform/XdgAutostart.h"
 #include "platform/XdgAutostart.h"
 #include "shell/LoginItemService.h"
+#include "shell/UpdaterModel.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/PopoverFooter.h"
 #include "updates/UpdaterService.h"
@@ -68,11 +70,12 @@ class PopoverFooterTest : public QObject {
     MemorySettingsStore settings;
     FakeClock clock;
     FakeTickers tickers;
-    SystemEvents events{false};
+    SystemEvents events;
     WatchedBackend backend;
     PowerAssertionManager manager{backend};
     std::unique_ptr<CorvaneTimerService> timer;
     std::unique_ptr<UpdaterService> updater;
+    std::unique_ptr<UpdaterModel> updaterModel;
     std::unique_ptr<LoginItemService> login;
     CountingSleeper sleeper;
     int quits = 0;
@@ -91,13 +94,14 @@ private Q_SLOTS:
     {
         QFile::remove(autostartEntry());
         timer = std::make_unique<CorvaneTimerService>(manager, settings,
-                                                      TimerServiceEnvironment{&clock, tickers.factory(), &events});
+                                                      TimerServiceEnvironment{clock, tickers.factory(), events});
         UpdaterService::Options offline;
         offline.updater.enabled = false;
         updater = std::make_unique<UpdaterService>(settings, offline);
-        login = std::make_unique<LoginItemService>();
+        updaterModel = std::make_unique<UpdaterModel>(*updater);
+        login = std::make_unique<LoginItemService>(std::make_unique<XdgAutostart>());
         window = std::make_unique<QWidget>();
-        footer = new PopoverFooter(*timer, *updater, *login, sleeper, [this] { ++quits; }, window.get());
+        footer = new PopoverFooter(*timer, *updaterModel, *login, sleeper, [this] { ++quits; }, window.get());
     }
 
     void cleanup()
@@ -112,7 +116,7 @@ private Q_SLOTS:
         QStringList items;
         for (QAction *a : footer->menu()->actions())
             items << (a->isSeparator() ? QStringLiteral("---") : a->text());
-        QCOMPARE(items, (QStringList{"Launch at Login", "Approve in System Settings\u2026",
+        QCOMPARE(items, (QStringList{"Launch at Login", "Enable in Autostart Settings\u2026",
                                      "Keep Display Off, Keep System Awake", "Turn Display Off Now", "---",
                                      "Check for Updates\u2026", "Version " + UpdaterService::versionString(), "---",
                                      "Quit Corvane"}));

@@ -3,10 +3,12 @@
 // that its items work, and that Ctrl+Q quits with and without the menu open.
 #include "RecordingBackend.h"
 #include "TestSupport.h"
-#include "platform/DisplaySleeper.h"
-#include "platform/SystemEvents.h"
+#include "wake/DisplaySleeper.h"
+#include "wake/SystemEvents.h"
 #include "shell/GlassPanel.h"
+#include "platform/XdgAutostart.h"
 #include "shell/LoginItemService.h"
+#include "shell/UpdaterModel.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/PopoverFooter.h"
@@ -55,9 +57,10 @@ class PopoverMenuX11Test : public QObject {
     MemorySettingsStore settings;
     FakeClock clock;
     FakeTickers tickers;
-    SystemEvents events{false};
+    SystemEvents events;
     std::unique_ptr<CorvaneTimerService> timer;
     std::unique_ptr<UpdaterService> updater;
+    std::unique_ptr<UpdaterModel> updaterModel;
     std::unique_ptr<LoginItemService> login;
     CountingSleeper sleeper;
     int quits = 0;
@@ -72,17 +75,18 @@ private Q_SLOTS:
             || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
             QSKIP("needs an X server and xdotool");
         timer = std::make_unique<CorvaneTimerService>(manager, settings,
-                                                      TimerServiceEnvironment{&clock, tickers.factory(), &events});
+                                                      TimerServiceEnvironment{clock, tickers.factory(), events});
         UpdaterService::Options offline;
         offline.updater.enabled = false;
         updater = std::make_unique<UpdaterService>(settings, offline);
-        login = std::make_unique<LoginItemService>();
+        updaterModel = std::make_unique<UpdaterModel>(*updater);
+        login = std::make_unique<LoginItemService>(std::make_unique<XdgAutostart>());
 
         auto onQuit = [this] { ++quits; };
         auto *popover = new GlassPopoverView(*timer, onQuit);
         section = new CustomDurationSection(*timer, settings);
         popover->setCustomSection(section);
-        footer = new PopoverFooter(*timer, *updater, *login, sleeper, onQuit);
+        footer = new PopoverFooter(*timer, *updaterModel, *login, sleeper, onQuit);
         popover->setFooter(footer);
         panel = new GlassPanel(popover);
         panel->move(400, 60);

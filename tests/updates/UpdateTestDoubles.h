@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SettingsStore.h"
+#include "wake/SettingsStore.h"
 #include "updates/CheckTimer.h"
 #include "updates/UpdateUserDriver.h"
 

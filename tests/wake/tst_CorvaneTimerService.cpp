@@ -56,7 +56,7 @@ private Q_SLOTS:
         auto timer = rig.make();
         QSignalSpy remaining(timer.get(), &CorvaneTimerService::remainingSecondsChanged);
         timer->start(WakeDuration::minutes(1));
-        QCOMPARE(rig.backend.log.last(), QStringLiteral("acquire displayAndSystem Corvane: keeping this Mac awake for 1 min"));
+        QCOMPARE(rig.backend.log.last(), QStringLiteral("acquire displayAndSystem Corvane: keeping this computer awake for 1 min"));
         QCOMPARE(timer->totalSeconds(), 60);
         QCOMPARE(timer->remainingSeconds(), 60);
         QCOMPARE(rig.settings.values.value(CorvaneTimerService::lastDurationKey).toLongLong(), 1);
@@ -178,7 +178,7 @@ private Q_SLOTS:
         const int created = rig.tickers.created();
         timer->setMode(AssertionMode::displayAndSystem);
         QCOMPARE(rig.backend.log.mid(1),
-                 (QStringList{QStringLiteral("acquire displayAndSystem Corvane: keeping this Mac awake for 2 min"),
+                 (QStringList{QStringLiteral("acquire displayAndSystem Corvane: keeping this computer awake for 2 min"),
                               QStringLiteral("release 1")}));
         QCOMPARE(timer->remainingSeconds(), 90);
         QCOMPARE(rig.tickers.created(), created);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "wake/ShutdownDelayLock.h"
+
 #include <QObject>
 
 class SystemEvents;
@@ -7,19 +9,19 @@ class SystemEvents;
 // A logind "delay" inhibitor on shutdown: logind waits (a few seconds at most) for it to
 // be closed before powering off, which gives the program time to hand its inhibition
 // back first. Main thread only.
-class ShutdownDelayLock : public QObject {
+class LogindShutdownDelayLock : public QObject, public ShutdownDelayLock {
     Q_OBJECT
 public:
     // `events` tells when a power-off is called off or the machine resumes; the lock is
     // taken again then.
-    explicit ShutdownDelayLock(SystemEvents &events, QObject *parent = nullptr);
-    ~ShutdownDelayLock() override;
+    explicit LogindShutdownDelayLock(SystemEvents &events, QObject *parent = nullptr);
+    ~LogindShutdownDelayLock() override;
 
     // Holds the lock from now on. Asks logind without waiting; a refusal is absorbed.
-    void arm();
+    void arm() override;
     // Lets go of the lock for the power-off under way; arm() or a called-off power-off
     // takes it again.
-    void letGo();
+    void letGo() override;
 
     bool isHeld() const { return m_fd >= 0; }
     // Waiting for logind's answer.

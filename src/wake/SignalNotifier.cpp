@@ -1,4 +1,4 @@
-#include "platform/SignalNotifier.h"
+#include "wake/SignalNotifier.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

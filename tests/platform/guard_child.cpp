@@ -4,7 +4,7 @@
 //   exit-thread   hold an assertion and call exit(7) from another thread
 //   quit          hold an assertion and quit the application normally
 #include "RecordingBackend.h"
-#include "platform/SystemEvents.h"
+#include "wake/SystemEvents.h"
 #include "wake/PowerAssertionManager.h"
 #include "wake/TerminationGuard.h"
 
@@ -34,14 +34,10 @@ int main(int argc, char **argv)
     const QString mode = app.arguments().value(1);
     backend = new RecordingBackend;
     auto *power = new PowerAssertionManager(*backend);
-    auto *events = new SystemEvents(false, &app);
+    auto *events = new SystemEvents(&app);
     std::atexit(printCalls);
 
-    TerminationGuard::Parts parts;
-    parts.power = power;
-    parts.events = events;
-    parts.noDelayLock = true;
-    TerminationGuard::install(parts);
+    TerminationGuard::install({*power, *events});
 
     power->acquire(AssertionMode::systemOnly, QStringLiteral("child"));
 

@@ -1,6 +1,5 @@
-#include "platform/SystemEvents.h"
+#include "platform/LogindSystemEvents.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 
 namespace {
@@ -9,16 +8,8 @@ const QString login1Path = QStringLiteral("/org/freedesktop/login1");
 const QString login1Manager = QStringLiteral("org.freedesktop.login1.Manager");
 } // namespace
 
-SystemEvents &SystemEvents::shared()
+LogindSystemEvents::LogindSystemEvents(QObject *parent) : SystemEvents(parent)
 {
-    static SystemEvents *const instance = new SystemEvents(true, QCoreApplication::instance());
-    return *instance;
-}
-
-SystemEvents::SystemEvents(bool listen, QObject *parent) : QObject(parent)
-{
-    if (!listen)
-        return;
     QDBusConnection bus = QDBusConnection::systemBus();
     bus.connect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForSleep"), this,
                 SLOT(onPrepareForSleep(bool)));
@@ -29,13 +20,13 @@ SystemEvents::SystemEvents(bool listen, QObject *parent) : QObject(parent)
                 SLOT(onPrepareForShutdownWithMetadata(bool, QVariantMap)));
 }
 
-void SystemEvents::onPrepareForSleep(bool entering)
+void LogindSystemEvents::onPrepareForSleep(bool entering)
 {
     if (!entering)
         Q_EMIT didWake();
 }
 
-void SystemEvents::onPrepareForShutdown(bool entering)
+void LogindSystemEvents::onPrepareForShutdown(bool entering)
 {
     if (entering == m_poweringOff)
         return;
@@ -46,7 +37,7 @@ void SystemEvents::onPrepareForShutdown(bool entering)
         Q_EMIT powerOffCancelled();
 }
 
-void SystemEvents::onPrepareForShutdownWithMetadata(bool entering, const QVariantMap &)
+void LogindSystemEvents::onPrepareForShutdownWithMetadata(bool entering, const QVariantMap &)
 {
     onPrepareForShutdown(entering);
 }

@@ -1,4 +1,4 @@
-#include "shell/TestControl.h"
+#include "TestControl.h"
 
 #include "shell/AppDelegate.h"
 #include "shell/GlassPanel.h"
@@ -9,11 +9,6 @@
 #include <QDBusConnection>
 #include <QTimer>
 #include <QWidget>
-
-bool TestControl::isWanted()
-{
-    return qEnvironmentVariable("CORVANE_TEST_CONTROL") == QLatin1String("1");
-}
 
 void TestControl::exportFor(AppDelegate &delegate)
 {
@@ -39,7 +34,7 @@ void TestControl::Stop()
 QString TestControl::State()
 {
     const bool active = m_delegate.timer().active().has_value();
-    const bool held = PowerAssertionManager::shared().heldMode().has_value();
+    const bool held = m_delegate.power().heldMode().has_value();
     return QStringLiteral("%1 %2").arg(active ? QStringLiteral("active") : QStringLiteral("idle"),
                                        held ? QStringLiteral("held") : QStringLiteral("released"));
 }

@@ -1,4 +1,4 @@
-#include "platform/Haptics.h"
+#include "ui/Haptics.h"
 
 namespace Haptics {
 namespace {

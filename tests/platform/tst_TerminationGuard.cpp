@@ -2,8 +2,8 @@
 // child (guard_child) over a recording backend; power-off runs here.
 #include "RecordingBackend.h"
 #include "TestSupport.h"
-#include "platform/ShutdownDelayLock.h"
-#include "platform/SystemEvents.h"
+#include "platform/LogindShutdownDelayLock.h"
+#include "wake/SystemEvents.h"
 #include "wake/PowerAssertionManager.h"
 #include "wake/TerminationGuard.h"
 
@@ -44,8 +44,8 @@ ChildResult runChild(const QString &mode, int signalNumber = 0)
 struct Installed {
     RecordingBackend backend;
     PowerAssertionManager power{backend};
-    SystemEvents events{false};
-    ShutdownDelayLock delayLock{events};
+    SystemEvents events;
+    LogindShutdownDelayLock delayLock{events};
 };
 Installed &installed()
 {
@@ -90,28 +90,13 @@ private Q_SLOTS:
         QCOMPARE(result.calls, heldThenReleasedOnce);
     }
 
-    // In this process from here on: the guard is installed once for good.
-    void installIsOnceOnly()
-    {
-        Installed &i = installed();
-        TerminationGuard::Parts parts{&i.power, &i.events, &i.delayLock, false};
-        TerminationGuard::install(parts);
-        QCOMPARE(TerminationGuard::sourceCount(), 4);
-        QCOMPARE(TerminationGuard::observerCount(), 2);
-        QCOMPARE(TerminationGuard::exitHookCount(), 1);
-
-        TerminationGuard::install(parts);
-        TerminationGuard::install();
-        QCOMPARE(TerminationGuard::sourceCount(), 4);
-        QCOMPARE(TerminationGuard::observerCount(), 2);
-        QCOMPARE(TerminationGuard::exitHookCount(), 1);
-    }
-
     void powerOffReleasesBeforeLettingLogindGoOn()
     {
         if (!QDBusConnection::systemBus().isConnected())
             QSKIP("needs scripts/test-env: a private system bus with the logind mock");
         Installed &i = installed();
+        // In this process from here on: the guard is installed for good.
+        TerminationGuard::install({i.power, i.events, &i.delayLock});
         QVERIFY(TestBus::waitFor([&] { return i.delayLock.isHeld(); }));
         QCOMPARE(TestBus::logindInhibitors().size(), 1);
         QVERIFY(TestBus::logindInhibitors().constFirst().startsWith(QLatin1String("shutdown|Corvane|")));
@@ -119,7 +104,7 @@ private Q_SLOTS:
 
         QVERIFY(i.power.acquire(AssertionMode::displayAndSystem, QStringLiteral("r")));
         auto assertionsWhenLettingGo = std::make_shared<size_t>(99);
-        connect(&i.delayLock, &ShutdownDelayLock::heldChanged, this,
+        connect(&i.delayLock, &LogindShutdownDelayLock::heldChanged, this,
                 [&i, assertionsWhenLettingGo] { *assertionsWhenLettingGo = i.backend.live.size(); },
                 Qt::SingleShotConnection);
         Q_EMIT i.events.willPowerOff();
@@ -138,8 +123,8 @@ private Q_SLOTS:
     {
         if (!QDBusConnection::systemBus().isConnected())
             QSKIP("needs scripts/test-env");
-        SystemEvents events(false);
-        ShutdownDelayLock lock(events);
+        SystemEvents events;
+        LogindShutdownDelayLock lock(events);
         lock.arm();
         QVERIFY(lock.isRequesting());
         lock.letGo(); // before logind has answered

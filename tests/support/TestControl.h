@@ -4,8 +4,8 @@
 
 class AppDelegate;
 
-// Lets the end-to-end tests drive a running Corvane over the session bus before any user
-// interface exists. Exported only when CORVANE_TEST_CONTROL=1.
+// Lets the end-to-end tests drive and inspect a running Corvane over the session bus. Only
+// the test build of the program (corvane_under_test) has it.
 class TestControl : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "app.corvane.Corvane.TestControl")
@@ -13,7 +13,6 @@ class TestControl : public QObject {
 public:
     static inline const QString objectPath = QStringLiteral("/app/corvane/Corvane/TestControl");
 
-    static bool isWanted();
     // Exports a control for `delegate` on the session bus.
     static void exportFor(AppDelegate &delegate);
 

@@ -3,12 +3,12 @@
 #include <QRect>
 #include <QVector>
 
-class QWidget;
+class QWindow;
 
 // The live blur behind the glass card. On X11 under KDE the compositor blurs what lies behind
 // a window through the region in the window property _KDE_NET_WM_BLUR_BEHIND_REGION; other
 // desktops get the card's tint layers alone, and without a compositor the card is opaque.
-class GlassMaterialView {
+class X11WindowEffects {
 public:
     // A compositor owns _NET_WM_CM_S<screen> on the X display the program uses.
     static bool compositorActive();
@@ -19,8 +19,8 @@ public:
     // property carries. A radius of 0 gives the rectangle itself.
     static QVector<QRect> roundedRects(const QRect &rect, double radius);
 
-    // Blurs behind `rect` (device pixels of the top-level window of `widget`) with rounded
-    // corners; returns false where blur is not available.
-    static bool applyBlurBehind(QWidget *widget, const QRect &rect, double radius);
-    static void clearBlurBehind(QWidget *widget);
+    // Blurs behind `rect` (device pixels of `window`) with rounded corners; returns false
+    // where blur is not available.
+    static bool applyBlurBehind(QWindow *window, const QRect &rect, double radius);
+    static void clearBlurBehind(QWindow *window);
 };

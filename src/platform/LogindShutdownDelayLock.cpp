@@ -1,6 +1,6 @@
-#include "platform/ShutdownDelayLock.h"
+#include "platform/LogindShutdownDelayLock.h"
 
-#include "platform/SystemEvents.h"
+#include "wake/SystemEvents.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -17,7 +17,7 @@ namespace {
 constexpr int callTimeoutMs = 2000;
 } // namespace
 
-ShutdownDelayLock::ShutdownDelayLock(SystemEvents &events, QObject *parent) : QObject(parent)
+LogindShutdownDelayLock::LogindShutdownDelayLock(SystemEvents &events, QObject *parent) : QObject(parent)
 {
     connect(&events, &SystemEvents::powerOffCancelled, this, [this] {
         m_lettingGo = false;
@@ -31,26 +31,26 @@ ShutdownDelayLock::ShutdownDelayLock(SystemEvents &events, QObject *parent) : QO
     });
 }
 
-ShutdownDelayLock::~ShutdownDelayLock()
+LogindShutdownDelayLock::~LogindShutdownDelayLock()
 {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-void ShutdownDelayLock::arm()
+void LogindShutdownDelayLock::arm()
 {
     m_wanted = true;
     m_lettingGo = false;
     request();
 }
 
-void ShutdownDelayLock::letGo()
+void LogindShutdownDelayLock::letGo()
 {
     m_lettingGo = true;
     close();
 }
 
-void ShutdownDelayLock::request()
+void LogindShutdownDelayLock::request()
 {
     if (m_fd >= 0 || m_requesting)
         return;
@@ -81,7 +81,7 @@ void ShutdownDelayLock::request()
     });
 }
 
-void ShutdownDelayLock::close()
+void LogindShutdownDelayLock::close()
 {
     if (m_fd < 0)
         return;

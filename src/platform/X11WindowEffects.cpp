@@ -1,7 +1,7 @@
-#include "ui/GlassMaterialView.h"
+#include "platform/X11WindowEffects.h"
 
 #include <QGuiApplication>
-#include <QWidget>
+#include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 #include <cmath>
 
@@ -22,7 +22,7 @@ constexpr const char *blurAtomName = "_KDE_NET_WM_BLUR_BEHIND_REGION";
 
 } // namespace
 
-bool GlassMaterialView::compositorActive()
+bool X11WindowEffects::compositorActive()
 {
     Display *dpy = x11Display();
     if (!dpy)
@@ -32,7 +32,7 @@ bool GlassMaterialView::compositorActive()
     return XGetSelectionOwner(dpy, selection) != None;
 }
 
-bool GlassMaterialView::blurBehindSupported()
+bool X11WindowEffects::blurBehindSupported()
 {
     Display *dpy = x11Display();
     if (!dpy || !compositorActive())
@@ -60,7 +60,7 @@ bool GlassMaterialView::blurBehindSupported()
     return found;
 }
 
-QVector<QRect> GlassMaterialView::roundedRects(const QRect &rect, double radius)
+QVector<QRect> X11WindowEffects::roundedRects(const QRect &rect, double radius)
 {
     QVector<QRect> rows;
     if (rect.isEmpty())
@@ -88,31 +88,29 @@ QVector<QRect> GlassMaterialView::roundedRects(const QRect &rect, double radius)
     return rows;
 }
 
-bool GlassMaterialView::applyBlurBehind(QWidget *widget, const QRect &rect, double radius)
+bool X11WindowEffects::applyBlurBehind(QWindow *window, const QRect &rect, double radius)
 {
     Display *dpy = x11Display();
-    QWidget *window = widget ? widget->window() : nullptr;
-    if (!dpy || !window || !window->internalWinId() || !blurBehindSupported())
+    if (!dpy || !window || !window->winId() || !blurBehindSupported())
         return false;
     QVector<long> data;
     for (const QRect &row : roundedRects(rect, radius))
         data << row.x() << row.y() << row.width() << row.height();
     const Atom blur = XInternAtom(dpy, blurAtomName, False);
-    XChangeProperty(dpy, Window(window->internalWinId()), blur, XA_CARDINAL, 32, PropModeReplace,
+    XChangeProperty(dpy, Window(window->winId()), blur, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(data.constData()), int(data.size()));
     XFlush(dpy);
     return true;
 }
 
-void GlassMaterialView::clearBlurBehind(QWidget *widget)
+void X11WindowEffects::clearBlurBehind(QWindow *window)
 {
     Display *dpy = x11Display();
-    QWidget *window = widget ? widget->window() : nullptr;
-    if (!dpy || !window || !window->internalWinId())
+    if (!dpy || !window || !window->winId())
         return;
     const Atom blur = XInternAtom(dpy, blurAtomName, True);
     if (blur == None)
         return;
-    XDeleteProperty(dpy, Window(window->internalWinId()), blur);
+    XDeleteProperty(dpy, Window(window->winId()), blur);
     XFlush(dpy);
 }

@@ -1,0 +1,12 @@
+#pragma once
+
+// Asks the system to wait, briefly, before powering off, so the inhibition can be given
+// back first. Main thread only.
+class ShutdownDelayLock {
+public:
+    virtual ~ShutdownDelayLock() = default;
+    // Holds the lock from now on; a refusal is absorbed.
+    virtual void arm() = 0;
+    // Lets go of the lock for the power-off under way.
+    virtual void letGo() = 0;
+};

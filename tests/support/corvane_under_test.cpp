@@ -1,0 +1,8 @@
+#include "TestControl.h"
+#include "shell/CorvaneApp.h"
+
+// The program exactly as shipped, plus a control object on the session bus for the tests.
+int main(int argc, char **argv)
+{
+    return CorvaneApp::run(argc, argv, &TestControl::exportFor);
+}
