@@ -9,8 +9,10 @@
 #include <QProcess>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 #include <chrono>
 #include <memory>
+#include <thread>
 
 // Settings held in memory, with a way to plant garbage.
 class MemorySettingsStore : public SettingsStore {
@@ -23,6 +25,21 @@ public:
     std::optional<QString> string(const QString &key) const override;
     void setInteger(const QString &key, qint64 value) override;
     void setString(const QString &key, const QString &value) override;
+};
+
+// Opens the writing end of the FIFO at `path` whenever something waits to read from it,
+// until destroyed: code that wrongly opens the FIFO then fails its test instead of hanging it.
+class FifoWatchdog {
+public:
+    explicit FifoWatchdog(const QString &path);
+    ~FifoWatchdog();
+    // How often a reader was found on the FIFO.
+    int readers() const { return m_readers; }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_readers{0};
+    std::thread m_thread;
 };
 
 // A clock the test moves by hand.
