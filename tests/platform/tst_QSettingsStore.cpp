@@ -12,19 +12,6 @@
 namespace {
 const QString durationKey = QStringLiteral("corvane.lastDuration");
 const QString modeKey = QStringLiteral("corvane.mode");
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 } // namespace
 
 class QSettingsStoreTest : public QObject {
@@ -45,7 +32,7 @@ private Q_SLOTS:
         const QString file = dir.filePath(QStringLiteral("Corvane.conf"));
         // Saving drops comments, so the comment shows whether the file was rewritten.
         const QByteArray original("# mine\n[General]\ncorvane.lastDuration=90\ncorvane.mode=systemOnly\n");
-        writeFile(target, original);
+        QVERIFY(writeFile(target, original));
         if (throughLink)
             QVERIFY(QFile::link(target, file));
 
@@ -53,13 +40,13 @@ private Q_SLOTS:
             QSettingsStore store(file);
             store.setInteger(durationKey, 90);
             store.setString(modeKey, QStringLiteral("systemOnly"));
-            QCOMPARE(readAll(target), original);
+            QCOMPARE(readFile(target), original);
 
             store.setInteger(durationKey, 30);
         }
         QCOMPARE(QFileInfo(file).isSymLink(), throughLink);
         QCOMPARE(QDir(dir.filePath(QStringLiteral("dotfiles"))).entryList(QDir::Files | QDir::Hidden).size(), throughLink ? 1 : 0);
-        QVERIFY(readAll(target).contains("corvane.lastDuration=30\n"));
+        QVERIFY(readFile(target).contains("corvane.lastDuration=30\n"));
         QSettingsStore store(file);
         QCOMPARE(store.integer(durationKey), 30);
         QCOMPARE(store.string(modeKey), QStringLiteral("systemOnly"));
@@ -94,7 +81,7 @@ private Q_SLOTS:
         else if (kind == u"directory")
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Corvane.conf")));
         else
-            writeFile(file, "[General]\ncorvane.mode=systemOnly\n");
+            QVERIFY(writeFile(file, "[General]\ncorvane.mode=systemOnly\n"));
         FifoWatchdog watchdog(kind.startsWith(u"fifo") ? file : fifo);
 
         if (kind != u"fifo later")
@@ -139,7 +126,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("Corvane.conf"));
-        writeFile(file, content);
+        QVERIFY(writeFile(file, content));
 
         QSettingsStore store(file);
         RecordingBackend backend;

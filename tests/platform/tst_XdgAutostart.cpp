@@ -15,19 +15,6 @@ QString program()
     return QCoreApplication::applicationFilePath();
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
 // Starts the entry the way GLib does and answers what ran as argv[0].
 QString launchedProgram(const QString &entry, const QString &marker)
 {
@@ -45,7 +32,7 @@ QString launchedProgram(const QString &entry, const QString &marker)
     QDeadlineTimer deadline(5000);
     while (!QFile::exists(marker) && !deadline.hasExpired())
         QTest::qWait(20);
-    return QString::fromUtf8(readAll(marker));
+    return QString::fromUtf8(readFile(marker));
 }
 } // namespace
 
@@ -74,7 +61,7 @@ private Q_SLOTS:
         const QString dir = m_home->filePath(folder);
         QVERIFY(QDir().mkpath(dir));
         const QString program = dir + QStringLiteral("/corvane");
-        writeFile(program, "#!/bin/sh\nprintf '%s' \"$0\" > \"$CORVANE_MARKER\"\n");
+        QVERIFY(writeFile(program, "#!/bin/sh\nprintf '%s' \"$0\" > \"$CORVANE_MARKER\"\n"));
         QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
         XdgAutostart autostart(m_autostart, program);
@@ -111,7 +98,7 @@ private Q_SLOTS:
         XdgAutostart autostart(m_autostart, program());
         QCOMPARE(autostart.status(), Status::notRegistered);
         QVERIFY(autostart.registerItem());
-        writeFile(autostart.entryPath(), readAll(autostart.entryPath()) + extra);
+        QVERIFY(writeFile(autostart.entryPath(), readFile(autostart.entryPath()) + extra));
         QCOMPARE(autostart.status(), expected);
     }
 
@@ -119,11 +106,11 @@ private Q_SLOTS:
     {
         XdgAutostart autostart(m_autostart, program());
         QVERIFY(QDir().mkpath(m_autostart));
-        writeFile(autostart.entryPath(), "[Desktop Entry]\nExec=" + program().toUtf8() + "\nHidden=true\n" + QByteArray(8192, '#'));
+        QVERIFY(writeFile(autostart.entryPath(), "[Desktop Entry]\nExec=" + program().toUtf8() + "\nHidden=true\n" + QByteArray(8192, '#')));
         QCOMPARE(autostart.status(), Status::requiresApproval);
 
         QVERIFY(autostart.registerItem());
-        QCOMPARE(readAll(autostart.entryPath()), XdgAutostart::entryText(program()));
+        QCOMPARE(readFile(autostart.entryPath()), XdgAutostart::entryText(program()));
         // Written aside and renamed: nothing else is left in the folder.
         QCOMPARE(QDir(m_autostart).entryList(QDir::Files | QDir::Hidden), QStringList{XdgAutostart::fileName});
 
@@ -152,7 +139,7 @@ private Q_SLOTS:
         const QString other = outside + QStringLiteral("/other.desktop");
         const QByteArray otherText("[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true\nHidden=true\n");
         if (kind == u"link") {
-            writeFile(other, otherText);
+            QVERIFY(writeFile(other, otherText));
             QVERIFY(QFile::link(other, path));
         } else if (kind == u"dangling link") {
             QVERIFY(QFile::link(other, path));
@@ -168,14 +155,14 @@ private Q_SLOTS:
         if (kind != u"link to device") {
             QVERIFY(autostart.registerItem());
             QVERIFY(!QFileInfo(path).isSymLink());
-            QCOMPARE(readAll(path), XdgAutostart::entryText(program()));
+            QCOMPARE(readFile(path), XdgAutostart::entryText(program()));
             QCOMPARE(autostart.status(), Status::enabled);
         }
         QVERIFY(autostart.unregisterItem());
         QVERIFY(!QFileInfo(path).isSymLink() && !QFileInfo::exists(path));
 
         QCOMPARE(watchdog.readers(), 0);
-        QCOMPARE(readAll(other), kind == u"link" ? otherText : QByteArray());
+        QCOMPARE(readFile(other), kind == u"link" ? otherText : QByteArray());
         QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
                  kind == u"link" ? QStringList{QStringLiteral("other.desktop")} : QStringList());
         QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists() && !QFileInfo(QStringLiteral("/dev/null")).isFile());
@@ -184,7 +171,7 @@ private Q_SLOTS:
     void anUnwritableFolderFailsWithoutAFile()
     {
         // A file where the folder should be stops even root.
-        writeFile(m_autostart, "not a folder");
+        QVERIFY(writeFile(m_autostart, "not a folder"));
         XdgAutostart autostart(m_autostart, program());
         QVERIFY(!autostart.registerItem());
         QCOMPARE(autostart.status(), Status::notRegistered);
@@ -193,7 +180,7 @@ private Q_SLOTS:
     void theAppImageIsWhatStarts()
     {
         const QString appImage = m_home->filePath(QStringLiteral("Corvane-x86_64.AppImage"));
-        writeFile(appImage, "image");
+        QVERIFY(writeFile(appImage, "image"));
         qputenv("APPIMAGE", appImage.toUtf8());
         QCOMPARE(XdgAutostart::runningProgram(), appImage);
         qputenv("APPIMAGE", m_home->filePath(QStringLiteral("gone.AppImage")).toUtf8());

@@ -41,6 +41,18 @@ void MemorySettingsStore::setString(const QString &key, const QString &value)
     ++writes;
 }
 
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
 FifoWatchdog::FifoWatchdog(const QString &path)
     : m_thread([this, native = QFile::encodeName(path)] {
           while (!m_stop) {

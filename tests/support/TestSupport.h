@@ -27,6 +27,11 @@ public:
     void setString(const QString &key, const QString &value) override;
 };
 
+// A whole file's content; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+// Replaces a file's content; false when it cannot be written.
+bool writeFile(const QString &path, const QByteArray &content);
+
 // Opens the writing end of the FIFO at `path` whenever something waits to read from it,
 // until destroyed: code that wrongly opens the FIFO then fails its test instead of hanging it.
 class FifoWatchdog {
