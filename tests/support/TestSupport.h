@@ -7,8 +7,30 @@
 #include <QProcess>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 #include <chrono>
 #include <memory>
+#include <thread>
+
+// A whole file's content; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+// Replaces a file's content; false when it cannot be written.
+bool writeFile(const QString &path, const QByteArray &content);
+
+// Opens the writing end of the FIFO at `path` whenever something waits to read from it,
+// until destroyed: code that wrongly opens the FIFO then fails its test instead of hanging it.
+class FifoWatchdog {
+public:
+    explicit FifoWatchdog(const QString &path);
+    ~FifoWatchdog();
+    // How often a reader was found on the FIFO.
+    int readers() const { return m_readers; }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_readers{0};
+    std::thread m_thread;
+};
 
 // A python3-dbusmock service on the private session or system bus, for the test's lifetime.
 class MockService {
