@@ -132,6 +132,12 @@ void MockService::clearCalls(const QString &path) const
 
 namespace TestBus {
 
+bool inCi()
+{
+    const QByteArray ci = qgetenv("CI");
+    return !ci.isEmpty() && ci != "0" && ci != "false";
+}
+
 QStringList logindInhibitors()
 {
     QDBusMessage message = QDBusMessage::createMethodCall(

@@ -52,7 +52,20 @@ private:
     QString m_busName;
 };
 
+// For a case that needs what scripts/test-env provides (a bus, the logind mock, the X
+// server): without it, a developer running the binary by hand gets a skip, but CI (CI set,
+// as CI services do) gets a failure, since there a skip would hide a broken environment.
+#define CORVANE_REQUIRE(condition, what)                                                        \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
+            if (TestBus::inCi())                                                               \
+                QFAIL("needs " what ", which CI must provide: run it through scripts/test-env"); \
+            QSKIP("needs " what);                                                              \
+        }                                                                                      \
+    } while (false)
+
 namespace TestBus {
+bool inCi();
 // Entries of logind's ListInhibitors as "what|who|why|mode".
 QStringList logindInhibitors();
 // Method calls the logind mock recorded on /org/freedesktop/login1, as MockService::calls.
