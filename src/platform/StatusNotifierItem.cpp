@@ -1,6 +1,7 @@
 #include "platform/StatusNotifierItem.h"
 
 #include "platform/StatusNotifierItemAdaptor.h"
+#include "wake/Logging.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -65,10 +66,14 @@ bool StatusNotifierItem::start()
     if (m_started)
         return true;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    if (!bus.isConnected()) {
+        qCWarning(lcTray) << "No session bus, so no StatusNotifierItem:" << bus.lastError().message();
         return false;
-    if (!bus.registerObject(itemPath, this, QDBusConnection::ExportAdaptors))
+    }
+    if (!bus.registerObject(itemPath, this, QDBusConnection::ExportAdaptors)) {
+        qCWarning(lcTray) << "Could not export the StatusNotifierItem:" << bus.lastError().message();
         return false;
+    }
     bus.registerService(m_serviceName);
     m_started = true;
 
@@ -96,6 +101,7 @@ void StatusNotifierItem::registerWithWatcher()
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
         pending->deleteLater();
         if (pending->isError()) {
+            qCDebug(lcTray) << "StatusNotifierWatcher did not take the item:" << pending->error().message();
             setHosted(false);
             Q_EMIT registrationAnswered();
             return;

@@ -1,6 +1,7 @@
 #include "platform/TrayIcon.h"
 
 #include "platform/StatusNotifierItem.h"
+#include "wake/Logging.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -55,6 +56,7 @@ void TrayIcon::useStatusNotifier(bool hosted)
             m_xembed = nullptr;
         }
         m_backend = Backend::StatusNotifier;
+        qCDebug(lcTray) << "Icon shown through the StatusNotifierItem host";
     } else {
         if (!m_xembed) {
             m_xembed = new QSystemTrayIcon(this);
@@ -74,6 +76,11 @@ void TrayIcon::useStatusNotifier(bool hosted)
             });
         }
         m_backend = Backend::XEmbed;
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            qCDebug(lcTray) << "No StatusNotifierItem host: icon shown in the XEmbed tray";
+        else
+            qCWarning(lcTray) << "Neither a StatusNotifierItem host nor an XEmbed tray answers; the icon "
+                                 "shows once a tray appears";
         qApp->installEventFilter(this);
     }
     publish();

@@ -4,7 +4,10 @@
 #include "shell/SingleInstance.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 
 int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate &)> &onLaunched)
 {
@@ -19,6 +22,16 @@ int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate 
     QApplication::setOrganizationName(QStringLiteral("Corvane"));
     QApplication::setDesktopFileName(QStringLiteral("corvane"));
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // The system locale's language (LANGUAGE, LC_MESSAGES, LANG); Qt's own texts (dialog
+    // buttons) from the system's Qt translations where they are installed.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+    QTranslator translator;
+    if (translator.load(QLocale(), QStringLiteral("corvane"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+        QApplication::installTranslator(&translator);
 
     SingleInstance instance;
     if (!instance.claim()) {

@@ -1,6 +1,7 @@
 #include "shell/LoginItemService.h"
 
 #include "platform/LoginItemBackend.h"
+#include "wake/Logging.h"
 
 LoginItemService::LoginItemService(std::unique_ptr<LoginItemBackend> backend, QObject *parent)
     : LoginItemModel(parent), m_backend(std::move(backend))
@@ -27,11 +28,12 @@ void LoginItemService::refresh()
 
 void LoginItemService::setEnabled(bool enabled)
 {
-    if (enabled)
-        m_backend->registerItem();
-    else
-        m_backend->unregisterItem();
+    const bool done = enabled ? m_backend->registerItem() : m_backend->unregisterItem();
+    if (!done)
+        qCWarning(lcAutostart) << "Could not" << (enabled ? "write" : "remove") << "the autostart entry";
     refresh();
+    qCDebug(lcAutostart) << "Launch at login asked" << enabled << "; now enabled" << m_isEnabled
+                         << "needs approval" << m_needsApproval;
 }
 
 void LoginItemService::openSystemSettings()

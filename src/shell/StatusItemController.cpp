@@ -4,6 +4,7 @@
 #include "platform/TrayIcon.h"
 #include "shell/GlassPanel.h"
 #include "wake/CorvaneTimerService.h"
+#include "wake/Logging.h"
 
 #include "ui/Icons.h"
 
@@ -27,7 +28,7 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, std::func
 {
     m_tray = new TrayIcon(this);
     m_makeContent = std::move(makeContent);
-    m_tray->setToolTip(toolTipText);
+    m_tray->setToolTip(tr("Corvane: click for options, Alt-click to toggle"));
 
     connect(m_tray, &TrayIcon::clicked, this, &StatusItemController::togglePanel);
     connect(m_tray, &TrayIcon::quickToggleRequested, this, [this] {
@@ -94,7 +95,7 @@ void StatusItemController::renderButton()
     const QString symbol = active ? QStringLiteral("eye.fill") : QStringLiteral("eye");
     if (symbol != m_symbol) {
         m_symbol = symbol;
-        m_tray->setIcon(m_iconFor(symbol), active ? QStringLiteral("Corvane active") : QStringLiteral("Corvane idle"));
+        m_tray->setIcon(m_iconFor(symbol), active ? tr("Corvane active") : tr("Corvane idle"));
     }
     m_countdown = (active && active->isTimed()) ? formatCompact(m_timer.remainingSeconds()) : QString();
     // The guide is as wide as the widest countdown, so the label never changes width.
@@ -146,6 +147,8 @@ void StatusItemController::positionPanel()
         screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect();
     const QPoint origin = panelOrigin(anchor, m_panel->size(), available);
+    qCDebug(lcPanel) << "Panel at" << origin << "under the icon at" << anchor << "on"
+                     << (screen ? screen->name() : QStringLiteral("no screen"));
     if (origin != m_panel->pos())
         m_panel->move(origin);
 }

@@ -18,7 +18,6 @@ class QWidget;
 class StatusItemController : public QObject {
     Q_OBJECT
 public:
-    static inline const QString toolTipText = QStringLiteral("Corvane: click for options, Alt-click to toggle");
     static constexpr int gap = 6;
     static constexpr int screenMargin = 8;
 

@@ -11,6 +11,7 @@
 #include "ui/PressableButton.h"
 #include "ui/TabularText.h"
 #include "wake/CorvaneTimerService.h"
+#include "wake/Logging.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -48,7 +49,7 @@ class DisclosureRow : public QAbstractButton {
 public:
     explicit DisclosureRow(QWidget *parent) : QAbstractButton(parent)
     {
-        setText(QStringLiteral("Custom duration"));
+        setText(CustomDurationSection::tr("Custom duration"));
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setFixedHeight(int(rowHeight));
         setFocusPolicy(Qt::TabFocus);
@@ -230,6 +231,13 @@ CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, Setting
       m_hours(settings.integer(hoursKey).value_or(defaultHours)),
       m_minutes(settings.integer(minutesKey).value_or(defaultMinutes))
 {
+    for (const QString &key : {hoursKey, minutesKey}) {
+        if (settings.contains(key) && !settings.integer(key))
+            qCWarning(lcSettings).noquote() << "Ignoring the stored" << key << "(not a whole number); using the default";
+    }
+    if (customTotal() < 0 || customTotal() > maxMinutes)
+        qCWarning(lcSettings) << "The stored custom duration" << customTotal() << "min is out of range; using"
+                              << effectiveMinutes() << "min";
     setAttribute(Qt::WA_TranslucentBackground);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -385,7 +393,7 @@ void CustomDurationSection::refreshLabels()
 {
     const QString duration = durationText();
     static_cast<DisclosureRow *>(m_row)->setDuration(duration);
-    m_start->setText(QStringLiteral("Keep awake for ") + duration);
+    m_start->setText(tr("Keep awake for %1").arg(duration));
     m_start->setEnabled(effectiveMinutes() > 0);
 }
 

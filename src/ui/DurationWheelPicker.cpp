@@ -29,12 +29,14 @@ DurationWheelPicker::DurationWheelPicker(QWidget *parent, WheelClock *clock)
 {
     if (!clock)
         clock = new WheelClock(this);
-    m_hours = new WheelColumn(range(0, maxHours), 0, QStringLiteral("h"), m_accent, 26, 5, clock, this);
-    m_minutes = new WheelColumn(range(0, 59), 0, QStringLiteral("min"), m_accent, 26, 5, clock, this);
+    m_hours = new WheelColumn(range(0, maxHours), 0, tr("h", "hours column unit"), m_accent, 26, 5, clock, this);
+    m_hours->setAccessibleName(tr("Hours"));
+    m_minutes = new WheelColumn(range(0, 59), 0, tr("min", "minutes column unit"), m_accent, 26, 5, clock, this);
+    m_minutes->setAccessibleName(tr("Minutes"));
     m_announcedHours = m_hours->selection();
     m_announcedMinutes = m_minutes->selection();
 
-    m_separator = new QLabel(tr(":"), this);
+    m_separator = new QLabel(QStringLiteral(":"), this);
     QFont font;
     font.setPixelSize(18);
     font.setWeight(QFont::Medium);

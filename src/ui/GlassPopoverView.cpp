@@ -83,8 +83,10 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<voi
     m_bannerIcon = new QLabel(m_banner);
     m_bannerIcon->setPixmap(Icons::pixmap(QStringLiteral("exclamationmark.triangle.fill"), 11, CorvaneStyles::amber(),
                                           devicePixelRatioF()));
-    auto *bannerText = new QLabel(QStringLiteral("The system refused to keep this computer awake."), m_banner);
+    auto *bannerText = new QLabel(tr("The system refused to keep this computer awake."), m_banner);
     bannerText->setFont(CorvaneStyles::systemFont(11, QFont::Normal));
+    // Longer in other languages: the row grows rather than cutting the sentence.
+    bannerText->setWordWrap(true);
     bannerText->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(CorvaneStyles::amber().name()));
     banner->addWidget(m_bannerIcon);
     banner->addWidget(bannerText, 1);
@@ -170,9 +172,9 @@ QString GlassPopoverView::subtitleFor(const CorvaneTimerService &timer)
 {
     const std::optional<WakeDuration> active = timer.active();
     if (!active)
-        return QStringLiteral("Click to keep this computer awake");
+        return tr("Click to keep this computer awake");
     if (active->isIndefinite())
-        return QStringLiteral("Until turned off");
+        return tr("Until turned off");
     const std::optional<QDateTime> end = timer.endDate();
     if (!end)
         return QString();
@@ -180,7 +182,7 @@ QString GlassPopoverView::subtitleFor(const CorvaneTimerService &timer)
     // short format still carries seconds, which an end time does not need.
     QString format = QLocale::system().timeFormat(QLocale::ShortFormat);
     format.remove(QRegularExpression(QStringLiteral("[:.]?s+")));
-    return QStringLiteral("Until ") + QLocale::system().toString(end->time(), format.trimmed());
+    return tr("Until %1").arg(QLocale::system().toString(end->time(), format.trimmed()));
 }
 
 void GlassPopoverView::refresh()
@@ -201,7 +203,7 @@ void GlassPopoverView::refresh()
     m_switch->setOn(active.has_value());
     m_switch->setProgress(!active ? 0.0 : (timed ? m_timer.progress() : 1.0));
     m_switch->setAccent(tint);
-    m_switch->setTitle(active ? QStringLiteral("AWAKE") : QStringLiteral("IDLE"));
+    m_switch->setTitle(active ? tr("AWAKE") : tr("IDLE"));
     m_switch->setSubtitle(subtitleFor(m_timer));
 
     m_banner->setVisible(m_timer.assertionFailed());

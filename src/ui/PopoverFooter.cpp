@@ -35,7 +35,7 @@ public:
     {
         setFixedSize(26, 22);
         setFocusPolicy(Qt::TabFocus);
-        setAccessibleName(QStringLiteral("Settings"));
+        setAccessibleName(PopoverFooter::tr("Settings"));
         setCursor(Qt::PointingHandCursor);
     }
 
@@ -96,7 +96,7 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
                               .arg(rgba(CorvaneStyles::withOpacity(Qt::white, 0.55))));
     layout->addWidget(m_text, 0, Qt::AlignVCenter);
 
-    auto *update = new QPushButton(QStringLiteral("Update available"), this);
+    auto *update = new QPushButton(tr("Update available"), this);
     update->setFlat(true);
     update->setFont(CorvaneStyles::systemFont(11, QFont::Medium));
     update->setCursor(Qt::PointingHandCursor);
@@ -117,7 +117,7 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     m_menu = new QMenu(this);
     m_menu->setStyleSheet(menuStyle(CorvaneStyles::amber()));
 
-    m_launchAtLogin = m_menu->addAction(launchAtLoginText);
+    m_launchAtLogin = m_menu->addAction(tr("Launch at Login"));
     m_launchAtLogin->setCheckable(true);
     connect(m_launchAtLogin, &QAction::triggered, this, [this](bool on) {
         m_login.setEnabled(on);
@@ -125,30 +125,30 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
         refreshLogin();
     });
 
-    m_approve = m_menu->addAction(approveText);
+    m_approve = m_menu->addAction(tr("Enable in Autostart Settings\u2026"));
     connect(m_approve, &QAction::triggered, &m_login, &LoginItemModel::openSystemSettings);
 
-    m_displayOffMode = m_menu->addAction(displayOffModeText);
+    m_displayOffMode = m_menu->addAction(tr("Keep Display Off, Keep System Awake"));
     m_displayOffMode->setCheckable(true);
     connect(m_displayOffMode, &QAction::triggered, this, [this](bool on) {
         m_timer.setMode(on ? AssertionMode::systemOnly : AssertionMode::displayAndSystem);
         refreshMode();
     });
 
-    m_turnDisplayOff = m_menu->addAction(turnDisplayOffText);
+    m_turnDisplayOff = m_menu->addAction(tr("Turn Display Off Now"));
     connect(m_turnDisplayOff, &QAction::triggered, this, [this] { m_displaySleeper.turnDisplayOffNow(); });
 
     m_menu->addSeparator();
 
-    m_checkForUpdates = m_menu->addAction(checkForUpdatesText);
+    m_checkForUpdates = m_menu->addAction(tr("Check for Updates\u2026"));
     connect(m_checkForUpdates, &QAction::triggered, &m_updater, &UpdateModel::checkForUpdates);
 
-    m_version = m_menu->addAction(QStringLiteral("Version ") + m_updater.versionString());
+    m_version = m_menu->addAction(tr("Version %1").arg(m_updater.versionString()));
     m_version->setEnabled(false);
 
     m_menu->addSeparator();
 
-    m_quit = m_menu->addAction(quitText);
+    m_quit = m_menu->addAction(tr("Quit Corvane"));
     m_quit->setShortcut(quitKeys);
     connect(m_quit, &QAction::triggered, this, [this] {
         if (m_onQuit)
@@ -211,7 +211,7 @@ void PopoverFooter::refreshMode()
     m_iconName = systemOnly ? QStringLiteral("cpu") : QStringLiteral("display");
     m_iconColor = CorvaneStyles::withOpacity(accent, 0.85);
     m_icon->setPixmap(Icons::pixmap(m_iconName, iconSize, m_iconColor, devicePixelRatioF()));
-    m_text->setText(systemOnly ? QStringLiteral("System Only") : QStringLiteral("Display + System"));
+    m_text->setText(systemOnly ? tr("System Only") : tr("Display + System"));
     {
         const QSignalBlocker block(m_displayOffMode);
         m_displayOffMode->setChecked(systemOnly);

@@ -20,13 +20,6 @@ class UpdateModel;
 class PopoverFooter : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString launchAtLoginText = QStringLiteral("Launch at Login");
-    static inline const QString approveText = QStringLiteral("Enable in Autostart Settings\u2026");
-    static inline const QString displayOffModeText = QStringLiteral("Keep Display Off, Keep System Awake");
-    static inline const QString turnDisplayOffText = QStringLiteral("Turn Display Off Now");
-    static inline const QString checkForUpdatesText = QStringLiteral("Check for Updates\u2026");
-    static inline const QString quitText = QStringLiteral("Quit Corvane");
-
     PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, LoginItemModel &login,
                   DisplaySleeper &displaySleeper, std::function<void()> onQuit, QWidget *parent = nullptr);
     ~PopoverFooter() override;

@@ -11,15 +11,15 @@ namespace {
 constexpr double chipHeight = 24.0;
 constexpr double padding = 10.0;
 const QString infinity = QStringLiteral("\u221E");
-const QString indefiniteText = QStringLiteral("Indefinite Wake");
-const QString idleText = QStringLiteral("Sleep allowed");
+QString indefiniteText() { return StatusChip::tr("Indefinite Wake"); }
+QString idleText() { return StatusChip::tr("Sleep allowed"); }
 
 } // namespace
 
 StatusChip::StatusChip(QWidget *parent) : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setAccessibleName(idleText);
+    setAccessibleName(idleText());
 }
 
 void StatusChip::setState(Kind kind, const QString &clock, const QColor &accent)
@@ -42,11 +42,11 @@ QString StatusChip::text() const
     case Kind::Timed:
         return m_clock;
     case Kind::Indefinite:
-        return infinity + QLatin1Char(' ') + indefiniteText;
+        return infinity + QLatin1Char(' ') + indefiniteText();
     case Kind::Idle:
         break;
     }
-    return idleText;
+    return idleText();
 }
 
 QSize StatusChip::sizeHint() const
@@ -58,10 +58,10 @@ QSize StatusChip::sizeHint() const
         break;
     case Kind::Indefinite:
         content = QFontMetricsF(CorvaneStyles::systemFont(13, QFont::Medium)).horizontalAdvance(infinity) + 4
-            + QFontMetricsF(CorvaneStyles::systemFont(11, QFont::Medium)).horizontalAdvance(indefiniteText);
+            + QFontMetricsF(CorvaneStyles::systemFont(11, QFont::Medium)).horizontalAdvance(indefiniteText());
         break;
     case Kind::Idle:
-        content = QFontMetricsF(CorvaneStyles::systemFont(11, QFont::Medium)).horizontalAdvance(idleText);
+        content = QFontMetricsF(CorvaneStyles::systemFont(11, QFont::Medium)).horizontalAdvance(idleText());
         break;
     }
     return QSize(int(std::ceil(content + 2 * padding)), int(chipHeight));
@@ -96,19 +96,19 @@ void StatusChip::paintEvent(QPaintEvent *)
         const QFont big = CorvaneStyles::systemFont(13, QFont::Medium);
         const QFont small = CorvaneStyles::systemFont(11, QFont::Medium);
         const double w1 = QFontMetricsF(big).horizontalAdvance(infinity);
-        const double w2 = QFontMetricsF(small).horizontalAdvance(indefiniteText);
+        const double w2 = QFontMetricsF(small).horizontalAdvance(indefiniteText());
         double x = r.center().x() - (w1 + 4 + w2) / 2;
         p.setFont(big);
         p.drawText(QPointF(x, baselineFor13), infinity);
         x += w1 + 4;
         p.setFont(small);
-        p.drawText(QPointF(x, r.center().y() + QFontMetricsF(small).capHeight() / 2), indefiniteText);
+        p.drawText(QPointF(x, r.center().y() + QFontMetricsF(small).capHeight() / 2), indefiniteText());
         break;
     }
     case Kind::Idle: {
         p.setPen(CorvaneStyles::withOpacity(Qt::white, 0.55));
         p.setFont(CorvaneStyles::systemFont(11, QFont::Medium));
-        p.drawText(r, Qt::AlignCenter, idleText);
+        p.drawText(r, Qt::AlignCenter, idleText());
         break;
     }
     }

@@ -49,9 +49,9 @@ public:
     {
         switch (t) {
         case QAccessible::Name:
-            return QStringLiteral("Keep awake");
+            return WakeSwitch::tr("Keep awake");
         case QAccessible::Value:
-            return wakeSwitch()->isOn() ? QStringLiteral("On") : QStringLiteral("Off");
+            return wakeSwitch()->isOn() ? WakeSwitch::tr("On") : WakeSwitch::tr("Off");
         default:
             return ButtonAccessible::text(t);
         }

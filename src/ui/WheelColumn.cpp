@@ -72,7 +72,6 @@ WheelColumn::WheelColumn(QList<int> values, int selection, const QString &unit, 
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
-    setAccessibleName(accessibleLabel());
     connect(m_clock, &WheelClock::frame, this, &WheelColumn::onFrame);
 }
 
@@ -101,7 +100,7 @@ void WheelColumn::setAccent(const QColor &accent)
 
 QString WheelColumn::accessibleLabel() const
 {
-    return m_unit == QLatin1String("h") ? QStringLiteral("Hours") : QStringLiteral("Minutes");
+    return accessibleName().isEmpty() ? m_unit : accessibleName();
 }
 
 double WheelColumn::maxOffset() const

@@ -39,7 +39,7 @@ public:
     double rowHeight() const { return m_rowHeight; }
     int visibleRows() const { return m_visibleRows; }
 
-    // "Hours" for the "h" column, "Minutes" otherwise.
+    // The name its owner gave it ("Hours"), else the unit.
     QString accessibleLabel() const;
     // Assistive adjustments: one step up or down, nothing at either end, no tick.
     void increment();

@@ -88,7 +88,7 @@ AppcastParser::Result AppcastParser::parse(const QByteArray &data)
             continue;
         if (!sawRss) {
             if (!isPlain(xml, u"rss")) {
-                result.error = QStringLiteral("The update feed is not an RSS document.");
+                result.error = tr("The update feed is not an RSS document.");
                 return result;
             }
             sawRss = true;
@@ -107,13 +107,13 @@ AppcastParser::Result AppcastParser::parse(const QByteArray &data)
     }
     if (xml.hasError()) {
         result.items.clear();
-        result.error = QStringLiteral("The update feed is not valid XML (line %1: %2).")
+        result.error = tr("The update feed is not valid XML (line %1: %2).")
                            .arg(xml.lineNumber())
                            .arg(xml.errorString());
         return result;
     }
     if (!sawRss) {
-        result.error = QStringLiteral("The update feed is empty.");
+        result.error = tr("The update feed is empty.");
         return result;
     }
     result.ok = true;

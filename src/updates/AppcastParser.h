@@ -3,6 +3,7 @@
 #include "updates/AppcastItem.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -10,6 +11,8 @@
 // systems and items without a version or download are left out; an appcast that is not
 // well-formed XML is an error as a whole, so a truncated feed never offers a partial list.
 class AppcastParser {
+    Q_DECLARE_TR_FUNCTIONS(AppcastParser)
+
 public:
     struct Result {
         bool ok = false;

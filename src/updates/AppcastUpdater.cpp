@@ -1,5 +1,6 @@
 #include "updates/AppcastUpdater.h"
 
+#include "wake/Logging.h"
 #include "wake/SettingsStore.h"
 #include "updates/AppcastParser.h"
 #include "updates/BoundedDownload.h"
@@ -87,7 +88,10 @@ void AppcastUpdater::scheduleNextCheck()
             delay = interval;
         else
             delay = std::max(milliseconds{0}, interval - milliseconds{elapsedMs});
+    } else if (m_settings.contains(QString::fromLatin1(lastCheckKey))) {
+        qCWarning(lcSettings) << "Ignoring the stored" << lastCheckKey << "(not a whole number); checking now";
     }
+    qCDebug(lcUpdate) << "Next update check in" << duration_cast<seconds>(delay).count() << "s";
     m_options.timer->start(delay, [this] { scheduledCheckDue(); });
 }
 
@@ -155,11 +159,12 @@ void AppcastUpdater::beginCycle(bool userInitiated)
     }
 
     const QUrl feed(m_delegate ? m_delegate->feedURLString() : QString());
+    qCDebug(lcUpdate) << "Checking" << feed.toString() << (userInitiated ? "on request" : "on schedule");
     if (!FeedUrlPolicy::isAllowed(feed, m_options.allowInsecureLoopback) || !m_network) {
         // Report from the event loop, like every other failure, never from inside the call.
         QTimer::singleShot(0, this, [this, session = m_session] {
             if (m_session == session && m_phase == Phase::Checking)
-                fail({UpdateError::Appcast, QStringLiteral("The update feed address is not a secure address.")});
+                fail({UpdateError::Appcast, tr("The update feed address is not a secure address.")});
         });
         return;
     }
@@ -176,7 +181,7 @@ void AppcastUpdater::appcastArrived()
         return;
     if (download->outcome() != BoundedDownload::Outcome::Ok) {
         fail({UpdateError::Appcast,
-              QStringLiteral("Corvane could not read the update feed. %1").arg(download->errorText())});
+              tr("Corvane could not read the update feed. %1").arg(download->errorText())});
         return;
     }
     const AppcastParser::Result parsed = AppcastParser::parse(download->body());
@@ -189,8 +194,9 @@ void AppcastUpdater::appcastArrived()
         m_userInitiated ? QString() : m_settings.string(QString::fromLatin1(skippedVersionKey)).value_or(QString());
     const AppcastItem *best = AppcastParser::best(parsed.items, m_options.hostVersion, skipped);
     if (!best) {
+        qCDebug(lcUpdate) << "Up to date:" << parsed.items.size() << "items, none newer than" << m_options.hostVersion;
         if (m_delegate)
-            m_delegate->didAbortWithError({UpdateError::NoUpdateFound, QStringLiteral("You're up to date!")});
+            m_delegate->didAbortWithError({UpdateError::NoUpdateFound, tr("You're up to date!")});
         if (m_userInitiated) {
             m_options.userDriver->dismissCheckingForUpdates();
             m_options.userDriver->showUpToDate(m_options.hostDisplayVersion);
@@ -203,6 +209,7 @@ void AppcastUpdater::appcastArrived()
 
 void AppcastUpdater::updateFound(const AppcastItem &item)
 {
+    qCDebug(lcUpdate) << "Found version" << item.version << "at" << item.downloadUrl.toString();
     m_found = item;
     bool handleShowing = true;
     if (m_userInitiated) {
@@ -254,16 +261,17 @@ void AppcastUpdater::install()
     const AppcastItem &item = *m_found;
     if (!UpdateInstaller::canReplace(m_options.appImagePath)) {
         // Installed by a package manager (or read-only): the package manager updates it.
+        qCDebug(lcUpdate) << "Cannot replace" << m_options.appImagePath << "; opening the download page";
         m_options.openUrl(item.link.isValid() && !item.link.isRelative() ? item.link : item.downloadUrl);
         finishSession();
         return;
     }
     if (!FeedUrlPolicy::isAllowed(item.downloadUrl, m_options.allowInsecureLoopback)) {
-        fail({UpdateError::Download, QStringLiteral("The update's download address is not a secure address.")});
+        fail({UpdateError::Download, tr("The update's download address is not a secure address.")});
         return;
     }
     if (item.length < 0 || item.length > m_options.maxDownloadBytes) {
-        fail({UpdateError::Validation, QStringLiteral("The update does not state a usable size, so it cannot be checked.")});
+        fail({UpdateError::Validation, tr("The update does not state a usable size, so it cannot be checked.")});
         return;
     }
     setPhase(Phase::Downloading);
@@ -281,16 +289,16 @@ void AppcastUpdater::archiveArrived()
     const AppcastItem item = *m_found;
     if (download->outcome() == BoundedDownload::Outcome::TooLarge) {
         fail({UpdateError::Validation,
-              QStringLiteral("The download is larger than the %1 bytes the update announces.").arg(item.length)});
+              tr("The download is larger than the %1 bytes the update announces.").arg(item.length)});
         return;
     }
     if (download->outcome() != BoundedDownload::Outcome::Ok) {
-        fail({UpdateError::Download, QStringLiteral("Corvane could not download the update. %1").arg(download->errorText())});
+        fail({UpdateError::Download, tr("Corvane could not download the update. %1").arg(download->errorText())});
         return;
     }
     const QByteArray archive = download->body();
     if (archive.size() != item.length) {
-        fail({UpdateError::Validation, QStringLiteral("The download has %1 bytes but the update announces %2 bytes.")
+        fail({UpdateError::Validation, tr("The download has %1 bytes but the update announces %2 bytes.")
                                            .arg(archive.size())
                                            .arg(item.length)});
         return;
@@ -317,6 +325,7 @@ void AppcastUpdater::archiveArrived()
 
 void AppcastUpdater::fail(const UpdateError &error)
 {
+    qCWarning(lcUpdate).noquote() << QStringLiteral("Update failed (%1): %2").arg(error.code).arg(error.message);
     if (m_delegate)
         m_delegate->didAbortWithError(error);
     if (m_sessionShown) {

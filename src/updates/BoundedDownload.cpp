@@ -31,7 +31,7 @@ BoundedDownload::BoundedDownload(QNetworkAccessManager *network, const QUrl &url
             m_errorText = m_reply->errorString();
             end(Outcome::NetworkError);
         } else if (m_httpStatus < 200 || m_httpStatus > 299) {
-            m_errorText = QStringLiteral("The server answered with HTTP status %1.").arg(m_httpStatus);
+            m_errorText = tr("The server answered with HTTP status %1.").arg(m_httpStatus);
             end(Outcome::HttpError);
         } else {
             end(Outcome::Ok);
@@ -79,11 +79,11 @@ void BoundedDownload::end(Outcome outcome)
     m_deadline.stop();
     switch (outcome) {
     case Outcome::TooLarge:
-        m_errorText = QStringLiteral("The server sent more data than expected.");
+        m_errorText = tr("The server sent more data than expected.");
         m_body.clear();
         break;
     case Outcome::TimedOut:
-        m_errorText = QStringLiteral("The server took too long to answer.");
+        m_errorText = tr("The server took too long to answer.");
         m_body.clear();
         break;
     case Outcome::Cancelled:

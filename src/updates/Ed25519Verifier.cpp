@@ -22,26 +22,26 @@ Ed25519Verifier::Result Ed25519Verifier::verify(const QByteArray &data, qint64 a
     Result result;
     QByteArray key;
     if (!decodeBase64(publicKeyBase64, &key) || key.size() != 32) {
-        result.message = QStringLiteral("This copy of Corvane has no valid update key, so it cannot check updates.");
+        result.message = tr("This copy of Corvane has no valid update key, so it cannot check updates.");
         return result;
     }
     if (advertisedLength < 0) {
-        result.message = QStringLiteral("The update does not state its size, so it cannot be checked.");
+        result.message = tr("The update does not state its size, so it cannot be checked.");
         return result;
     }
     if (data.size() != advertisedLength) {
-        result.message = QStringLiteral("The download has %1 bytes but the update announces %2 bytes.")
+        result.message = tr("The download has %1 bytes but the update announces %2 bytes.")
                              .arg(data.size())
                              .arg(advertisedLength);
         return result;
     }
     QByteArray signature;
     if (signatureBase64.trimmed().isEmpty()) {
-        result.message = QStringLiteral("The update is not signed.");
+        result.message = tr("The update is not signed.");
         return result;
     }
     if (!decodeBase64(signatureBase64.toLatin1(), &signature) || signature.size() != 64) {
-        result.message = QStringLiteral("The update's signature is garbled.");
+        result.message = tr("The update's signature is garbled.");
         return result;
     }
 
@@ -58,7 +58,7 @@ Ed25519Verifier::Result Ed25519Verifier::verify(const QByteArray &data, qint64 a
                             size_t(data.size()))
             == 1;
     if (!verified) {
-        result.message = QStringLiteral("The update's signature does not match: it was not made by Corvane's "
+        result.message = tr("The update's signature does not match: it was not made by Corvane's "
                                         "developers or was damaged on the way.");
         return result;
     }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 // Checks a download against the Ed25519 signature from its appcast item (RFC 8032, over
 // the exact bytes) and against the length the item advertises.
 class Ed25519Verifier {
+    Q_DECLARE_TR_FUNCTIONS(Ed25519Verifier)
+
 public:
     struct Result {
         bool ok = false;

@@ -49,9 +49,9 @@ void QtUserDriver::showCheckingForUpdates(std::function<void()> cancel)
     closeSessionWindows();
     auto *dialog = new QDialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("Corvane Update"));
+    dialog->setWindowTitle(tr("Corvane Update"));
     auto *layout = new QVBoxLayout(dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Checking for updates…")));
+    layout->addWidget(new QLabel(tr("Checking for updates…")));
     auto *bar = new QProgressBar;
     bar->setRange(0, 0);
     layout->addWidget(bar);
@@ -74,9 +74,9 @@ void QtUserDriver::dismissCheckingForUpdates()
 
 void QtUserDriver::showUpToDate(const QString &currentVersion)
 {
-    auto *box = messageBox(QMessageBox::Information, QStringLiteral("Corvane Update"),
-                           QStringLiteral("You're up to date!"));
-    box->setInformativeText(QStringLiteral("Corvane %1 is currently the newest version available.").arg(currentVersion));
+    auto *box = messageBox(QMessageBox::Information, tr("Corvane Update"),
+                           tr("You're up to date!"));
+    box->setInformativeText(tr("Corvane %1 is currently the newest version available.").arg(currentVersion));
     m_current = box;
     present(box);
 }
@@ -84,8 +84,8 @@ void QtUserDriver::showUpToDate(const QString &currentVersion)
 void QtUserDriver::showUpdaterError(const QString &message)
 {
     closeSessionWindows();
-    auto *box = messageBox(QMessageBox::Warning, QStringLiteral("Corvane Update"),
-                           QStringLiteral("Update Error!"));
+    auto *box = messageBox(QMessageBox::Warning, tr("Corvane Update"),
+                           tr("Update Error!"));
     box->setInformativeText(message);
     m_current = box;
     present(box);
@@ -97,12 +97,12 @@ void QtUserDriver::showUpdateFound(const AppcastItem &update, const QString &cur
     closeSessionWindows();
     auto *dialog = new QDialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("Software Update"));
+    dialog->setWindowTitle(tr("Software Update"));
     dialog->resize(520, 400);
     auto *layout = new QVBoxLayout(dialog);
-    auto *heading = new QLabel(QStringLiteral("<b>A new version of Corvane is available!</b>"));
+    auto *heading = new QLabel(QStringLiteral("<b>%1</b>").arg(tr("A new version of Corvane is available!")));
     layout->addWidget(heading);
-    layout->addWidget(new QLabel(QStringLiteral("Corvane %1 is now available—you have %2. Would you like to install it now?")
+    layout->addWidget(new QLabel(tr("Corvane %1 is now available—you have %2. Would you like to install it now?")
                                      .arg(update.displayVersion().toHtmlEscaped(), currentVersion.toHtmlEscaped())));
 
     auto *notes = new QTextBrowser;
@@ -112,10 +112,11 @@ void QtUserDriver::showUpdateFound(const AppcastItem &update, const QString &cur
     if (!update.description.isEmpty())
         notes->setHtml(update.description);
     else if (update.releaseNotesLink.isValid())
-        notes->setHtml(QStringLiteral("<a href=\"%1\">Release notes</a>")
-                           .arg(update.releaseNotesLink.toString(QUrl::FullyEncoded).toHtmlEscaped()));
+        notes->setHtml(QStringLiteral("<a href=\"%1\">%2</a>")
+                           .arg(update.releaseNotesLink.toString(QUrl::FullyEncoded).toHtmlEscaped(),
+                                tr("Release notes").toHtmlEscaped()));
     else
-        notes->setPlainText(QStringLiteral("No release notes were published for this version."));
+        notes->setPlainText(tr("No release notes were published for this version."));
     QObject::connect(notes, &QTextBrowser::anchorClicked, notes, [](const QUrl &url) {
         if (url.scheme() == u"https")
             QDesktopServices::openUrl(url);
@@ -125,9 +126,9 @@ void QtUserDriver::showUpdateFound(const AppcastItem &update, const QString &cur
     auto *buttons = new QDialogButtonBox;
     QPushButton *skip = nullptr;
     if (!update.criticalUpdate)
-        skip = buttons->addButton(QStringLiteral("Skip This Version"), QDialogButtonBox::DestructiveRole);
-    QPushButton *later = buttons->addButton(QStringLiteral("Remind Me Later"), QDialogButtonBox::RejectRole);
-    QPushButton *install = buttons->addButton(QStringLiteral("Install Update"), QDialogButtonBox::AcceptRole);
+        skip = buttons->addButton(tr("Skip This Version"), QDialogButtonBox::DestructiveRole);
+    QPushButton *later = buttons->addButton(tr("Remind Me Later"), QDialogButtonBox::RejectRole);
+    QPushButton *install = buttons->addButton(tr("Install Update"), QDialogButtonBox::AcceptRole);
     install->setDefault(true);
     layout->addWidget(buttons);
 
@@ -162,9 +163,9 @@ void QtUserDriver::showDownloading(const AppcastItem &update)
     closeSessionWindows();
     auto *dialog = new QDialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("Corvane Update"));
+    dialog->setWindowTitle(tr("Corvane Update"));
     auto *layout = new QVBoxLayout(dialog);
-    layout->addWidget(new QLabel(QStringLiteral("Downloading Corvane %1…").arg(update.displayVersion().toHtmlEscaped())));
+    layout->addWidget(new QLabel(tr("Downloading Corvane %1…").arg(update.displayVersion().toHtmlEscaped())));
     auto *bar = new QProgressBar;
     bar->setRange(0, 0);
     layout->addWidget(bar);
@@ -175,12 +176,12 @@ void QtUserDriver::showDownloading(const AppcastItem &update)
 void QtUserDriver::showReadyToRelaunch(const AppcastItem &update, std::function<void(bool)> reply)
 {
     closeSessionWindows();
-    auto *box = new QMessageBox(QMessageBox::Question, QStringLiteral("Corvane Update"),
-                                QStringLiteral("Corvane %1 is installed.").arg(update.displayVersion()));
+    auto *box = new QMessageBox(QMessageBox::Question, tr("Corvane Update"),
+                                tr("Corvane %1 is installed.").arg(update.displayVersion()));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setInformativeText(QStringLiteral("Restart Corvane now to use the new version?"));
-    QPushButton *restart = box->addButton(QStringLiteral("Restart Now"), QMessageBox::AcceptRole);
-    box->addButton(QStringLiteral("Later"), QMessageBox::RejectRole);
+    box->setInformativeText(tr("Restart Corvane now to use the new version?"));
+    QPushButton *restart = box->addButton(tr("Restart Now"), QMessageBox::AcceptRole);
+    box->addButton(tr("Later"), QMessageBox::RejectRole);
     QObject::connect(box, &QMessageBox::finished, box, [box, restart, reply = std::move(reply)] {
         reply(box->clickedButton() == restart);
     });

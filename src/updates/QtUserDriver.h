@@ -2,6 +2,7 @@
 
 #include "updates/UpdateUserDriver.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 class QDialog;
@@ -10,6 +11,8 @@ class QMessageBox;
 // The update windows: small, non-modal, and brought to the front, because Corvane normally
 // has no window of its own that could hold the focus.
 class QtUserDriver : public UpdateUserDriver {
+    Q_DECLARE_TR_FUNCTIONS(QtUserDriver)
+
 public:
     QtUserDriver();
     ~QtUserDriver() override;

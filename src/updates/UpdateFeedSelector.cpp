@@ -1,6 +1,7 @@
 #include "updates/UpdateFeedSelector.h"
 
 #include "updates/FeedUrlPolicy.h"
+#include "wake/Logging.h"
 
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
@@ -47,6 +48,7 @@ void UpdateFeedSelector::store(const QUrl &choice)
 void UpdateFeedSelector::probe(const QUrl &url, std::function<void(bool)> done)
 {
     if (!m_network || !FeedUrlPolicy::isAllowed(url, m_options.allowInsecureLoopback)) {
+        qCDebug(lcUpdate) << "Not probing" << url.toString() << "(not a secure address)";
         // Still answer later, so callers see one order of events whatever the URL.
         QTimer::singleShot(0, this, [done = std::move(done)] { done(false); });
         return;
@@ -61,11 +63,12 @@ void UpdateFeedSelector::probe(const QUrl &url, std::function<void(bool)> done)
     connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
     deadline->start(m_options.probeTimeout);
 
-    connect(reply, &QNetworkReply::finished, this, [reply, done = std::move(done)] {
+    connect(reply, &QNetworkReply::finished, this, [reply, url, done = std::move(done)] {
         reply->deleteLater();
         // Only the final answer counts; a redirect that was refused (https to http, too
         // many) leaves its 3xx here together with an error.
         const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        qCDebug(lcUpdate) << "Probe of" << url.toString() << "answered" << code << reply->errorString();
         done(reply->error() == QNetworkReply::NoError && code >= 200 && code <= 399);
     });
 }
@@ -75,6 +78,7 @@ void UpdateFeedSelector::selectReachableFeed(const std::function<void(const QUrl
     const QUrl primary = m_options.primary;
     const QUrl fallback = m_options.fallback;
     auto finish = [this, done](const QUrl &choice) {
+        qCDebug(lcUpdate) << "Update feed:" << choice.toString();
         store(choice);
         if (done)
             done(choice);
@@ -85,6 +89,11 @@ void UpdateFeedSelector::selectReachableFeed(const std::function<void(const QUrl
             return;
         }
         probe(fallback, [primary, fallback, finish](bool fallbackAnswers) {
+            if (fallbackAnswers)
+                qCWarning(lcUpdate) << "The update feed" << primary.toString() << "does not answer; using"
+                                    << fallback.toString();
+            else
+                qCWarning(lcUpdate) << "Neither update feed answers; staying with" << primary.toString();
             finish(fallbackAnswers ? fallback : primary);
         });
     });

@@ -21,7 +21,7 @@ UpdateInstaller::Result UpdateInstaller::replaceAppImage(const QString &path, co
 {
     Result result;
     if (!canReplace(path)) {
-        result.message = QStringLiteral("Corvane cannot replace %1: the file or its folder is not writable.").arg(path);
+        result.message = tr("Corvane cannot replace %1: the file or its folder is not writable.").arg(path);
         return result;
     }
     const QFileInfo info(path);
@@ -29,7 +29,7 @@ UpdateInstaller::Result UpdateInstaller::replaceAppImage(const QString &path, co
 
     QTemporaryFile staged(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     if (!staged.open() || staged.write(image) != image.size() || !staged.flush() || ::fsync(staged.handle()) != 0) {
-        result.message = QStringLiteral("Corvane could not write the new version next to %1.").arg(target);
+        result.message = tr("Corvane could not write the new version next to %1.").arg(target);
         return result;
     }
     staged.setPermissions(info.permissions() | QFile::ExeOwner | QFile::ExeUser | QFile::ReadOwner
@@ -41,11 +41,11 @@ UpdateInstaller::Result UpdateInstaller::replaceAppImage(const QString &path, co
     // A hard link keeps the old image without a moment where target is missing.
     if (::link(QFile::encodeName(target).constData(), QFile::encodeName(backup).constData()) != 0
         && !QFile::copy(target, backup)) {
-        result.message = QStringLiteral("Corvane could not keep a backup of %1, so it left it unchanged.").arg(target);
+        result.message = tr("Corvane could not keep a backup of %1, so it left it unchanged.").arg(target);
         return result;
     }
     if (::rename(QFile::encodeName(staged.fileName()).constData(), QFile::encodeName(target).constData()) != 0) {
-        result.message = QStringLiteral("Corvane could not move the new version into place.");
+        result.message = tr("Corvane could not move the new version into place.");
         return result;
     }
     staged.setAutoRemove(false);

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 // Puts a verified AppImage in place of the running one.
 class UpdateInstaller {
+    Q_DECLARE_TR_FUNCTIONS(UpdateInstaller)
+
 public:
     struct Result {
         bool ok = false;

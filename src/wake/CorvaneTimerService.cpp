@@ -1,5 +1,6 @@
 #include "wake/CorvaneTimerService.h"
 
+#include "wake/Logging.h"
 #include "wake/PowerAssertionManager.h"
 #include "wake/SettingsStore.h"
 #include "wake/SystemEvents.h"
@@ -15,12 +16,24 @@ CorvaneTimerService::CorvaneTimerService(PowerAssertionManager &power, SettingsS
       m_clock(environment.clock),
       m_tickers(std::move(environment.tickers))
 {
-    m_mode = AssertionModes::fromRawValue(m_defaults.string(modeKey).value_or(QString()))
-                 .value_or(AssertionMode::displayAndSystem);
-    if (m_defaults.contains(lastDurationKey))
-        m_lastDuration = WakeDuration::fromStored(m_defaults.integer(lastDurationKey).value_or(0));
-    else
+    const std::optional<AssertionMode> mode =
+        AssertionModes::fromRawValue(m_defaults.string(modeKey).value_or(QString()));
+    m_mode = mode.value_or(AssertionMode::displayAndSystem);
+    if (!mode && m_defaults.contains(modeKey))
+        qCWarning(lcSettings).noquote() << "Ignoring the stored" << modeKey << "(not a known mode); using"
+                                        << AssertionModes::rawValue(m_mode);
+    const std::optional<qint64> stored = m_defaults.integer(lastDurationKey);
+    if (m_defaults.contains(lastDurationKey)) {
+        m_lastDuration = WakeDuration::fromStored(stored.value_or(0));
+        if (!stored)
+            qCWarning(lcSettings).noquote() << "Ignoring the stored" << lastDurationKey
+                                            << "(not a whole number); using until turned off";
+        else if (*stored > WakeDuration::maxRestoredMinutes)
+            qCWarning(lcSettings).noquote() << "The stored" << lastDurationKey << *stored << "is over the limit; using"
+                                            << WakeDuration::maxRestoredMinutes;
+    } else {
         m_lastDuration = WakeDuration::fromStored(std::nullopt);
+    }
 
     // The connection dies with this object, so a late wake never reaches a dead service.
     connect(&environment.systemEvents, &SystemEvents::didWake, this, &CorvaneTimerService::tick);
@@ -45,8 +58,8 @@ std::optional<QDateTime> CorvaneTimerService::endDate() const
 QString CorvaneTimerService::reasonText(WakeDuration duration)
 {
     if (duration.isIndefinite())
-        return QStringLiteral("Corvane: keeping this computer awake until turned off");
-    return QStringLiteral("Corvane: keeping this computer awake for ") + formatMinutes(duration.minuteCount());
+        return tr("Corvane: keeping this computer awake until turned off");
+    return tr("Corvane: keeping this computer awake for %1").arg(formatMinutes(duration.minuteCount()));
 }
 
 void CorvaneTimerService::start(WakeDuration duration)

@@ -1,5 +1,6 @@
 #include "wake/WakeDuration.h"
 
+#include <QCoreApplication>
 #include <QHashFunctions>
 #include <algorithm>
 
@@ -28,10 +29,10 @@ QString formatMinutes(qint64 minutes)
     const qint64 h = minutes / 60;
     const qint64 m = minutes % 60;
     if (h == 0)
-        return QString::number(m) + QStringLiteral(" min");
+        return QCoreApplication::translate("WakeDuration", "%1 min").arg(m);
     if (m == 0)
-        return QString::number(h) + QStringLiteral(" h");
-    return QString::number(h) + QStringLiteral(" h ") + QString::number(m) + QStringLiteral(" min");
+        return QCoreApplication::translate("WakeDuration", "%1 h").arg(h);
+    return QCoreApplication::translate("WakeDuration", "%1 h %2 min").arg(h).arg(m);
 }
 
 QString formatCompact(qint64 seconds)

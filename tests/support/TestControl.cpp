@@ -6,7 +6,11 @@
 #include "wake/CorvaneTimerService.h"
 #include "wake/PowerAssertionManager.h"
 
+#include <QAccessible>
+#include <QAbstractButton>
+#include <QAction>
 #include <QDBusConnection>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
@@ -69,6 +73,29 @@ QString TestControl::WidgetCenter(const QString &objectName)
         return {};
     const QPoint centre = widget->mapToGlobal(widget->rect().center());
     return QStringLiteral("%1 %2").arg(centre.x()).arg(centre.y());
+}
+
+QStringList TestControl::PanelTexts()
+{
+    auto *controller = qobject_cast<StatusItemController *>(m_delegate.statusItem());
+    if (!controller)
+        return {};
+    QWidget &panel = controller->panel();
+    QStringList texts;
+    for (QWidget *widget : panel.findChildren<QWidget *>()) {
+        if (auto *label = qobject_cast<QLabel *>(widget))
+            texts << label->text();
+        if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            texts << button->text();
+        if (QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget)) {
+            texts << accessible->text(QAccessible::Name);
+            texts << accessible->text(QAccessible::Description);
+        }
+    }
+    for (QAction *action : panel.findChildren<QAction *>())
+        texts << action->text();
+    texts.removeAll(QString());
+    return texts;
 }
 
 void TestControl::Quit()

@@ -27,6 +27,9 @@ public Q_SLOTS:
     // "x y" on screen of the middle of the panel's widget with that object name, or an
     // empty text while it is not on screen.
     Q_SCRIPTABLE QString WidgetCenter(const QString &objectName);
+    // Every text the panel shows or reads out (labels, buttons, menu items, accessible
+    // names), building the panel if it is not yet built.
+    Q_SCRIPTABLE QStringList PanelTexts();
     Q_SCRIPTABLE void Quit();
 
 private:

@@ -1,34 +1,13 @@
 #pragma once
 
-#include "wake/SettingsStore.h"
+#include "Fakes.h"
 #include "updates/CheckTimer.h"
 #include "updates/UpdateUserDriver.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QStringList>
-#include <QVariant>
 
 class QNetworkAccessManager;
-
-class MemorySettingsStore : public SettingsStore {
-public:
-    QHash<QString, QVariant> values;
-
-    bool contains(const QString &key) const override { return values.contains(key); }
-    std::optional<qint64> integer(const QString &key) const override
-    {
-        bool ok = false;
-        const qint64 v = values.value(key).toLongLong(&ok);
-        return ok ? std::optional<qint64>(v) : std::nullopt;
-    }
-    std::optional<QString> string(const QString &key) const override
-    {
-        return values.contains(key) ? std::optional<QString>(values.value(key).toString()) : std::nullopt;
-    }
-    void setInteger(const QString &key, qint64 value) override { values.insert(key, value); }
-    void setString(const QString &key, const QString &value) override { values.insert(key, value); }
-};
 
 // Fires only when the test says so.
 class ManualCheckTimer : public CheckTimer {

@@ -34,38 +34,35 @@ class QtUserDriverTest : public QObject {
 private Q_SLOTS:
     void updateFoundAnswersOnceWithTheChosenButton_data()
     {
-        QTest::addColumn<QString>("buttonText");
+        QTest::addColumn<bool>("critical");
+        QTest::addColumn<QString>("buttonText"); // empty: the window is closed
         QTest::addColumn<int>("choice");
-        QTest::newRow("install") << "Install Update" << int(UpdateUserDriver::Choice::Install);
-        QTest::newRow("later") << "Remind Me Later" << int(UpdateUserDriver::Choice::RemindLater);
-        QTest::newRow("skip") << "Skip This Version" << int(UpdateUserDriver::Choice::Skip);
+        QTest::newRow("install") << false << "Install Update" << int(UpdateUserDriver::Choice::Install);
+        QTest::newRow("later") << false << "Remind Me Later" << int(UpdateUserDriver::Choice::RemindLater);
+        QTest::newRow("skip") << false << "Skip This Version" << int(UpdateUserDriver::Choice::Skip);
+        QTest::newRow("closing means later") << false << "" << int(UpdateUserDriver::Choice::RemindLater);
+        QTest::newRow("critical: install") << true << "Install Update" << int(UpdateUserDriver::Choice::Install);
     }
     void updateFoundAnswersOnceWithTheChosenButton()
     {
+        QFETCH(bool, critical);
         QFETCH(QString, buttonText);
         QFETCH(int, choice);
         QtUserDriver driver;
         QList<int> replies;
-        driver.showUpdateFound(item(false), QStringLiteral("1.4"),
+        driver.showUpdateFound(item(critical), QStringLiteral("1.4"),
                                [&replies](UpdateUserDriver::Choice c) { replies << int(c); });
-        QPushButton *b = button(buttonText);
-        QVERIFY(b);
-        b->click();
+        // A critical update cannot be skipped.
+        QCOMPARE(button(QStringLiteral("Skip This Version")) != nullptr, !critical);
+        if (buttonText.isEmpty()) {
+            button(QStringLiteral("Install Update"))->window()->close();
+        } else {
+            QPushButton *b = button(buttonText);
+            QVERIFY(b);
+            b->click();
+        }
         QCoreApplication::processEvents();
         QCOMPARE(replies, QList<int>({choice}));
-    }
-
-    void criticalUpdateCannotBeSkippedAndClosingMeansLater()
-    {
-        QtUserDriver driver;
-        QList<int> replies;
-        driver.showUpdateFound(item(true), QStringLiteral("1.4"),
-                               [&replies](UpdateUserDriver::Choice c) { replies << int(c); });
-        QVERIFY(!button(QStringLiteral("Skip This Version")));
-        QPushButton *install = button(QStringLiteral("Install Update"));
-        QVERIFY(install);
-        install->window()->close();
-        QCOMPARE(replies, QList<int>({int(UpdateUserDriver::Choice::RemindLater)}));
     }
 
     void cancellingTheCheckingWindowCancelsButDismissingDoesNot()

@@ -6,6 +6,7 @@
 
 namespace {
 const QString feedPath = QStringLiteral("/corvane/appcast.xml");
+using Behaviour = LoopbackHttpServer::Behaviour;
 }
 
 class UpdateFeedSelectorTest : public QObject {
@@ -15,7 +16,7 @@ class UpdateFeedSelectorTest : public QObject {
     std::unique_ptr<LoopbackHttpServer> fallback;
     std::unique_ptr<UpdateFeedSelector> selector;
 
-    void makeSelector(bool allowLoopback = true)
+    void makeSelector(bool allowLoopback)
     {
         UpdateFeedSelector::Options options;
         options.primary = primary->url(feedPath);
@@ -33,14 +34,14 @@ class UpdateFeedSelectorTest : public QObject {
         return choice.value_or(QUrl());
     }
 
-    int heads(const LoopbackHttpServer &server) const { return server.count(QStringLiteral("HEAD"), feedPath); }
+    static int heads(const LoopbackHttpServer &server) { return server.count(QStringLiteral("HEAD"), feedPath); }
 
 private Q_SLOTS:
     void init()
     {
         primary = std::make_unique<LoopbackHttpServer>();
         fallback = std::make_unique<LoopbackHttpServer>();
-        makeSelector();
+        makeSelector(true);
     }
     void cleanup()
     {
@@ -49,15 +50,24 @@ private Q_SLOTS:
         fallback.reset();
     }
 
-    void feedConstantsAreHttpsOnTwoHosts()
+    void choosesTheFeedThatAnswers_data()
     {
-        const QUrl &a = UpdateFeedSelector::primaryFeedURL();
-        const QUrl &b = UpdateFeedSelector::fallbackFeedURL();
-        QCOMPARE(a.scheme(), QStringLiteral("https"));
-        QCOMPARE(b.scheme(), QStringLiteral("https"));
-        QCOMPARE(a.path(), feedPath);
-        QCOMPARE(b.path(), feedPath);
-        QVERIFY(a.host() != b.host());
+        QTest::addColumn<int>("primaryStatus");
+        QTest::addColumn<int>("fallbackStatus");
+        QTest::addColumn<int>("behaviour");       // of both servers
+        QTest::addColumn<bool>("fromFallback");   // a failed earlier selection left the fallback in use
+        QTest::addColumn<bool>("secure");         // plain http refused, as outside tests
+        QTest::addColumn<bool>("choosesPrimary");
+        QTest::addColumn<int>("fallbackProbes");  // in this selection
+        const int answer = int(Behaviour::Answer);
+        QTest::newRow("primary answers") << 200 << 200 << answer << false << false << true << 0;
+        QTest::newRow("primary 404") << 404 << 200 << answer << false << false << false << 1;
+        QTest::newRow("primary 503") << 503 << 200 << answer << false << false << false << 1;
+        QTest::newRow("primary refuses HEAD") << 405 << 200 << answer << false << false << false << 1;
+        QTest::newRow("back to primary as soon as it answers") << 200 << 200 << answer << true << false << true << 0;
+        QTest::newRow("neither answers: primary") << 500 << 500 << answer << true << false << true << 1;
+        QTest::newRow("both time out: primary") << 200 << 200 << int(Behaviour::Hang) << true << false << true << 1;
+        QTest::newRow("plain http is never contacted") << 200 << 200 << answer << false << true << true << 0;
     }
 
     // Redirects are followed as for the feed itself; the fallback always answers.
@@ -66,10 +76,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("location");
         QTest::addColumn<bool>("primaryChosen");
-        QTest::newRow("200") << 200 << QString() << true;
-        QTest::newRow("404") << 404 << QString() << false;
-        QTest::newRow("503") << 503 << QString() << false;
-        QTest::newRow("405 to HEAD") << 405 << QString() << false;
         QTest::newRow("301 to a live path") << 301 << QStringLiteral("/live") << true;
         QTest::newRow("302 to a dead path") << 302 << QStringLiteral("/gone") << false;
         QTest::newRow("redirect loop") << 307 << feedPath << false;
@@ -90,41 +96,39 @@ private Q_SLOTS:
         QCOMPARE(fallback->requests().isEmpty(), primaryChosen);
     }
 
-    void neitherAnsweringKeepsPrimary_data()
+    void choosesTheFeedThatAnswers()
     {
-        QTest::addColumn<int>("behaviour");
-        QTest::newRow("both 500") << int(LoopbackHttpServer::Behaviour::Answer);
-        QTest::newRow("both time out") << int(LoopbackHttpServer::Behaviour::Hang);
-    }
-    void neitherAnsweringKeepsPrimary()
-    {
+        QFETCH(int, primaryStatus);
+        QFETCH(int, fallbackStatus);
         QFETCH(int, behaviour);
-        // Move to the fallback first, so landing on the primary is really a decision.
-        primary->route(feedPath, {503, "", {}, LoopbackHttpServer::Behaviour::Answer});
-        fallback->route(feedPath, {200, "", {}, LoopbackHttpServer::Behaviour::Answer});
-        QCOMPARE(select(), fallback->url(feedPath));
+        QFETCH(bool, fromFallback);
+        QFETCH(bool, secure);
+        QFETCH(bool, choosesPrimary);
+        QFETCH(int, fallbackProbes);
+        if (fromFallback) {
+            primary->route(feedPath, {503, "", {}, Behaviour::Answer});
+            fallback->route(feedPath, {200, "", {}, Behaviour::Answer});
+            QCOMPARE(select(), fallback->url(feedPath));
+        }
+        if (secure)
+            makeSelector(false);
+        const int primaryBefore = heads(*primary);
+        const int fallbackBefore = heads(*fallback);
+        primary->route(feedPath,
+                       {primaryStatus, "", fallback->url(QStringLiteral("/moved")).toEncoded(), Behaviour(behaviour)});
+        fallback->route(feedPath, {fallbackStatus, "", {}, Behaviour(behaviour)});
 
-        const LoopbackHttpServer::Route route{500, "", {}, LoopbackHttpServer::Behaviour(behaviour)};
-        primary->route(feedPath, route);
-        fallback->route(feedPath, route);
-        QCOMPARE(select(), primary->url(feedPath));
-        QCOMPARE(heads(*primary), 2);
-        QCOMPARE(heads(*fallback), 2);
-    }
-
-    void returnsToPrimaryAsSoonAsItAnswers()
-    {
-        primary->route(feedPath, {503, "", {}, LoopbackHttpServer::Behaviour::Answer});
-        fallback->route(feedPath, {200, "", {}, LoopbackHttpServer::Behaviour::Answer});
-        QCOMPARE(select(), fallback->url(feedPath));
-        primary->route(feedPath, {200, "", {}, LoopbackHttpServer::Behaviour::Answer});
-        QCOMPARE(select(), primary->url(feedPath));
-        QCOMPARE(heads(*fallback), 1);
+        const QUrl expected = (choosesPrimary ? primary : fallback)->url(feedPath);
+        QCOMPARE(select(), expected);
+        QCOMPARE(selector->feedURLString(), expected.toString());
+        QCOMPARE(heads(*primary) - primaryBefore, secure ? 0 : 1);
+        QCOMPARE(heads(*fallback) - fallbackBefore, fallbackProbes);
+        QCOMPARE(fallback->requests().size(), heads(*fallback)); // never a GET of the redirect target
     }
 
     void abortStartsOneSelectionUnlessNoUpdate()
     {
-        primary->route(feedPath, {200, "", {}, LoopbackHttpServer::Behaviour::Answer});
+        primary->route(feedPath, {200, "", {}, Behaviour::Answer});
 
         selector->didAbortWithError({UpdateError::NoUpdateFound, {}});
         select(); // any selection the abort had started would have been posted before this one
@@ -136,16 +140,6 @@ private Q_SLOTS:
         QTRY_COMPARE(heads(*primary), 3);
         select();
         QCOMPARE(heads(*primary), 4);
-    }
-
-    void plainHttpIsRefusedOutsideTests()
-    {
-        makeSelector(false);
-        primary->route(feedPath, {200, "", {}, LoopbackHttpServer::Behaviour::Answer});
-        fallback->route(feedPath, {200, "", {}, LoopbackHttpServer::Behaviour::Answer});
-        QCOMPARE(select(), primary->url(feedPath));
-        QVERIFY(primary->requests().isEmpty());
-        QVERIFY(fallback->requests().isEmpty());
     }
 };
 

@@ -16,19 +16,27 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("storedDuration");
         QTest::addColumn<AssertionMode>("mode");
         QTest::addColumn<WakeDuration>("lastDuration");
+        // What the journal is told: one warning per value that fell back.
+        QTest::addColumn<QStringList>("warnings");
+        const QString mode = QStringLiteral("stored corvane.mode");
+        const QString duration = QStringLiteral("stored corvane.lastDuration");
         QTest::newRow("nothing stored") << QVariant() << QVariant() << AssertionMode::displayAndSystem
-                                        << WakeDuration::indefinite();
+                                        << WakeDuration::indefinite() << QStringList();
         QTest::newRow("valid") << QVariant(QStringLiteral("systemOnly")) << QVariant(45) << AssertionMode::systemOnly
-                               << WakeDuration::minutes(45);
+                               << WakeDuration::minutes(45) << QStringList();
         QTest::newRow("capped") << QVariant(QStringLiteral("displayAndSystem")) << QVariant(5000)
-                                << AssertionMode::displayAndSystem << WakeDuration::minutes(2880);
+                                << AssertionMode::displayAndSystem << WakeDuration::minutes(2880)
+                                << QStringList{duration};
         QTest::newRow("garbage") << QVariant(QStringLiteral("SYSTEMONLY")) << QVariant(QStringLiteral("ninety"))
-                                 << AssertionMode::displayAndSystem << WakeDuration::indefinite();
+                                 << AssertionMode::displayAndSystem << WakeDuration::indefinite()
+                                 << QStringList{mode, duration};
         QTest::newRow("wrong types") << QVariant(QStringList{QStringLiteral("systemOnly")})
                                      << QVariant(QStringList{QStringLiteral("1"), QStringLiteral("2")})
-                                     << AssertionMode::displayAndSystem << WakeDuration::indefinite();
+                                     << AssertionMode::displayAndSystem << WakeDuration::indefinite()
+                                     << QStringList{mode, duration};
         QTest::newRow("empty mode, negative") << QVariant(QString()) << QVariant(-3)
-                                              << AssertionMode::displayAndSystem << WakeDuration::indefinite();
+                                              << AssertionMode::displayAndSystem << WakeDuration::indefinite()
+                                              << QStringList{mode};
     }
     void launchesIdleWithStoredChoices()
     {
@@ -36,6 +44,10 @@ private Q_SLOTS:
         QFETCH(QVariant, storedDuration);
         QFETCH(AssertionMode, mode);
         QFETCH(WakeDuration, lastDuration);
+        QFETCH(QStringList, warnings);
+        for (const QString &warning : warnings)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(warning)));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         Rig rig;
         if (storedMode.isValid())
             rig.settings.values[CorvaneTimerService::modeKey] = storedMode;

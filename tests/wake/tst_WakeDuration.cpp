@@ -13,34 +13,23 @@ private Q_SLOTS:
         const auto row = [](const char *which, qint64 in, const char *out) {
             QTest::addRow("%s(%lld)", which, in) << QString::fromLatin1(which) << in << QString::fromLatin1(out);
         };
+        // Boundaries only: where a unit appears, rounds or carries.
         row("clock", 0, "0:00");
-        row("clock", 59, "0:59");
         row("clock", 3599, "59:59");
         row("clock", 3600, "1:00:00");
-        row("clock", 86399, "23:59:59");
         row("clock", 172800, "48:00:00");
         row("minutes", 0, "0 min");
-        row("minutes", 1, "1 min");
         row("minutes", 59, "59 min");
         row("minutes", 60, "1 h");
-        row("minutes", 61, "1 h 1 min");
         row("minutes", 90, "1 h 30 min");
         row("minutes", 2880, "48 h");
-        row("compact", 0, "0s");
-        row("compact", 1, "1s");
         row("compact", 59, "59s");
         row("compact", 60, "1m");
         row("compact", 61, "2m");
-        row("compact", 119, "2m");
-        row("compact", 120, "2m");
-        row("compact", 3540, "59m");
         row("compact", 3541, "60m");
-        row("compact", 3599, "60m");
         row("compact", 3600, "1h00");
         row("compact", 3659, "1h00");
         row("compact", 3660, "1h01");
-        row("compact", 3900, "1h05");
-        row("compact", 7199, "1h59");
     }
     void formatters()
     {
@@ -64,14 +53,7 @@ private Q_SLOTS:
         // Indefinite is stored as 0, so a stored zero-minute period comes back indefinite.
         QCOMPARE(WakeDuration::fromStored(WakeDuration::minutes(0).storedValue()), WakeDuration::indefinite());
         QCOMPARE(WakeDuration::indefinite().storedValue(), 0);
-    }
-
-    void equality()
-    {
-        QVERIFY(WakeDuration::minutes(5) == WakeDuration::minutes(5));
-        QVERIFY(!(WakeDuration::minutes(5) == WakeDuration::minutes(6)));
         QVERIFY(!(WakeDuration::minutes(0) == WakeDuration::indefinite()));
-        QCOMPARE(qHash(WakeDuration::minutes(5)), qHash(WakeDuration::minutes(5)));
     }
 };
 

@@ -1,0 +1,68 @@
+// The real program follows the system locale: its panel, its menu and the reason it gives
+// logind come out in German or French, and stay English where no translation exists.
+#include "RunningCorvane.h"
+#include "TestSupport.h"
+#include "shell/SingleInstance.h"
+
+#include <QDBusConnectionInterface>
+#include <QtTest>
+
+using namespace RunningCorvane;
+
+class TranslationsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void panelAndReasonFollowTheLocale_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QStringList>("panelTexts");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("German") << QStringLiteral("de_DE.UTF-8")
+                                << QStringList{QStringLiteral("Eigene Dauer"), QStringLiteral("Corvane beenden"),
+                                               QStringLiteral("1 Std."), QStringLiteral("Wach halten")}
+                                << QStringLiteral("Corvane: hält diesen Computer für 1 Std. wach");
+        QTest::newRow("French") << QStringLiteral("fr_FR.UTF-8")
+                                << QStringList{QStringLiteral("Durée personnalisée"), QStringLiteral("Quitter Corvane"),
+                                               QStringLiteral("Garder éveillé")}
+                                << QStringLiteral("Corvane\u00a0: garde cet ordinateur éveillé pendant 1 h");
+        QTest::newRow("no translation") << QStringLiteral("ja_JP.UTF-8")
+                                        << QStringList{QStringLiteral("Custom duration"),
+                                                       QStringLiteral("Quit Corvane")}
+                                        << QStringLiteral("Corvane: keeping this computer awake for 1 h");
+    }
+
+    void panelAndReasonFollowTheLocale()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QStringList, panelTexts);
+        QFETCH(QString, reason);
+        if (!QDBusConnection::systemBus().isConnected() || !QDBusConnection::sessionBus().isConnected())
+            QSKIP("needs scripts/test-env: private buses with the logind mock");
+        QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
+
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("LANG"), lang);
+        env.insert(QStringLiteral("LANGUAGE"), lang.left(2));
+        env.insert(QStringLiteral("LC_ALL"), lang);
+        env.insert(QStringLiteral("LC_MESSAGES"), lang);
+        std::unique_ptr<QProcess> corvane = launch(env);
+        QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 10000));
+
+        const QStringList shown = control(QStringLiteral("PanelTexts")).arguments().value(0).toStringList();
+        for (const QString &text : panelTexts)
+            QVERIFY2(shown.contains(text), qPrintable(text + QStringLiteral(" not in ") + shown.join(u'|')));
+
+        control(QStringLiteral("StartWake"), {60});
+        QVERIFY(TestBus::waitFor([] { return !blockLocks().isEmpty(); }));
+        QVERIFY2(blockLocks().first().contains(reason), qPrintable(blockLocks().join(u'\n')));
+
+        control(QStringLiteral("Quit"));
+        QVERIFY(corvane->waitForFinished(10000));
+        QVERIFY(TestBus::waitFor([] {
+            return !QDBusConnection::sessionBus().interface()->isServiceRegistered(SingleInstance::serviceName).value();
+        }));
+    }
+};
+
+QTEST_GUILESS_MAIN(TranslationsTest)
+#include "tst_Translations.moc"

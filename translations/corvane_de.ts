@@ -1,0 +1,363 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AppcastParser</name>
+    <message>
+        <source>The update feed is not an RSS document.</source>
+        <translation>Der Update-Feed ist kein RSS-Dokument.</translation>
+    </message>
+    <message>
+        <source>The update feed is not valid XML (line %1: %2).</source>
+        <translation>Der Update-Feed ist kein gültiges XML (Zeile %1: %2).</translation>
+    </message>
+    <message>
+        <source>The update feed is empty.</source>
+        <translation>Der Update-Feed ist leer.</translation>
+    </message>
+</context>
+<context>
+    <name>AppcastUpdater</name>
+    <message>
+        <source>The update feed address is not a secure address.</source>
+        <translation>Die Adresse des Update-Feeds ist keine sichere Adresse.</translation>
+    </message>
+    <message>
+        <source>Corvane could not read the update feed. %1</source>
+        <translation>Corvane konnte den Update-Feed nicht lesen. %1</translation>
+    </message>
+    <message>
+        <source>You&apos;re up to date!</source>
+        <translation>Sie sind auf dem neuesten Stand!</translation>
+    </message>
+    <message>
+        <source>The update&apos;s download address is not a secure address.</source>
+        <translation>Die Download-Adresse des Updates ist keine sichere Adresse.</translation>
+    </message>
+    <message>
+        <source>The update does not state a usable size, so it cannot be checked.</source>
+        <translation>Das Update gibt keine verwendbare Größe an und kann daher nicht geprüft werden.</translation>
+    </message>
+    <message>
+        <source>The download is larger than the %1 bytes the update announces.</source>
+        <translation>Der Download ist größer als die %1 Bytes, die das Update angibt.</translation>
+    </message>
+    <message>
+        <source>Corvane could not download the update. %1</source>
+        <translation>Corvane konnte das Update nicht herunterladen. %1</translation>
+    </message>
+    <message>
+        <source>The download has %1 bytes but the update announces %2 bytes.</source>
+        <translation>Der Download hat %1 Bytes, das Update gibt aber %2 Bytes an.</translation>
+    </message>
+</context>
+<context>
+    <name>BoundedDownload</name>
+    <message>
+        <source>The server answered with HTTP status %1.</source>
+        <translation>Der Server antwortete mit HTTP-Status %1.</translation>
+    </message>
+    <message>
+        <source>The server sent more data than expected.</source>
+        <translation>Der Server hat mehr Daten gesendet als erwartet.</translation>
+    </message>
+    <message>
+        <source>The server took too long to answer.</source>
+        <translation>Der Server hat zu lange nicht geantwortet.</translation>
+    </message>
+</context>
+<context>
+    <name>CorvaneTimerService</name>
+    <message>
+        <source>Corvane: keeping this computer awake until turned off</source>
+        <translation>Corvane: hält diesen Computer bis auf Weiteres wach</translation>
+    </message>
+    <message>
+        <source>Corvane: keeping this computer awake for %1</source>
+        <translation>Corvane: hält diesen Computer für %1 wach</translation>
+    </message>
+</context>
+<context>
+    <name>CustomDurationSection</name>
+    <message>
+        <source>Custom duration</source>
+        <translation>Eigene Dauer</translation>
+    </message>
+    <message>
+        <source>Keep awake for %1</source>
+        <translation>%1 wach halten</translation>
+    </message>
+</context>
+<context>
+    <name>DurationWheelPicker</name>
+    <message>
+        <source>h</source>
+        <comment>hours column unit</comment>
+        <translation>h</translation>
+    </message>
+    <message>
+        <source>Hours</source>
+        <translation>Stunden</translation>
+    </message>
+    <message>
+        <source>min</source>
+        <comment>minutes column unit</comment>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>Minutes</source>
+        <translation>Minuten</translation>
+    </message>
+</context>
+<context>
+    <name>Ed25519Verifier</name>
+    <message>
+        <source>This copy of Corvane has no valid update key, so it cannot check updates.</source>
+        <translation>Diese Corvane-Kopie hat keinen gültigen Update-Schlüssel und kann Updates daher nicht prüfen.</translation>
+    </message>
+    <message>
+        <source>The update does not state its size, so it cannot be checked.</source>
+        <translation>Das Update gibt seine Größe nicht an und kann daher nicht geprüft werden.</translation>
+    </message>
+    <message>
+        <source>The download has %1 bytes but the update announces %2 bytes.</source>
+        <translation>Der Download hat %1 Bytes, das Update gibt aber %2 Bytes an.</translation>
+    </message>
+    <message>
+        <source>The update is not signed.</source>
+        <translation>Das Update ist nicht signiert.</translation>
+    </message>
+    <message>
+        <source>The update&apos;s signature is garbled.</source>
+        <translation>Die Signatur des Updates ist beschädigt.</translation>
+    </message>
+    <message>
+        <source>The update&apos;s signature does not match: it was not made by Corvane&apos;s developers or was damaged on the way.</source>
+        <translation>Die Signatur des Updates passt nicht: Es stammt nicht von den Entwicklern von Corvane oder wurde unterwegs beschädigt.</translation>
+    </message>
+</context>
+<context>
+    <name>GlassPopoverView</name>
+    <message>
+        <source>The system refused to keep this computer awake.</source>
+        <translation>Das System hat abgelehnt, diesen Computer wach zu halten.</translation>
+    </message>
+    <message>
+        <source>Click to keep this computer awake</source>
+        <translation>Zum Wachhalten klicken</translation>
+    </message>
+    <message>
+        <source>Until turned off</source>
+        <translation>Bis zum Ausschalten</translation>
+    </message>
+    <message>
+        <source>Until %1</source>
+        <translation>Bis %1</translation>
+    </message>
+    <message>
+        <source>AWAKE</source>
+        <translation>WACH</translation>
+    </message>
+    <message>
+        <source>IDLE</source>
+        <translation>INAKTIV</translation>
+    </message>
+</context>
+<context>
+    <name>PopoverFooter</name>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Update available</source>
+        <translation>Update verfügbar</translation>
+    </message>
+    <message>
+        <source>Launch at Login</source>
+        <translation>Beim Anmelden starten</translation>
+    </message>
+    <message>
+        <source>Enable in Autostart Settings…</source>
+        <translation>In den Autostart-Einstellungen aktivieren…</translation>
+    </message>
+    <message>
+        <source>Keep Display Off, Keep System Awake</source>
+        <translation>Bildschirm aus, System wach halten</translation>
+    </message>
+    <message>
+        <source>Turn Display Off Now</source>
+        <translation>Bildschirm jetzt ausschalten</translation>
+    </message>
+    <message>
+        <source>Check for Updates…</source>
+        <translation>Nach Updates suchen…</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Quit Corvane</source>
+        <translation>Corvane beenden</translation>
+    </message>
+    <message>
+        <source>System Only</source>
+        <translation>Nur System</translation>
+    </message>
+    <message>
+        <source>Display + System</source>
+        <translation>Bildschirm + System</translation>
+    </message>
+</context>
+<context>
+    <name>QtUserDriver</name>
+    <message>
+        <source>Corvane Update</source>
+        <translation>Corvane-Update</translation>
+    </message>
+    <message>
+        <source>Checking for updates…</source>
+        <translation>Suche nach Updates…</translation>
+    </message>
+    <message>
+        <source>You&apos;re up to date!</source>
+        <translation>Sie sind auf dem neuesten Stand!</translation>
+    </message>
+    <message>
+        <source>Corvane %1 is currently the newest version available.</source>
+        <translation>Corvane %1 ist die neueste verfügbare Version.</translation>
+    </message>
+    <message>
+        <source>Update Error!</source>
+        <translation>Update-Fehler!</translation>
+    </message>
+    <message>
+        <source>Software Update</source>
+        <translation>Softwareaktualisierung</translation>
+    </message>
+    <message>
+        <source>A new version of Corvane is available!</source>
+        <translation>Eine neue Version von Corvane ist verfügbar!</translation>
+    </message>
+    <message>
+        <source>Corvane %1 is now available—you have %2. Would you like to install it now?</source>
+        <translation>Corvane %1 ist jetzt verfügbar – Sie haben %2. Möchten Sie es jetzt installieren?</translation>
+    </message>
+    <message>
+        <source>Release notes</source>
+        <translation>Versionshinweise</translation>
+    </message>
+    <message>
+        <source>No release notes were published for this version.</source>
+        <translation>Für diese Version wurden keine Versionshinweise veröffentlicht.</translation>
+    </message>
+    <message>
+        <source>Skip This Version</source>
+        <translation>Diese Version überspringen</translation>
+    </message>
+    <message>
+        <source>Remind Me Later</source>
+        <translation>Später erinnern</translation>
+    </message>
+    <message>
+        <source>Install Update</source>
+        <translation>Update installieren</translation>
+    </message>
+    <message>
+        <source>Downloading Corvane %1…</source>
+        <translation>Corvane %1 wird heruntergeladen…</translation>
+    </message>
+    <message>
+        <source>Corvane %1 is installed.</source>
+        <translation>Corvane %1 ist installiert.</translation>
+    </message>
+    <message>
+        <source>Restart Corvane now to use the new version?</source>
+        <translation>Corvane jetzt neu starten, um die neue Version zu verwenden?</translation>
+    </message>
+    <message>
+        <source>Restart Now</source>
+        <translation>Jetzt neu starten</translation>
+    </message>
+    <message>
+        <source>Later</source>
+        <translation>Später</translation>
+    </message>
+</context>
+<context>
+    <name>StatusChip</name>
+    <message>
+        <source>Indefinite Wake</source>
+        <translation>Unbegrenzt wach</translation>
+    </message>
+    <message>
+        <source>Sleep allowed</source>
+        <translation>Ruhezustand erlaubt</translation>
+    </message>
+</context>
+<context>
+    <name>StatusItemController</name>
+    <message>
+        <source>Corvane: click for options, Alt-click to toggle</source>
+        <translation>Corvane: Klicken für Optionen, Alt-Klick zum Umschalten</translation>
+    </message>
+    <message>
+        <source>Corvane active</source>
+        <translation>Corvane aktiv</translation>
+    </message>
+    <message>
+        <source>Corvane idle</source>
+        <translation>Corvane inaktiv</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateInstaller</name>
+    <message>
+        <source>Corvane cannot replace %1: the file or its folder is not writable.</source>
+        <translation>Corvane kann %1 nicht ersetzen: Die Datei oder ihr Ordner ist nicht beschreibbar.</translation>
+    </message>
+    <message>
+        <source>Corvane could not write the new version next to %1.</source>
+        <translation>Corvane konnte die neue Version nicht neben %1 speichern.</translation>
+    </message>
+    <message>
+        <source>Corvane could not keep a backup of %1, so it left it unchanged.</source>
+        <translation>Corvane konnte keine Sicherungskopie von %1 anlegen und hat die Datei daher unverändert gelassen.</translation>
+    </message>
+    <message>
+        <source>Corvane could not move the new version into place.</source>
+        <translation>Corvane konnte die neue Version nicht an ihren Platz verschieben.</translation>
+    </message>
+</context>
+<context>
+    <name>WakeDuration</name>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 Min.</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 Std.</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 Std. %2 Min.</translation>
+    </message>
+</context>
+<context>
+    <name>WakeSwitch</name>
+    <message>
+        <source>Keep awake</source>
+        <translation>Wach halten</translation>
+    </message>
+    <message>
+        <source>On</source>
+        <translation>Ein</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+</context>
+</TS>

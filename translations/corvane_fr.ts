@@ -1,0 +1,363 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR">
+<context>
+    <name>AppcastParser</name>
+    <message>
+        <source>The update feed is not an RSS document.</source>
+        <translation>Le flux de mises à jour n’est pas un document RSS.</translation>
+    </message>
+    <message>
+        <source>The update feed is not valid XML (line %1: %2).</source>
+        <translation>Le flux de mises à jour n’est pas un XML valide (ligne %1&#xa0;: %2).</translation>
+    </message>
+    <message>
+        <source>The update feed is empty.</source>
+        <translation>Le flux de mises à jour est vide.</translation>
+    </message>
+</context>
+<context>
+    <name>AppcastUpdater</name>
+    <message>
+        <source>The update feed address is not a secure address.</source>
+        <translation>L’adresse du flux de mises à jour n’est pas une adresse sécurisée.</translation>
+    </message>
+    <message>
+        <source>Corvane could not read the update feed. %1</source>
+        <translation>Corvane n’a pas pu lire le flux de mises à jour. %1</translation>
+    </message>
+    <message>
+        <source>You&apos;re up to date!</source>
+        <translation>Vous êtes à jour&#xa0;!</translation>
+    </message>
+    <message>
+        <source>The update&apos;s download address is not a secure address.</source>
+        <translation>L’adresse de téléchargement de la mise à jour n’est pas une adresse sécurisée.</translation>
+    </message>
+    <message>
+        <source>The update does not state a usable size, so it cannot be checked.</source>
+        <translation>La mise à jour n’indique pas de taille utilisable, elle ne peut donc pas être vérifiée.</translation>
+    </message>
+    <message>
+        <source>The download is larger than the %1 bytes the update announces.</source>
+        <translation>Le téléchargement dépasse les %1 octets annoncés par la mise à jour.</translation>
+    </message>
+    <message>
+        <source>Corvane could not download the update. %1</source>
+        <translation>Corvane n’a pas pu télécharger la mise à jour. %1</translation>
+    </message>
+    <message>
+        <source>The download has %1 bytes but the update announces %2 bytes.</source>
+        <translation>Le téléchargement fait %1 octets, mais la mise à jour en annonce %2.</translation>
+    </message>
+</context>
+<context>
+    <name>BoundedDownload</name>
+    <message>
+        <source>The server answered with HTTP status %1.</source>
+        <translation>Le serveur a répondu avec le statut HTTP %1.</translation>
+    </message>
+    <message>
+        <source>The server sent more data than expected.</source>
+        <translation>Le serveur a envoyé plus de données que prévu.</translation>
+    </message>
+    <message>
+        <source>The server took too long to answer.</source>
+        <translation>Le serveur a mis trop de temps à répondre.</translation>
+    </message>
+</context>
+<context>
+    <name>CorvaneTimerService</name>
+    <message>
+        <source>Corvane: keeping this computer awake until turned off</source>
+        <translation>Corvane&#xa0;: garde cet ordinateur éveillé jusqu’à désactivation</translation>
+    </message>
+    <message>
+        <source>Corvane: keeping this computer awake for %1</source>
+        <translation>Corvane&#xa0;: garde cet ordinateur éveillé pendant %1</translation>
+    </message>
+</context>
+<context>
+    <name>CustomDurationSection</name>
+    <message>
+        <source>Custom duration</source>
+        <translation>Durée personnalisée</translation>
+    </message>
+    <message>
+        <source>Keep awake for %1</source>
+        <translation>Garder éveillé pendant %1</translation>
+    </message>
+</context>
+<context>
+    <name>DurationWheelPicker</name>
+    <message>
+        <source>h</source>
+        <comment>hours column unit</comment>
+        <translation>h</translation>
+    </message>
+    <message>
+        <source>Hours</source>
+        <translation>Heures</translation>
+    </message>
+    <message>
+        <source>min</source>
+        <comment>minutes column unit</comment>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>Minutes</source>
+        <translation>Minutes</translation>
+    </message>
+</context>
+<context>
+    <name>Ed25519Verifier</name>
+    <message>
+        <source>This copy of Corvane has no valid update key, so it cannot check updates.</source>
+        <translation>Cette copie de Corvane n’a pas de clé de mise à jour valide et ne peut donc pas vérifier les mises à jour.</translation>
+    </message>
+    <message>
+        <source>The update does not state its size, so it cannot be checked.</source>
+        <translation>La mise à jour n’indique pas sa taille, elle ne peut donc pas être vérifiée.</translation>
+    </message>
+    <message>
+        <source>The download has %1 bytes but the update announces %2 bytes.</source>
+        <translation>Le téléchargement fait %1 octets, mais la mise à jour en annonce %2.</translation>
+    </message>
+    <message>
+        <source>The update is not signed.</source>
+        <translation>La mise à jour n’est pas signée.</translation>
+    </message>
+    <message>
+        <source>The update&apos;s signature is garbled.</source>
+        <translation>La signature de la mise à jour est illisible.</translation>
+    </message>
+    <message>
+        <source>The update&apos;s signature does not match: it was not made by Corvane&apos;s developers or was damaged on the way.</source>
+        <translation>La signature de la mise à jour ne correspond pas&#xa0;: elle ne vient pas des développeurs de Corvane ou a été endommagée en chemin.</translation>
+    </message>
+</context>
+<context>
+    <name>GlassPopoverView</name>
+    <message>
+        <source>The system refused to keep this computer awake.</source>
+        <translation>Le système a refusé de garder cet ordinateur éveillé.</translation>
+    </message>
+    <message>
+        <source>Click to keep this computer awake</source>
+        <translation>Cliquer pour rester éveillé</translation>
+    </message>
+    <message>
+        <source>Until turned off</source>
+        <translation>Jusqu’à désactivation</translation>
+    </message>
+    <message>
+        <source>Until %1</source>
+        <translation>Jusqu’à %1</translation>
+    </message>
+    <message>
+        <source>AWAKE</source>
+        <translation>ÉVEILLÉ</translation>
+    </message>
+    <message>
+        <source>IDLE</source>
+        <translation>INACTIF</translation>
+    </message>
+</context>
+<context>
+    <name>PopoverFooter</name>
+    <message>
+        <source>Settings</source>
+        <translation>Paramètres</translation>
+    </message>
+    <message>
+        <source>Update available</source>
+        <translation>Mise à jour disponible</translation>
+    </message>
+    <message>
+        <source>Launch at Login</source>
+        <translation>Lancer à l’ouverture de session</translation>
+    </message>
+    <message>
+        <source>Enable in Autostart Settings…</source>
+        <translation>Activer dans les paramètres de démarrage automatique…</translation>
+    </message>
+    <message>
+        <source>Keep Display Off, Keep System Awake</source>
+        <translation>Écran éteint, système éveillé</translation>
+    </message>
+    <message>
+        <source>Turn Display Off Now</source>
+        <translation>Éteindre l’écran maintenant</translation>
+    </message>
+    <message>
+        <source>Check for Updates…</source>
+        <translation>Rechercher des mises à jour…</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Quit Corvane</source>
+        <translation>Quitter Corvane</translation>
+    </message>
+    <message>
+        <source>System Only</source>
+        <translation>Système seul</translation>
+    </message>
+    <message>
+        <source>Display + System</source>
+        <translation>Écran + système</translation>
+    </message>
+</context>
+<context>
+    <name>QtUserDriver</name>
+    <message>
+        <source>Corvane Update</source>
+        <translation>Mise à jour de Corvane</translation>
+    </message>
+    <message>
+        <source>Checking for updates…</source>
+        <translation>Recherche de mises à jour…</translation>
+    </message>
+    <message>
+        <source>You&apos;re up to date!</source>
+        <translation>Vous êtes à jour&#xa0;!</translation>
+    </message>
+    <message>
+        <source>Corvane %1 is currently the newest version available.</source>
+        <translation>Corvane %1 est actuellement la version la plus récente.</translation>
+    </message>
+    <message>
+        <source>Update Error!</source>
+        <translation>Erreur de mise à jour&#xa0;!</translation>
+    </message>
+    <message>
+        <source>Software Update</source>
+        <translation>Mise à jour logicielle</translation>
+    </message>
+    <message>
+        <source>A new version of Corvane is available!</source>
+        <translation>Une nouvelle version de Corvane est disponible&#xa0;!</translation>
+    </message>
+    <message>
+        <source>Corvane %1 is now available—you have %2. Would you like to install it now?</source>
+        <translation>Corvane %1 est disponible — vous avez la version %2. Voulez-vous l’installer maintenant&#xa0;?</translation>
+    </message>
+    <message>
+        <source>Release notes</source>
+        <translation>Notes de version</translation>
+    </message>
+    <message>
+        <source>No release notes were published for this version.</source>
+        <translation>Aucune note de version n’a été publiée pour cette version.</translation>
+    </message>
+    <message>
+        <source>Skip This Version</source>
+        <translation>Ignorer cette version</translation>
+    </message>
+    <message>
+        <source>Remind Me Later</source>
+        <translation>Me le rappeler plus tard</translation>
+    </message>
+    <message>
+        <source>Install Update</source>
+        <translation>Installer la mise à jour</translation>
+    </message>
+    <message>
+        <source>Downloading Corvane %1…</source>
+        <translation>Téléchargement de Corvane %1…</translation>
+    </message>
+    <message>
+        <source>Corvane %1 is installed.</source>
+        <translation>Corvane %1 est installé.</translation>
+    </message>
+    <message>
+        <source>Restart Corvane now to use the new version?</source>
+        <translation>Redémarrer Corvane maintenant pour utiliser la nouvelle version&#xa0;?</translation>
+    </message>
+    <message>
+        <source>Restart Now</source>
+        <translation>Redémarrer maintenant</translation>
+    </message>
+    <message>
+        <source>Later</source>
+        <translation>Plus tard</translation>
+    </message>
+</context>
+<context>
+    <name>StatusChip</name>
+    <message>
+        <source>Indefinite Wake</source>
+        <translation>Éveil illimité</translation>
+    </message>
+    <message>
+        <source>Sleep allowed</source>
+        <translation>Veille autorisée</translation>
+    </message>
+</context>
+<context>
+    <name>StatusItemController</name>
+    <message>
+        <source>Corvane: click for options, Alt-click to toggle</source>
+        <translation>Corvane&#xa0;: clic pour les options, Alt-clic pour basculer</translation>
+    </message>
+    <message>
+        <source>Corvane active</source>
+        <translation>Corvane actif</translation>
+    </message>
+    <message>
+        <source>Corvane idle</source>
+        <translation>Corvane inactif</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateInstaller</name>
+    <message>
+        <source>Corvane cannot replace %1: the file or its folder is not writable.</source>
+        <translation>Corvane ne peut pas remplacer %1&#xa0;: le fichier ou son dossier n’est pas accessible en écriture.</translation>
+    </message>
+    <message>
+        <source>Corvane could not write the new version next to %1.</source>
+        <translation>Corvane n’a pas pu écrire la nouvelle version à côté de %1.</translation>
+    </message>
+    <message>
+        <source>Corvane could not keep a backup of %1, so it left it unchanged.</source>
+        <translation>Corvane n’a pas pu garder de copie de sauvegarde de %1 et l’a donc laissé inchangé.</translation>
+    </message>
+    <message>
+        <source>Corvane could not move the new version into place.</source>
+        <translation>Corvane n’a pas pu mettre la nouvelle version en place.</translation>
+    </message>
+</context>
+<context>
+    <name>WakeDuration</name>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+</context>
+<context>
+    <name>WakeSwitch</name>
+    <message>
+        <source>Keep awake</source>
+        <translation>Garder éveillé</translation>
+    </message>
+    <message>
+        <source>On</source>
+        <translation>Activé</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Désactivé</translation>
+    </message>
+</context>
+</TS>
