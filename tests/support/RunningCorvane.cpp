@@ -1,10 +1,11 @@
 #include "RunningCorvane.h"
 
+#include "TestControl.h"
 #include "TestSupport.h"
 #include "shell/SingleInstance.h"
-#include "TestControl.h"
 
 #include <QDBusConnection>
+#include <QDBusVariant>
 
 namespace RunningCorvane {
 
@@ -12,7 +13,6 @@ std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra)
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("CORVANE_TEST_CONTROL"), QStringLiteral("1"));
     for (const QString &key : extra.keys())
         env.insert(key, extra.value(key));
     process->setProcessEnvironment(env);
@@ -21,18 +21,42 @@ std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra)
     return process;
 }
 
-QDBusMessage control(const QString &method, const QVariantList &args)
+namespace {
+QDBusMessage callOn(const QString &path, const QString &interface, const QString &method, const QVariantList &args)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(SingleInstance::serviceName, TestControl::objectPath,
-                                                          QStringLiteral("app.corvane.Corvane.TestControl"), method);
+    QDBusMessage message = QDBusMessage::createMethodCall(SingleInstance::serviceName, path, interface, method);
     message.setArguments(args);
     return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
+}
+} // namespace
+
+QDBusMessage call(const QString &method, const QVariantList &args)
+{
+    return callOn(SingleInstance::objectPath, SingleInstance::serviceName, method, args);
+}
+
+QDBusMessage control(const QString &method, const QVariantList &args)
+{
+    return callOn(TestControl::objectPath, QStringLiteral("app.corvane.Corvane.TestControl"), method, args);
+}
+
+QVariant property(const QString &name)
+{
+    const QDBusMessage reply = callOn(SingleInstance::objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                      QStringLiteral("Get"), {SingleInstance::serviceName, name});
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return {};
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
 }
 
 QString state()
 {
-    const QDBusMessage reply = control(QStringLiteral("State"));
-    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toString() : QString();
+    // The test control appears only once launching has finished.
+    const QVariant active = property(QStringLiteral("Active"));
+    if (!active.isValid() || control(QStringLiteral("PanelGeometry")).type() != QDBusMessage::ReplyMessage)
+        return {};
+    return QStringLiteral("%1 %2").arg(active.toBool() ? QStringLiteral("active") : QStringLiteral("idle"),
+                                       blockLocks().isEmpty() ? QStringLiteral("released") : QStringLiteral("held"));
 }
 
 bool exitedWithZero(QProcess &process)
@@ -43,6 +67,21 @@ bool exitedWithZero(QProcess &process)
 QStringList blockLocks()
 {
     return TestBus::logindInhibitors().filter(QStringLiteral("|block"));
+}
+
+int commandLine(const QStringList &arguments, QString *output)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(QStringLiteral(CORVANE_BINARY), arguments);
+    if (!process.waitForFinished(15000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    if (output)
+        *output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()).trimmed();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 PanelState panel()

@@ -3,11 +3,8 @@
 #include "shell/AppDelegate.h"
 #include "shell/GlassPanel.h"
 #include "shell/StatusItemController.h"
-#include "wake/CorvaneTimerService.h"
-#include "wake/PowerAssertionManager.h"
 
 #include <QDBusConnection>
-#include <QTimer>
 #include <QWidget>
 
 void TestControl::exportFor(AppDelegate &delegate)
@@ -16,33 +13,7 @@ void TestControl::exportFor(AppDelegate &delegate)
     QDBusConnection::sessionBus().registerObject(objectPath, control, QDBusConnection::ExportScriptableSlots);
 }
 
-TestControl::TestControl(AppDelegate &delegate) : QObject(&delegate), m_delegate(delegate)
-{
-    connect(&delegate, &AppDelegate::showPanelRequested, this, [this] { ++m_panelRequests; });
-}
-
-void TestControl::StartWake(int minutes)
-{
-    m_delegate.timer().start(minutes > 0 ? WakeDuration::minutes(minutes) : WakeDuration::indefinite());
-}
-
-void TestControl::Stop()
-{
-    m_delegate.timer().stop();
-}
-
-QString TestControl::State()
-{
-    const bool active = m_delegate.timer().active().has_value();
-    const bool held = m_delegate.power().heldMode().has_value();
-    return QStringLiteral("%1 %2").arg(active ? QStringLiteral("active") : QStringLiteral("idle"),
-                                       held ? QStringLiteral("held") : QStringLiteral("released"));
-}
-
-int TestControl::PanelRequests()
-{
-    return m_panelRequests;
-}
+TestControl::TestControl(AppDelegate &delegate) : QObject(&delegate), m_delegate(delegate) {}
 
 QString TestControl::PanelGeometry()
 {
@@ -69,10 +40,4 @@ QString TestControl::WidgetCenter(const QString &objectName)
         return {};
     const QPoint centre = widget->mapToGlobal(widget->rect().center());
     return QStringLiteral("%1 %2").arg(centre.x()).arg(centre.y());
-}
-
-void TestControl::Quit()
-{
-    // After the reply has left.
-    QTimer::singleShot(0, &m_delegate, &AppDelegate::quit);
 }

@@ -72,7 +72,9 @@ QStringList mockCalls(const QDBusConnection &bus, const QString &busName, const 
         arg.endStructure();
         QStringList parts{method};
         for (const QVariant &v : callArgs)
-            parts << v.toString();
+            parts << (v.userType() == qMetaTypeId<QDBusArgument>() && v.value<QDBusArgument>().currentSignature() == QLatin1String("as")
+                          ? qdbus_cast<QStringList>(v).join(QLatin1Char(','))
+                          : v.toString());
         out << parts.join(QLatin1Char(' '));
     }
     arg.endArray();
