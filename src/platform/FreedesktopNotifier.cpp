@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <utility>
 
 namespace {
 const QString service = QStringLiteral("org.freedesktop.Notifications");
@@ -28,14 +29,21 @@ void FreedesktopNotifier::show(const QString &title, const QString &body, const 
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
     call << QStringLiteral("Corvane") << m_id << QStringLiteral("corvane") << title << body << flat
          << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("corvane")}} << -1;
+    m_waitingForId = true;
+    m_early.clear();
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
         finished->deleteLater();
+        m_waitingForId = false;
         const QDBusPendingReply<uint> reply = *finished;
-        if (reply.isError())
+        if (reply.isError()) {
             qCDebug(lcPower) << "no notification shown:" << reply.error().message();
-        else
-            m_id = reply.value();
+            return;
+        }
+        m_id = reply.value();
+        const auto early = std::exchange(m_early, {});
+        for (const auto &[id, key] : early)
+            onActionInvoked(id, key);
     });
 }
 
@@ -51,7 +59,9 @@ void FreedesktopNotifier::withdraw()
 
 void FreedesktopNotifier::onActionInvoked(uint id, const QString &key)
 {
-    if (id != 0 && id == m_id)
+    if (m_waitingForId)
+        m_early.append({id, key});
+    else if (id != 0 && id == m_id)
         Q_EMIT actionInvoked(key);
 }
 

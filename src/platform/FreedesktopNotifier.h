@@ -22,4 +22,7 @@ private Q_SLOTS:
 private:
     QDBusConnection m_bus;
     uint m_id = 0;
+    // Notify answered after the user already chose (the reply and the signal can cross).
+    bool m_waitingForId = false;
+    QList<QPair<uint, QString>> m_early;
 };

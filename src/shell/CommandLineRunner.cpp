@@ -23,6 +23,7 @@
 #include <QTextStream>
 #include <csignal>
 #include <functional>
+#include <optional>
 
 namespace {
 using Action = CommandLineRequest::Action;
@@ -92,29 +93,57 @@ void printStatus(const QVariantMap &state, bool json)
     say(line);
 }
 
-// The signals a holder that passes them on must take over from their default action.
-QMetaObject::Connection watchSignals(const std::function<void(int)> &onSignal)
-{
-    SignalNotifier &notifier = SignalNotifier::shared();
-    for (const int signalNumber : TerminationGuard::handledSignals)
-        notifier.watch(signalNumber);
-    return QObject::connect(&notifier, &SignalNotifier::received, &notifier, onSignal);
-}
+// Takes SIGINT, SIGTERM, SIGHUP and SIGQUIT over from the moment it exists and passes them
+// on to the child once there is one (a signal that came earlier goes to it as it starts).
+class SignalRelay {
+public:
+    SignalRelay()
+    {
+        SignalNotifier &notifier = SignalNotifier::shared();
+        for (const int signalNumber : TerminationGuard::handledSignals)
+            notifier.watch(signalNumber);
+        m_connection = QObject::connect(&notifier, &SignalNotifier::received, &notifier, [this](int signalNumber) {
+            if (m_target > 0)
+                ::kill(m_target, signalNumber);
+            else
+                m_pending = signalNumber;
+            if (m_onSignal)
+                m_onSignal();
+        });
+    }
+    ~SignalRelay() { QObject::disconnect(m_connection); }
+    SignalRelay(const SignalRelay &) = delete;
+    SignalRelay &operator=(const SignalRelay &) = delete;
 
-// Runs `command` with this process's terminal; signals that reach us go on to it. Returns
-// its exit status, or 128 + the signal that ended it, as a shell does.
-int runChild(const QStringList &command)
+    void passOnTo(pid_t target)
+    {
+        m_target = target;
+        if (m_target > 0 && m_pending)
+            ::kill(m_target, m_pending);
+    }
+    bool received() const { return m_pending != 0; }
+    // Called after each signal; used where there is no child to pass it to.
+    void onSignal(std::function<void()> callback) { m_onSignal = std::move(callback); }
+
+private:
+    QMetaObject::Connection m_connection;
+    pid_t m_target = 0;
+    int m_pending = 0;
+    std::function<void()> m_onSignal;
+};
+
+// Runs `command` with this process's terminal; signals go on to it. Returns its exit
+// status, or 128 + the signal that ended it, as a shell does.
+int runChild(const QStringList &command, SignalRelay &relay)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.setInputChannelMode(QProcess::ForwardedInputChannel);
-    const QMetaObject::Connection passOn = watchSignals([&child](int signalNumber) {
-        if (child.processId() > 0)
-            ::kill(pid_t(child.processId()), signalNumber);
-    });
     int status = 0;
     QEventLoop loop;
+    QObject::connect(&child, &QProcess::started, &loop, [&] { relay.passOnTo(pid_t(child.processId())); });
     QObject::connect(&child, &QProcess::finished, &loop, [&](int code, QProcess::ExitStatus how) {
+        relay.passOnTo(0);
         status = how == QProcess::NormalExit ? code : 128 + code;
         loop.quit();
     });
@@ -127,16 +156,20 @@ int runChild(const QStringList &command)
     });
     child.start(command.first(), command.mid(1));
     loop.exec();
-    QObject::disconnect(passOn);
     return status;
 }
 
-// Until process `pid` ends, or a signal ends the wait.
-void waitForProcess(pid_t pid)
+// Until process `pid` ends, or `relay` (if any) hears a signal.
+void waitForProcess(pid_t pid, SignalRelay *relay = nullptr)
 {
     ProcessExitWatcher watcher(pid);
     QEventLoop loop;
     QObject::connect(&watcher, &ProcessExitWatcher::exited, &loop, &QEventLoop::quit);
+    if (relay) {
+        relay->onSignal([&loop] { loop.quit(); });
+        if (relay->received())
+            return;
+    }
     loop.exec();
 }
 
@@ -183,17 +216,19 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
         return 0;
     case Action::whilePid:
     case Action::runCommand: {
+        // Before the period starts, so that no signal can leave it running.
+        SignalRelay relay;
         if (!call(QStringLiteral("Start"), {0u}))
             return exitFailed;
-        if (const int refused = reportStart(true))
+        if (const int refused = reportStart(true)) {
+            call(QStringLiteral("Stop"));
             return refused;
-        int status = 0;
-        if (request.action == Action::runCommand) {
-            status = runChild(request.command);
-        } else {
-            watchSignals([](int) { QCoreApplication::exit(0); });
-            waitForProcess(pid_t(request.pid));
         }
+        int status = 0;
+        if (request.action == Action::runCommand)
+            status = runChild(request.command, relay);
+        else
+            waitForProcess(pid_t(request.pid), &relay);
         call(QStringLiteral("Stop"));
         return status;
     }
@@ -233,9 +268,12 @@ int runLocal(const CommandLineRequest &request)
         break;
     }
 
+    const bool passSignalsOn = request.action == Action::runCommand;
+    std::optional<SignalRelay> relay;
+    if (passSignalsOn)
+        relay.emplace();
     static HeadlessWake *wake = new HeadlessWake; // kept past main(), like the power layer
     CorvaneTimerService &timer = wake->timer;
-    const bool passSignalsOn = request.action == Action::runCommand;
     TerminationGuard::install({wake->power.manager, wake->events, &wake->delayLock, !passSignalsOn});
     if (request.mode)
         timer.setMode(*request.mode);
@@ -255,7 +293,7 @@ int runLocal(const CommandLineRequest &request)
 
     int status = 0;
     if (request.action == Action::runCommand) {
-        status = runChild(request.command);
+        status = runChild(request.command, *relay);
     } else if (request.action == Action::whilePid) {
         waitForProcess(pid_t(request.pid));
     } else {

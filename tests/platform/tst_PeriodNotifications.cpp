@@ -10,6 +10,7 @@
 #include "wake/SettingSwitch.h"
 
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -76,8 +77,9 @@ private Q_SLOTS:
         QVERIFY2(call.contains(QLatin1String("extend,Extend 15 min,stop,Stop Now")), qPrintable(call));
 
         emitActionInvoked(daemon, 1, action);
-        QVERIFY(TestBus::waitFor([&] { return timer->active().has_value() == activeAfter; }));
-        QCOMPARE(timer->remainingSeconds(), remainingAfter);
+        QVERIFY(TestBus::waitFor([&] {
+            return timer->active().has_value() == activeAfter && timer->remainingSeconds() == remainingAfter;
+        }));
         // Extending kept the one inhibition; stopping gave it back.
         QCOMPARE(rig.backend.log.size(), activeAfter ? 1 : 2);
     }
@@ -97,7 +99,6 @@ private Q_SLOTS:
         BatteryGuard guard(*timer, power, notifier, below);
         QVERIFY(TestBus::waitFor([&] { return power.onBattery(); }));
 
-        timer->start(WakeDuration::indefinite());
         QDBusMessage set = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.UPower"), QStringLiteral("/org/freedesktop/UPower"),
                                                           QStringLiteral("org.freedesktop.DBus.Mock"),
                                                           QStringLiteral("SetDeviceProperties"));
@@ -105,6 +106,8 @@ private Q_SLOTS:
             << QVariantMap{{QStringLiteral("Percentage"), 21.0}};
         QCOMPARE(upower.bus().call(set).type(), QDBusMessage::ReplyMessage);
         QVERIFY(TestBus::waitFor([&] { return power.batteryPercent() == 21.0; }));
+        timer->start(WakeDuration::indefinite());
+        QTest::qWait(50);
         QVERIFY(timer->active());
 
         set.setArguments({set.arguments().at(0),

@@ -175,7 +175,7 @@ private Q_SLOTS:
 
         QCOMPARE(commandLine({QStringLiteral("--stop")}), 0);
         QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")).toString().isEmpty(); }));
-        QCOMPARE(property(QStringLiteral("Active")).toBool(), false);
+        QCOMPARE(RunningCorvane::property(QStringLiteral("Active")).toBool(), false);
     }
 
     void registersAgainWhenTheWatcherRestarts()

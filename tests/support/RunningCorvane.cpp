@@ -61,7 +61,7 @@ QString state()
 
 bool exitedWithZero(QProcess &process)
 {
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return (process.state() == QProcess::NotRunning || process.waitForFinished(10000)) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 QStringList blockLocks()

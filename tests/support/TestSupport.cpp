@@ -72,9 +72,7 @@ QStringList mockCalls(const QDBusConnection &bus, const QString &busName, const 
         arg.endStructure();
         QStringList parts{method};
         for (const QVariant &v : callArgs)
-            parts << (v.userType() == qMetaTypeId<QDBusArgument>() && v.value<QDBusArgument>().currentSignature() == QLatin1String("as")
-                          ? qdbus_cast<QStringList>(v).join(QLatin1Char(','))
-                          : v.toString());
+            parts << (v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(',')) : v.toString());
         out << parts.join(QLatin1Char(' '));
     }
     arg.endArray();
