@@ -57,9 +57,14 @@ def control(method, *args):
     return obj.get_dbus_method(method, 'app.corvane.Corvane.TestControl')(*args)
 
 
+def corvane(method, *args):
+    obj = bus.get_object('app.corvane.Corvane', '/app/corvane/Corvane', introspect=False)
+    return obj.get_dbus_method(method, 'app.corvane.Corvane')(*args)
+
+
 def answers():
     try:
-        control('State')
+        control('PanelGeometry')
         return True
     except dbus.DBusException:
         return False
@@ -168,7 +173,7 @@ try:
         rss, pss = memory(proc.pid)
         idle = wakeups_per_minute(proc.pid, window)
 
-        control('StartWake', 60)
+        corvane('Start', dbus.UInt32(60))
         time.sleep(1.5)
         # A whole minute, so the countdown text changes exactly once in the window.
         timed, by_thread = wakeups_per_minute(proc.pid, 10 if quick else 60, by_thread=True)
@@ -181,7 +186,7 @@ try:
         time.sleep(1)
         cpu_open = per_minute(proc.pid, window, cpu_seconds) / 60 * 100
         rss_open, pss_open = memory(proc.pid)
-        control('Stop')
+        corvane('Stop')
         stop(proc)
 finally:
     for child in children:

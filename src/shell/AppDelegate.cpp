@@ -2,42 +2,43 @@
 
 #include "platform/BootTimeClock.h"
 #include "platform/CoarseTicker.h"
+#include "platform/FreedesktopNotifier.h"
 #include "platform/LinuxDisplaySleeper.h"
-#include "platform/LinuxPowerBackend.h"
 #include "platform/LogindShutdownDelayLock.h"
 #include "platform/LogindSystemEvents.h"
 #include "platform/QSettingsStore.h"
+#include "platform/UPowerSource.h"
 #include "platform/X11WindowEffects.h"
 #include "platform/XdgAutostart.h"
 #include "shell/LoginItemService.h"
+#include "shell/PowerLayer.h"
 #include "shell/StatusItemController.h"
 #include "shell/UpdaterModel.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/PopoverFooter.h"
 #include "updates/UpdaterService.h"
+#include "wake/BatteryGuard.h"
 #include "wake/CorvaneTimerService.h"
+#include "wake/EndOfPeriodWarning.h"
+#include "wake/SettingSwitch.h"
 #include "wake/PowerAssertionManager.h"
 #include "wake/TerminationGuard.h"
 
 #include <QCoreApplication>
 
-namespace {
-// The exit hook may release after main() has returned, so the power layer is never torn
-// down: this is the one object the process keeps past its composition root.
-struct PowerLayer {
-    LinuxPowerBackend backend;
-    PowerAssertionManager manager{backend};
-};
-} // namespace
-
 struct AppServices {
-    PowerLayer *power = new PowerLayer;
+    PowerLayer *power = &PowerLayer::build();
     QSettingsStore settings;
     BootTimeClock clock;
     LogindSystemEvents events;
     LogindShutdownDelayLock delayLock{events};
     LinuxDisplaySleeper displaySleeper;
+    FreedesktopNotifier notifier;
+    UPowerSource powerSource;
+    SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
+                                EndOfPeriodWarning::defaultMinutes};
+    SettingSwitch stopBelowBattery{settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0};
 };
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -50,6 +51,9 @@ AppDelegate::AppDelegate(QObject *parent)
     m_updater = std::make_unique<UpdaterService>(m_services->settings);
     m_updaterModel = std::make_unique<UpdaterModel>(*m_updater);
     m_login = std::make_unique<LoginItemService>(std::make_unique<XdgAutostart>());
+    m_endWarning = std::make_unique<EndOfPeriodWarning>(*m_timer, m_services->notifier, m_services->warnBeforeEnd);
+    m_batteryGuard = std::make_unique<BatteryGuard>(*m_timer, m_services->powerSource, m_services->notifier,
+                                                    m_services->stopBelowBattery);
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
             &AppDelegate::applicationWillTerminate);
 }
@@ -77,8 +81,10 @@ void AppDelegate::createStatusItem()
         auto *popover = new GlassPopoverView(*m_timer, onQuit);
         popover->setBackdrop({&X11WindowEffects::compositorActive, &X11WindowEffects::applyBlurBehind});
         popover->setCustomSection(new CustomDurationSection(*m_timer, m_services->settings));
-        popover->setFooter(
-            new PopoverFooter(*m_timer, *m_updaterModel, *m_login, m_services->displaySleeper, onQuit));
+        auto *footer = new PopoverFooter(*m_timer, *m_updaterModel, *m_login, m_services->displaySleeper, onQuit);
+        footer->addSwitch(tr("Warn Before the End"), m_services->warnBeforeEnd);
+        footer->addSwitch(tr("Stop Below 20 % Battery"), m_services->stopBelowBattery);
+        popover->setFooter(footer);
         return popover;
     };
     auto *controller = new StatusItemController(*m_timer, makePopover, &StatusItemController::trayIcon);

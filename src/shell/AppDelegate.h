@@ -3,7 +3,9 @@
 #include <QObject>
 #include <memory>
 
+class BatteryGuard;
 class CorvaneTimerService;
+class EndOfPeriodWarning;
 class LoginItemService;
 class PowerAssertionManager;
 class UpdaterService;
@@ -51,5 +53,7 @@ private:
     std::unique_ptr<UpdaterModel> m_updaterModel;
     std::unique_ptr<LoginItemService> m_login;
     std::unique_ptr<QObject> m_statusItem;
+    std::unique_ptr<EndOfPeriodWarning> m_endWarning;
+    std::unique_ptr<BatteryGuard> m_batteryGuard;
     bool m_launched = false;
 };

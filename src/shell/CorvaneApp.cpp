@@ -1,6 +1,9 @@
 #include "shell/CorvaneApp.h"
 
 #include "shell/AppDelegate.h"
+#include "shell/CommandLine.h"
+#include "shell/CommandLineRunner.h"
+#include "shell/CorvaneBusInterface.h"
 #include "shell/SingleInstance.h"
 
 #include <QApplication>
@@ -9,8 +12,27 @@
 #include <QTimer>
 #include <QTranslator>
 
+namespace {
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
+}
+} // namespace
+
 int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate &)> &onLaunched)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLineRequest request = CommandLine::parse(arguments, QDateTime::currentDateTime());
+    if (request.action != CommandLineRequest::Action::launchTray) {
+        // No display needed: the command line works over ssh and on a text console.
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        return CommandLineRunner::run(request);
+    }
+
     // Wayland gives ordinary windows no position; through XWayland the panel can still be
     // placed under the tray icon. The user's own choice wins.
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY")
@@ -18,8 +40,7 @@ int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate 
         qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Corvane"));
-    QApplication::setOrganizationName(QStringLiteral("Corvane"));
+    nameApplication();
     QApplication::setDesktopFileName(QStringLiteral("corvane"));
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -40,7 +61,10 @@ int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate 
     }
 
     AppDelegate delegate;
-    QObject::connect(&instance, &SingleInstance::showPanelRequested, &delegate, &AppDelegate::showPanelRequested);
+    CorvaneBusInterface bus(delegate.timer());
+    QObject::connect(&bus, &CorvaneBusInterface::showPanelRequested, &delegate, &AppDelegate::showPanelRequested);
+    QObject::connect(&bus, &CorvaneBusInterface::quitRequested, &delegate, &AppDelegate::quit);
+    bus.publish(QDBusConnection::sessionBus());
     // Launching has finished once the event loop runs.
     QTimer::singleShot(0, &delegate, [&delegate, &onLaunched] {
         delegate.applicationDidFinishLaunching();

@@ -1,27 +1,29 @@
 #include "shell/SingleInstance.h"
 
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QDBusReply>
+#include <QDeadlineTimer>
+#include <QThread>
 
 namespace {
 constexpr int askTimeoutMs = 3000;
+constexpr int startingRetryMs = 50;
+
+bool stillStarting(const QDBusMessage &reply)
+{
+    const QString name = reply.errorName();
+    return name == QLatin1String("org.freedesktop.DBus.Error.UnknownObject")
+           || name == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod")
+           || name == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface");
+}
 } // namespace
 
 SingleInstance::SingleInstance(QDBusConnection bus, QObject *parent) : QObject(parent), m_bus(std::move(bus)) {}
-
-SingleInstance::~SingleInstance()
-{
-    if (m_registered)
-        m_bus.unregisterObject(objectPath);
-}
 
 bool SingleInstance::claim()
 {
     if (!m_bus.isConnected() || !m_bus.interface())
         return true;
-    // The object is in place before the name, so whoever finds the name finds the object.
-    m_registered = m_bus.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots);
     QDBusConnectionInterface *bus = m_bus.interface();
     // Twice: the owner may be just leaving when we first ask.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -29,25 +31,45 @@ bool SingleInstance::claim()
             serviceName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
         if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
             return true;
-        if (bus->isServiceRegistered(serviceName).value()) {
-            if (m_registered)
-                m_bus.unregisterObject(objectPath);
-            m_registered = false;
+        if (isRunningElsewhere())
             return false;
-        }
     }
     // A bus that will not hand out the name cannot enforce anything.
     return true;
 }
 
-bool SingleInstance::showRunningPanel()
+bool SingleInstance::isRunningElsewhere() const
 {
-    const QDBusMessage message = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName,
-                                                                QStringLiteral("ShowPanel"));
-    return m_bus.call(message, QDBus::Block, askTimeoutMs).type() == QDBusMessage::ReplyMessage;
+    if (!m_bus.isConnected() || !m_bus.interface())
+        return false;
+    const QDBusReply<QString> owner = m_bus.interface()->serviceOwner(serviceName);
+    return owner.isValid() && owner.value() != m_bus.baseService();
 }
 
-void SingleInstance::ShowPanel()
+QDBusMessage SingleInstance::callRunning(const QString &method, const QVariantList &args) const
 {
-    Q_EMIT showPanelRequested();
+    const bool properties = method == QLatin1String("Get") || method == QLatin1String("GetAll");
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        serviceName, objectPath, properties ? QStringLiteral("org.freedesktop.DBus.Properties") : serviceName, method);
+    message.setArguments(args);
+    const QDeadlineTimer deadline(askTimeoutMs);
+    for (;;) {
+        const QDBusMessage reply = m_bus.call(message, QDBus::Block, askTimeoutMs);
+        if (!stillStarting(reply) || deadline.hasExpired())
+            return reply;
+        QThread::msleep(startingRetryMs);
+    }
+}
+
+QVariantMap SingleInstance::runningProperties() const
+{
+    const QDBusMessage reply = callRunning(QStringLiteral("GetAll"), {serviceName});
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return {};
+    return qdbus_cast<QVariantMap>(reply.arguments().value(0));
+}
+
+bool SingleInstance::showRunningPanel()
+{
+    return callRunning(QStringLiteral("ShowPanel")).type() == QDBusMessage::ReplyMessage;
 }

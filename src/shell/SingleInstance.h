@@ -1,35 +1,35 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 
 // One Corvane per user session. The first instance owns a well-known name on the session
-// bus and serves ShowPanel(); a later launch finds the name taken, asks the running one to
-// open its panel and ends.
+// bus, where it serves its public interface (CorvaneBusInterface) once it is built; a later
+// launch finds the name taken and talks to the running one instead.
 class SingleInstance : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "app.corvane.Corvane")
 
 public:
     static inline const QString serviceName = QStringLiteral("app.corvane.Corvane");
     static inline const QString objectPath = QStringLiteral("/app/corvane/Corvane");
 
     explicit SingleInstance(QDBusConnection bus = QDBusConnection::sessionBus(), QObject *parent = nullptr);
-    ~SingleInstance() override;
 
     // True when this process is to run: it now owns the name, or there is no session bus
     // to ask (then nothing can be enforced).
     bool claim();
-    // Asks the instance that owns the name to open its panel; waits a little at most.
+    // Whether another process owns the name.
+    bool isRunningElsewhere() const;
+    // Calls `method` of the running instance's interface. The owner serves its object a
+    // moment after taking the name, so an unknown object or method is asked again for a
+    // few seconds.
+    QDBusMessage callRunning(const QString &method, const QVariantList &args = {}) const;
+    // Reads every property of the running instance's interface; empty when there is none.
+    QVariantMap runningProperties() const;
+    // Asks the instance that owns the name to open its panel.
     bool showRunningPanel();
-
-public Q_SLOTS:
-    Q_SCRIPTABLE void ShowPanel();
-
-Q_SIGNALS:
-    void showPanelRequested();
 
 private:
     QDBusConnection m_bus;
-    bool m_registered = false;
 };

@@ -7,6 +7,7 @@
 #include "ui/Icons.h"
 #include "ui/UpdateModel.h"
 #include "wake/CorvaneTimerService.h"
+#include "wake/SettingSwitch.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -181,6 +182,18 @@ PopoverFooter::~PopoverFooter() = default;
 QString PopoverFooter::modeText() const
 {
     return m_text->text();
+}
+
+QAction *PopoverFooter::addSwitch(const QString &text, SettingSwitch &option)
+{
+    const QList<QAction *> items = m_menu->actions();
+    auto *action = new QAction(text, m_menu);
+    action->setCheckable(true);
+    action->setChecked(option.isOn());
+    m_menu->insertAction(items.value(items.indexOf(m_turnDisplayOff) + 1), action);
+    connect(action, &QAction::triggered, &option, &SettingSwitch::setOn);
+    connect(&option, &SettingSwitch::isOnChanged, action, &QAction::setChecked);
+    return action;
 }
 
 void PopoverFooter::openMenu()

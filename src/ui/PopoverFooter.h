@@ -11,6 +11,7 @@ class QAbstractButton;
 class QAction;
 class QLabel;
 class QMenu;
+class SettingSwitch;
 class UpdateModel;
 
 // The popover's last row: which mode is in force, a waiting update, and the gear with the
@@ -40,6 +41,9 @@ public:
     QAction *checkForUpdatesAction() const { return m_checkForUpdates; }
     QAction *versionAction() const { return m_version; }
     QAction *quitAction() const { return m_quit; }
+
+    // A checkable item for `option`, after the display items.
+    QAction *addSwitch(const QString &text, SettingSwitch &option);
 
     // Opens the menu under the gear, as a press on the gear does.
     void openMenu();

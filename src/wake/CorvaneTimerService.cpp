@@ -114,6 +114,16 @@ void CorvaneTimerService::setMode(AssertionMode mode)
     setAssertionFailed(false);
 }
 
+void CorvaneTimerService::extend(qint64 minutes)
+{
+    if (!m_active || !m_deadline || minutes < 1)
+        return;
+    *m_deadline += std::chrono::minutes(minutes);
+    setActive(WakeDuration::minutes(m_active->minuteCount() + minutes));
+    setTotalSeconds(m_totalSeconds + minutes * 60);
+    tick();
+}
+
 void CorvaneTimerService::scheduleTicker()
 {
     m_ticker.reset();

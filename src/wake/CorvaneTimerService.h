@@ -57,6 +57,8 @@ public:
     void start(WakeDuration duration);
     void stop();
     void setMode(AssertionMode mode);
+    // Moves the end of a timed period `minutes` later; the inhibition is kept as it is.
+    void extend(qint64 minutes);
 
     // The reason shown in the system's list of inhibitions.
     static QString reasonText(WakeDuration duration);

@@ -27,6 +27,21 @@ std::vector<QMetaObject::Connection> &observers()
 // Read by the exit hook on whichever thread calls exit(); set before the hook exists.
 std::atomic<PowerAssertionManager *> guardedPower{nullptr};
 
+void watchSignals(PowerAssertionManager &power)
+{
+    SignalNotifier &notifier = SignalNotifier::shared();
+    for (const int signalNumber : TerminationGuard::handledSignals) {
+        notifier.watch(signalNumber);
+        sources().push_back(QObject::connect(&notifier, &SignalNotifier::received, &notifier,
+                                             [&power, signalNumber](int received) {
+                                                 if (received != signalNumber)
+                                                     return;
+                                                 power.release();
+                                                 std::exit(0);
+                                             }));
+    }
+}
+
 extern "C" void releaseOnExit()
 {
     if (PowerAssertionManager *power = guardedPower.load())
@@ -36,7 +51,7 @@ extern "C" void releaseOnExit()
 
 void TerminationGuard::install(const Parts &parts)
 {
-    if (!sources().empty())
+    if (!observers().empty())
         return;
     PowerAssertionManager *power = &parts.power;
     SystemEvents *events = &parts.events;
@@ -45,17 +60,8 @@ void TerminationGuard::install(const Parts &parts)
     guardedPower.store(power);
     std::atexit(releaseOnExit);
 
-    SignalNotifier &notifier = SignalNotifier::shared();
-    for (const int signalNumber : handledSignals) {
-        notifier.watch(signalNumber);
-        sources().push_back(QObject::connect(&notifier, &SignalNotifier::received, &notifier,
-                                             [power, signalNumber](int received) {
-                                                 if (received != signalNumber)
-                                                     return;
-                                                 power->release();
-                                                 std::exit(0);
-                                             }));
-    }
+    if (parts.handleSignals)
+        watchSignals(*power);
 
     observers().push_back(QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
                                            QCoreApplication::instance(), [power] { power->release(); }));
@@ -71,5 +77,5 @@ void TerminationGuard::install(const Parts &parts)
 
 bool TerminationGuard::isInstalled()
 {
-    return !sources().empty();
+    return !observers().empty();
 }

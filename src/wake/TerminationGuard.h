@@ -23,6 +23,9 @@ public:
         SystemEvents &events;
         // Held so the system waits for the release before powering off; may be absent.
         ShutdownDelayLock *delayLock = nullptr;
+        // False when the caller takes the signals over itself (to pass them on to a child)
+        // and leaves through exit() or a quit, which the guard still covers.
+        bool handleSignals = true;
     };
 
     // Requires a QCoreApplication. A second call registers nothing more.

@@ -18,6 +18,10 @@ expected=$( {
   for s in $sizes; do echo "share/icons/hicolor/${s}x${s}/apps/corvane.png"; done
   echo share/man/man1/corvane.1.gz
   echo share/metainfo/app.corvane.Corvane.metainfo.xml
+  echo share/dbus-1/interfaces/app.corvane.Corvane.xml
+  echo share/bash-completion/completions/corvane
+  echo share/zsh/vendor-completions/_corvane
+  echo share/fish/vendor_completions.d/corvane.fish
 } | sort)
 actual=$(find . ! -type d | sed 's|^\./||' | sort)
 diff <(echo "$expected") <(echo "$actual") >&2 || fail "installed files differ from the list above"
@@ -50,4 +54,6 @@ page=$(zcat share/man/man1/corvane.1.gz)
 grep -q '@[A-Z_]*@' <<<"$page" && fail "unsubstituted variable in the manual page"
 warnings=$(groff -man -Tutf8 -ww -z <<<"$page" 2>&1)
 [ -z "$warnings" ] || fail "groff: $warnings"
+xmllint --noout share/dbus-1/interfaces/app.corvane.Corvane.xml || fail "the D-Bus interface file is not XML"
+bash -n share/bash-completion/completions/corvane || fail "bash completion"
 echo "installed tree is complete and valid"

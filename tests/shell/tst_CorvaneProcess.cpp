@@ -1,10 +1,9 @@
-// The real program on the private buses of scripts/test-env, driven through its test
-// control: every way out gives the logind lock back, a power-off releases while the
+// The real program on the private buses of scripts/test-env, driven through its
+// public interface: every way out gives the logind lock back, a power-off releases while the
 // program stays up, and a second launch hands over to the first.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "shell/SingleInstance.h"
-#include "TestControl.h"
 #include "wake/TerminationGuard.h"
 
 #include <QDBusConnectionInterface>
@@ -64,7 +63,7 @@ private Q_SLOTS:
     void signalsGiveTheLockBackAndExitZero()
     {
         QFETCH(int, signalNumber);
-        control(QStringLiteral("StartWake"), {60});
+        call(QStringLiteral("Start"), {60u});
         QCOMPARE(state(), QStringLiteral("active held"));
         QCOMPARE(blockLocks(), QStringList{QStringLiteral("idle:sleep|Corvane|Corvane: keeping this computer awake for 1 h|block")});
 
@@ -87,7 +86,7 @@ private Q_SLOTS:
 
     void aKilledProgramLeavesNoLock()
     {
-        control(QStringLiteral("StartWake"), {0});
+        call(QStringLiteral("Start"), {0u});
         QCOMPARE(blockLocks().size(), 1);
         ::kill(pid_t(m_corvane->processId()), SIGKILL);
         m_corvane->waitForFinished(5000);
@@ -96,9 +95,9 @@ private Q_SLOTS:
 
     void quittingEndsTheWakePeriod()
     {
-        control(QStringLiteral("StartWake"), {30});
+        call(QStringLiteral("Start"), {30u});
         QCOMPARE(blockLocks().size(), 1);
-        control(QStringLiteral("Quit"));
+        call(QStringLiteral("Quit"));
         QVERIFY(exitedWithZero(*m_corvane));
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
     }
@@ -113,7 +112,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, withMetadata);
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().filter(QStringLiteral("|delay")).size() == 1; }));
-        control(QStringLiteral("StartWake"), {60});
+        call(QStringLiteral("Start"), {60u});
         QCOMPARE(blockLocks().size(), 1);
 
         if (withMetadata)
@@ -139,10 +138,10 @@ private Q_SLOTS:
 
     void aSecondLaunchHandsOverAndEnds()
     {
-        QCOMPARE(control(QStringLiteral("PanelRequests")).arguments().value(0).toInt(), 0);
+        QVERIFY(!panel().visible);
         const std::unique_ptr<QProcess> second = launch();
         QVERIFY(exitedWithZero(*second));
-        QCOMPARE(control(QStringLiteral("PanelRequests")).arguments().value(0).toInt(), 1);
+        QVERIFY(TestBus::waitFor([] { return panel().visible; }));
         QCOMPARE(m_corvane->state(), QProcess::Running);
     }
 

@@ -2,11 +2,14 @@
 // on the private session bus, and this test calling the item the way Plasma would.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
+#include "shell/SingleInstance.h"
 
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 using namespace RunningCorvane;
@@ -63,6 +66,13 @@ public Q_SLOTS:
         times << clock.elapsed();
     }
     void onTitle() { ++titles; }
+    void onProperties(const QString &, const QVariantMap &changed, const QStringList &)
+    {
+        properties << changed.keys().join(QLatin1Char('+'));
+    }
+
+public:
+    QStringList properties;
 };
 
 class StatusNotifierEndToEndTest : public QObject {
@@ -122,7 +132,8 @@ private Q_SLOTS:
                                               SLOT(onTitle()));
         listener.clock.start();
 
-        control(QStringLiteral("StartWake"), {2});
+        // Started from the command line: it drives this instance, whose tray shows the period.
+        QCOMPARE(commandLine({QStringLiteral("--for"), QStringLiteral("2m")}), 0);
         QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("2m"); }));
         QCOMPARE(itemProperty(m_item, QStringLiteral("XAyatanaLabelGuide")).toString().size(), 5);
         // 120 s down to 118 s still reads "2m": the panel hears nothing.
@@ -133,21 +144,38 @@ private Q_SLOTS:
         QCOMPARE(listener.labels.size(), before);
         QCOMPARE(listener.titles, titlesBefore);
 
-        control(QStringLiteral("StartWake"), {65});
+        QCOMPARE(commandLine({QStringLiteral("--for"), QStringLiteral("1h5m")}), 0);
         QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("1h05"); }));
 
         // Under a minute the label changes every second, and no more often.
-        control(QStringLiteral("StartWake"), {1});
+        QCOMPARE(commandLine({QStringLiteral("--for"), QStringLiteral("1")}), 0);
         QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("59s"); }, 3000));
         const int start = int(listener.labels.size());
+        QDBusConnection::sessionBus().connect(SingleInstance::serviceName, SingleInstance::objectPath,
+                                              QStringLiteral("org.freedesktop.DBus.Properties"),
+                                              QStringLiteral("PropertiesChanged"), &listener,
+                                              SLOT(onProperties(QString, QVariantMap, QStringList)));
         QTest::qWait(3200);
+        // The public interface counts down with the tray: one change a tick, nothing else.
+        QVERIFY2(listener.properties.size() >= 2 && listener.properties.size() <= 4,
+                 qPrintable(listener.properties.join(QLatin1Char(','))));
+        QCOMPARE(listener.properties.filter(QStringLiteral("RemainingSeconds")).size(), listener.properties.size());
+        QString status;
+        QCOMPARE(commandLine({QStringLiteral("--status"), QStringLiteral("--json")}, &status), 0);
+        const QJsonObject json = QJsonDocument::fromJson(status.toUtf8()).object();
+        QCOMPARE(json.value(QStringLiteral("active")).toBool(), true);
+        QVERIFY2(json.value(QStringLiteral("remaining")).toInt() > 50 && json.value(QStringLiteral("remaining")).toInt() < 58,
+                 qPrintable(status));
+        QVERIFY(!json.value(QStringLiteral("end")).toString().isEmpty());
+        QCOMPARE(json.value(QStringLiteral("mode")).toString(), QStringLiteral("displayAndSystem"));
         const QStringList seconds = listener.labels.mid(start);
         QVERIFY2(seconds.size() >= 2 && seconds.size() <= 4, qPrintable(seconds.join(QLatin1Char(','))));
         for (int i = start + 1; i < listener.times.size(); ++i)
             QVERIFY(listener.times[i] - listener.times[i - 1] >= 800);
 
-        control(QStringLiteral("Stop"));
+        QCOMPARE(commandLine({QStringLiteral("--stop")}), 0);
         QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")).toString().isEmpty(); }));
+        QCOMPARE(RunningCorvane::property(QStringLiteral("Active")).toBool(), false);
     }
 
     void registersAgainWhenTheWatcherRestarts()
@@ -161,7 +189,7 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         if (m_corvane && m_corvane->state() != QProcess::NotRunning) {
-            control(QStringLiteral("Quit"));
+            call(QStringLiteral("Quit"));
             QVERIFY(exitedWithZero(*m_corvane));
         }
         QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));

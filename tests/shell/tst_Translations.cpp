@@ -36,8 +36,8 @@ private Q_SLOTS:
         QFETCH(QString, lang);
         QFETCH(QStringList, panelTexts);
         QFETCH(QString, reason);
-        if (!QDBusConnection::systemBus().isConnected() || !QDBusConnection::sessionBus().isConnected())
-            QSKIP("needs scripts/test-env: private buses with the logind mock");
+        CORVANE_REQUIRE(QDBusConnection::systemBus().isConnected() && QDBusConnection::sessionBus().isConnected(),
+                        "private buses with the logind mock");
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
 
         QProcessEnvironment env;
@@ -52,11 +52,11 @@ private Q_SLOTS:
         for (const QString &text : panelTexts)
             QVERIFY2(shown.contains(text), qPrintable(text + QStringLiteral(" not in ") + shown.join(u'|')));
 
-        control(QStringLiteral("StartWake"), {60});
+        call(QStringLiteral("Start"), {QVariant::fromValue(60u)});
         QVERIFY(TestBus::waitFor([] { return !blockLocks().isEmpty(); }));
         QVERIFY2(blockLocks().first().contains(reason), qPrintable(blockLocks().join(u'\n')));
 
-        control(QStringLiteral("Quit"));
+        call(QStringLiteral("Quit"));
         QVERIFY(corvane->waitForFinished(10000));
         QVERIFY(TestBus::waitFor([] {
             return !QDBusConnection::sessionBus().interface()->isServiceRegistered(SingleInstance::serviceName).value();

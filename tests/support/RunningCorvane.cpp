@@ -1,10 +1,11 @@
 #include "RunningCorvane.h"
 
+#include "TestControl.h"
 #include "TestSupport.h"
 #include "shell/SingleInstance.h"
-#include "TestControl.h"
 
 #include <QDBusConnection>
+#include <QDBusVariant>
 
 namespace RunningCorvane {
 
@@ -20,28 +21,67 @@ std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra)
     return process;
 }
 
-QDBusMessage control(const QString &method, const QVariantList &args)
+namespace {
+QDBusMessage callOn(const QString &path, const QString &interface, const QString &method, const QVariantList &args)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(SingleInstance::serviceName, TestControl::objectPath,
-                                                          QStringLiteral("app.corvane.Corvane.TestControl"), method);
+    QDBusMessage message = QDBusMessage::createMethodCall(SingleInstance::serviceName, path, interface, method);
     message.setArguments(args);
     return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
+}
+} // namespace
+
+QDBusMessage call(const QString &method, const QVariantList &args)
+{
+    return callOn(SingleInstance::objectPath, SingleInstance::serviceName, method, args);
+}
+
+QDBusMessage control(const QString &method, const QVariantList &args)
+{
+    return callOn(TestControl::objectPath, QStringLiteral("app.corvane.Corvane.TestControl"), method, args);
+}
+
+QVariant property(const QString &name)
+{
+    const QDBusMessage reply = callOn(SingleInstance::objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                      QStringLiteral("Get"), {SingleInstance::serviceName, name});
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return {};
+    return reply.arguments().value(0).value<QDBusVariant>().variant();
 }
 
 QString state()
 {
-    const QDBusMessage reply = control(QStringLiteral("State"));
-    return reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toString() : QString();
+    // The test control appears only once launching has finished.
+    const QVariant active = property(QStringLiteral("Active"));
+    if (!active.isValid() || control(QStringLiteral("PanelGeometry")).type() != QDBusMessage::ReplyMessage)
+        return {};
+    return QStringLiteral("%1 %2").arg(active.toBool() ? QStringLiteral("active") : QStringLiteral("idle"),
+                                       blockLocks().isEmpty() ? QStringLiteral("released") : QStringLiteral("held"));
 }
 
 bool exitedWithZero(QProcess &process)
 {
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return (process.state() == QProcess::NotRunning || process.waitForFinished(10000)) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 QStringList blockLocks()
 {
     return TestBus::logindInhibitors().filter(QStringLiteral("|block"));
+}
+
+int commandLine(const QStringList &arguments, QString *output)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.start(QStringLiteral(CORVANE_BINARY), arguments);
+    if (!process.waitForFinished(15000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    if (output)
+        *output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()).trimmed();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 PanelState panel()

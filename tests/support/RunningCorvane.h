@@ -8,22 +8,30 @@
 #include <QVariantList>
 #include <memory>
 
-// The real program, started on the test environment's private buses with its test
-// control exported, and the calls the end-to-end tests make to it.
+// The real program, started on the test environment's private buses, and the calls the
+// end-to-end tests make to it: its public interface, and the test control for the panel.
 namespace RunningCorvane {
 // `extra` is added to this process's environment.
 std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra = {});
-QDBusMessage control(const QString &method, const QVariantList &args = {});
-// "active held", "idle released", …; empty until the program is ready.
+// A method of the public interface app.corvane.Corvane.
+QDBusMessage call(const QString &method, const QVariantList &args = {});
+// A property of the public interface; invalid while there is none to ask.
+QVariant property(const QString &name);
+// "active held", "idle released", …: the timer as the program reports it, the inhibition
+// as logind lists it; empty until the program is ready.
 QString state();
 bool exitedWithZero(QProcess &process);
 // logind's locks that keep the machine awake, leaving out the shutdown delay lock.
 QStringList blockLocks();
+// Runs the program's command line to its end; `output` gets what it printed.
+int commandLine(const QStringList &arguments, QString *output = nullptr);
 
 struct PanelState {
     QRect geometry;
     bool visible = false;
 };
-// Where the running program's panel is and whether it shows.
+// Where the running program's panel is and whether it shows (test control).
 PanelState panel();
+// The test control's other queries.
+QDBusMessage control(const QString &method, const QVariantList &args = {});
 } // namespace RunningCorvane

@@ -3,15 +3,12 @@
 #include "shell/AppDelegate.h"
 #include "shell/GlassPanel.h"
 #include "shell/StatusItemController.h"
-#include "wake/CorvaneTimerService.h"
-#include "wake/PowerAssertionManager.h"
 
 #include <QAccessible>
 #include <QAbstractButton>
 #include <QAction>
 #include <QDBusConnection>
 #include <QLabel>
-#include <QTimer>
 #include <QWidget>
 
 void TestControl::exportFor(AppDelegate &delegate)
@@ -20,33 +17,7 @@ void TestControl::exportFor(AppDelegate &delegate)
     QDBusConnection::sessionBus().registerObject(objectPath, control, QDBusConnection::ExportScriptableSlots);
 }
 
-TestControl::TestControl(AppDelegate &delegate) : QObject(&delegate), m_delegate(delegate)
-{
-    connect(&delegate, &AppDelegate::showPanelRequested, this, [this] { ++m_panelRequests; });
-}
-
-void TestControl::StartWake(int minutes)
-{
-    m_delegate.timer().start(minutes > 0 ? WakeDuration::minutes(minutes) : WakeDuration::indefinite());
-}
-
-void TestControl::Stop()
-{
-    m_delegate.timer().stop();
-}
-
-QString TestControl::State()
-{
-    const bool active = m_delegate.timer().active().has_value();
-    const bool held = m_delegate.power().heldMode().has_value();
-    return QStringLiteral("%1 %2").arg(active ? QStringLiteral("active") : QStringLiteral("idle"),
-                                       held ? QStringLiteral("held") : QStringLiteral("released"));
-}
-
-int TestControl::PanelRequests()
-{
-    return m_panelRequests;
-}
+TestControl::TestControl(AppDelegate &delegate) : QObject(&delegate), m_delegate(delegate) {}
 
 QString TestControl::PanelGeometry()
 {
@@ -96,10 +67,4 @@ QStringList TestControl::PanelTexts()
         texts << action->text();
     texts.removeAll(QString());
     return texts;
-}
-
-void TestControl::Quit()
-{
-    // After the reply has left.
-    QTimer::singleShot(0, &m_delegate, &AppDelegate::quit);
 }

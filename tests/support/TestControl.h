@@ -4,8 +4,9 @@
 
 class AppDelegate;
 
-// Lets the end-to-end tests drive and inspect a running Corvane over the session bus. Only
-// the test build of the program (corvane_under_test) has it.
+// Where the panel is on screen, for the end-to-end tests that click it: the one thing the
+// public interface does not tell. Only the test build of the program (corvane_under_test)
+// has it.
 class TestControl : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "app.corvane.Corvane.TestControl")
@@ -17,11 +18,6 @@ public:
     static void exportFor(AppDelegate &delegate);
 
 public Q_SLOTS:
-    Q_SCRIPTABLE void StartWake(int minutes);
-    Q_SCRIPTABLE void Stop();
-    // "active" or "idle", then "held" or "released" for the assertion manager.
-    Q_SCRIPTABLE QString State();
-    Q_SCRIPTABLE int PanelRequests();
     // "x y width height visible" of the panel window, in screen pixels.
     Q_SCRIPTABLE QString PanelGeometry();
     // "x y" on screen of the middle of the panel's widget with that object name, or an
@@ -30,11 +26,9 @@ public Q_SLOTS:
     // Every text the panel shows or reads out (labels, buttons, menu items, accessible
     // names), building the panel if it is not yet built.
     Q_SCRIPTABLE QStringList PanelTexts();
-    Q_SCRIPTABLE void Quit();
 
 private:
     explicit TestControl(AppDelegate &delegate);
 
     AppDelegate &m_delegate;
-    int m_panelRequests = 0;
 };

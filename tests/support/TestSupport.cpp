@@ -111,7 +111,7 @@ QStringList mockCalls(const QDBusConnection &bus, const QString &busName, const 
         arg.endStructure();
         QStringList parts{method};
         for (const QVariant &v : callArgs)
-            parts << v.toString();
+            parts << (v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(',')) : v.toString());
         out << parts.join(QLatin1Char(' '));
     }
     arg.endArray();

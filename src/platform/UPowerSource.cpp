@@ -1,0 +1,68 @@
+#include "platform/UPowerSource.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <functional>
+
+namespace {
+const QString service = QStringLiteral("org.freedesktop.UPower");
+const QString daemonPath = QStringLiteral("/org/freedesktop/UPower");
+const QString devicePath = QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice");
+const QString deviceInterface = QStringLiteral("org.freedesktop.UPower.Device");
+const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+constexpr int callTimeoutMs = 3000;
+} // namespace
+
+UPowerSource::UPowerSource(QDBusConnection bus, QObject *parent) : PowerSource(parent), m_bus(std::move(bus))
+{
+    m_bus.connect(service, daemonPath, properties, QStringLiteral("PropertiesChanged"), this,
+                  SLOT(onDaemonChanged(QString, QVariantMap, QStringList)));
+    m_bus.connect(service, devicePath, properties, QStringLiteral("PropertiesChanged"), this,
+                  SLOT(onDeviceChanged(QString, QVariantMap, QStringList)));
+    readAll();
+}
+
+void UPowerSource::readAll()
+{
+    auto get = [this](const QString &path, const QString &interface, const QString &name,
+                      std::function<void(const QVariant &)> use) {
+        QDBusMessage call = QDBusMessage::createMethodCall(service, path, properties, QStringLiteral("Get"));
+        call << interface << name;
+        auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, callTimeoutMs), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [use](QDBusPendingCallWatcher *finished) {
+            finished->deleteLater();
+            const QDBusPendingReply<QDBusVariant> reply = *finished;
+            if (!reply.isError())
+                use(reply.value().variant());
+        });
+    };
+    get(daemonPath, service, QStringLiteral("OnBattery"), [this](const QVariant &v) { apply(v.toBool(), std::nullopt); });
+    get(devicePath, deviceInterface, QStringLiteral("Percentage"),
+        [this](const QVariant &v) { apply(std::nullopt, v.toDouble()); });
+}
+
+void UPowerSource::onDaemonChanged(const QString &, const QVariantMap &changed, const QStringList &)
+{
+    if (changed.contains(QStringLiteral("OnBattery")))
+        apply(changed.value(QStringLiteral("OnBattery")).toBool(), std::nullopt);
+}
+
+void UPowerSource::onDeviceChanged(const QString &, const QVariantMap &changed, const QStringList &)
+{
+    if (changed.contains(QStringLiteral("Percentage")))
+        apply(std::nullopt, changed.value(QStringLiteral("Percentage")).toDouble());
+}
+
+void UPowerSource::apply(std::optional<bool> onBattery, std::optional<double> percent)
+{
+    const bool before = m_onBattery;
+    const std::optional<double> percentBefore = m_percent;
+    if (onBattery)
+        m_onBattery = *onBattery;
+    if (percent)
+        m_percent = *percent;
+    if (before != m_onBattery || percentBefore != m_percent)
+        Q_EMIT changed();
+}

@@ -1,0 +1,190 @@
+#include "shell/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <algorithm>
+#include <vector>
+
+namespace {
+constexpr qint64 maxMinutes = WakeDuration::maxRestoredMinutes;
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("CommandLine", text);
+}
+
+struct Options {
+    QCommandLineOption forOption{QStringLiteral("for"), tr("Keep this computer awake for <duration>: 90m, 1h30m, 2h or 45 (minutes)."),
+                                 tr("duration")};
+    QCommandLineOption until{QStringLiteral("until"), tr("Keep this computer awake until the next <time> (HH:MM)."),
+                             tr("time")};
+    QCommandLineOption indefinitely{QStringLiteral("indefinitely"), tr("Keep this computer awake until turned off.")};
+    QCommandLineOption stop{QStringLiteral("stop"), tr("End the wake period.")};
+    QCommandLineOption toggle{QStringLiteral("toggle"), tr("Start a wake period with the last duration, or end the one running.")};
+    QCommandLineOption status{QStringLiteral("status"), tr("Show the wake period.")};
+    QCommandLineOption json{QStringLiteral("json"), tr("With --status: print JSON for scripts.")};
+    QCommandLineOption mode{QStringLiteral("mode"), tr("Keep the display and the system awake, or the system only."),
+                            QStringLiteral("display|system")};
+    QCommandLineOption whilePid{QStringLiteral("while-pid"), tr("Keep this computer awake until process <pid> ends."),
+                                QStringLiteral("pid")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, tr("Show this help.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")}, tr("Show the version.")};
+
+    std::vector<const QCommandLineOption *> all() const
+    {
+        return {&forOption, &until, &indefinitely, &stop, &toggle, &status, &json, &mode, &whilePid, &help, &version};
+    }
+
+    void addTo(QCommandLineParser &parser) const
+    {
+        for (const QCommandLineOption *option : all())
+            parser.addOption(*option);
+        parser.addPositionalArgument(QStringLiteral("-- command"),
+                                     tr("Keep this computer awake while <command> runs; exit with its status."),
+                                     QStringLiteral("[-- command [args…]]"));
+    }
+};
+
+CommandLineRequest invalid(const QString &error)
+{
+    CommandLineRequest request;
+    request.action = CommandLineRequest::Action::invalid;
+    request.error = error;
+    return request;
+}
+} // namespace
+
+std::optional<qint64> CommandLine::parseDuration(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(?:(\\d{1,6})h)?(?:(\\d{1,6})(?:m|min)?)?$"));
+    const QRegularExpressionMatch match = pattern.match(text.trimmed().toLower());
+    if (text.trimmed().isEmpty() || !match.hasMatch())
+        return std::nullopt;
+    if (!match.hasCaptured(1) && !match.hasCaptured(2))
+        return std::nullopt;
+    const qint64 minutes = match.captured(1).toLongLong() * 60 + match.captured(2).toLongLong();
+    if (minutes < 1)
+        return std::nullopt;
+    return std::min(minutes, maxMinutes);
+}
+
+std::optional<qint64> CommandLine::minutesUntil(const QString &clockTime, const QDateTime &now)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,2}):(\\d{2})$"));
+    const QRegularExpressionMatch match = pattern.match(clockTime.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QTime time(match.captured(1).toInt(), match.captured(2).toInt());
+    if (!time.isValid())
+        return std::nullopt;
+    QDateTime target = now;
+    target.setTime(time);
+    if (target <= now)
+        target = target.addDays(1);
+    const qint64 seconds = now.secsTo(target);
+    return std::min((seconds + 59) / 60, maxMinutes);
+}
+
+QString CommandLine::helpText()
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        tr("Keeps this computer awake for a while. Without options, puts Corvane in the tray; with options, drives "
+           "the Corvane already running, or keeps this computer awake by itself until the period ends."));
+    Options().addTo(parser);
+    return parser.helpText();
+}
+
+CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateTime &now)
+{
+    using Action = CommandLineRequest::Action;
+    if (arguments.size() <= 1)
+        return {};
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const Options o;
+    o.addTo(parser);
+    if (!parser.parse(arguments)) {
+        // Options that are none of ours are Qt's own (-platform xcb, -style …) for the tray.
+        const bool mentionsOurs = std::any_of(arguments.begin() + 1, arguments.end(), [&o](const QString &arg) {
+            if (arg == QLatin1String("--"))
+                return true;
+            const QString name = arg.section(QLatin1Char('='), 0, 0).remove(QRegularExpression(QStringLiteral("^--?")));
+            for (const QCommandLineOption *option : o.all())
+                if (option->names().contains(name))
+                    return true;
+            return false;
+        });
+        return mentionsOurs ? invalid(parser.errorText()) : CommandLineRequest{};
+    }
+
+    CommandLineRequest request;
+    if (parser.isSet(o.help) || parser.isSet(o.version)) {
+        request.action = parser.isSet(o.help) ? Action::help : Action::version;
+        return request;
+    }
+
+    request.json = parser.isSet(o.json);
+    if (parser.isSet(o.mode)) {
+        const QString mode = parser.value(o.mode);
+        if (mode == QLatin1String("display"))
+            request.mode = AssertionMode::displayAndSystem;
+        else if (mode == QLatin1String("system"))
+            request.mode = AssertionMode::systemOnly;
+        else
+            return invalid(tr("unknown mode \"%1\": use display or system").arg(mode));
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    const bool hasCommand = arguments.contains(QStringLiteral("--"));
+    if (!positional.isEmpty() && !hasCommand)
+        return invalid(tr("unexpected argument \"%1\": put a command after --").arg(positional.first()));
+
+    int actions = 0;
+    for (const QCommandLineOption *option : {&o.forOption, &o.until, &o.indefinitely, &o.stop, &o.toggle, &o.status, &o.whilePid})
+        actions += parser.isSet(*option) ? 1 : 0;
+    actions += hasCommand ? 1 : 0;
+    if (actions > 1)
+        return invalid(tr("choose one of --for, --until, --indefinitely, --stop, --toggle, --status, --while-pid and --"));
+
+    if (parser.isSet(o.forOption)) {
+        const std::optional<qint64> minutes = parseDuration(parser.value(o.forOption));
+        if (!minutes)
+            return invalid(tr("unknown duration \"%1\": try 90m, 1h30m, 2h or 45").arg(parser.value(o.forOption)));
+        request.action = Action::start;
+        request.duration = WakeDuration::minutes(*minutes);
+    } else if (parser.isSet(o.until)) {
+        const std::optional<qint64> minutes = minutesUntil(parser.value(o.until), now);
+        if (!minutes)
+            return invalid(tr("unknown time \"%1\": use HH:MM, from 00:00 to 23:59").arg(parser.value(o.until)));
+        request.action = Action::start;
+        request.duration = WakeDuration::minutes(*minutes);
+    } else if (parser.isSet(o.indefinitely)) {
+        request.action = Action::start;
+        request.duration = WakeDuration::indefinite();
+    } else if (parser.isSet(o.stop)) {
+        request.action = Action::stop;
+    } else if (parser.isSet(o.toggle)) {
+        request.action = Action::toggle;
+    } else if (parser.isSet(o.status)) {
+        request.action = Action::status;
+    } else if (parser.isSet(o.whilePid)) {
+        bool ok = false;
+        request.pid = parser.value(o.whilePid).toLongLong(&ok);
+        if (!ok || request.pid < 1)
+            return invalid(tr("\"%1\" is not a process id").arg(parser.value(o.whilePid)));
+        request.action = Action::whilePid;
+    } else if (hasCommand) {
+        if (positional.isEmpty())
+            return invalid(tr("no command after --"));
+        request.action = Action::runCommand;
+        request.command = positional;
+    } else if (request.mode) {
+        request.action = Action::setMode;
+    } else {
+        return invalid(tr("--json goes with --status"));
+    }
+    return request;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "wake/AssertionMode.h"
+#include "wake/WakeDuration.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <optional>
+
+// What one invocation of the program asks for. Parsing never touches the buses or the
+// process table, so a request can be checked before anything changes.
+struct CommandLineRequest {
+    enum class Action {
+        launchTray, // no arguments: the tray application
+        start,
+        stop,
+        toggle,
+        status,
+        setMode, // --mode alone
+        whilePid,
+        runCommand,
+        help,
+        version,
+        invalid,
+    };
+
+    Action action = Action::launchTray;
+    WakeDuration duration;
+    std::optional<AssertionMode> mode;
+    bool json = false;
+    qint64 pid = 0;
+    QStringList command;
+    // One line for the user when the action is invalid.
+    QString error;
+};
+
+// The command line: `corvane --for 90m`, `--until 17:30`, `-- make -j4`, …
+class CommandLine {
+public:
+    // `arguments` includes the program name; `now` resolves --until.
+    static CommandLineRequest parse(const QStringList &arguments, const QDateTime &now);
+    // "90m", "1h30m", "2h", "45" (minutes): the minute count, capped at 48 hours like the
+    // panel's custom duration; absent for anything else, zero included.
+    static std::optional<qint64> parseDuration(const QString &text);
+    // Whole minutes, rounded up, from `now` to the next "HH:MM" on the wall clock.
+    static std::optional<qint64> minutesUntil(const QString &clockTime, const QDateTime &now);
+    static QString helpText();
+};

@@ -1,0 +1,6 @@
+#include "shell/PowerLayer.h"
+
+PowerLayer &PowerLayer::build()
+{
+    return *new PowerLayer;
+}

@@ -1,0 +1,123 @@
+// The end-of-period warning and the battery guard on their real services: python3-dbusmock's
+// notification_daemon on the private session bus and its upower on the private system bus,
+// with the timer on a fake clock so nothing waits for minutes to pass.
+#include "TestSupport.h"
+#include "TimerRig.h"
+#include "platform/FreedesktopNotifier.h"
+#include "platform/UPowerSource.h"
+#include "wake/BatteryGuard.h"
+#include "wake/EndOfPeriodWarning.h"
+#include "wake/SettingSwitch.h"
+
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QtTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+const QString notifications = QStringLiteral("org.freedesktop.Notifications");
+const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+
+void emitActionInvoked(const MockService &daemon, uint id, const QString &key)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(notifications, notificationsPath,
+                                                          QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
+    message << notifications << QStringLiteral("ActionInvoked") << QStringLiteral("us")
+            << QVariantList{id, key};
+    daemon.bus().call(message);
+}
+
+QStringList notifyCalls(const MockService &daemon)
+{
+    return daemon.calls(notificationsPath).filter(QRegularExpression(QStringLiteral("^Notify ")));
+}
+} // namespace
+
+class PeriodNotificationsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!QDBusConnection::systemBus().isConnected() || !QDBusConnection::sessionBus().isConnected())
+            QSKIP("needs scripts/test-env: private buses");
+    }
+
+    void warningOffersExtendAndStop_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("activeAfter");
+        QTest::addColumn<qint64>("remainingAfter");
+        QTest::addRow("Extend 15 min") << EndOfPeriodWarning::extendKey << true << qint64(19 * 60);
+        QTest::addRow("Stop Now") << EndOfPeriodWarning::stopKey << false << qint64(0);
+    }
+    void warningOffersExtendAndStop()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, activeAfter);
+        QFETCH(qint64, remainingAfter);
+
+        MockService daemon(QStringLiteral("notification_daemon"), false, notifications);
+        QVERIFY(daemon.isRunning());
+        TimerRig rig;
+        auto timer = rig.make();
+        FreedesktopNotifier notifier;
+        SettingSwitch minutesBefore(rig.settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
+                                    EndOfPeriodWarning::defaultMinutes);
+        EndOfPeriodWarning warning(*timer, notifier, minutesBefore);
+
+        timer->start(WakeDuration::minutes(60));
+        for (auto s = 0s; s < 56min; s += 1s) {
+            rig.clock.advance(1s);
+            rig.tickers.fire();
+        }
+        QVERIFY(TestBus::waitFor([&] { return notifyCalls(daemon).size() == 1; }));
+        const QString call = notifyCalls(daemon).first();
+        QVERIFY2(call.contains(QLatin1String("This computer may sleep soon")), qPrintable(call));
+        QVERIFY2(call.contains(QLatin1String("extend,Extend 15 min,stop,Stop Now")), qPrintable(call));
+
+        emitActionInvoked(daemon, 1, action);
+        QVERIFY(TestBus::waitFor([&] {
+            return timer->active().has_value() == activeAfter && timer->remainingSeconds() == remainingAfter;
+        }));
+        // Extending kept the one inhibition; stopping gave it back.
+        QCOMPARE(rig.backend.log.size(), activeAfter ? 1 : 2);
+    }
+
+    void batteryGuardStopsOnALowBattery()
+    {
+        MockService daemon(QStringLiteral("notification_daemon"), false, notifications);
+        MockService upower(QStringLiteral("upower"), true, QStringLiteral("org.freedesktop.UPower"),
+                           {{QStringLiteral("OnBattery"), true}});
+        QVERIFY(upower.isRunning());
+        TimerRig rig;
+        auto timer = rig.make();
+        FreedesktopNotifier notifier;
+        UPowerSource power;
+        rig.settings.values[BatteryGuard::settingKey] = 20;
+        SettingSwitch below(rig.settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0);
+        BatteryGuard guard(*timer, power, notifier, below);
+        QVERIFY(TestBus::waitFor([&] { return power.onBattery(); }));
+
+        QDBusMessage set = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.UPower"), QStringLiteral("/org/freedesktop/UPower"),
+                                                          QStringLiteral("org.freedesktop.DBus.Mock"),
+                                                          QStringLiteral("SetDeviceProperties"));
+        set << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice")))
+            << QVariantMap{{QStringLiteral("Percentage"), 21.0}};
+        QCOMPARE(upower.bus().call(set).type(), QDBusMessage::ReplyMessage);
+        QVERIFY(TestBus::waitFor([&] { return power.batteryPercent() == 21.0; }));
+        timer->start(WakeDuration::indefinite());
+        QTest::qWait(50);
+        QVERIFY(timer->active());
+
+        set.setArguments({set.arguments().at(0),
+                          QVariant::fromValue(QVariantMap{{QStringLiteral("Percentage"), 19.0}})});
+        upower.bus().call(set);
+        QVERIFY(TestBus::waitFor([&] { return !timer->active(); }));
+        QVERIFY(TestBus::waitFor([&] { return notifyCalls(daemon).size() == 1; }));
+        QVERIFY(notifyCalls(daemon).first().contains(QLatin1String("The battery is below 20 %.")));
+    }
+};
+
+QTEST_GUILESS_MAIN(PeriodNotificationsTest)
+#include "tst_PeriodNotifications.moc"

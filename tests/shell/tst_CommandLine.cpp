@@ -1,0 +1,89 @@
+// The command line's grammar: what each invocation asks for, and the one line a mistake
+// gets before anything changes.
+#include "shell/CommandLine.h"
+
+#include <QtTest>
+
+using Action = CommandLineRequest::Action;
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void requests_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<qint64>("minutes"); // -1: indefinite
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("error"); // a part of the line shown
+
+        auto row = [](const char *name, QStringList args, Action action, qint64 minutes = -1, QString mode = {},
+                      QString error = {}) {
+            QTest::addRow("%s", name) << args << int(action) << minutes << mode << error;
+        };
+        row("nothing: the tray", {}, Action::launchTray);
+        row("Qt's own options: the tray", {"-platform", "offscreen"}, Action::launchTray);
+        row("90m", {"--for", "90m"}, Action::start, 90);
+        row("1h30m", {"--for=1h30m"}, Action::start, 90);
+        row("2h", {"--for", "2h"}, Action::start, 120);
+        row("bare minutes", {"--for", "45"}, Action::start, 45);
+        row("45min", {"--for", "45min"}, Action::start, 45);
+        row("over 48 h is capped", {"--for", "72h"}, Action::start, 2880);
+        row("until: later today", {"--until", "17:30"}, Action::start, 90);
+        row("until: tomorrow", {"--until", "15:59"}, Action::start, 24 * 60 - 1);
+        row("until: now is tomorrow", {"--until", "16:00"}, Action::start, 24 * 60);
+        row("indefinitely", {"--indefinitely"}, Action::start);
+        row("with a mode", {"--for", "2h", "--mode", "system"}, Action::start, 120, "systemOnly");
+        row("mode alone", {"--mode", "display"}, Action::setMode, -1, "displayAndSystem");
+        row("stop", {"--stop"}, Action::stop);
+        row("toggle", {"--toggle"}, Action::toggle);
+        row("status", {"--status", "--json"}, Action::status);
+        row("while-pid", {"--while-pid", "4242"}, Action::whilePid);
+        row("a command", {"--", "sh", "-c", "exit 3"}, Action::runCommand);
+        row("help", {"--help"}, Action::help);
+        row("version", {"-v"}, Action::version);
+
+        row("unknown duration", {"--for", "soon"}, Action::invalid, -1, {}, "unknown duration \"soon\"");
+        row("zero", {"--for", "0"}, Action::invalid, -1, {}, "unknown duration");
+        row("no duration", {"--for"}, Action::invalid, -1, {}, "Missing value");
+        row("25:00", {"--until", "25:00"}, Action::invalid, -1, {}, "unknown time \"25:00\"");
+        row("17:60", {"--until", "17:60"}, Action::invalid, -1, {}, "unknown time");
+        row("unknown mode", {"--mode", "screen"}, Action::invalid, -1, {}, "unknown mode");
+        row("not a pid", {"--while-pid", "abc"}, Action::invalid, -1, {}, "not a process id");
+        row("two actions", {"--stop", "--toggle"}, Action::invalid, -1, {}, "choose one");
+        row("duration and command", {"--for", "1h", "--", "make"}, Action::invalid, -1, {}, "choose one");
+        row("nothing after --", {"--"}, Action::invalid, -1, {}, "no command");
+        row("a stray word", {"--stop", "now"}, Action::invalid, -1, {}, "unexpected argument");
+        row("an unknown option next to ours", {"--for", "1h", "--fast"}, Action::invalid, -1, {}, "Unknown option");
+    }
+    void requests()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(qint64, minutes);
+        QFETCH(QString, mode);
+        QFETCH(QString, error);
+
+        const QDateTime now(QDate(2026, 3, 2), QTime(16, 0));
+        const CommandLineRequest request = CommandLine::parse(QStringList{"corvane"} + arguments, now);
+        QCOMPARE(int(request.action), action);
+        QVERIFY2(request.error.contains(error), qPrintable(request.error));
+        if (request.action == Action::start) {
+            QCOMPARE(request.duration.isIndefinite(), minutes < 0);
+            if (minutes >= 0)
+                QCOMPARE(request.duration.minuteCount(), minutes);
+        }
+        QCOMPARE(request.mode ? AssertionModes::rawValue(*request.mode) : QString(), mode);
+    }
+
+    void theCommandAndItsArgumentsPassThrough()
+    {
+        const CommandLineRequest request =
+            CommandLine::parse({"corvane", "--", "sh", "-c", "exit 3", "--for"}, QDateTime::currentDateTime());
+        QCOMPARE(request.command, (QStringList{"sh", "-c", "exit 3", "--for"}));
+        QCOMPARE(CommandLine::parse({"corvane", "--while-pid", "77"}, {}).pid, 77);
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "tst_CommandLine.moc"
