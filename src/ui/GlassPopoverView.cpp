@@ -210,11 +210,13 @@ void GlassPopoverView::refresh()
     m_progress->setValue(m_timer.progress());
     m_progress->setAccent(tint);
 
+    // The new texts first, where the old ones stood, so that the state change carries the
+    // block across with the knob.
+    m_switch->setTitle(active ? QStringLiteral("AWAKE") : QStringLiteral("IDLE"));
+    m_switch->setSubtitle(subtitleFor(m_timer));
     m_switch->setOn(active.has_value());
     m_switch->setProgress(!active ? 0.0 : (timed ? m_timer.progress() : 1.0));
     m_switch->setAccent(tint);
-    m_switch->setTitle(active ? QStringLiteral("AWAKE") : QStringLiteral("IDLE"));
-    m_switch->setSubtitle(subtitleFor(m_timer));
 
     m_banner->setVisible(m_timer.assertionFailed());
 
