@@ -51,6 +51,8 @@ void GlassPanel::measure()
     // while a shrink waits.
     m_content->setGeometry(m_margin, m_margin, panelWidth, std::max(natural, 1));
     updateShape();
+    if (m_margin)
+        update();
     requestHeight(natural);
 }
 
@@ -163,10 +165,13 @@ void GlassPanel::paintEvent(QPaintEvent *)
 {
     if (!m_margin)
         return;
-    // The shadow of the card at its full height, drawn once per size.
+    // The shadow of the card as far as it is laid out (a card waiting to shrink is shorter
+    // than the window), drawn once per size.
     const qreal dpr = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * dpr).toSize();
-    if (m_shadow.size() != pixels || m_shadow.devicePixelRatio() != dpr) {
+    const QRect cardNow = m_content ? cardRect() & m_content->geometry() : cardRect();
+    if (m_shadow.size() != pixels || m_shadow.devicePixelRatio() != dpr || m_shadowCard != cardNow) {
+        m_shadowCard = cardNow;
         m_shadow = QPixmap(pixels);
         m_shadow.setDevicePixelRatio(dpr);
         m_shadow.fill(Qt::transparent);
@@ -176,7 +181,7 @@ void GlassPanel::paintEvent(QPaintEvent *)
         if (auto *glass = qobject_cast<GlassContainer *>(m_content.data()))
             radius = glass->cornerRadius();
         QPainterPath card;
-        card.addRoundedRect(QRectF(cardRect()), radius, radius);
+        card.addRoundedRect(QRectF(cardNow), radius, radius);
         SoftShadow::paint(sp, card, QColor(0, 0, 0, 110), 9, QPointF(0, 5));
         // Nothing of the shadow under the card: the glass is see-through.
         sp.setCompositionMode(QPainter::CompositionMode_Clear);

@@ -76,4 +76,5 @@ private:
     int m_margin = 0;
     bool m_composited = false;
     QPixmap m_shadow;
+    QRect m_shadowCard;
 };
