@@ -144,6 +144,7 @@ private Q_SLOTS:
 
         // The focused control shows a ring where it had none.
         auto *pill = rig.view.pills()[1];
+        pill->setFocus(Qt::TabFocusReason);
         const QImage focused = pill->grab().toImage();
         rig.view.wakeSwitch()->setFocus();
         const QImage unfocused = pill->grab().toImage();
