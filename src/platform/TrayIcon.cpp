@@ -149,11 +149,14 @@ void TrayIcon::publish()
     m_sni->setLabel(m_countdown, m_countdown.isEmpty() ? QString() : m_guide);
     // The tooltip keeps still: the title and label already carry the countdown, and each
     // change is one more message to the panel.
-    m_sni->setToolTip(QStringLiteral("Corvane"), m_toolTip);
+    // Its heading is what screen readers announce for the item: the name with the state.
+    m_sni->setToolTip(m_description.isEmpty() ? QStringLiteral("Corvane") : m_description, m_toolTip);
     if (m_xembed) {
         if (m_xembed->icon().cacheKey() != m_icon.cacheKey())
             m_xembed->setIcon(m_icon);
-        const QString tip = m_countdown.isEmpty() ? m_toolTip : m_countdown + QLatin1Char('\n') + m_toolTip;
+        QString tip = m_countdown.isEmpty() ? m_toolTip : m_countdown + QLatin1Char('\n') + m_toolTip;
+        if (!m_description.isEmpty())
+            tip = m_description + QLatin1Char('\n') + tip;
         if (m_xembed->toolTip() != tip)
             m_xembed->setToolTip(tip);
     }

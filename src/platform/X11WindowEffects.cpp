@@ -4,9 +4,11 @@
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 #include <cmath>
+#include <vector>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
 
 namespace {
 
@@ -113,4 +115,23 @@ void X11WindowEffects::clearBlurBehind(QWindow *window)
         return;
     XDeleteProperty(dpy, Window(window->winId()), blur);
     XFlush(dpy);
+}
+
+bool X11WindowEffects::setShape(QWindow *window, const QVector<QRect> &rects)
+{
+    Display *dpy = x11Display();
+    if (!dpy || !window || !window->winId())
+        return false;
+    const Window id = Window(window->winId());
+    if (rects.isEmpty()) {
+        XShapeCombineMask(dpy, id, ShapeBounding, 0, 0, None, ShapeSet);
+    } else {
+        std::vector<XRectangle> xr;
+        xr.reserve(size_t(rects.size()));
+        for (const QRect &r : rects)
+            xr.push_back({short(r.x()), short(r.y()), ushort(r.width()), ushort(r.height())});
+        XShapeCombineRectangles(dpy, id, ShapeBounding, 0, 0, xr.data(), int(xr.size()), ShapeSet, Unsorted);
+    }
+    XFlush(dpy);
+    return true;
 }

@@ -23,4 +23,10 @@ public:
     // where blur is not available.
     static bool applyBlurBehind(QWindow *window, const QRect &rect, double radius);
     static void clearBlurBehind(QWindow *window);
+
+    // Cuts the window to `rects` (device pixels, window coordinates) with the X shape
+    // extension: without a compositor a translucent window's clear pixels are black, so the
+    // parts of the window outside the card must not be part of the window at all. An empty
+    // list gives the window back its whole rectangle. Returns false where there is no X11.
+    static bool setShape(QWindow *window, const QVector<QRect> &rects);
 };

@@ -1,10 +1,16 @@
 #include "shell/GlassPanel.h"
 
+#include "platform/X11WindowEffects.h"
+#include "ui/GlassContainer.h"
+#include "ui/SoftShadow.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLayout>
+#include <QPainter>
+#include <QPainterPath>
 #include <cmath>
 
 GlassPanel::GlassPanel(QWidget *content, DelayedCallScheduler scheduler)
@@ -20,7 +26,7 @@ GlassPanel::GlassPanel(QWidget *content, DelayedCallScheduler scheduler)
     if (m_content) {
         m_content->setParent(this);
         m_content->installEventFilter(this);
-        m_content->move(0, 0);
+        m_content->move(m_margin, m_margin);
         measure();
     }
 }
@@ -43,7 +49,10 @@ void GlassPanel::measure()
     const int natural = naturalHeight();
     // The content sits at the top at its own height, whatever the window's height is
     // while a shrink waits.
-    m_content->setGeometry(0, 0, panelWidth, std::max(natural, 1));
+    m_content->setGeometry(m_margin, m_margin, panelWidth, std::max(natural, 1));
+    updateShape();
+    if (m_margin)
+        update();
     requestHeight(natural);
 }
 
@@ -76,7 +85,7 @@ void GlassPanel::requestHeight(qreal measured)
     m_targetHeight = h;
     m_pendingShrink.reset();
     const int target = int(h);
-    const int delay = (h < height() && isVisible()) ? shrinkDelayMs : 0;
+    const int delay = (h < cardSize().height() && isVisible()) ? shrinkDelayMs : 0;
     QPointer<GlassPanel> self(this);
     m_pendingShrink = m_scheduler(delay, [self, target] {
         if (self)
@@ -86,11 +95,11 @@ void GlassPanel::requestHeight(qreal measured)
 
 void GlassPanel::applyHeight(int h)
 {
-    if (std::abs(height() - h) <= 0.5)
+    if (std::abs(cardSize().height() - h) <= 0.5)
         return;
     const QRect frame = geometry();
     // Screen y grows downwards here, so keeping the top edge means keeping y.
-    setGeometry(frame.x(), frame.y(), panelWidth, h);
+    setGeometry(frame.x(), frame.y(), panelWidth + 2 * m_margin, h + 2 * m_margin);
     if (onResize)
         onResize();
 }
@@ -100,6 +109,86 @@ void GlassPanel::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     if (m_content && m_content->width() != panelWidth)
         m_content->resize(panelWidth, m_content->height());
+    updateShape();
+}
+
+QRect GlassPanel::cardRect() const
+{
+    return rect().marginsRemoved(QMargins(m_margin, m_margin, m_margin, m_margin));
+}
+
+void GlassPanel::moveCardTo(QPoint globalPos)
+{
+    const QPoint origin = globalPos - QPoint(m_margin, m_margin);
+    if (origin != pos())
+        move(origin);
+}
+
+void GlassPanel::setMargin(int margin)
+{
+    if (margin == m_margin)
+        return;
+    // The card stays where it is on screen; the window grows or shrinks around it.
+    const int delta = margin - m_margin;
+    const QRect frame = geometry();
+    m_margin = margin;
+    m_shadow = QPixmap();
+    setGeometry(frame.adjusted(-delta, -delta, delta, delta));
+    if (m_content)
+        m_content->move(m_margin, m_margin);
+}
+
+void GlassPanel::updateShape()
+{
+    if (!isVisible() || !windowHandle())
+        return;
+    if (m_composited) {
+        X11WindowEffects::setShape(windowHandle(), {});
+        return;
+    }
+    // The card as far as it is laid out: during a delayed shrink the window is taller than
+    // the content, and the part below it must not be shown.
+    QRect card = cardRect();
+    double radius = 0;
+    if (m_content) {
+        card &= m_content->geometry();
+        if (auto *glass = qobject_cast<GlassContainer *>(m_content.data()))
+            radius = glass->cornerRadius();
+    }
+    const qreal dpr = devicePixelRatioF();
+    const QRect device(QPoint(int(std::lround(card.x() * dpr)), int(std::lround(card.y() * dpr))),
+                       (QSizeF(card.size()) * dpr).toSize());
+    X11WindowEffects::setShape(windowHandle(), X11WindowEffects::roundedRects(device, radius * dpr));
+}
+
+void GlassPanel::paintEvent(QPaintEvent *)
+{
+    if (!m_margin)
+        return;
+    // The shadow of the card as far as it is laid out (a card waiting to shrink is shorter
+    // than the window), drawn once per size.
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * dpr).toSize();
+    const QRect cardNow = m_content ? cardRect() & m_content->geometry() : cardRect();
+    if (m_shadow.size() != pixels || m_shadow.devicePixelRatio() != dpr || m_shadowCard != cardNow) {
+        m_shadowCard = cardNow;
+        m_shadow = QPixmap(pixels);
+        m_shadow.setDevicePixelRatio(dpr);
+        m_shadow.fill(Qt::transparent);
+        QPainter sp(&m_shadow);
+        sp.setRenderHint(QPainter::Antialiasing);
+        double radius = 18;
+        if (auto *glass = qobject_cast<GlassContainer *>(m_content.data()))
+            radius = glass->cornerRadius();
+        QPainterPath card;
+        card.addRoundedRect(QRectF(cardNow), radius, radius);
+        SoftShadow::paint(sp, card, QColor(0, 0, 0, 110), 9, QPointF(0, 5));
+        // Nothing of the shadow under the card: the glass is see-through.
+        sp.setCompositionMode(QPainter::CompositionMode_Clear);
+        sp.fillPath(card, Qt::transparent);
+    }
+    QPainter p(this);
+    p.drawPixmap(0, 0, m_shadow);
 }
 
 void GlassPanel::keyPressEvent(QKeyEvent *event)
@@ -114,9 +203,16 @@ void GlassPanel::keyPressEvent(QKeyEvent *event)
 
 void GlassPanel::mousePressEvent(QMouseEvent *event)
 {
-    if (!rect().contains(event->position().toPoint()) && onOutsidePress
-        && onOutsidePress(event->globalPosition().toPoint(), event->button())) {
+    // Presses beyond the window reach here because a popup holds the pointer; presses on the
+    // shadow margin reach here because no child lies under them. Both are outside the card.
+    if (!cardRect().contains(event->position().toPoint())) {
         event->accept();
+        if (onOutsidePress && onOutsidePress(event->globalPosition().toPoint(), event->button(), event->modifiers()))
+            return;
+        if (rect().contains(event->position().toPoint()))
+            hide();
+        else
+            QWidget::mousePressEvent(event);
         return;
     }
     QWidget::mousePressEvent(event);
@@ -124,8 +220,11 @@ void GlassPanel::mousePressEvent(QMouseEvent *event)
 
 void GlassPanel::showEvent(QShowEvent *event)
 {
+    m_composited = X11WindowEffects::compositorActive();
+    setMargin(m_composited ? shadowMargin : 0);
     QWidget::showEvent(event);
     qApp->installEventFilter(this);
+    updateShape();
 }
 
 void GlassPanel::hideEvent(QHideEvent *event)

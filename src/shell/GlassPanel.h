@@ -2,6 +2,7 @@
 
 #include "platform/DelayedCall.h"
 
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -11,12 +12,19 @@
 // growing at once and shrinking only after a short pause so a brief collapse-and-expand
 // never reaches the screen. Its top edge stays where it is on every resize.
 //
+// Where a compositor runs, the window is larger than the card by a margin on every side in
+// which it draws the card's soft shadow; the margin is not part of the panel, so a click on
+// it counts as a click outside. Without a compositor the window is cut to the card's rounded
+// shape, so neither the corners nor the part of the window below a card waiting to shrink
+// show as black.
+//
 // It is a popup: a click anywhere outside closes it, like a menu.
 class GlassPanel : public QWidget {
     Q_OBJECT
 public:
     static constexpr int panelWidth = 300;
     static constexpr int shrinkDelayMs = 400;
+    static constexpr int shadowMargin = 24;
 
     explicit GlassPanel(QWidget *content, DelayedCallScheduler scheduler = DelayedCall::mainThread());
     ~GlassPanel() override;
@@ -25,11 +33,19 @@ public:
     std::function<void()> onResize;
     // Asked about a mouse press outside the panel; answering true keeps the panel open and
     // takes the press (the owner handled it), false closes the panel as any popup would.
-    std::function<bool(QPoint globalPos, Qt::MouseButton button)> onOutsidePress;
+    std::function<bool(QPoint globalPos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)> onOutsidePress;
 
     // A newly measured content height; decides whether and when to resize.
     void requestHeight(qreal measured);
     qreal targetHeight() const { return m_targetHeight; }
+
+    // The card inside the window (window coordinates) and the empty margin around it.
+    QRect cardRect() const;
+    int margin() const { return m_margin; }
+    // Places the window so that the card's top-left corner is at `globalPos`.
+    void moveCardTo(QPoint globalPos);
+    // The card's size; what the owner positions.
+    QSize cardSize() const { return size().shrunkBy(QMargins(m_margin, m_margin, m_margin, m_margin)); }
 
     QWidget *content() const { return m_content; }
 
@@ -44,8 +60,11 @@ protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    void setMargin(int margin);
+    void updateShape();
     void applyHeight(int height);
     void measure();
     int naturalHeight() const;
@@ -54,4 +73,8 @@ private:
     DelayedCallScheduler m_scheduler;
     DelayedCallHandle m_pendingShrink;
     qreal m_targetHeight = 0;
+    int m_margin = 0;
+    bool m_composited = false;
+    QPixmap m_shadow;
+    QRect m_shadowCard;
 };

@@ -55,11 +55,11 @@ GlassPanel &StatusItemController::panel()
         m_panel = new GlassPanel(m_makeContent());
         connect(m_panel, &GlassPanel::closed, this, [this] { m_sinceClosed.start(); });
         // While the panel is open it holds the pointer like a menu, so a click on our own
-        // XEmbed icon arrives here first: a right or middle click there is still the quick
-        // toggle, and the panel stays open.
-        m_panel->onOutsidePress = [this](QPoint at, Qt::MouseButton button) {
-            if (button == Qt::LeftButton || m_tray->backend() != TrayIcon::Backend::XEmbed
-                || !m_tray->anchorRect().contains(at))
+        // XEmbed icon arrives here first: Alt+click, a right or a middle click there is
+        // still the quick toggle, and the panel stays as it is.
+        m_panel->onOutsidePress = [this](QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+            const bool quick = button != Qt::LeftButton || modifiers.testFlag(Qt::AltModifier);
+            if (!quick || m_tray->backend() != TrayIcon::Backend::XEmbed || !m_tray->anchorRect().contains(at))
                 return false;
             Haptics::levelChange();
             toggleWake();
@@ -146,11 +146,10 @@ void StatusItemController::positionPanel()
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect();
-    const QPoint origin = panelOrigin(anchor, m_panel->size(), available);
+    const QPoint origin = panelOrigin(anchor, m_panel->cardSize(), available);
     qCDebug(lcPanel) << "Panel at" << origin << "under the icon at" << anchor << "on"
                      << (screen ? screen->name() : QStringLiteral("no screen"));
-    if (origin != m_panel->pos())
-        m_panel->move(origin);
+    m_panel->moveCardTo(origin);
 }
 
 QIcon StatusItemController::trayIcon(const QString &symbol)

@@ -1,5 +1,9 @@
 #include "ui/CorvaneStyles.h"
 
+#include <QPainter>
+#include <QPainterPath>
+#include <QPainterPathStroker>
+
 #include <cmath>
 
 namespace CorvaneStyles {
@@ -45,6 +49,22 @@ QFont systemFont(double size, QFont::Weight weight)
     font.setPixelSize(int(std::lround(size)));
     font.setWeight(weight);
     return font;
+}
+
+void paintFocusRing(QPainter &painter, const QPainterPath &shape)
+{
+    // Outside the shape, so it reads the same over a filled capsule and an empty one.
+    QPainterPathStroker stroker;
+    stroker.setWidth(5.0);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    const QPainterPath ring = stroker.createStroke(shape).subtracted(shape);
+    QPainterPathStroker inner;
+    inner.setWidth(1.0);
+    const QPainterPath band = ring.subtracted(inner.createStroke(shape).united(shape));
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(band, withOpacity(Qt::white, 0.85));
+    painter.restore();
 }
 
 } // namespace CorvaneStyles

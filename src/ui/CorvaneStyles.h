@@ -7,6 +7,9 @@
 #include <QLinearGradient>
 #include <QRectF>
 
+class QPainter;
+class QPainterPath;
+
 // The program's shared palette, gradients and spring. Colours are sRGB.
 namespace CorvaneStyles {
 
@@ -33,6 +36,9 @@ QLinearGradient glassSheen(const QRectF &rect);
 // The interface's font at `size` points, one point being one logical pixel, so every
 // control measures its text the same way on any screen density setting.
 QFont systemFont(double size, QFont::Weight weight = QFont::Normal);
+// The keyboard focus ring: a light line just outside `shape` (logical coordinates).
+void paintFocusRing(QPainter &painter, const QPainterPath &shape);
+
 // Response 0.35 s, damping fraction 0.7.
 constexpr SpringCurve spring() { return SpringCurve::shared(); }
 

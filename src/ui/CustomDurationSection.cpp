@@ -244,6 +244,7 @@ CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, Setting
     layout->setSpacing(10);
 
     auto *row = new DisclosureRow(this);
+    row->setObjectName(QStringLiteral("custom-disclosure"));
     m_row = row;
     connect(m_row, &QAbstractButton::clicked, this, [this] { setShowCustom(!m_showCustom); });
     layout->addWidget(m_row);

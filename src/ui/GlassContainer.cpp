@@ -37,7 +37,13 @@ void GlassContainer::setBackdrop(GlassBackdrop backdrop)
     m_backdrop = std::move(backdrop);
 }
 
-QColor GlassContainer::opaqueBase() { return QColor::fromRgbF(0.15f, 0.16f, 0.18f); }
+QColor GlassContainer::materialBase(bool translucent, bool blurred)
+{
+    QColor base = QColor::fromRgbF(0.15f, 0.16f, 0.18f);
+    if (translucent)
+        base.setAlphaF(blurred ? 0.55f : 0.82f);
+    return base;
+}
 
 void GlassContainer::showEvent(QShowEvent *event)
 {
@@ -60,14 +66,22 @@ void GlassContainer::moveEvent(QMoveEvent *event)
 
 void GlassContainer::updateBlur()
 {
-    if (!isVisible() || !m_translucent)
+    if (!isVisible())
         return;
+    if (!m_translucent) {
+        m_blurred = false;
+        return;
+    }
     const qreal dpr = devicePixelRatioF();
     const QPoint topLeft = mapTo(window(), QPoint(0, 0));
     const QRect device(int(std::round(topLeft.x() * dpr)), int(std::round(topLeft.y() * dpr)),
                        int(std::round(width() * dpr)), int(std::round(height() * dpr)));
-    if (m_backdrop.blurBehind && window()->windowHandle())
-        m_backdrop.blurBehind(window()->windowHandle(), device, m_cornerRadius * dpr);
+    const bool blurred = m_backdrop.blurBehind && window()->windowHandle()
+                         && m_backdrop.blurBehind(window()->windowHandle(), device, m_cornerRadius * dpr);
+    if (blurred != m_blurred) {
+        m_blurred = blurred;
+        update();
+    }
 }
 
 void GlassContainer::paintEvent(QPaintEvent *event)
@@ -76,19 +90,23 @@ void GlassContainer::paintEvent(QPaintEvent *event)
     // them is drawn once per size and copied from then on.
     const qreal dpr = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * dpr).toSize();
-    if (m_cache.size() != pixels || m_cache.devicePixelRatio() != dpr || m_cacheTranslucent != m_translucent
+    const QColor base = materialBase(m_translucent, m_blurred);
+    if (m_cache.size() != pixels || m_cache.devicePixelRatio() != dpr || m_cacheBase != base
         || m_cacheRadius != m_cornerRadius) {
         m_cache = QPixmap(pixels);
         m_cache.setDevicePixelRatio(dpr);
         m_cache.fill(Qt::transparent);
         QPainter card(&m_cache);
         paintCard(card);
-        m_cacheTranslucent = m_translucent;
+        m_cacheBase = base;
         m_cacheRadius = m_cornerRadius;
     }
+    // Rectangle by rectangle: the pulsing dot, the switch's glow and a selected pill's glow
+    // are far apart, and copying everything between them each frame would be most of the
+    // card.
     QPainter p(this);
-    const QRect dirty = event->rect();
-    p.drawPixmap(QRectF(dirty), m_cache, QRectF(QPointF(dirty.topLeft()) * dpr, QSizeF(dirty.size()) * dpr));
+    for (const QRect &dirty : event->region())
+        p.drawPixmap(QRectF(dirty), m_cache, QRectF(QPointF(dirty.topLeft()) * dpr, QSizeF(dirty.size()) * dpr));
 }
 
 void GlassContainer::paintCard(QPainter &p) const
@@ -97,8 +115,7 @@ void GlassContainer::paintCard(QPainter &p) const
     const QRectF r = QRectF(rect());
     QPainterPath card;
     card.addRoundedRect(r, m_cornerRadius, m_cornerRadius);
-    if (!m_translucent)
-        p.fillPath(card, opaqueBase());
+    p.fillPath(card, materialBase(m_translucent, m_blurred));
     p.fillPath(card, CorvaneStyles::withOpacity(CorvaneStyles::ink(), 0.45));
     p.fillPath(card, CorvaneStyles::glassSheen(r));
 

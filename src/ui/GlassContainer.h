@@ -8,14 +8,17 @@
 // Left empty, the card is opaque and nothing is blurred.
 struct GlassBackdrop {
     std::function<bool()> compositorActive;
-    // Blurs behind `deviceRect` of `window` with rounded corners of `radius` device pixels.
-    std::function<void(QWindow *window, const QRect &deviceRect, double radius)> blurBehind;
+    // Blurs behind `deviceRect` of `window` with rounded corners of `radius` device pixels;
+    // false where the compositor blurs nothing.
+    std::function<bool(QWindow *window, const QRect &deviceRect, double radius)> blurBehind;
 };
 
-// A dark frosted-glass card: the blur behind the window where the desktop offers one, an ink
-// tint, a sheen across the upper half and a light rim. Lay the card's content out inside it
-// as in any container. Without a compositor the card is painted opaque, since translucent
-// windows then show garbage behind them.
+// A dark frosted-glass card: the material (a dark base, over the blur behind the window where
+// the desktop offers one), an ink tint, a sheen across the upper half and a light rim. Lay
+// the card's content out inside it as in any container. The base is light over a blur,
+// dense where a compositor blends without blurring (so text behind never competes with the
+// card's own), and opaque without a compositor, since translucent windows then show
+// garbage behind them.
 class GlassContainer : public QWidget {
     Q_OBJECT
 public:
@@ -26,13 +29,16 @@ public:
 
     // Whether the card is drawn see-through (a compositor was running when it was shown).
     bool isTranslucent() const { return m_translucent; }
+    // Whether the compositor blurs what lies behind the card.
+    bool isBlurred() const { return m_blurred; }
     // Normally decided when the card is shown; the gallery and tests pick one.
     void setTranslucent(bool translucent);
 
     void setBackdrop(GlassBackdrop backdrop);
 
-    // The colour under the tint when there is nothing to see through.
-    static QColor opaqueBase();
+    // The material's dark base under the tint: opaque without a compositor, dense over an
+    // unblurred background, lighter over a blurred one.
+    static QColor materialBase(bool translucent, bool blurred);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -47,7 +53,8 @@ private:
     double m_cornerRadius;
     GlassBackdrop m_backdrop;
     bool m_translucent = false;
+    bool m_blurred = false;
     QPixmap m_cache;
-    bool m_cacheTranslucent = false;
+    QColor m_cacheBase;
     double m_cacheRadius = -1;
 };

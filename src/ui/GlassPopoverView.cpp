@@ -178,11 +178,23 @@ QString GlassPopoverView::subtitleFor(const CorvaneTimerService &timer)
     const std::optional<QDateTime> end = timer.endDate();
     if (!end)
         return QString();
+    return endTimeText(end->toLocalTime(), QDateTime::currentDateTime(), QLocale::system());
+}
+
+QString GlassPopoverView::endTimeText(const QDateTime &end, const QDateTime &now, const QLocale &locale)
+{
     // The user's own short time format, so 12- or 24-hour as they have it; some locales'
     // short format still carries seconds, which an end time does not need.
-    QString format = QLocale::system().timeFormat(QLocale::ShortFormat);
+    QString format = locale.timeFormat(QLocale::ShortFormat);
     format.remove(QRegularExpression(QStringLiteral("[:.]?s+")));
-    return tr("Until %1").arg(QLocale::system().toString(end->time(), format.trimmed()));
+    const QString time = locale.toString(end.time(), format.trimmed());
+    const qint64 days = now.date().daysTo(end.date());
+    if (days <= 0)
+        return tr("Until %1").arg(time);
+    if (days == 1)
+        return tr("Until tomorrow %1").arg(time);
+    //: %1 is the short weekday name, %2 the time: "Until Tue 21:40"
+    return tr("Until %1 %2").arg(locale.dayName(end.date().dayOfWeek(), QLocale::ShortFormat), time);
 }
 
 void GlassPopoverView::refresh()
@@ -200,11 +212,13 @@ void GlassPopoverView::refresh()
     m_progress->setValue(m_timer.progress());
     m_progress->setAccent(tint);
 
+    // The new texts first, where the old ones stood, so that the state change carries the
+    // block across with the knob.
+    m_switch->setTitle(active ? tr("AWAKE") : tr("IDLE"));
+    m_switch->setSubtitle(subtitleFor(m_timer));
     m_switch->setOn(active.has_value());
     m_switch->setProgress(!active ? 0.0 : (timed ? m_timer.progress() : 1.0));
     m_switch->setAccent(tint);
-    m_switch->setTitle(active ? tr("AWAKE") : tr("IDLE"));
-    m_switch->setSubtitle(subtitleFor(m_timer));
 
     m_banner->setVisible(m_timer.assertionFailed());
 

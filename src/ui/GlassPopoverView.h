@@ -5,6 +5,8 @@
 #include "wake/WakeDuration.h"
 
 #include <QColor>
+#include <QDateTime>
+#include <QLocale>
 #include <QList>
 #include <functional>
 
@@ -42,6 +44,8 @@ public:
     static QColor accentFor(AssertionMode mode);
     static QString presetTitle(WakeDuration preset);
     static QString subtitleFor(const CorvaneTimerService &timer);
+    // "Until 21:40", "Until tomorrow 21:40" or, further ahead, "Until Tue 21:40".
+    static QString endTimeText(const QDateTime &end, const QDateTime &now, const QLocale &locale);
 
     // For tests and the gallery.
     WakeSwitch *wakeSwitch() const { return m_switch; }

@@ -111,6 +111,7 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     layout->addStretch(1);
 
     m_gear = new GearButton(this);
+    m_gear->setObjectName(QStringLiteral("settings-gear"));
     layout->addWidget(m_gear, 0, Qt::AlignVCenter);
     // Opens on the press, as a pull-down menu does.
     connect(m_gear, &QAbstractButton::pressed, this, &PopoverFooter::openMenu);

@@ -1,6 +1,10 @@
 #include "ui/PressableButton.h"
 
+#include "ui/CorvaneStyles.h"
+
 #include <QEvent>
+#include <QKeyEvent>
+#include <QPainterPath>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -60,6 +64,15 @@ bool PressableButton::hitButton(const QPoint &pos) const { return hitShape().con
 
 bool PressableButton::event(QEvent *e)
 {
+    // Enter and Return press the focused control, as Space does.
+    if (e->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(e);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()
+            && key->modifiers() == Qt::NoModifier) {
+            click();
+            return true;
+        }
+    }
     const bool result = QAbstractButton::event(e);
     switch (e->type()) {
     case QEvent::MouseButtonPress:
@@ -94,6 +107,7 @@ void PressableButton::paintEvent(QPaintEvent *)
     if (brightness == 0.0) {
         p.setTransform(t);
         paintLabel(p, now);
+        paintFocus(p);
         return;
     }
     // Brightness needs the finished label: paint it into a layer and shift its colours.
@@ -110,4 +124,13 @@ void PressableButton::paintEvent(QPaintEvent *)
     p.setTransform(t);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(QPointF(0, 0), layer);
+    paintFocus(p);
+}
+
+void PressableButton::paintFocus(QPainter &p)
+{
+    if (!hasFocus())
+        return;
+    p.resetTransform();
+    CorvaneStyles::paintFocusRing(p, hitShape());
 }

@@ -38,6 +38,7 @@ protected:
 private:
     void syncPressed();
     void onFrame();
+    void paintFocus(QPainter &painter);
 
     AnimationClock *m_clock;
     PressableStyle m_press;

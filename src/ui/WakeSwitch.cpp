@@ -190,12 +190,22 @@ void WakeSwitch::setAccent(const QColor &accent)
     Q_EMIT accentChanged(accent);
 }
 
+void WakeSwitch::placeText(AnimatedValue &x, double target)
+{
+    // A text that changes while its block travels keeps travelling to its new place.
+    const double now = clock()->now();
+    if (x.isAnimating(now))
+        x.animateTo(target, CorvaneStyles::spring(), now);
+    else
+        x.jumpTo(target);
+}
+
 void WakeSwitch::setTitle(const QString &title)
 {
     if (title == m_title)
         return;
     m_title = title;
-    m_titleX.jumpTo(textX(true, geometry()));
+    placeText(m_titleX, textX(true, geometry()));
     update();
     Q_EMIT titleChanged(title);
 }
@@ -205,7 +215,7 @@ void WakeSwitch::setSubtitle(const QString &subtitle)
     if (subtitle == m_subtitle)
         return;
     m_subtitle = subtitle;
-    m_subtitleX.jumpTo(textX(false, geometry()));
+    placeText(m_subtitleX, textX(false, geometry()));
     update();
     Q_EMIT subtitleChanged(subtitle);
 }

@@ -70,6 +70,7 @@ protected:
 private:
     QPainterPath outerShape() const;
     void updateMargins();
+    void placeText(AnimatedValue &x, double target);
     void retargetText(const AnimationCurve &curve);
     double textX(bool forTitle, const WakeSwitchGeometry &g) const;
 

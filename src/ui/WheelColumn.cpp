@@ -504,6 +504,11 @@ void WheelColumn::paintEvent(QPaintEvent *)
     painter.setPen(QPen(QBrush(rimGradient), rim));
     const QRectF inner = band.adjusted(rim / 2, rim / 2, -rim / 2, -rim / 2);
     painter.drawRoundedRect(inner, radius - rim / 2, radius - rim / 2);
+    if (hasFocus()) {
+        QPainterPath ring;
+        ring.addRoundedRect(band.adjusted(2.5, 0, -2.5, 0), radius, radius);
+        CorvaneStyles::paintFocusRing(painter, ring);
+    }
 
     // Rows go into a layer first so the fade mask touches them and not the band.
     // The device painted on decides the resolution: a screen, or an image when grabbed.

@@ -1,9 +1,17 @@
 #include "ManualScheduler.h"
+#include "platform/X11WindowEffects.h"
 #include "shell/GlassPanel.h"
 #include "shell/StatusItemController.h"
+#include "ui/GlassContainer.h"
 
+#include <QProcess>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QtTest>
+
+namespace {
+int lightness(QRgb c) { return qGray(c); }
+} // namespace
 
 class GlassPanelTest : public QObject {
     Q_OBJECT
@@ -109,6 +117,84 @@ private Q_SLOTS:
         QTest::keyClick(field, Qt::Key_Escape);
         QVERIFY(!panel.isVisible());
         QCOMPARE(closed.count(), 1);
+    }
+
+    // The panel over a white window on the real X server, with and without a compositor:
+    // the corners show the window behind, the card reads dark, and a card waiting to shrink
+    // leaves nothing painted below it.
+    void cardOverALightWindow_data()
+    {
+        QTest::addColumn<bool>("composited");
+        QTest::newRow("no compositor") << false;
+        QTest::newRow("xcompmgr") << true;
+    }
+    void cardOverALightWindow()
+    {
+        QFETCH(bool, composited);
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X server");
+        QProcess compositor;
+        if (composited) {
+            if (QStandardPaths::findExecutable(QStringLiteral("xcompmgr")).isEmpty())
+                QSKIP("xcompmgr is installed by scripts/deps");
+            compositor.start(QStringLiteral("xcompmgr"), {});
+            QVERIFY(compositor.waitForStarted());
+            QTRY_VERIFY(X11WindowEffects::compositorActive());
+        }
+        QVERIFY(!composited || X11WindowEffects::compositorActive());
+
+        QWidget paper;
+        paper.setAttribute(Qt::WA_StyledBackground);
+        paper.setStyleSheet(QStringLiteral("background: white;"));
+        paper.setGeometry(0, 0, 800, 700);
+        paper.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&paper));
+
+        ManualScheduler time;
+        auto *card = new GlassContainer(18);
+        card->setBackdrop({&X11WindowEffects::compositorActive, &X11WindowEffects::applyBlurBehind});
+        auto *layout = new QVBoxLayout(card);
+        auto *child = new QWidget;
+        child->setFixedHeight(400);
+        layout->addWidget(child);
+        GlassPanel panel(card, time.scheduler());
+        time.advance(0);
+        panel.moveCardTo(QPoint(200, 100));
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QCOMPARE(panel.margin() > 0, composited);
+        QCOMPARE(panel.cardRect().topLeft() + panel.pos(), QPoint(200, 100));
+        const int height = panel.cardSize().height();
+
+        auto screenAt = [composited](int x, int y) {
+            QTest::qWait(composited ? 300 : 100); // the compositor repaints on its own time
+            return QGuiApplication::primaryScreen()->grabWindow(0, x, y, 1, 1).toImage().pixel(0, 0);
+        };
+        QTRY_VERIFY(lightness(screenAt(350, 100 + height / 2)) < 90);
+        QVERIFY2(lightness(screenAt(201, 101)) > 230, "the corner shows the window behind");
+        QVERIFY(lightness(screenAt(200 + 299, 100 + height - 1)) > 230);
+        if (composited)
+            QVERIFY2(lightness(screenAt(350, 100 + height + 6)) < 250, "a shadow under the card");
+
+        // The content shrinks; the window waits before following.
+        child->setFixedHeight(150);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(panel.cardSize().height() >= height);
+        const int shrunk = int(panel.targetHeight());
+        QVERIFY(shrunk < height - 100);
+        QVERIFY2(lightness(screenAt(350, 100 + shrunk + 40)) > 230, "no band below the shrinking card");
+        time.advance(GlassPanel::shrinkDelayMs);
+        QCOMPARE(panel.cardSize().height(), shrunk);
+
+        if (composited) {
+            // The shadow margin is not the panel: a click there closes it.
+            QSignalSpy closed(&panel, &GlassPanel::closed);
+            QTest::mouseClick(&panel, Qt::LeftButton, {}, QPoint(panel.margin() / 2, panel.height() / 2));
+            QCOMPARE(closed.count(), 1);
+            compositor.terminate();
+            compositor.waitForFinished();
+            QTRY_VERIFY(!X11WindowEffects::compositorActive());
+        }
     }
 
     void placement_data()

@@ -120,6 +120,34 @@ private Q_SLOTS:
         QVERIFY(!panel().visible);
     }
 
+    void quickToggleLeavesTheOpenPanelAsItIs_data()
+    {
+        QTest::addColumn<QStringList>("press");
+        QTest::newRow("Alt+click") << QStringList{QStringLiteral("keydown"), QStringLiteral("alt"), QStringLiteral("click"),
+                                                  QStringLiteral("1"), QStringLiteral("keyup"), QStringLiteral("alt")};
+        QTest::newRow("right click") << QStringList{QStringLiteral("click"), QStringLiteral("3")};
+        QTest::newRow("middle click") << QStringList{QStringLiteral("click"), QStringLiteral("2")};
+    }
+
+    void quickToggleLeavesTheOpenPanelAsItIs()
+    {
+        QFETCH(QStringList, press);
+        QTest::qWait(400);
+        click(m_icon.center(), 1);
+        QVERIFY(TestBus::waitFor([] { return panel().visible; }));
+        const QStringList on = QStringList{QStringLiteral("mousemove"), QString::number(m_icon.center().x()),
+                                           QString::number(m_icon.center().y())} + press;
+        xdotool(on);
+        QVERIFY(TestBus::waitFor([] { return blockLocks() == QStringList{ninetyMinutes}; }));
+        QVERIFY(panel().visible);
+        xdotool(on);
+        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
+        QTest::qWait(100);
+        QVERIFY(panel().visible);
+        xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+        QVERIFY(TestBus::waitFor([] { return !panel().visible; }));
+    }
+
     void aPresetStartsAndStopsThatDuration()
     {
         QTest::qWait(400);

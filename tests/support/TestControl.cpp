@@ -24,8 +24,9 @@ QString TestControl::PanelGeometry()
     auto *controller = qobject_cast<StatusItemController *>(m_delegate.statusItem());
     if (!controller || !controller->hasPanel())
         return QStringLiteral("0 0 0 0 0");
-    const QWidget &panel = controller->panel();
-    const QRect frame = panel.geometry();
+    const GlassPanel &panel = controller->panel();
+    // The card, without the shadow margin a compositor gives the window.
+    const QRect frame = panel.cardRect().translated(panel.geometry().topLeft());
     return QStringLiteral("%1 %2 %3 %4 %5")
         .arg(frame.x())
         .arg(frame.y())

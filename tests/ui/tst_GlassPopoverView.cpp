@@ -106,6 +106,59 @@ private Q_SLOTS:
         QCOMPARE(rig.view.wakeSwitch()->accent(), CorvaneStyles::cyan());
     }
 
+    void endTimeCarriesTheDayWhenNotToday_data()
+    {
+        QTest::addColumn<QDateTime>("end");
+        QTest::addColumn<QString>("text");
+        // Thursday 2024-05-16, evening.
+        const QDateTime now(QDate(2024, 5, 16), QTime(20, 10));
+        QTest::newRow("later today") << now.addSecs(90 * 60) << QStringLiteral("Until 21:40");
+        QTest::newRow("past midnight") << QDateTime(QDate(2024, 5, 17), QTime(0, 5)) << QStringLiteral("Until tomorrow 00:05");
+        QTest::newRow("24 h") << now.addDays(1) << QStringLiteral("Until tomorrow 20:10");
+        QTest::newRow("48 h") << now.addDays(2) << QStringLiteral("Until Sat 20:10");
+        QTest::newRow("6 days") << now.addDays(6) << QStringLiteral("Until Wed 20:10");
+    }
+
+    void endTimeCarriesTheDayWhenNotToday()
+    {
+        QFETCH(QDateTime, end);
+        QFETCH(QString, text);
+        const QDateTime now(QDate(2024, 5, 16), QTime(20, 10));
+        QCOMPARE(GlassPopoverView::endTimeText(end, now, QLocale(QLocale::English, QLocale::UnitedKingdom)), text);
+    }
+
+    void tabVisitsTheControlsTopToBottomAndKeysPressThem()
+    {
+        Rig rig;
+        rig.view.show();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.view));
+        rig.view.setFocus();
+        QStringList order;
+        for (int i = 0; i < 8; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, (QStringList{QStringLiteral("wake-switch"), QStringLiteral("preset-0"), QStringLiteral("preset-1"),
+                                     QStringLiteral("preset-2"), QStringLiteral("preset-3"), QStringLiteral("preset-4"),
+                                     QStringLiteral("preset-5"), QStringLiteral("wake-switch")}));
+
+        // The focused control shows a ring where it had none.
+        auto *pill = rig.view.pills()[1];
+        pill->setFocus(Qt::TabFocusReason);
+        const QImage focused = pill->grab().toImage();
+        rig.view.wakeSwitch()->setFocus();
+        const QImage unfocused = pill->grab().toImage();
+        QVERIFY(focused != unfocused);
+
+        QTest::keyClick(rig.view.wakeSwitch(), Qt::Key_Space);
+        QCOMPARE(rig.view.wakeSwitch()->title(), QStringLiteral("AWAKE"));
+        QTest::keyClick(rig.view.wakeSwitch(), Qt::Key_Return);
+        QCOMPARE(rig.view.wakeSwitch()->title(), QStringLiteral("IDLE"));
+        pill->setFocus();
+        QTest::keyClick(pill, Qt::Key_Enter);
+        QVERIFY(rig.selection()[1]);
+    }
+
     void ctrlQQuits()
     {
         Rig rig;

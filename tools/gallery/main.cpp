@@ -213,7 +213,7 @@ void icons()
         sheet.resize(int(names.size()) * 28 + 4, 60);
         QImage img(sheet.size() * g_scale, QImage::Format_ARGB32_Premultiplied);
         img.setDevicePixelRatio(g_scale);
-        img.fill(GlassContainer::opaqueBase());
+        img.fill(GlassContainer::materialBase(false, false));
         QPainter p(&img);
         int x = 6;
         for (const QString &n : names) {
