@@ -3,7 +3,7 @@
 #include "platform/BootTimeClock.h"
 #include "platform/CoarseTicker.h"
 #include "platform/LinuxDisplaySleeper.h"
-#include "platform/LinuxPowerBackend.h"
+#include "platform/LinuxInhibitors.h"
 #include "platform/LogindShutdownDelayLock.h"
 #include "platform/LogindSystemEvents.h"
 #include "platform/QSettingsStore.h"
@@ -26,8 +26,11 @@ namespace {
 // The exit hook may release after main() has returned, so the power layer is never torn
 // down: this is the one object the process keeps past its composition root.
 struct PowerLayer {
-    LinuxPowerBackend backend;
-    PowerAssertionManager manager{backend};
+    LogindSystemEvents events;
+    LogindShutdownDelayLock delayLock{events};
+    LinuxInhibitors inhibitors{LinuxInhibitors::Desktop::current(), DelayedCall::mainThread(),
+                               InhibitorChain::Timing{}};
+    PowerAssertionManager manager{inhibitors.chain(), &delayLock};
 };
 } // namespace
 
@@ -35,8 +38,6 @@ struct AppServices {
     PowerLayer *power = new PowerLayer;
     QSettingsStore settings;
     BootTimeClock clock;
-    LogindSystemEvents events;
-    LogindShutdownDelayLock delayLock{events};
     LinuxDisplaySleeper displaySleeper;
 };
 
@@ -45,7 +46,7 @@ AppDelegate::AppDelegate(QObject *parent)
       m_services(std::make_unique<AppServices>()),
       m_timer(std::make_unique<CorvaneTimerService>(
           m_services->power->manager, m_services->settings,
-          TimerServiceEnvironment{m_services->clock, CoarseTicker::factory(), m_services->events}))
+          TimerServiceEnvironment{m_services->clock, CoarseTicker::factory(), m_services->power->events}))
 {
     m_updater = std::make_unique<UpdaterService>(m_services->settings);
     m_updaterModel = std::make_unique<UpdaterModel>(*m_updater);
@@ -66,7 +67,7 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_launched)
         return;
     m_launched = true;
-    TerminationGuard::install({m_services->power->manager, m_services->events, &m_services->delayLock});
+    TerminationGuard::install({m_services->power->manager, m_services->power->events, &m_services->power->delayLock});
     createStatusItem();
 }
 

@@ -2,12 +2,18 @@
 
 #include "shell/AppDelegate.h"
 #include "shell/SingleInstance.h"
+#include "wake/SignalNotifier.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <csignal>
 
 int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate &)> &onLaunched)
 {
+    // Before anything else: a signal in the first milliseconds must not end the process
+    // with its default action; it waits in the pipe for the termination guard.
+    SignalNotifier::catchEarly({SIGTERM, SIGINT, SIGHUP, SIGQUIT});
+
     // Wayland gives ordinary windows no position; through XWayland the panel can still be
     // placed under the tray icon. The user's own choice wins.
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY")
