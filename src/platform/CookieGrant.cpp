@@ -22,7 +22,25 @@ CookieGrant::CookieGrant(BusConnections &buses, BusConnections::Bus bus, QList<C
         m_tokens.append(Token{std::move(call), {}, 0, false});
 }
 
-CookieGrant::~CookieGrant() = default;
+CookieGrant::~CookieGrant()
+{
+    // Calls still unanswered outlive the grant, so that a late cookie is still handed back.
+    for (const QPointer<QDBusPendingCallWatcher> &call : std::as_const(m_calls)) {
+        if (!call || call->isFinished())
+            continue;
+        call->disconnect(this);
+        call->setParent(nullptr);
+        QDBusPendingCallWatcher *orphan = call;
+        const Call what = m_tokens.value(orphan->property("corvaneToken").toInt()).call;
+        QDBusConnection connection = m_connection;
+        connect(orphan, &QDBusPendingCallWatcher::finished, orphan, [orphan, what, connection] {
+            orphan->deleteLater();
+            const QDBusMessage reply = orphan->reply();
+            if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QLatin1String("u"))
+                sendRelease(connection, Token{what, reply.service(), reply.arguments().constFirst().toUInt(), true});
+        });
+    }
+}
 
 void CookieGrant::begin()
 {
@@ -48,6 +66,8 @@ void CookieGrant::begin()
         QDBusMessage message = QDBusMessage::createMethodCall(call.service, call.path, call.interface, call.method);
         message.setArguments(call.arguments);
         auto *watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(message, lateAnswerMs), this);
+        watcher->setProperty("corvaneToken", i);
+        m_calls << watcher;
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, i] {
             watcher->deleteLater();
             onReply(i, watcher->reply());
@@ -64,6 +84,15 @@ void CookieGrant::onReply(int index, const QDBusMessage &reply)
         token.cookie = reply.arguments().constFirst().toUInt();
         token.issuer = reply.service();
         token.valid = !m_gone.contains(token.issuer);
+    } else if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QLatin1String("s")) {
+        // Not a grant; but a number in a string may well be the cookie of a real
+        // inhibition, which is handed back rather than left behind.
+        bool number = false;
+        Token stray = token;
+        stray.cookie = reply.arguments().constFirst().toString().toUInt(&number);
+        stray.issuer = reply.service();
+        if (number)
+            sendRelease(m_connection, stray);
     }
     if (state() != State::Pending) {
         // Too late (given up on, or another part refused): a yes goes straight back.

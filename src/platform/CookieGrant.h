@@ -4,10 +4,12 @@
 #include "wake/Inhibitor.h"
 
 #include <QDBusMessage>
+#include <QPointer>
 #include <QVariantList>
 #include <functional>
 #include <memory>
 
+class QDBusPendingCallWatcher;
 class QDBusServiceWatcher;
 
 // A grant made of one or more cookies (`u`) from session services: gnome-session, the
@@ -59,5 +61,6 @@ private:
     QDBusServiceWatcher *m_watcher = nullptr;
     QStringList m_gone; // issuers that left while we waited
     int m_answers = 0;
+    QList<QPointer<QDBusPendingCallWatcher>> m_calls;
     std::shared_ptr<void> m_busWatch;
 };
