@@ -83,6 +83,7 @@ void PowerAssertionManager::onGranted(Grant *grant)
     }
     m_heldReason = m_wantedReason;
     m_retryMs = 0;
+    const bool lookAgain = std::exchange(m_appearedWhileAsking, false);
     // Only now, so there is no moment without an inhibition.
     if (previous) {
         previous->release();
@@ -91,6 +92,8 @@ void PowerAssertionManager::onGranted(Grant *grant)
     qCDebug(lcPower) << "held by" << grant->heldBy() << "for" << AssertionModes::rawValue(m_wantedMode);
     announceHeldBy();
     Q_EMIT granted(grant->heldBy());
+    if (lookAgain)
+        onServiceAppeared();
 }
 
 void PowerAssertionManager::onRefused(Grant *grant, const QString &why)
@@ -105,6 +108,10 @@ void PowerAssertionManager::onRefused(Grant *grant, const QString &why)
         holding = m_held != nullptr;
     }
     retire(std::move(refusedGrant));
+    if (std::exchange(m_appearedWhileAsking, false) && m_wanted && m_pendingKind != Kind::Request) {
+        ask(holding ? Kind::Upgrade : Kind::Renewal);
+        return;
+    }
     switch (m_pendingKind) {
     case Kind::Request:
         if (holding) {
@@ -156,8 +163,13 @@ void PowerAssertionManager::onLost(Grant *grant, const QString &why)
 
 void PowerAssertionManager::onServiceAppeared()
 {
-    if (!m_wanted || m_pending)
+    if (!m_wanted)
         return;
+    if (m_pending) {
+        // The walk in flight may already be past it: look again once it is decided.
+        m_appearedWhileAsking = true;
+        return;
+    }
     ask(m_held ? Kind::Upgrade : Kind::Renewal);
 }
 

@@ -87,6 +87,7 @@ private:
     // An inhibition is wanted until release(): it is what a loss is renewed for.
     bool m_wanted = false;
     bool m_delayLockArmed = false;
+    bool m_appearedWhileAsking = false;
     int m_retryMs = 0;
     DelayedCallHandle m_retry;
 };

@@ -31,6 +31,12 @@ void TestControl::Stop()
     m_delegate.timer().stop();
 }
 
+void TestControl::SetMode(const QString &mode)
+{
+    if (const auto parsed = AssertionModes::fromRawValue(mode))
+        m_delegate.timer().setMode(*parsed);
+}
+
 QString TestControl::State()
 {
     const bool active = m_delegate.timer().active().has_value();

@@ -19,6 +19,8 @@ public:
 public Q_SLOTS:
     Q_SCRIPTABLE void StartWake(int minutes);
     Q_SCRIPTABLE void Stop();
+    // "displayAndSystem" or "systemOnly".
+    Q_SCRIPTABLE void SetMode(const QString &mode);
     // "active" or "idle", then "held" or "released" for the assertion manager.
     Q_SCRIPTABLE QString State();
     Q_SCRIPTABLE int PanelRequests();
