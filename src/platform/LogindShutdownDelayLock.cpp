@@ -50,6 +50,13 @@ void LogindShutdownDelayLock::letGo()
     close();
 }
 
+void LogindShutdownDelayLock::disarm()
+{
+    m_wanted = false;
+    m_lettingGo = false;
+    close();
+}
+
 void LogindShutdownDelayLock::request()
 {
     if (m_fd >= 0 || m_requesting)

@@ -22,6 +22,8 @@ public:
     // Lets go of the lock for the power-off under way; arm() or a called-off power-off
     // takes it again.
     void letGo() override;
+    // Not wanted any more (nothing is held): closes it and does not take it again.
+    void disarm() override;
 
     bool isHeld() const { return m_fd >= 0; }
     // Waiting for logind's answer.

@@ -31,8 +31,6 @@ struct AppServices {
     PowerLayer *power = &PowerLayer::build();
     QSettingsStore settings;
     BootTimeClock clock;
-    LogindSystemEvents events;
-    LogindShutdownDelayLock delayLock{events};
     LinuxDisplaySleeper displaySleeper;
     FreedesktopNotifier notifier;
     UPowerSource powerSource;
@@ -46,7 +44,7 @@ AppDelegate::AppDelegate(QObject *parent)
       m_services(std::make_unique<AppServices>()),
       m_timer(std::make_unique<CorvaneTimerService>(
           m_services->power->manager, m_services->settings,
-          TimerServiceEnvironment{m_services->clock, CoarseTicker::factory(), m_services->events}))
+          TimerServiceEnvironment{m_services->clock, CoarseTicker::factory(), m_services->power->events}))
 {
     m_updater = std::make_unique<UpdaterService>(m_services->settings);
     m_updaterModel = std::make_unique<UpdaterModel>(*m_updater);
@@ -70,7 +68,7 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_launched)
         return;
     m_launched = true;
-    TerminationGuard::install({m_services->power->manager, m_services->events, &m_services->delayLock});
+    TerminationGuard::install({m_services->power->manager, m_services->power->events, &m_services->power->delayLock});
     createStatusItem();
 }
 

@@ -242,9 +242,8 @@ struct HeadlessWake {
     PowerLayer &power = PowerLayer::build();
     QSettingsStore settings;
     BootTimeClock clock;
-    LogindSystemEvents events;
-    LogindShutdownDelayLock delayLock{events};
-    CorvaneTimerService timer{power.manager, settings, TimerServiceEnvironment{clock, CoarseTicker::factory(), events}};
+    CorvaneTimerService timer{power.manager, settings,
+                              TimerServiceEnvironment{clock, CoarseTicker::factory(), power.events}};
 };
 
 int runLocal(const CommandLineRequest &request)
@@ -274,7 +273,7 @@ int runLocal(const CommandLineRequest &request)
         relay.emplace();
     static HeadlessWake *wake = new HeadlessWake; // kept past main(), like the power layer
     CorvaneTimerService &timer = wake->timer;
-    TerminationGuard::install({wake->power.manager, wake->events, &wake->delayLock, !passSignalsOn});
+    TerminationGuard::install({wake->power.manager, wake->power.events, &wake->power.delayLock, !passSignalsOn});
     if (request.mode)
         timer.setMode(*request.mode);
 
@@ -284,6 +283,15 @@ int runLocal(const CommandLineRequest &request)
     else if (request.action == Action::whilePid || request.action == Action::runCommand)
         duration = WakeDuration::indefinite();
     timer.start(duration);
+    // The inhibition is asked for without blocking; the answer comes through the loop.
+    if (timer.starting()) {
+        QEventLoop answer;
+        QObject::connect(&timer, &CorvaneTimerService::startingChanged, &answer, [&] {
+            if (!timer.starting())
+                answer.quit();
+        });
+        answer.exec();
+    }
     if (timer.assertionFailed() || !timer.active()) {
         complain(refusal());
         return exitFailed;

@@ -5,12 +5,14 @@
 #include "shell/CommandLineRunner.h"
 #include "shell/CorvaneBusInterface.h"
 #include "shell/SingleInstance.h"
+#include "wake/SignalNotifier.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
 #include <QTranslator>
+#include <csignal>
 
 namespace {
 void nameApplication()
@@ -22,6 +24,10 @@ void nameApplication()
 
 int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate &)> &onLaunched)
 {
+    // Before anything else: a signal in the first milliseconds must not end the process
+    // with its default action; it waits in the pipe for the termination guard.
+    SignalNotifier::catchEarly({SIGTERM, SIGINT, SIGHUP, SIGQUIT});
+
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

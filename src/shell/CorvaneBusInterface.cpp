@@ -19,7 +19,8 @@ CorvaneBusInterface::CorvaneBusInterface(CorvaneTimerService &timer, QObject *pa
     m_coalesce.setInterval(0);
     connect(&m_coalesce, &QTimer::timeout, this, &CorvaneBusInterface::announce);
     for (auto changed : {&CorvaneTimerService::activeChanged, &CorvaneTimerService::remainingSecondsChanged,
-                         &CorvaneTimerService::modeChanged, &CorvaneTimerService::assertionFailedChanged})
+                         &CorvaneTimerService::modeChanged, &CorvaneTimerService::assertionFailedChanged,
+                         &CorvaneTimerService::heldByChanged})
         connect(&m_timer, changed, &m_coalesce, qOverload<>(&QTimer::start));
     m_announced = snapshot();
 }
@@ -63,7 +64,7 @@ QString CorvaneBusInterface::mode() const
 
 QString CorvaneBusInterface::heldBy() const
 {
-    return {};
+    return m_timer.heldBy();
 }
 
 bool CorvaneBusInterface::assertionFailed() const

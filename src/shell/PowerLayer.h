@@ -1,13 +1,19 @@
 #pragma once
 
-#include "platform/LinuxPowerBackend.h"
+#include "platform/LinuxInhibitors.h"
+#include "platform/LogindShutdownDelayLock.h"
+#include "platform/LogindSystemEvents.h"
+#include "wake/DelayedCall.h"
 #include "wake/PowerAssertionManager.h"
 
 // The platform's inhibitors behind the one assertion manager: what the tray application
 // and the command line without a tray both hold their inhibition through.
 struct PowerLayer {
-    LinuxPowerBackend backend;
-    PowerAssertionManager manager{backend};
+    LogindSystemEvents events;
+    LogindShutdownDelayLock delayLock{events};
+    LinuxInhibitors inhibitors{LinuxInhibitors::Desktop::current(), DelayedCall::mainThread(),
+                               InhibitorChain::Timing{}};
+    PowerAssertionManager manager{inhibitors.chain(), &delayLock};
 
     // The exit hook may release after main() has returned, so the layer is never torn
     // down: this is the one object the process keeps past its composition root.

@@ -37,6 +37,12 @@ CorvaneTimerService::CorvaneTimerService(PowerAssertionManager &power, SettingsS
 
     // The connection dies with this object, so a late wake never reaches a dead service.
     connect(&environment.systemEvents, &SystemEvents::didWake, this, &CorvaneTimerService::tick);
+    // The termination guard gave the inhibition back for a power-off that did not happen.
+    connect(&environment.systemEvents, &SystemEvents::powerOffCancelled, this, &CorvaneTimerService::retake);
+    connect(&m_power, &PowerAssertionManager::granted, this, &CorvaneTimerService::onGranted);
+    connect(&m_power, &PowerAssertionManager::refused, this, &CorvaneTimerService::onRefused);
+    connect(&m_power, &PowerAssertionManager::lost, this, &CorvaneTimerService::onLost);
+    connect(&m_power, &PowerAssertionManager::heldByChanged, this, [this] { setHeldBy(m_power.heldBy()); });
 }
 
 CorvaneTimerService::~CorvaneTimerService() = default;
@@ -64,10 +70,13 @@ QString CorvaneTimerService::reasonText(WakeDuration duration)
 
 void CorvaneTimerService::start(WakeDuration duration)
 {
-    if (!m_power.acquire(m_mode, reasonText(duration))) {
-        setAssertionFailed(true);
-        return;
-    }
+    setPendingStart(duration);
+    m_asking = true;
+    m_power.acquire(m_mode, reasonText(duration));
+}
+
+void CorvaneTimerService::claim(WakeDuration duration)
+{
     setAssertionFailed(false);
     setActive(duration);
     setLastDuration(duration);
@@ -87,8 +96,53 @@ void CorvaneTimerService::start(WakeDuration duration)
     scheduleTicker();
 }
 
+void CorvaneTimerService::onGranted()
+{
+    const bool answer = std::exchange(m_asking, false);
+    if (answer && m_pendingStart) {
+        const WakeDuration duration = *m_pendingStart;
+        setPendingStart(std::nullopt);
+        claim(duration);
+        return;
+    }
+    // A switch, a retake, or a renewal after a loss.
+    if (m_active)
+        setAssertionFailed(false);
+}
+
+void CorvaneTimerService::onRefused()
+{
+    m_asking = false;
+    if (m_pendingStart) {
+        // A running period (if any) carries on with what it held.
+        setPendingStart(std::nullopt);
+        setAssertionFailed(true);
+        return;
+    }
+    if (m_active) {
+        setAssertionFailed(true);
+        stop();
+    }
+}
+
+void CorvaneTimerService::onLost()
+{
+    if (m_active)
+        setAssertionFailed(true);
+}
+
+void CorvaneTimerService::retake()
+{
+    if (!m_active || m_asking)
+        return;
+    m_asking = true;
+    m_power.acquire(m_mode, reasonText(*m_active));
+}
+
 void CorvaneTimerService::stop()
 {
+    m_asking = false;
+    setPendingStart(std::nullopt);
     m_power.release();
     setActive(std::nullopt);
     m_deadline.reset();
@@ -104,14 +158,16 @@ void CorvaneTimerService::setMode(AssertionMode mode)
     m_mode = mode;
     Q_EMIT modeChanged();
     m_defaults.setString(modeKey, AssertionModes::rawValue(mode));
-    if (!m_active)
-        return;
-    if (!m_power.acquire(mode, reasonText(*m_active))) {
-        setAssertionFailed(true);
-        stop();
+    if (m_pendingStart) {
+        // The start waiting for an answer asks again, in the new mode.
+        m_asking = true;
+        m_power.acquire(mode, reasonText(*m_pendingStart));
         return;
     }
-    setAssertionFailed(false);
+    if (!m_active)
+        return;
+    m_asking = true;
+    m_power.acquire(mode, reasonText(*m_active));
 }
 
 void CorvaneTimerService::extend(qint64 minutes)
@@ -176,6 +232,22 @@ void CorvaneTimerService::setLastDuration(WakeDuration value)
         return;
     m_lastDuration = value;
     Q_EMIT lastDurationChanged();
+}
+
+void CorvaneTimerService::setPendingStart(std::optional<WakeDuration> value)
+{
+    const bool was = m_pendingStart.has_value();
+    m_pendingStart = value;
+    if (was != value.has_value())
+        Q_EMIT startingChanged();
+}
+
+void CorvaneTimerService::setHeldBy(const QString &value)
+{
+    if (m_heldBy == value)
+        return;
+    m_heldBy = value;
+    Q_EMIT heldByChanged();
 }
 
 void CorvaneTimerService::setAssertionFailed(bool value)

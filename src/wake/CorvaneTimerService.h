@@ -25,6 +25,13 @@ struct TimerServiceEnvironment {
 // Runs the wake period: takes and gives back the inhibition, counts down once a second
 // against a deadline on a clock that keeps running through suspend, ends the period by
 // itself, and remembers the last duration and the mode. Main thread only.
+//
+// Taking the inhibition is asynchronous: start() asks, and the period is claimed (active,
+// counts, stored duration) only once the inhibition is held; meanwhile `starting` is true
+// and nothing else changes. A change of mode or duration of a running period takes the new
+// inhibition before the old one goes. While a period runs, the inhibition is held for as
+// long as it is shown: a loss is renewed at once, and shown through assertionFailed until
+// something holds again.
 class CorvaneTimerService : public QObject {
     Q_OBJECT
     Q_PROPERTY(std::optional<WakeDuration> active READ active NOTIFY activeChanged)
@@ -33,6 +40,8 @@ class CorvaneTimerService : public QObject {
     Q_PROPERTY(AssertionMode mode READ mode WRITE setMode NOTIFY modeChanged)
     Q_PROPERTY(WakeDuration lastDuration READ lastDuration NOTIFY lastDurationChanged)
     Q_PROPERTY(bool assertionFailed READ assertionFailed NOTIFY assertionFailedChanged)
+    Q_PROPERTY(bool starting READ starting NOTIFY startingChanged)
+    Q_PROPERTY(QString heldBy READ heldBy NOTIFY heldByChanged)
 
 public:
     static inline const QString lastDurationKey = QStringLiteral("corvane.lastDuration");
@@ -48,6 +57,10 @@ public:
     AssertionMode mode() const { return m_mode; }
     WakeDuration lastDuration() const { return m_lastDuration; }
     bool assertionFailed() const { return m_assertionFailed; }
+    // A start is waiting for the inhibition.
+    bool starting() const { return m_pendingStart.has_value(); }
+    // The mechanism keeping the computer awake ("GNOME Session Manager"), empty when none.
+    QString heldBy() const { return m_heldBy; }
 
     // 1.0 at the start of a timed period (and whenever there is none), falling towards 0.
     double progress() const;
@@ -70,10 +83,19 @@ Q_SIGNALS:
     void modeChanged();
     void lastDurationChanged();
     void assertionFailedChanged();
+    void startingChanged();
+    void heldByChanged();
 
 private:
     void tick();
     void scheduleTicker();
+    void claim(WakeDuration duration);
+    void onGranted();
+    void onRefused();
+    void onLost();
+    void retake();
+    void setPendingStart(std::optional<WakeDuration> value);
+    void setHeldBy(const QString &value);
 
     void setActive(std::optional<WakeDuration> value);
     void setRemainingSeconds(qint64 value);
@@ -87,6 +109,11 @@ private:
     AssertionMode m_mode = AssertionMode::displayAndSystem;
     WakeDuration m_lastDuration = WakeDuration::indefinite();
     bool m_assertionFailed = false;
+    QString m_heldBy;
+    // What the inhibition in flight is for: a start of that duration, or (absent) the
+    // running period's new mode or a retake.
+    std::optional<WakeDuration> m_pendingStart;
+    bool m_asking = false;
 
     PowerAssertionManager &m_power;
     SettingsStore &m_defaults;

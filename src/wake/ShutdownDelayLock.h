@@ -7,6 +7,8 @@ public:
     virtual ~ShutdownDelayLock() = default;
     // Holds the lock from now on; a refusal is absorbed.
     virtual void arm() = 0;
-    // Lets go of the lock for the power-off under way.
+    // Lets go of the lock for the power-off under way; a called-off power-off takes it again.
     virtual void letGo() = 0;
+    // No longer wanted: gives it back and does not take it again.
+    virtual void disarm() = 0;
 };

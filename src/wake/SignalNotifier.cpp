@@ -11,6 +11,11 @@
 namespace {
 int pipeEnds[2] = {-1, -1};
 
+bool ensurePipe()
+{
+    return pipeEnds[0] >= 0 || ::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) == 0;
+}
+
 extern "C" void onSignal(int signalNumber)
 {
     const int savedErrno = errno;
@@ -27,9 +32,17 @@ SignalNotifier &SignalNotifier::shared()
     return *instance;
 }
 
+void SignalNotifier::catchEarly(std::initializer_list<int> signalNumbers)
+{
+    if (!ensurePipe())
+        return;
+    for (const int signalNumber : signalNumbers)
+        takeOver(signalNumber);
+}
+
 SignalNotifier::SignalNotifier()
 {
-    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (!ensurePipe())
         return;
     m_notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &SignalNotifier::drain);
@@ -39,6 +52,15 @@ bool SignalNotifier::watch(int signalNumber)
 {
     if (signalNumber <= 0 || signalNumber >= 64 || (m_watchedMask & (quint64(1) << signalNumber)))
         return false;
+    if (!takeOver(signalNumber))
+        return false;
+    m_watchedMask |= quint64(1) << signalNumber;
+    ++m_watched;
+    return true;
+}
+
+bool SignalNotifier::takeOver(int signalNumber)
+{
     if (pipeEnds[1] < 0)
         return false;
     struct sigaction action = {};
@@ -52,8 +74,6 @@ bool SignalNotifier::watch(int signalNumber)
     sigemptyset(&unblock);
     sigaddset(&unblock, signalNumber);
     ::pthread_sigmask(SIG_UNBLOCK, &unblock, nullptr);
-    m_watchedMask |= quint64(1) << signalNumber;
-    ++m_watched;
     return true;
 }
 

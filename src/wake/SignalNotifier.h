@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <initializer_list>
 
 class QSocketNotifier;
 
@@ -14,6 +15,11 @@ public:
     // use on the main thread and kept until the process ends.
     static SignalNotifier &shared();
 
+    // First thing in main(), before any object exists: from now on `signalNumbers` only
+    // write into the pipe, so one arriving in the first milliseconds waits there for the
+    // termination guard instead of killing the process with the inhibition half taken.
+    static void catchEarly(std::initializer_list<int> signalNumbers);
+
     // Takes over `signalNumber` from now on. Watching a signal twice changes nothing and
     // answers false.
     bool watch(int signalNumber);
@@ -25,6 +31,7 @@ Q_SIGNALS:
 private:
     SignalNotifier();
     void drain();
+    static bool takeOver(int signalNumber);
 
     QSocketNotifier *m_notifier = nullptr;
     quint64 m_watchedMask = 0;

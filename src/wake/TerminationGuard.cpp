@@ -71,8 +71,6 @@ void TerminationGuard::install(const Parts &parts)
         if (delayLock)
             delayLock->letGo();
     }));
-    if (delayLock)
-        delayLock->arm();
 }
 
 bool TerminationGuard::isInstalled()

@@ -21,7 +21,8 @@ public:
     struct Parts {
         PowerAssertionManager &power;
         SystemEvents &events;
-        // Held so the system waits for the release before powering off; may be absent.
+        // Held (by the assertion manager, while an inhibition is wanted) so the system
+        // waits for the release before powering off; may be absent.
         ShutdownDelayLock *delayLock = nullptr;
         // False when the caller takes the signals over itself (to pass them on to a child)
         // and leaves through exit() or a quit, which the guard still covers.

@@ -3,7 +3,7 @@
 //   held          hold an assertion and wait to be signalled
 //   exit-thread   hold an assertion and call exit(7) from another thread
 //   quit          hold an assertion and quit the application normally
-#include "RecordingBackend.h"
+#include "RecordingInhibitor.h"
 #include "wake/SystemEvents.h"
 #include "wake/PowerAssertionManager.h"
 #include "wake/TerminationGuard.h"
@@ -16,7 +16,7 @@
 #include <thread>
 
 namespace {
-RecordingBackend *backend = nullptr;
+RecordingInhibitor *backend = nullptr;
 
 extern "C" void printCalls()
 {
@@ -32,7 +32,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QString mode = app.arguments().value(1);
-    backend = new RecordingBackend;
+    backend = new RecordingInhibitor;
     auto *power = new PowerAssertionManager(*backend);
     auto *events = new SystemEvents(&app);
     std::atexit(printCalls);

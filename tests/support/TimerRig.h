@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordingBackend.h"
+#include "RecordingInhibitor.h"
 #include "Fakes.h"
 #include "wake/SystemEvents.h"
 #include "wake/CorvaneTimerService.h"
@@ -12,7 +12,7 @@
 // and refuses on demand, settings in memory, and a clock and tickers that move only when
 // told to.
 struct TimerRig {
-    RecordingBackend backend;
+    RecordingInhibitor backend;
     PowerAssertionManager manager{backend};
     MemorySettingsStore settings;
     FakeClock clock;

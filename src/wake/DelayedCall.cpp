@@ -1,4 +1,4 @@
-#include "platform/DelayedCall.h"
+#include "wake/DelayedCall.h"
 
 #include <QTimer>
 

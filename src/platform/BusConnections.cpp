@@ -1,0 +1,68 @@
+#include "platform/BusConnections.h"
+
+#include "wake/Logging.h"
+
+#include <QPointer>
+
+BusConnections::BusConnections(QObject *parent) : QObject(parent)
+{
+    m_check.setInterval(2000);
+    m_check.setTimerType(Qt::CoarseTimer);
+    connect(&m_check, &QTimer::timeout, this, &BusConnections::check);
+}
+
+BusConnections::~BusConnections()
+{
+    for (Slot *s : {&m_session, &m_system}) {
+        if (s->open)
+            QDBusConnection::disconnectFromBus(s->name);
+    }
+}
+
+QDBusConnection BusConnections::connection(Bus bus)
+{
+    Slot &s = slot(bus);
+    if (s.open) {
+        QDBusConnection existing(s.name);
+        if (existing.isConnected())
+            return existing;
+        QDBusConnection::disconnectFromBus(s.name);
+        s.open = false;
+    }
+    ++s.generation;
+    s.name = QStringLiteral("corvane-power-%1-%2")
+                 .arg(bus == Bus::System ? QStringLiteral("system") : QStringLiteral("session"))
+                 .arg(s.generation);
+    QDBusConnection fresh = QDBusConnection::connectToBus(
+        bus == Bus::System ? QDBusConnection::SystemBus : QDBusConnection::SessionBus, s.name);
+    s.open = true;
+    if (s.generation > 1 && fresh.isConnected()) {
+        qCDebug(lcPower) << "reconnected to the" << (bus == Bus::System ? "system" : "session") << "bus";
+        Q_EMIT reconnected(bus);
+    }
+    return fresh;
+}
+
+std::shared_ptr<void> BusConnections::watch(Bus bus)
+{
+    ++slot(bus).watchers;
+    m_check.start();
+    QPointer<BusConnections> self(this);
+    return std::shared_ptr<void>(nullptr, [self, bus](void *) {
+        if (!self)
+            return;
+        if (--self->slot(bus).watchers <= 0 && self->m_session.watchers <= 0 && self->m_system.watchers <= 0)
+            self->m_check.stop();
+    });
+}
+
+void BusConnections::check()
+{
+    for (const Bus bus : {Bus::Session, Bus::System}) {
+        Slot &s = slot(bus);
+        if (s.watchers > 0 && s.open && !QDBusConnection(s.name).isConnected()) {
+            qCDebug(lcPower) << "lost the" << (bus == Bus::System ? "system" : "session") << "bus";
+            Q_EMIT dropped(bus);
+        }
+    }
+}

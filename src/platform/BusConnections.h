@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+// The session and system bus connections the power layer talks over. A connection that
+// dropped (the bus daemon went away) is replaced by a fresh one the next time it is asked
+// for. While anything is held over a bus, its connection is checked every couple of
+// seconds (a local check, no bus traffic), so a drop is noticed without a call failing.
+// Main thread only.
+class BusConnections : public QObject {
+    Q_OBJECT
+public:
+    enum class Bus { Session, System };
+
+    explicit BusConnections(QObject *parent = nullptr);
+    ~BusConnections() override;
+
+    QDBusConnection connection(Bus bus);
+
+    // Keeps the drop check running while the returned handle lives.
+    std::shared_ptr<void> watch(Bus bus);
+
+Q_SIGNALS:
+    void dropped(BusConnections::Bus bus);
+    void reconnected(BusConnections::Bus bus);
+
+private:
+    struct Slot {
+        QString name;
+        bool open = false;
+        int generation = 0;
+        int watchers = 0;
+    };
+    Slot &slot(Bus bus) { return bus == Bus::System ? m_system : m_session; }
+    void check();
+
+    Slot m_session;
+    Slot m_system;
+    QTimer m_check;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/BusConnections.h"
+#include "wake/Inhibitor.h"
+
+// The freedesktop pair: a screen saver service (org.freedesktop.ScreenSaver, or XFCE's
+// org.xfce.ScreenSaver) for the display, and org.freedesktop.PowerManagement for the
+// system. Both or neither: a screen saver inhibition alone would let the system sleep.
+// systemOnly asks PowerManagement alone.
+class FreedesktopInhibitor : public Inhibitor {
+    Q_OBJECT
+public:
+    struct ScreenSaver {
+        QString service;
+        QString path;
+    };
+    static ScreenSaver freedesktopScreenSaver();
+    static ScreenSaver xfceScreenSaver();
+
+    // `name` is what the user reads: "XFCE Power Manager" on XFCE.
+    FreedesktopInhibitor(BusConnections &buses, ScreenSaver screenSaver, QString name, QObject *parent = nullptr);
+
+    QString name() const override { return m_name; }
+    std::unique_ptr<Grant> request(AssertionMode mode, const QString &reason) override;
+
+private:
+    BusConnections &m_buses;
+    const ScreenSaver m_screenSaver;
+    const QString m_name;
+};

@@ -1,0 +1,64 @@
+#include "platform/LinuxInhibitors.h"
+
+#include "platform/FreedesktopInhibitor.h"
+#include "platform/GnomeSessionInhibitor.h"
+#include "platform/KdeInhibitor.h"
+#include "platform/LogindInhibitor.h"
+#include "platform/PortalInhibitor.h"
+
+#include <QFile>
+
+LinuxInhibitors::Desktop LinuxInhibitors::Desktop::current()
+{
+    Desktop desktop;
+    desktop.sandboxed = QFile::exists(QStringLiteral("/.flatpak-info"));
+    desktop.xfce = qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("XFCE"), Qt::CaseInsensitive);
+    return desktop;
+}
+
+LinuxInhibitors::LinuxInhibitors(Desktop desktop, DelayedCallScheduler scheduler, InhibitorChain::Timing timing,
+                                 QObject *parent)
+    : QObject(parent), m_desktop(desktop),
+      m_gnome(new GnomeSessionInhibitor(m_buses, this)),
+      m_kde(new KdeInhibitor(m_buses, scheduler, 5500, this)),
+      m_xfce(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::xfceScreenSaver(),
+                                      QStringLiteral("XFCE Power Manager"), this)),
+      m_freedesktop(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::freedesktopScreenSaver(),
+                                             desktop.xfce ? QStringLiteral("XFCE Power Manager")
+                                                          : QStringLiteral("Screen Saver and Power Management"),
+                                             this)),
+      m_portal(new PortalInhibitor(m_buses, this)),
+      m_logind(new LogindInhibitor(m_buses, this))
+{
+    m_chain = std::make_unique<InhibitorChain>([this](AssertionMode mode) { return plan(mode); }, scheduler, timing);
+}
+
+LinuxInhibitors::~LinuxInhibitors() = default;
+
+QList<Inhibitor *> LinuxInhibitors::plan(AssertionMode mode) const
+{
+    // Rows are mechanisms in order; a row applies when its condition holds for this desktop.
+    struct Row {
+        Inhibitor *mechanism;
+        bool display;
+        bool system;
+        bool applies;
+    };
+    const bool sandboxed = m_desktop.sandboxed;
+    const Row rows[] = {
+        {m_portal, true, true, sandboxed},
+        {m_gnome, true, true, true},
+        {m_kde, true, true, true},
+        {m_portal, true, true, !sandboxed},
+        {m_xfce, true, false, m_desktop.xfce},
+        {m_freedesktop, true, true, true},
+        {m_logind, true, true, true},
+    };
+    QList<Inhibitor *> list;
+    for (const Row &row : rows) {
+        const bool forMode = mode == AssertionMode::displayAndSystem ? row.display : row.system;
+        if (row.applies && forMode)
+            list << row.mechanism;
+    }
+    return list;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/BusConnections.h"
+#include "wake/InhibitorChain.h"
+
+#include <memory>
+
+class GnomeSessionInhibitor;
+class KdeInhibitor;
+class FreedesktopInhibitor;
+class PortalInhibitor;
+class LogindInhibitor;
+
+// Every inhibition mechanism of this desktop, and the order in which each mode tries them.
+// The order is a table per desktop (see plan()); logind is always last, because GNOME never
+// reads its locks.
+class LinuxInhibitors : public QObject {
+    Q_OBJECT
+public:
+    struct Desktop {
+        bool sandboxed = false; // /.flatpak-info
+        bool xfce = false;      // XDG_CURRENT_DESKTOP names XFCE
+        static Desktop current();
+    };
+
+    LinuxInhibitors(Desktop desktop, DelayedCallScheduler scheduler, InhibitorChain::Timing timing,
+                    QObject *parent = nullptr);
+    ~LinuxInhibitors() override;
+
+    InhibitorChain &chain() { return *m_chain; }
+    BusConnections &buses() { return m_buses; }
+    QList<Inhibitor *> plan(AssertionMode mode) const;
+
+private:
+    const Desktop m_desktop;
+    BusConnections m_buses;
+    GnomeSessionInhibitor *m_gnome;
+    KdeInhibitor *m_kde;
+    FreedesktopInhibitor *m_xfce;
+    FreedesktopInhibitor *m_freedesktop;
+    PortalInhibitor *m_portal;
+    LogindInhibitor *m_logind;
+    std::unique_ptr<InhibitorChain> m_chain;
+};

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "wake/Inhibitor.h"
+
+#include <QPointer>
+#include <QStringList>
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <vector>
+
+// An inhibitor that records every call ("acquire displayAndSystem <reason>", "release 3")
+// and answers as told: at once (granting, or refusing when `refuse` is set), or, with
+// `answerLater`, only when the test calls answer(). Grants can be made to lose.
+class RecordingInhibitor : public Inhibitor {
+public:
+    class FakeGrant : public Grant {
+    public:
+        FakeGrant(RecordingInhibitor &owner, quint32 id) : m_owner(owner), m_id(id) {}
+        quint32 id() const { return m_id; }
+        void grant(const QString &by) { markGranted(by); }
+        void refuse(const QString &why) { markRefused(why); }
+        void lose(const QString &why)
+        {
+            {
+                std::lock_guard guard(m_owner.lock);
+                m_owner.live.erase(m_id);
+            }
+            markLost(why);
+        }
+
+    protected:
+        void giveBack(State before) override
+        {
+            std::lock_guard guard(m_owner.lock);
+            if (before != State::Held)
+                return;
+            m_owner.log << QStringLiteral("release %1").arg(m_id);
+            m_owner.live.erase(m_id);
+            ++m_owner.releases;
+        }
+
+    private:
+        RecordingInhibitor &m_owner;
+        const quint32 m_id;
+    };
+
+    QString mechanismName = QStringLiteral("Recording");
+    QString name() const override { return mechanismName; }
+
+    std::unique_ptr<Grant> request(AssertionMode mode, const QString &reason) override
+    {
+        auto grant = std::make_unique<FakeGrant>(*this, nextId++);
+        issued.push_back(grant.get());
+        {
+            std::lock_guard guard(lock);
+            log << QStringLiteral("acquire %1 %2").arg(AssertionModes::rawValue(mode), reason);
+        }
+        if (answerLater)
+            waiting.push_back(grant.get());
+        else
+            settle(grant.get(), !refuse);
+        return grant;
+    }
+
+    // Answers the oldest waiting request (if it still exists).
+    void answer(bool yes)
+    {
+        while (!waiting.empty()) {
+            QPointer<FakeGrant> next = waiting.front();
+            waiting.erase(waiting.begin());
+            if (next && next->state() == Grant::State::Pending) {
+                settle(next, yes);
+                return;
+            }
+        }
+    }
+
+    // Every held grant reports a loss, as when its service restarts.
+    void loseHeld(const QString &why = QStringLiteral("restarted"))
+    {
+        for (auto &grant : issued) {
+            if (grant && grant->state() == Grant::State::Held)
+                grant->lose(why);
+        }
+    }
+
+    std::vector<QPointer<FakeGrant>> issued;
+    std::mutex lock;
+    QStringList log;
+    std::set<quint32> live;
+    std::atomic<int> releases{0};
+    bool refuse = false;
+    bool answerLater = false;
+    quint32 nextId = 1;
+    std::vector<QPointer<FakeGrant>> waiting;
+
+private:
+    void settle(FakeGrant *grant, bool yes)
+    {
+        if (yes) {
+            {
+                std::lock_guard guard(lock);
+                live.insert(grant->id());
+            }
+            grant->grant(mechanismName);
+        } else {
+            grant->refuse(QStringLiteral("refused"));
+        }
+    }
+};
