@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AppDelegate</name>
+    <message>
+        <source>Warn Before the End</source>
+        <translation>Vor dem Ende warnen</translation>
+    </message>
+    <message>
+        <source>Stop Below 20 % Battery</source>
+        <translation>Unter 20 % Akku beenden</translation>
+    </message>
+</context>
+<context>
     <name>AppcastParser</name>
     <message>
         <source>The update feed is not an RSS document.</source>
@@ -52,6 +63,17 @@
     </message>
 </context>
 <context>
+    <name>BatteryGuard</name>
+    <message>
+        <source>Corvane stopped keeping this computer awake</source>
+        <translation>Corvane hält diesen Computer nicht mehr wach</translation>
+    </message>
+    <message>
+        <source>The battery is below %1 %.</source>
+        <translation>Der Akku ist unter %1 %.</translation>
+    </message>
+</context>
+<context>
     <name>BoundedDownload</name>
     <message>
         <source>The server answered with HTTP status %1.</source>
@@ -64,6 +86,52 @@
     <message>
         <source>The server took too long to answer.</source>
         <translation>Der Server hat zu lange nicht geantwortet.</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Keeps this computer awake for a while. Without options, puts Corvane in the tray; with options, drives the Corvane already running, or keeps this computer awake by itself until the period ends.</source>
+        <translation>Hält diesen Computer eine Weile wach. Ohne Optionen legt es Corvane in den Infobereich; mit Optionen steuert es das bereits laufende Corvane oder hält diesen Computer selbst wach, bis die Zeit abgelaufen ist.</translation>
+    </message>
+    <message>
+        <source>unknown mode &quot;%1&quot;: use display or system</source>
+        <translation>unbekannter Modus „%1“: display oder system verwenden</translation>
+    </message>
+    <message>
+        <source>unexpected argument &quot;%1&quot;: put a command after --</source>
+        <translation>unerwartetes Argument „%1“: einen Befehl nach -- angeben</translation>
+    </message>
+    <message>
+        <source>choose one of --for, --until, --indefinitely, --stop, --toggle, --status, --while-pid and --</source>
+        <translation>nur eine der Optionen --for, --until, --indefinitely, --stop, --toggle, --status, --while-pid und -- wählen</translation>
+    </message>
+    <message>
+        <source>unknown duration &quot;%1&quot;: try 90m, 1h30m, 2h or 45</source>
+        <translation>unbekannte Dauer „%1“: etwa 90m, 1h30m, 2h oder 45</translation>
+    </message>
+    <message>
+        <source>unknown time &quot;%1&quot;: use HH:MM, from 00:00 to 23:59</source>
+        <translation>unbekannte Uhrzeit „%1“: HH:MM von 00:00 bis 23:59 verwenden</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a process id</source>
+        <translation>„%1“ ist keine Prozessnummer</translation>
+    </message>
+    <message>
+        <source>no command after --</source>
+        <translation>kein Befehl nach --</translation>
+    </message>
+    <message>
+        <source>--json goes with --status</source>
+        <translation>--json gehört zu --status</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLineRunner</name>
+    <message>
+        <source>no process with id %1</source>
+        <translation>kein Prozess mit der Nummer %1</translation>
     </message>
 </context>
 <context>
@@ -137,6 +205,25 @@
     </message>
 </context>
 <context>
+    <name>EndOfPeriodWarning</name>
+    <message>
+        <source>This computer may sleep soon</source>
+        <translation>Dieser Computer darf bald schlafen</translation>
+    </message>
+    <message>
+        <source>Corvane stops keeping it awake at %1.</source>
+        <translation>Corvane hält ihn nur noch bis %1 wach.</translation>
+    </message>
+    <message>
+        <source>Extend 15 min</source>
+        <translation>15 Min. verlängern</translation>
+    </message>
+    <message>
+        <source>Stop Now</source>
+        <translation>Jetzt beenden</translation>
+    </message>
+</context>
+<context>
     <name>GlassPopoverView</name>
     <message>
         <source>The system refused to keep this computer awake.</source>
@@ -161,6 +248,74 @@
     <message>
         <source>IDLE</source>
         <translation>INAKTIV</translation>
+    </message>
+    <message>
+        <source>Until tomorrow %1</source>
+        <translation>Bis morgen %1</translation>
+    </message>
+    <message>
+        <source>Until %1 %2</source>
+        <extracomment>%1 is the short weekday name, %2 the time: &quot;Until Tue 21:40&quot;</extracomment>
+        <translation>Bis %1 %2</translation>
+    </message>
+</context>
+<context>
+    <name>Options</name>
+    <message>
+        <source>Keep this computer awake for &lt;duration&gt;: 90m, 1h30m, 2h or 45 (minutes).</source>
+        <translation>Diesen Computer für &lt;dauer&gt; wach halten: 90m, 1h30m, 2h oder 45 (Minuten).</translation>
+    </message>
+    <message>
+        <source>duration</source>
+        <translation>dauer</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until the next &lt;time&gt; (HH:MM).</source>
+        <translation>Diesen Computer bis zur nächsten &lt;zeit&gt; (HH:MM) wach halten.</translation>
+    </message>
+    <message>
+        <source>time</source>
+        <translation>zeit</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until turned off.</source>
+        <translation>Diesen Computer wach halten, bis er ausgeschaltet wird.</translation>
+    </message>
+    <message>
+        <source>End the wake period.</source>
+        <translation>Die Wachzeit beenden.</translation>
+    </message>
+    <message>
+        <source>Start a wake period with the last duration, or end the one running.</source>
+        <translation>Eine Wachzeit mit der letzten Dauer beginnen oder die laufende beenden.</translation>
+    </message>
+    <message>
+        <source>Show the wake period.</source>
+        <translation>Die Wachzeit anzeigen.</translation>
+    </message>
+    <message>
+        <source>With --status: print JSON for scripts.</source>
+        <translation>Mit --status: JSON für Skripte ausgeben.</translation>
+    </message>
+    <message>
+        <source>Keep the display and the system awake, or the system only.</source>
+        <translation>Bildschirm und System wach halten oder nur das System.</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until process &lt;pid&gt; ends.</source>
+        <translation>Diesen Computer wach halten, bis Prozess &lt;pid&gt; endet.</translation>
+    </message>
+    <message>
+        <source>Show this help.</source>
+        <translation>Diese Hilfe anzeigen.</translation>
+    </message>
+    <message>
+        <source>Show the version.</source>
+        <translation>Die Version anzeigen.</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake while &lt;command&gt; runs; exit with its status.</source>
+        <translation>Diesen Computer wach halten, solange &lt;befehl&gt; läuft; mit dessen Status beenden.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR">
 <context>
+    <name>AppDelegate</name>
+    <message>
+        <source>Warn Before the End</source>
+        <translation>Prévenir avant la fin</translation>
+    </message>
+    <message>
+        <source>Stop Below 20 % Battery</source>
+        <translation>Arrêter sous 20 % de batterie</translation>
+    </message>
+</context>
+<context>
     <name>AppcastParser</name>
     <message>
         <source>The update feed is not an RSS document.</source>
@@ -52,6 +63,17 @@
     </message>
 </context>
 <context>
+    <name>BatteryGuard</name>
+    <message>
+        <source>Corvane stopped keeping this computer awake</source>
+        <translation>Corvane ne garde plus cet ordinateur éveillé</translation>
+    </message>
+    <message>
+        <source>The battery is below %1 %.</source>
+        <translation>La batterie est sous %1 %.</translation>
+    </message>
+</context>
+<context>
     <name>BoundedDownload</name>
     <message>
         <source>The server answered with HTTP status %1.</source>
@@ -64,6 +86,52 @@
     <message>
         <source>The server took too long to answer.</source>
         <translation>Le serveur a mis trop de temps à répondre.</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Keeps this computer awake for a while. Without options, puts Corvane in the tray; with options, drives the Corvane already running, or keeps this computer awake by itself until the period ends.</source>
+        <translation>Garde cet ordinateur éveillé un moment. Sans option, place Corvane dans la zone de notification ; avec des options, pilote le Corvane déjà lancé, ou garde lui-même cet ordinateur éveillé jusqu’à la fin de la période.</translation>
+    </message>
+    <message>
+        <source>unknown mode &quot;%1&quot;: use display or system</source>
+        <translation>mode « %1 » inconnu : utiliser display ou system</translation>
+    </message>
+    <message>
+        <source>unexpected argument &quot;%1&quot;: put a command after --</source>
+        <translation>argument « %1 » inattendu : placer une commande après --</translation>
+    </message>
+    <message>
+        <source>choose one of --for, --until, --indefinitely, --stop, --toggle, --status, --while-pid and --</source>
+        <translation>choisir une seule option parmi --for, --until, --indefinitely, --stop, --toggle, --status, --while-pid et --</translation>
+    </message>
+    <message>
+        <source>unknown duration &quot;%1&quot;: try 90m, 1h30m, 2h or 45</source>
+        <translation>durée « %1 » inconnue : essayer 90m, 1h30m, 2h ou 45</translation>
+    </message>
+    <message>
+        <source>unknown time &quot;%1&quot;: use HH:MM, from 00:00 to 23:59</source>
+        <translation>heure « %1 » inconnue : utiliser HH:MM, de 00:00 à 23:59</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a process id</source>
+        <translation>« %1 » n’est pas un numéro de processus</translation>
+    </message>
+    <message>
+        <source>no command after --</source>
+        <translation>aucune commande après --</translation>
+    </message>
+    <message>
+        <source>--json goes with --status</source>
+        <translation>--json va avec --status</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLineRunner</name>
+    <message>
+        <source>no process with id %1</source>
+        <translation>aucun processus de numéro %1</translation>
     </message>
 </context>
 <context>
@@ -137,6 +205,25 @@
     </message>
 </context>
 <context>
+    <name>EndOfPeriodWarning</name>
+    <message>
+        <source>This computer may sleep soon</source>
+        <translation>Cet ordinateur pourra bientôt se mettre en veille</translation>
+    </message>
+    <message>
+        <source>Corvane stops keeping it awake at %1.</source>
+        <translation>Corvane cessera de le garder éveillé à %1.</translation>
+    </message>
+    <message>
+        <source>Extend 15 min</source>
+        <translation>Prolonger de 15 min</translation>
+    </message>
+    <message>
+        <source>Stop Now</source>
+        <translation>Arrêter maintenant</translation>
+    </message>
+</context>
+<context>
     <name>GlassPopoverView</name>
     <message>
         <source>The system refused to keep this computer awake.</source>
@@ -161,6 +248,74 @@
     <message>
         <source>IDLE</source>
         <translation>INACTIF</translation>
+    </message>
+    <message>
+        <source>Until tomorrow %1</source>
+        <translation>Jusqu’à demain %1</translation>
+    </message>
+    <message>
+        <source>Until %1 %2</source>
+        <extracomment>%1 is the short weekday name, %2 the time: &quot;Until Tue 21:40&quot;</extracomment>
+        <translation>Jusqu’à %1 %2</translation>
+    </message>
+</context>
+<context>
+    <name>Options</name>
+    <message>
+        <source>Keep this computer awake for &lt;duration&gt;: 90m, 1h30m, 2h or 45 (minutes).</source>
+        <translation>Garder cet ordinateur éveillé pendant &lt;durée&gt; : 90m, 1h30m, 2h ou 45 (minutes).</translation>
+    </message>
+    <message>
+        <source>duration</source>
+        <translation>durée</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until the next &lt;time&gt; (HH:MM).</source>
+        <translation>Garder cet ordinateur éveillé jusqu’à la prochaine &lt;heure&gt; (HH:MM).</translation>
+    </message>
+    <message>
+        <source>time</source>
+        <translation>heure</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until turned off.</source>
+        <translation>Garder cet ordinateur éveillé jusqu’à l’arrêt.</translation>
+    </message>
+    <message>
+        <source>End the wake period.</source>
+        <translation>Terminer la période d’éveil.</translation>
+    </message>
+    <message>
+        <source>Start a wake period with the last duration, or end the one running.</source>
+        <translation>Commencer une période d’éveil de la dernière durée, ou terminer celle en cours.</translation>
+    </message>
+    <message>
+        <source>Show the wake period.</source>
+        <translation>Afficher la période d’éveil.</translation>
+    </message>
+    <message>
+        <source>With --status: print JSON for scripts.</source>
+        <translation>Avec --status : afficher du JSON pour les scripts.</translation>
+    </message>
+    <message>
+        <source>Keep the display and the system awake, or the system only.</source>
+        <translation>Garder l’écran et le système éveillés, ou le système seulement.</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until process &lt;pid&gt; ends.</source>
+        <translation>Garder cet ordinateur éveillé jusqu’à la fin du processus &lt;pid&gt;.</translation>
+    </message>
+    <message>
+        <source>Show this help.</source>
+        <translation>Afficher cette aide.</translation>
+    </message>
+    <message>
+        <source>Show the version.</source>
+        <translation>Afficher la version.</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake while &lt;command&gt; runs; exit with its status.</source>
+        <translation>Garder cet ordinateur éveillé pendant que &lt;commande&gt; s’exécute ; sortir avec son code.</translation>
     </message>
 </context>
 <context>
