@@ -161,7 +161,7 @@ void CookieGrant::giveBack(State)
         send();
 }
 
-void CookieGrant::sendRelease(QDBusConnection bus, const Token &token)
+void CookieGrant::sendRelease(const QDBusConnection &bus, const Token &token)
 {
     // To the unique name that issued the cookie: if it is gone, the message goes nowhere.
     QDBusMessage message =

@@ -50,7 +50,7 @@ private:
     };
     void onReply(int index, const QDBusMessage &reply);
     void onOwnerChanged(const QString &name, const QString &oldOwner, const QString &newOwner);
-    static void sendRelease(QDBusConnection bus, const Token &token);
+    static void sendRelease(const QDBusConnection &bus, const Token &token);
 
     BusConnections &m_buses;
     const BusConnections::Bus m_bus;

@@ -27,7 +27,7 @@ UPowerSource::UPowerSource(QDBusConnection bus, QObject *parent) : PowerSource(p
 void UPowerSource::readAll()
 {
     auto get = [this](const QString &path, const QString &interface, const QString &name,
-                      std::function<void(const QVariant &)> use) {
+                      const std::function<void(const QVariant &)> &use) {
         QDBusMessage call = QDBusMessage::createMethodCall(service, path, properties, QStringLiteral("Get"));
         call << interface << name;
         auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, callTimeoutMs), this);
