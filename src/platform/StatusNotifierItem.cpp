@@ -1,6 +1,8 @@
 #include "platform/StatusNotifierItem.h"
 
+#include "platform/DBusMenuExporter.h"
 #include "platform/StatusNotifierItemAdaptor.h"
+#include "wake/Logging.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -9,6 +11,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QImage>
+#include <QTimer>
 #include <QtEndian>
 
 namespace {
@@ -49,6 +52,16 @@ StatusNotifierItem::StatusNotifierItem(const QString &id, QObject *parent)
 {
     StatusNotifierTypes::registerTypes();
     m_adaptor = new StatusNotifierItemAdaptor(this);
+    m_menu = new DBusMenuExporter(this);
+    m_hostReadTimer = new QTimer(this);
+    m_hostReadTimer->setSingleShot(true);
+    m_hostReadTimer->setInterval(hostReadTimeoutMs);
+    connect(m_hostReadTimer, &QTimer::timeout, this, [this] {
+        if (m_iconRead || !m_hosted || m_registrations >= maxRegistrations)
+            return;
+        qCWarning(lcTray) << "no host read the tray item; registering again";
+        registerWithWatcher();
+    });
 }
 
 StatusNotifierItem::~StatusNotifierItem()
@@ -56,6 +69,7 @@ StatusNotifierItem::~StatusNotifierItem()
     if (m_started) {
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.unregisterObject(itemPath);
+        bus.unregisterObject(DBusMenuExporter::objectPath);
         bus.unregisterService(m_serviceName);
     }
 }
@@ -69,12 +83,14 @@ bool StatusNotifierItem::start()
         return false;
     if (!bus.registerObject(itemPath, this, QDBusConnection::ExportAdaptors))
         return false;
+    m_menu->exportOn();
     bus.registerService(m_serviceName);
     m_started = true;
 
     m_watcher = new QDBusServiceWatcher(watcherService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
+                m_registrations = 0;
                 if (newOwner.isEmpty())
                     setHosted(false);
                 else
@@ -89,6 +105,9 @@ bool StatusNotifierItem::start()
 void StatusNotifierItem::registerWithWatcher()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
+    ++m_registrations;
+    m_iconRead = false;
+    checkWatcherOwner();
     QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
                                                        QStringLiteral("RegisterStatusNotifierItem"));
     call << m_serviceName;
@@ -111,9 +130,40 @@ void StatusNotifierItem::registerWithWatcher()
             const bool host = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
                 && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
             setHosted(host);
+            if (host)
+                m_hostReadTimer->start();
             Q_EMIT registrationAnswered();
         });
     });
+}
+
+void StatusNotifierItem::checkWatcherOwner()
+{
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    if (!bus)
+        return;
+    const QString watcher = bus->serviceOwner(watcherService);
+    const QString shell = bus->serviceOwner(QStringLiteral("org.gnome.Shell"));
+    const bool gnome = !watcher.isEmpty() && watcher == shell;
+    if (gnome == m_hostIsGnomeShell)
+        return;
+    m_hostIsGnomeShell = gnome;
+    Q_EMIT hostIsGnomeShellChanged();
+}
+
+void StatusNotifierItem::noteIconRead()
+{
+    m_iconRead = true;
+    m_registrations = 0;
+    m_hostReadTimer->stop();
+}
+
+bool StatusNotifierItem::shouldAnswerActivateAsCancelled(const QString &caller) const
+{
+    if (!m_hostIsGnomeShell || caller.isEmpty())
+        return false;
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->serviceOwner(QStringLiteral("org.gnome.Shell")).value() == caller;
 }
 
 void StatusNotifierItem::setHosted(bool hosted)

@@ -20,6 +20,9 @@ TrayIcon::TrayIcon(QObject *parent) : QObject(parent)
     });
     connect(m_sni, &StatusNotifierItem::secondaryActivated, this, &TrayIcon::quickToggleRequested);
     connect(m_sni, &StatusNotifierItem::contextMenuRequested, this, &TrayIcon::quickToggleRequested);
+    connect(m_sni, &StatusNotifierItem::hostIsGnomeShellChanged, this, &TrayIcon::publishMenu);
+    connect(&m_sni->menu(), &DBusMenuExporter::triggered, this, &TrayIcon::menuTriggered);
+    connect(&m_sni->menu(), &DBusMenuExporter::aboutToShow, this, &TrayIcon::menuAboutToShow);
 }
 
 TrayIcon::~TrayIcon() = default;
@@ -132,6 +135,19 @@ void TrayIcon::setToolTip(const QString &text)
     publish();
 }
 
+void TrayIcon::setMenu(const QList<DBusMenuEntry> &entries)
+{
+    if (m_menu == entries)
+        return;
+    m_menu = entries;
+    publishMenu();
+}
+
+void TrayIcon::publishMenu()
+{
+    m_sni->menu().setEntries(m_sni->hostIsGnomeShell() ? QList<DBusMenuEntry>() : m_menu);
+}
+
 void TrayIcon::publish()
 {
     const QString title = m_countdown.isEmpty() ? QStringLiteral("Corvane")
@@ -140,13 +156,13 @@ void TrayIcon::publish()
     m_sni->setIcon(m_icon);
     m_sni->setTitle(title);
     m_sni->setLabel(m_countdown, m_countdown.isEmpty() ? QString() : m_guide);
-    // The tooltip keeps still: the title and label already carry the countdown, and each
-    // change is one more message to the panel.
+    // The caller changes the tooltip at most once a minute: each change is one more
+    // message to the panel.
     m_sni->setToolTip(QStringLiteral("Corvane"), m_toolTip);
     if (m_xembed) {
         if (m_xembed->icon().cacheKey() != m_icon.cacheKey())
             m_xembed->setIcon(m_icon);
-        const QString tip = m_countdown.isEmpty() ? m_toolTip : m_countdown + QLatin1Char('\n') + m_toolTip;
+        const QString tip = QStringLiteral("Corvane\n") + m_toolTip;
         if (m_xembed->toolTip() != tip)
             m_xembed->setToolTip(tip);
     }
