@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QImage>
@@ -108,21 +109,67 @@ QString heldByTheDesktop()
     return locks.isEmpty() ? QString() : QStringLiteral("logind ListInhibitors: ") + locks.join(QLatin1Char(','));
 }
 
-// The bounding box of what appeared in the top bar between two screenshots: pixels that
-// turned light (our eye is white) where they were not before.
+// Where our icon appeared in the top bar between two screenshots: pixels that turned light
+// (the eye is white), grouped into runs of columns; other items may shift or redraw as the
+// tray grows, so the icon-sized group with the most such pixels wins.
 QRect appeared(const QImage &before, const QImage &after)
 {
-    QRect box;
     const int band = std::min(48, after.height());
-    for (int y = 0; y < band; ++y) {
-        for (int x = 0; x < after.width(); ++x) {
+    QList<QRect> groups;
+    QList<int> counts;
+    for (int x = 0; x < after.width(); ++x) {
+        QRect column;
+        int count = 0;
+        for (int y = 0; y < band; ++y) {
             const QRgb a = after.pixel(x, y);
-            const QRgb b = before.pixel(x, y);
-            if (qGray(a) > 200 && std::abs(qGray(a) - qGray(b)) > 60)
-                box |= QRect(x, y, 1, 1);
+            if (qGray(a) > 200 && std::abs(qGray(a) - qGray(before.pixel(x, y))) > 60) {
+                column |= QRect(x, y, 1, 1);
+                ++count;
+            }
+        }
+        if (!count)
+            continue;
+        if (!groups.isEmpty() && x - groups.last().right() <= 4) {
+            groups.last() |= column;
+            counts.last() += count;
+        } else {
+            groups << column;
+            counts << count;
         }
     }
-    return box;
+    QRect best;
+    int bestCount = 0;
+    for (qsizetype i = 0; i < groups.size(); ++i) {
+        const QRect &g = groups[i];
+        if (g.width() >= 6 && g.width() <= 64 && g.height() >= 6 && counts[i] > bestCount) {
+            best = g;
+            bestCount = counts[i];
+        }
+    }
+    return best;
+}
+
+// The XEmbed icon: our visible window that the tray embedded (small, not the panel).
+QRect embeddedIconGeometry()
+{
+    const QStringList ids = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                           QStringLiteral("--class"), QStringLiteral("corvane")})
+                                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &id : ids) {
+        QMap<QString, int> values;
+        for (const QString &line :
+             run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id})
+                 .split(QLatin1Char('\n'))) {
+            const QStringList pair = line.split(QLatin1Char('='));
+            if (pair.size() == 2)
+                values[pair[0]] = pair[1].toInt();
+        }
+        const QRect geometry(values[QStringLiteral("X")], values[QStringLiteral("Y")], values[QStringLiteral("WIDTH")],
+                             values[QStringLiteral("HEIGHT")]);
+        if (geometry.width() > 0 && geometry.width() <= 64)
+            return geometry;
+    }
+    return {};
 }
 
 double luminance(QRgb c)
@@ -295,6 +342,15 @@ private Q_SLOTS:
         else
             ::kill(pid_t(m_corvane->processId()), how == QLatin1String("term") ? SIGTERM : SIGKILL);
         QVERIFY(m_corvane->waitForFinished(10000));
+        if (how == QLatin1String("kill") && desktop() == QLatin1String("xfce")) {
+            // xfce4-power-manager 4.18.1 crashes when a client that holds an inhibition
+            // leaves the bus without UnInhibit (any client, not only us).
+            QTest::qWait(1000);
+            QEXPECT_FAIL("", "xfce4-power-manager 4.18.1 crashes when an inhibiting client is killed", Continue);
+            QVERIFY(QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                QStringLiteral("org.freedesktop.PowerManagement")));
+            return;
+        }
         QVERIFY2(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, 8000), qPrintable(heldByTheDesktop()));
         m_corvane.reset();
     }
@@ -326,7 +382,14 @@ private:
                 return !m_item.isEmpty() && m_item.contains(prefix);
             }, 8000));
         }
-        if (!m_icon.isValid()) {
+        if (!usesStatusNotifier()) {
+            QVERIFY(TestBus::waitFor([this] {
+                m_icon = embeddedIconGeometry();
+                return m_icon.isValid();
+            }, 8000));
+            QTest::qWait(500);
+            m_idle = screenshot();
+        } else if (!m_icon.isValid()) {
             QVERIFY(TestBus::waitFor([this] {
                 m_idle = screenshot();
                 m_icon = appeared(m_before, m_idle);
