@@ -27,7 +27,8 @@ using DBusMenuItemKeysList = QList<DBusMenuItemKeys>;
 struct DBusMenuEvent {
     int id = 0;
     QString eventId;
-    QDBusVariant data;
+    // Never empty: Qt works out the wire signature from a default value.
+    QDBusVariant data = QDBusVariant(QVariant(0));
     uint timestamp = 0;
 };
 using DBusMenuEventList = QList<DBusMenuEvent>;

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QMouseEvent>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
@@ -43,7 +45,13 @@ void TrayIcon::show()
             useStatusNotifier(m_sni->isHosted());
     };
     connect(m_sni, &StatusNotifierItem::registrationAnswered, this, decide, Qt::SingleShotConnection);
-    QTimer::singleShot(2000, this, decide);
+    // A busy shell may take longer than this to answer; while a watcher is there its answer
+    // decides. An XEmbed icon made now would find the host and publish a second item.
+    QTimer::singleShot(2000, this, [this, decide] {
+        QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+        if (!bus || !bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")))
+            decide();
+    });
 }
 
 void TrayIcon::useStatusNotifier(bool hosted)
