@@ -110,7 +110,9 @@ void StatusNotifierItem::registerWithWatcher()
     checkWatcherOwner();
     QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
                                                        QStringLiteral("RegisterStatusNotifierItem"));
-    call << m_serviceName;
+    // GNOME's extension also finds items by scanning the bus and files those under the
+    // unique name; registering under that name too keeps it from showing us twice.
+    call << (m_hostIsGnomeShell ? bus.baseService() : m_serviceName);
     auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
         pending->deleteLater();

@@ -263,7 +263,8 @@ private Q_SLOTS:
                 click(m_icon.center(), 3);
                 QTest::qWait(700);
                 screenshot(desktop() + QStringLiteral("-menu.png"));
-                xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")});
+                // The first row, just under the bar, left of the pointer where the menu opened.
+                click(QPoint(m_icon.center().x() - 60, m_icon.bottom() + 24), 1);
             }
         };
         QCOMPARE(state(), QStringLiteral("idle released"));
@@ -370,14 +371,17 @@ private:
         m_corvane = launch(env);
         QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 15000));
         if (usesStatusNotifier()) {
-            const QString prefix = QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(m_corvane->processId());
+            m_item = QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(m_corvane->processId());
             QVERIFY(TestBus::waitFor([&] {
+                const QString unique = QDBusConnection::sessionBus().interface()->serviceOwner(m_item);
+                // XFCE's watcher lists the name we registered; GNOME's "name/path", under
+                // our unique name.
                 for (const QString &item : registeredItems()) {
-                    // GNOME's watcher lists "service/path"; XFCE's the service name.
-                    if (item.contains(prefix))
-                        m_item = item.section(QLatin1Char('/'), 0, 0);
+                    const QString name = item.section(QLatin1Char('/'), 0, 0);
+                    if (name == m_item || (!unique.isEmpty() && name.startsWith(unique)))
+                        return true;
                 }
-                return !m_item.isEmpty() && m_item.contains(prefix);
+                return false;
             }, 8000));
         }
         if (!usesStatusNotifier()) {
