@@ -1,5 +1,6 @@
 '''Start-up, memory, wake-ups and CPU of a running Corvane. Run through bench/run.'''
 import os
+import signal
 import statistics
 import subprocess
 import sys
@@ -14,6 +15,17 @@ window = 10 if quick else 30  # seconds per wake-up measurement
 
 bus = dbus.SessionBus()
 WATCHER = 'org.kde.StatusNotifierWatcher'
+children = []  # everything started here, stopped in the finally below on any way out
+# SIGTERM (scripts/test-env passing one on) must run that finally too.
+signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+
+
+def wait_until(what, condition, seconds=5):
+    deadline = time.monotonic() + seconds
+    while not condition():
+        if time.monotonic() > deadline:
+            raise SystemExit(f'{what} within {seconds} s')
+        time.sleep(0.002)
 
 
 def registered_items():
@@ -28,16 +40,16 @@ def registered_items():
 def start_watcher():
     proc = subprocess.Popen(['/usr/bin/python3', '-m', 'dbusmock', '--template', watcher_template],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    for _ in range(200):
-        if bus.name_has_owner(WATCHER):
-            return proc
-        time.sleep(0.02)
-    raise SystemExit('the stand-in panel did not start')
+    children.append(proc)
+    wait_until('the stand-in panel did not appear on the session bus', lambda: bus.name_has_owner(WATCHER))
+    return proc
 
 
 def launch(config):
     env = dict(os.environ, QT_QPA_PLATFORM='xcb', XDG_CONFIG_HOME=config)
-    return subprocess.Popen([corvane], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    proc = subprocess.Popen([corvane], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    children.append(proc)
+    return proc
 
 
 def control(method, *args):
@@ -45,14 +57,16 @@ def control(method, *args):
     return obj.get_dbus_method(method, 'app.corvane.Corvane.TestControl')(*args)
 
 
+def answers():
+    try:
+        control('State')
+        return True
+    except dbus.DBusException:
+        return False
+
+
 def wait_ready():
-    for _ in range(500):
-        try:
-            control('State')
-            return
-        except dbus.DBusException:
-            time.sleep(0.01)
-    raise SystemExit('Corvane did not start')
+    wait_until('Corvane did not answer on the session bus', answers)
 
 
 def stop(proc):
@@ -129,19 +143,18 @@ def row(name, value, unit, budget, ok):
     print(f'{name:<48} {value:>9.1f} {unit:<8} budget {budget:<10} {"ok" if ok else "OVER"}')
 
 
-watcher = start_watcher()
 results = []
 try:
+    start_watcher()
     # Start-up: from exec until the panel knows our item.
     startups = []
     for _ in range(3 if quick else 7):
         with tempfile.TemporaryDirectory() as config:
             t0 = time.monotonic()
             proc = launch(config)
-            while not any(i.startswith('org.kde.StatusNotifierItem-%d-' % proc.pid) for i in registered_items()):
-                if time.monotonic() - t0 > 10:
-                    raise SystemExit('no tray item after 10 s')
-                time.sleep(0.002)
+            wait_until('Corvane registered no tray item',
+                   lambda: any(i.startswith('org.kde.StatusNotifierItem-%d-' % proc.pid) for i in registered_items()),
+                   10)
             startups.append((time.monotonic() - t0) * 1000)
             stop(proc)
     startup = statistics.median(startups)
@@ -163,8 +176,7 @@ try:
         item = [i for i in registered_items() if i.startswith('org.kde.StatusNotifierItem-%d-' % proc.pid)][0]
         t0 = time.monotonic()
         bus.get_object(item, '/StatusNotifierItem').Activate(400, 30, dbus_interface='org.kde.StatusNotifierItem')
-        while not str(control('PanelGeometry')).endswith(' 1'):
-            time.sleep(0.002)
+        wait_until('the panel did not open', lambda: str(control('PanelGeometry')).endswith(' 1'))
         first_open = (time.monotonic() - t0) * 1000
         time.sleep(1)
         cpu_open = per_minute(proc.pid, window, cpu_seconds) / 60 * 100
@@ -172,7 +184,10 @@ try:
         control('Stop')
         stop(proc)
 finally:
-    watcher.terminate()
+    for child in children:
+        child.terminate()
+    for child in children:
+        child.wait(10)
 
 print(f'Corvane benchmark ({"quick, " if quick else ""}{window} s windows, Xvfb without compositor, {os.cpu_count()} cores)')
 row('start-up until the tray item is registered', startup, 'ms', '< 300', startup < 300)

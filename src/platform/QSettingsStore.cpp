@@ -1,30 +1,61 @@
 #include "platform/QSettingsStore.h"
 
+#include "wake/Logging.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <sys/stat.h>
+
+namespace {
+// Whether QSettings may open `path`: nothing there yet (it creates a regular file), a
+// regular file, or a symlink that ends in one. Opening a FIFO would block for ever, and
+// saving over a device or through a dangling link would put our file where none belongs.
+bool isSafeToOpen(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {};
+    if (::lstat(native.constData(), &info) != 0)
+        return true;
+    if (S_ISLNK(info.st_mode) && ::stat(native.constData(), &info) != 0)
+        return false;
+    return S_ISREG(info.st_mode);
+}
+} // namespace
+
 QSettingsStore::QSettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             QStringLiteral("Corvane"), QStringLiteral("Corvane")))
+    : QSettingsStore(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                     + QStringLiteral("/Corvane/Corvane.conf"))
 {
 }
 
-QSettingsStore::QSettingsStore(const QString &fileName)
-    : m_settings(std::make_unique<QSettings>(fileName, QSettings::IniFormat))
+QSettingsStore::QSettingsStore(const QString &fileName) : m_fileName(fileName)
 {
+    if (isSafeToOpen(fileName))
+        m_settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
+    else
+        qCWarning(lcSettings, "%s is not a regular file; settings stay in memory for this run.",
+                  qUtf8Printable(fileName));
 }
 
 QSettingsStore::~QSettingsStore() = default;
 
+QVariant QSettingsStore::value(const QString &key) const
+{
+    return m_settings ? m_settings->value(key) : m_memory.value(key);
+}
+
 bool QSettingsStore::contains(const QString &key) const
 {
-    return m_settings->contains(key);
+    return m_settings ? m_settings->contains(key) : m_memory.contains(key);
 }
 
 std::optional<qint64> QSettingsStore::integer(const QString &key) const
 {
-    const QVariant value = m_settings->value(key);
-    if (!value.isValid())
+    const QVariant stored = value(key);
+    if (!stored.isValid())
         return std::nullopt;
     bool ok = false;
-    const qint64 number = value.toString().trimmed().toLongLong(&ok);
+    const qint64 number = stored.toString().trimmed().toLongLong(&ok);
     if (!ok)
         return std::nullopt;
     return number;
@@ -32,21 +63,46 @@ std::optional<qint64> QSettingsStore::integer(const QString &key) const
 
 std::optional<QString> QSettingsStore::string(const QString &key) const
 {
-    const QVariant value = m_settings->value(key);
+    const QVariant stored = value(key);
     // A list or other structure under a string key is as good as garbage.
-    if (!value.isValid() || value.typeId() != QMetaType::QString)
+    if (!stored.isValid() || stored.typeId() != QMetaType::QString)
         return std::nullopt;
-    return value.toString();
+    return stored.toString();
 }
 
+// Saving rewrites the whole file, so a value that is already there is not saved again.
 void QSettingsStore::setInteger(const QString &key, qint64 value)
 {
-    m_settings->setValue(key, value);
-    m_settings->sync();
+    if (integer(key) != value)
+        write(key, value);
 }
 
 void QSettingsStore::setString(const QString &key, const QString &value)
 {
+    if (string(key) != value)
+        write(key, value);
+}
+
+void QSettingsStore::write(const QString &key, const QVariant &value)
+{
+    // Something else may have been put in the file's place since it was read.
+    if (m_settings && !isSafeToOpen(m_fileName))
+        keepInMemory();
+    if (!m_settings) {
+        m_memory.insert(key, value);
+        return;
+    }
     m_settings->setValue(key, value);
     m_settings->sync();
+}
+
+void QSettingsStore::keepInMemory()
+{
+    const QStringList keys = m_settings->allKeys();
+    for (const QString &key : keys)
+        m_memory.insert(key, m_settings->value(key));
+    // Nothing is pending, so letting QSettings go touches no file.
+    m_settings.reset();
+    qCWarning(lcSettings, "%s is no longer a regular file; settings stay in memory for this run.",
+              qUtf8Printable(m_fileName));
 }

@@ -3,9 +3,13 @@
 #include "wake/SettingsStore.h"
 
 #include <QSettings>
+#include <QVariantMap>
 #include <memory>
 
 // The settings file in the user's config folder (organisation and application "Corvane").
+// Only a regular file, or a symlink to one, is ever read or written; anything else at that
+// path (a FIFO, a device, a directory, a dangling link) leaves the settings in memory for
+// this run. A value is written only when it differs from what is stored.
 class QSettingsStore : public SettingsStore {
 public:
     QSettingsStore();
@@ -21,5 +25,12 @@ public:
     void setString(const QString &key, const QString &value) override;
 
 private:
+    QVariant value(const QString &key) const;
+    void write(const QString &key, const QVariant &value);
+    void keepInMemory();
+
+    QString m_fileName;
+    // Null once the file is found unfit; m_memory holds the values from then on.
     std::unique_ptr<QSettings> m_settings;
+    QVariantMap m_memory;
 };

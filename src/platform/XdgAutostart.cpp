@@ -9,6 +9,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
+#include <sys/stat.h>
+#include <utility>
 
 namespace {
 QString userAutostartDir()
@@ -19,9 +21,22 @@ QString userAutostartDir()
     return config + QStringLiteral("/autostart");
 }
 
-// The value of `key` in the [Desktop Entry] group; absent keys read as empty.
+// What is at `path`: S_IFREG, S_IFLNK, S_IFIFO, …, or 0 for nothing (or a dangling link
+// when `follow` is set).
+mode_t fileType(const QString &path, bool follow)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {};
+    if ((follow ? ::stat(native.constData(), &info) : ::lstat(native.constData(), &info)) != 0)
+        return 0;
+    return info.st_mode & S_IFMT;
+}
+
+// The value of `key` in the [Desktop Entry] group; as in GLib, the last copy wins. Absent
+// keys read as empty.
 QString entryValue(const QByteArray &text, const QByteArray &key)
 {
+    QString value;
     bool inMainGroup = false;
     for (QByteArray line : text.split('\n')) {
         line = line.trimmed();
@@ -33,9 +48,59 @@ QString entryValue(const QByteArray &text, const QByteArray &key)
             continue;
         const int equals = line.indexOf('=');
         if (equals > 0 && line.left(equals).trimmed() == key)
-            return QString::fromUtf8(line.mid(equals + 1).trimmed());
+            value = QString::fromUtf8(line.mid(equals + 1).trimmed());
     }
-    return {};
+    return value;
+}
+
+// The program an Exec value starts: its first argument with the string escapes and the
+// quoting undone, or what /usr/bin/env is asked to start.
+QString execProgram(const QString &exec)
+{
+    QString unescaped;
+    for (qsizetype i = 0; i < exec.size(); ++i) {
+        const QChar c = exec[i];
+        if (c != u'\\' || i + 1 == exec.size()) {
+            unescaped += c;
+            continue;
+        }
+        const QChar next = exec[++i];
+        unescaped += next == u's' ? u' ' : next == u'n' ? u'\n' : next == u't' ? u'\t' : next == u'r' ? u'\r' : next;
+    }
+
+    QStringList arguments;
+    QString argument;
+    bool inArgument = false;
+    bool quoted = false;
+    for (qsizetype i = 0; i < unescaped.size(); ++i) {
+        const QChar c = unescaped[i];
+        if (quoted) {
+            if (c == u'"')
+                quoted = false;
+            else
+                argument += c == u'\\' && i + 1 < unescaped.size() ? unescaped[++i] : c;
+        } else if (c == u'"') {
+            quoted = inArgument = true;
+        } else if (c == u' ' || c == u'\t' || c == u'\n') {
+            if (inArgument)
+                arguments << std::exchange(argument, QString());
+            inArgument = false;
+        } else {
+            argument += c;
+            inArgument = true;
+        }
+    }
+    if (inArgument)
+        arguments << argument;
+
+    if (!arguments.isEmpty() && QFileInfo(arguments.first()).fileName() == u"env") {
+        arguments.removeFirst();
+        while (!arguments.isEmpty() && arguments.first().contains(u'='))
+            arguments.removeFirst();
+        if (!arguments.isEmpty())
+            arguments.first().replace(QStringLiteral("%%"), QStringLiteral("%"));
+    }
+    return arguments.value(0);
 }
 } // namespace
 
@@ -120,16 +185,30 @@ QByteArray XdgAutostart::entryText(const QString &program)
     return text.toUtf8();
 }
 
+bool XdgAutostart::startsThisProgram(const QByteArray &entry) const
+{
+    QString named = execProgram(entryValue(entry, "Exec"));
+    if (!named.contains(u'/'))
+        named = QStandardPaths::findExecutable(named);
+    const QString self = QFileInfo(m_program).canonicalFilePath();
+    return !named.isEmpty() && !self.isEmpty() && QFileInfo(named).canonicalFilePath() == self;
+}
+
 LoginItemBackend::Status XdgAutostart::status() const
 {
     if (m_dir.isEmpty() || m_program.isEmpty())
         return Status::notFound;
-    QFile file(entryPath());
-    if (!file.exists())
+    // Read through a link, as the desktop does, but only ever a regular file: opening a FIFO
+    // would block.
+    if (fileType(entryPath(), true) != S_IFREG)
         return Status::notRegistered;
+    QFile file(entryPath());
     if (!file.open(QIODevice::ReadOnly))
         return Status::notFound;
     const QByteArray text = file.read(64 * 1024);
+    // Left behind by a copy of the program that has since moved, it starts nothing.
+    if (!startsThisProgram(text))
+        return Status::notRegistered;
     if (entryValue(text, "Hidden") == QLatin1String("true")
         || entryValue(text, "X-GNOME-Autostart-enabled") == QLatin1String("false"))
         return Status::requiresApproval;
@@ -139,6 +218,11 @@ LoginItemBackend::Status XdgAutostart::status() const
 bool XdgAutostart::registerItem()
 {
     if (m_dir.isEmpty() || m_program.isEmpty() || !QDir().mkpath(m_dir))
+        return false;
+    // The entry is our own file: QSaveFile would write through a link (perhaps out of the
+    // folder), so a link goes first, and so does a FIFO or device (only its name).
+    const mode_t existing = fileType(entryPath(), false);
+    if (existing != 0 && existing != S_IFREG && existing != S_IFDIR && !QFile::remove(entryPath()))
         return false;
     // Written aside and renamed over, so a crash leaves the old entry or the new one.
     QSaveFile file(entryPath());
@@ -150,8 +234,9 @@ bool XdgAutostart::registerItem()
 
 bool XdgAutostart::unregisterItem()
 {
-    QFile file(entryPath());
-    return !file.exists() || file.remove();
+    // A link goes, never what it points at.
+    const mode_t existing = fileType(entryPath(), false);
+    return existing == 0 || QFile::remove(entryPath());
 }
 
 void XdgAutostart::openSettings()

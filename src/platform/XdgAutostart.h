@@ -6,7 +6,10 @@
 
 // Launch at login through an XDG autostart entry in the user's config folder
 // ($XDG_CONFIG_HOME/autostart). An entry the user switched off in the desktop's settings
-// (Hidden=true or X-GNOME-Autostart-enabled=false) reads as waiting for approval.
+// (Hidden=true or X-GNOME-Autostart-enabled=false) reads as waiting for approval; one whose
+// Exec does not start this very program (say, an AppImage since moved) as not registered.
+// The entry is always our own file: a symlink, FIFO or device at its path is replaced, never
+// written through.
 class XdgAutostart : public LoginItemBackend {
 public:
     static inline const QString fileName = QStringLiteral("corvane.desktop");
@@ -35,6 +38,8 @@ public:
     static QByteArray entryText(const QString &program);
 
 private:
+    bool startsThisProgram(const QByteArray &entry) const;
+
     QString m_dir;
     QString m_program;
 };

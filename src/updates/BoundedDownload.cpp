@@ -1,21 +1,16 @@
 #include "updates/BoundedDownload.h"
 
+#include "updates/FeedUrlPolicy.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QNetworkRequest>
 
 BoundedDownload::BoundedDownload(QNetworkAccessManager *network, const QUrl &url, qint64 maxBytes,
                                  std::chrono::milliseconds deadline, QObject *parent)
     : QObject(parent)
     , m_maxBytes(maxBytes)
 {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    // Release downloads often live behind a redirect; never from https down to http.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(5);
-    m_reply = network->get(request);
+    m_reply = network->get(FeedUrlPolicy::request(url));
     // A small buffer makes readyRead arrive in steps, so an oversized body is caught early.
     m_reply->setReadBufferSize(64 * 1024);
 

@@ -8,3 +8,13 @@ bool FeedUrlPolicy::isAllowed(const QUrl &url, bool allowInsecureLoopback)
         return true;
     return allowInsecureLoopback && url.scheme() == u"http" && url.host() == u"127.0.0.1";
 }
+
+QNetworkRequest FeedUrlPolicy::request(const QUrl &url)
+{
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(5);
+    return request;
+}

@@ -5,7 +5,6 @@
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTimer>
 
 const QUrl &UpdateFeedSelector::primaryFeedURL()
@@ -52,13 +51,9 @@ void UpdateFeedSelector::probe(const QUrl &url, std::function<void(bool)> done)
         QTimer::singleShot(0, this, [done = std::move(done)] { done(false); });
         return;
     }
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    // A redirect answer already shows the server is there; following it would only probe
-    // some other host.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    QNetworkReply *reply = m_network->head(request);
+    // Redirects are followed as for the feed itself, so a primary that sends the updater on
+    // to a dead address counts as the dead address.
+    QNetworkReply *reply = m_network->head(FeedUrlPolicy::request(url));
 
     // The whole probe is bounded, not just a quiet connection.
     auto *deadline = new QTimer(reply);
@@ -68,9 +63,10 @@ void UpdateFeedSelector::probe(const QUrl &url, std::function<void(bool)> done)
 
     connect(reply, &QNetworkReply::finished, this, [reply, done = std::move(done)] {
         reply->deleteLater();
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        const int code = status.isValid() ? status.toInt() : 0;
-        done(code >= 200 && code <= 399);
+        // Only the final answer counts; a redirect that was refused (https to http, too
+        // many) leaves its 3xx here together with an error.
+        const int code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        done(reply->error() == QNetworkReply::NoError && code >= 200 && code <= 399);
     });
 }
 

@@ -38,7 +38,8 @@ public:
     // to done. Returns at once; several selections may overlap and the last to finish wins.
     void selectReachableFeed(const std::function<void(const QUrl &)> &done = {});
 
-    // Whether url answers a HEAD request with 2xx or 3xx within the probe time-out.
+    // Whether url answers a HEAD request with 2xx or 3xx within the probe time-out, after
+    // the redirects an update request follows.
     void probe(const QUrl &url, std::function<void(bool)> done);
 
     QString feedURLString() override;

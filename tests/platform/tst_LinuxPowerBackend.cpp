@@ -32,8 +32,8 @@ class LinuxPowerBackendTest : public QObject {
 private Q_SLOTS:
     void init()
     {
-        if (!QDBusConnection::systemBus().isConnected() || TestBus::logindInhibitors().size() != 0)
-            QSKIP("needs scripts/test-env: a private system bus with the logind mock and no locks");
+        CORVANE_REQUIRE(QDBusConnection::systemBus().isConnected() && TestBus::logindInhibitors().isEmpty(),
+                        "a private system bus with the logind mock and no locks");
     }
 
     void logindHoldsExactlyOneLockWithTheReason()

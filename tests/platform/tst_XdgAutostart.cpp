@@ -1,23 +1,18 @@
 // XDG autostart on real files, checked with desktop-file-validate and launched through
 // GLib's own desktop-entry code, which is what GNOME, XFCE and others start it with.
 #include "platform/XdgAutostart.h"
+#include "TestSupport.h"
 
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 using Status = LoginItemBackend::Status;
 
-QByteArray readAll(const QString &path)
+// A program that exists: an entry for a missing one reads as not registered.
+QString program()
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
+    return QCoreApplication::applicationFilePath();
 }
 
 // Starts the entry the way GLib does and answers what ran as argv[0].
@@ -37,7 +32,7 @@ QString launchedProgram(const QString &entry, const QString &marker)
     QDeadlineTimer deadline(5000);
     while (!QFile::exists(marker) && !deadline.hasExpired())
         QTest::qWait(20);
-    return QString::fromUtf8(readAll(marker));
+    return QString::fromUtf8(readFile(marker));
 }
 } // namespace
 
@@ -66,7 +61,7 @@ private Q_SLOTS:
         const QString dir = m_home->filePath(folder);
         QVERIFY(QDir().mkpath(dir));
         const QString program = dir + QStringLiteral("/corvane");
-        writeFile(program, "#!/bin/sh\nprintf '%s' \"$0\" > \"$CORVANE_MARKER\"\n");
+        QVERIFY(writeFile(program, "#!/bin/sh\nprintf '%s' \"$0\" > \"$CORVANE_MARKER\"\n"));
         QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 
         XdgAutostart autostart(m_autostart, program);
@@ -88,33 +83,34 @@ private Q_SLOTS:
         QTest::addColumn<Status>("expected");
         QTest::addRow("as written") << QByteArray() << Status::enabled;
         QTest::addRow("hidden by the user") << QByteArray("Hidden=true\n") << Status::requiresApproval;
+        // Our own X-GNOME-Autostart-enabled=true comes first.
         QTest::addRow("switched off in GNOME") << QByteArray("X-GNOME-Autostart-enabled=false\n") << Status::requiresApproval;
-        QTest::addRow("hidden=false") << QByteArray("Hidden=false\n") << Status::enabled;
+        QTest::addRow("hidden, then not") << QByteArray("Hidden=true\nHidden=false\n") << Status::enabled;
         QTest::addRow("key of another group") << QByteArray("[Desktop Action x]\nHidden=true\n") << Status::enabled;
+        QTest::addRow("program moved away") << QByteArray("Exec=/nonexistent/Corvane-x86_64.AppImage\n") << Status::notRegistered;
+        QTest::addRow("another program") << QByteArray("Exec=/bin/sh\n") << Status::notRegistered;
+        QTest::addRow("through env") << QByteArray("Exec=env CORVANE=1 \"") + program().toUtf8() + "\"\n" << Status::enabled;
     }
     void statusFollowsTheFile()
     {
         QFETCH(QByteArray, extra);
         QFETCH(Status, expected);
-        XdgAutostart autostart(m_autostart, QStringLiteral("/usr/bin/corvane"));
+        XdgAutostart autostart(m_autostart, program());
         QCOMPARE(autostart.status(), Status::notRegistered);
         QVERIFY(autostart.registerItem());
-        // Our own X-GNOME-Autostart-enabled=true comes first; the user's later edit wins.
-        QByteArray text = readAll(autostart.entryPath());
-        text.replace("X-GNOME-Autostart-enabled=true\n", "");
-        writeFile(autostart.entryPath(), text + extra);
+        QVERIFY(writeFile(autostart.entryPath(), readFile(autostart.entryPath()) + extra));
         QCOMPARE(autostart.status(), expected);
     }
 
     void registeringReplacesWholeAndUnregisteringRemoves()
     {
-        XdgAutostart autostart(m_autostart, QStringLiteral("/usr/bin/corvane"));
+        XdgAutostart autostart(m_autostart, program());
         QVERIFY(QDir().mkpath(m_autostart));
-        writeFile(autostart.entryPath(), QByteArray("[Desktop Entry]\nHidden=true\n") + QByteArray(8192, '#'));
+        QVERIFY(writeFile(autostart.entryPath(), "[Desktop Entry]\nExec=" + program().toUtf8() + "\nHidden=true\n" + QByteArray(8192, '#')));
         QCOMPARE(autostart.status(), Status::requiresApproval);
 
         QVERIFY(autostart.registerItem());
-        QCOMPARE(readAll(autostart.entryPath()), XdgAutostart::entryText(QStringLiteral("/usr/bin/corvane")));
+        QCOMPARE(readFile(autostart.entryPath()), XdgAutostart::entryText(program()));
         // Written aside and renamed: nothing else is left in the folder.
         QCOMPARE(QDir(m_autostart).entryList(QDir::Files | QDir::Hidden), QStringList{XdgAutostart::fileName});
 
@@ -124,11 +120,59 @@ private Q_SLOTS:
         QVERIFY(autostart.unregisterItem());
     }
 
+    // Whatever is at the entry's path, only the path itself changes.
+    void theEntryIsAlwaysOurOwnFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addRow("symlink to another program's entry") << QStringLiteral("link");
+        QTest::addRow("dangling symlink out of the folder") << QStringLiteral("dangling link");
+        QTest::addRow("FIFO") << QStringLiteral("fifo");
+        QTest::addRow("symlink to a device") << QStringLiteral("link to device");
+    }
+    void theEntryIsAlwaysOurOwnFile()
+    {
+        QFETCH(QString, kind);
+        XdgAutostart autostart(m_autostart, program());
+        const QString path = autostart.entryPath();
+        const QString outside = m_home->filePath(QStringLiteral("applications"));
+        QVERIFY(QDir().mkpath(m_autostart) && QDir().mkpath(outside));
+        const QString other = outside + QStringLiteral("/other.desktop");
+        const QByteArray otherText("[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true\nHidden=true\n");
+        if (kind == u"link") {
+            QVERIFY(writeFile(other, otherText));
+            QVERIFY(QFile::link(other, path));
+        } else if (kind == u"dangling link") {
+            QVERIFY(QFile::link(other, path));
+        } else if (kind == u"fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else {
+            QVERIFY(QFile::link(QStringLiteral("/dev/null"), path));
+        }
+        FifoWatchdog watchdog(path);
+
+        QCOMPARE(autostart.status(), Status::notRegistered);
+        // Never anything that could write to a real device: this test may run as root.
+        if (kind != u"link to device") {
+            QVERIFY(autostart.registerItem());
+            QVERIFY(!QFileInfo(path).isSymLink());
+            QCOMPARE(readFile(path), XdgAutostart::entryText(program()));
+            QCOMPARE(autostart.status(), Status::enabled);
+        }
+        QVERIFY(autostart.unregisterItem());
+        QVERIFY(!QFileInfo(path).isSymLink() && !QFileInfo::exists(path));
+
+        QCOMPARE(watchdog.readers(), 0);
+        QCOMPARE(readFile(other), kind == u"link" ? otherText : QByteArray());
+        QCOMPARE(QDir(outside).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 kind == u"link" ? QStringList{QStringLiteral("other.desktop")} : QStringList());
+        QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists() && !QFileInfo(QStringLiteral("/dev/null")).isFile());
+    }
+
     void anUnwritableFolderFailsWithoutAFile()
     {
         // A file where the folder should be stops even root.
-        writeFile(m_autostart, "not a folder");
-        XdgAutostart autostart(m_autostart, QStringLiteral("/usr/bin/corvane"));
+        QVERIFY(writeFile(m_autostart, "not a folder"));
+        XdgAutostart autostart(m_autostart, program());
         QVERIFY(!autostart.registerItem());
         QCOMPARE(autostart.status(), Status::notRegistered);
     }
@@ -136,7 +180,7 @@ private Q_SLOTS:
     void theAppImageIsWhatStarts()
     {
         const QString appImage = m_home->filePath(QStringLiteral("Corvane-x86_64.AppImage"));
-        writeFile(appImage, "image");
+        QVERIFY(writeFile(appImage, "image"));
         qputenv("APPIMAGE", appImage.toUtf8());
         QCOMPARE(XdgAutostart::runningProgram(), appImage);
         qputenv("APPIMAGE", m_home->filePath(QStringLiteral("gone.AppImage")).toUtf8());

@@ -33,8 +33,8 @@ class CorvaneProcessTest : public QObject {
 private Q_SLOTS:
     void init()
     {
-        if (!QDBusConnection::systemBus().isConnected() || !QDBusConnection::sessionBus().isConnected())
-            QSKIP("needs scripts/test-env: private buses with the logind mock");
+        CORVANE_REQUIRE(QDBusConnection::systemBus().isConnected() && QDBusConnection::sessionBus().isConnected(),
+                        "private buses with the logind mock");
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
         m_corvane = launch();
         // The control appears once launching has finished; a wake period is never resumed.

@@ -73,8 +73,8 @@ class StatusNotifierEndToEndTest : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        if (qEnvironmentVariableIsEmpty("DISPLAY") || !QDBusConnection::systemBus().isConnected())
-            QSKIP("needs scripts/test-env: Xvfb and private buses");
+        CORVANE_REQUIRE(!qEnvironmentVariableIsEmpty("DISPLAY") && QDBusConnection::systemBus().isConnected(),
+                        "Xvfb and private buses");
         m_watcher = std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("sni_watcher.py")), false,
                                                   watcherName);
         QVERIFY(m_watcher->isRunning());

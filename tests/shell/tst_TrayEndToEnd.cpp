@@ -61,8 +61,8 @@ class TrayEndToEndTest : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        if (qEnvironmentVariableIsEmpty("DISPLAY") || !QDBusConnection::systemBus().isConnected())
-            QSKIP("needs scripts/test-env: Xvfb and private buses");
+        CORVANE_REQUIRE(!qEnvironmentVariableIsEmpty("DISPLAY") && QDBusConnection::systemBus().isConnected(),
+                        "Xvfb and private buses");
         QVERIFY2(!run(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("command -v trayer xdotool")}).isEmpty(),
                  "trayer and xdotool are installed by scripts/deps");
         m_tray.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),

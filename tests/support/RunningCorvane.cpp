@@ -12,7 +12,6 @@ std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra)
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("CORVANE_TEST_CONTROL"), QStringLiteral("1"));
     for (const QString &key : extra.keys())
         env.insert(key, extra.value(key));
     process->setProcessEnvironment(env);

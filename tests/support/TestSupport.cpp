@@ -4,11 +4,50 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
 #include <QThread>
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+FifoWatchdog::FifoWatchdog(const QString &path)
+    : m_thread([this, native = QFile::encodeName(path)] {
+          while (!m_stop) {
+              // Succeeds only while a reader has the FIFO open; closing again gives it end of file.
+              struct stat info {};
+              const bool fifo = ::stat(native.constData(), &info) == 0 && S_ISFIFO(info.st_mode);
+              const int fd = fifo ? ::open(native.constData(), O_WRONLY | O_NONBLOCK) : -1;
+              if (fd >= 0) {
+                  ++m_readers;
+                  ::close(fd);
+              }
+              std::this_thread::sleep_for(std::chrono::milliseconds(20));
+          }
+      })
+{
+}
+
+FifoWatchdog::~FifoWatchdog()
+{
+    m_stop = true;
+    m_thread.join();
+}
 
 
 MockService::MockService(const QString &templateName, bool systemBus, const QString &busName,
@@ -92,6 +131,12 @@ void MockService::clearCalls(const QString &path) const
 }
 
 namespace TestBus {
+
+bool inCi()
+{
+    const QByteArray ci = qgetenv("CI");
+    return !ci.isEmpty() && ci != "0" && ci != "false";
+}
 
 QStringList logindInhibitors()
 {

@@ -7,8 +7,30 @@
 #include <QProcess>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 #include <chrono>
 #include <memory>
+#include <thread>
+
+// A whole file's content; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+// Replaces a file's content; false when it cannot be written.
+bool writeFile(const QString &path, const QByteArray &content);
+
+// Opens the writing end of the FIFO at `path` whenever something waits to read from it,
+// until destroyed: code that wrongly opens the FIFO then fails its test instead of hanging it.
+class FifoWatchdog {
+public:
+    explicit FifoWatchdog(const QString &path);
+    ~FifoWatchdog();
+    // How often a reader was found on the FIFO.
+    int readers() const { return m_readers; }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<int> m_readers{0};
+    std::thread m_thread;
+};
 
 // A python3-dbusmock service on the private session or system bus, for the test's lifetime.
 class MockService {
@@ -30,7 +52,20 @@ private:
     QString m_busName;
 };
 
+// For a case that needs what scripts/test-env provides (a bus, the logind mock, the X
+// server): without it, a developer running the binary by hand gets a skip, but CI (CI set,
+// as CI services do) gets a failure, since there a skip would hide a broken environment.
+#define CORVANE_REQUIRE(condition, what)                                                        \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
+            if (TestBus::inCi())                                                               \
+                QFAIL("needs " what ", which CI must provide: run it through scripts/test-env"); \
+            QSKIP("needs " what);                                                              \
+        }                                                                                      \
+    } while (false)
+
 namespace TestBus {
+bool inCi();
 // Entries of logind's ListInhibitors as "what|who|why|mode".
 QStringList logindInhibitors();
 // Method calls the logind mock recorded on /org/freedesktop/login1, as MockService::calls.

@@ -1,5 +1,6 @@
 // The glass card against a real X server: opaque without a compositor, blur region on the
 // window when a compositor announces KDE's blur.
+#include "TestSupport.h"
 #include "ui/GlassContainer.h"
 #include "platform/X11WindowEffects.h"
 
@@ -48,8 +49,7 @@ void TestGlass::roundedRegionRows()
 
 void TestGlass::opaqueWithoutCompositor()
 {
-    if (!display())
-        QSKIP("needs an X server");
+    CORVANE_REQUIRE(display(), "an X server");
     QVERIFY(!X11WindowEffects::compositorActive());
     GlassContainer card(18);
     card.resize(120, 80);
@@ -63,8 +63,7 @@ void TestGlass::opaqueWithoutCompositor()
 void TestGlass::blurRegionWithCompositor()
 {
     Display *dpy = display();
-    if (!dpy)
-        QSKIP("needs an X server");
+    CORVANE_REQUIRE(dpy, "an X server");
     // Pose as a compositor: own the selection and list the blur property as supported.
     const Window root = DefaultRootWindow(dpy);
     const Window owner = XCreateSimpleWindow(dpy, root, 0, 0, 1, 1, 0, 0, 0);

@@ -86,8 +86,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         // Never touch a real user's autostart folder or inhibitions.
-        if (!qEnvironmentVariableIsSet("CORVANE_TEST_WORK"))
-            QSKIP("needs the private session of scripts/test-env");
+        CORVANE_REQUIRE(qEnvironmentVariableIsSet("CORVANE_TEST_WORK"), "the private session of scripts/test-env");
     }
 
     void init()
@@ -143,8 +142,8 @@ private Q_SLOTS:
 
     void modeSwitchFollowsAndSwapsTheLiveLockWithoutAGap()
     {
-        if (!QDBusConnection::systemBus().isConnected() || !TestBus::logindInhibitors().isEmpty())
-            QSKIP("needs the private system bus with an idle logind mock");
+        CORVANE_REQUIRE(QDBusConnection::systemBus().isConnected() && TestBus::logindInhibitors().isEmpty(),
+                        "the private system bus with an idle logind mock");
         QCOMPARE(footer->modeIconName(), QStringLiteral("display"));
         QCOMPARE(footer->modeText(), QStringLiteral("Display + System"));
         QVERIFY(!footer->displayOffModeAction()->isChecked());

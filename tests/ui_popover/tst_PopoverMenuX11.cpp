@@ -71,9 +71,9 @@ class PopoverMenuX11Test : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        if (QGuiApplication::platformName() != QStringLiteral("xcb")
-            || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
-            QSKIP("needs an X server and xdotool");
+        CORVANE_REQUIRE(QGuiApplication::platformName() == QStringLiteral("xcb")
+                            && !QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(),
+                        "an X server and xdotool");
         timer = std::make_unique<CorvaneTimerService>(manager, settings,
                                                       TimerServiceEnvironment{clock, tickers.factory(), events});
         UpdaterService::Options offline;

@@ -60,37 +60,34 @@ private Q_SLOTS:
         QVERIFY(a.host() != b.host());
     }
 
-    // A redirect counts as reachable and is not followed.
-    void reachablePrimaryNeverTouchesFallback_data()
+    // Redirects are followed as for the feed itself; the fallback always answers.
+    void choiceFollowsThePrimarysFinalAnswer_data()
     {
         QTest::addColumn<int>("status");
-        QTest::newRow("200") << 200;
-        QTest::newRow("301") << 301;
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<bool>("primaryChosen");
+        QTest::newRow("200") << 200 << QString() << true;
+        QTest::newRow("404") << 404 << QString() << false;
+        QTest::newRow("503") << 503 << QString() << false;
+        QTest::newRow("405 to HEAD") << 405 << QString() << false;
+        QTest::newRow("301 to a live path") << 301 << QStringLiteral("/live") << true;
+        QTest::newRow("302 to a dead path") << 302 << QStringLiteral("/gone") << false;
+        QTest::newRow("redirect loop") << 307 << feedPath << false;
+        QTest::newRow("300 with nowhere to go") << 300 << QString() << true;
     }
-    void reachablePrimaryNeverTouchesFallback()
+    void choiceFollowsThePrimarysFinalAnswer()
     {
         QFETCH(int, status);
-        const QByteArray elsewhere = fallback->url(QStringLiteral("/moved")).toEncoded();
-        primary->route(feedPath, {status, "", elsewhere, LoopbackHttpServer::Behaviour::Answer});
-        QCOMPARE(select(), primary->url(feedPath));
-        QCOMPARE(heads(*primary), 1);
-        QVERIFY(fallback->requests().isEmpty());
-    }
-
-    void failingPrimaryFallsBack_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::newRow("404") << 404;
-        QTest::newRow("503") << 503;
-        QTest::newRow("405 to HEAD") << 405;
-    }
-    void failingPrimaryFallsBack()
-    {
-        QFETCH(int, status);
-        primary->route(feedPath, {status, "", {}, LoopbackHttpServer::Behaviour::Answer});
+        QFETCH(QString, location);
+        QFETCH(bool, primaryChosen);
+        const QByteArray target = location.isEmpty() ? QByteArray() : primary->url(location).toEncoded();
+        primary->route(feedPath, {status, "", target, LoopbackHttpServer::Behaviour::Answer});
+        primary->route(QStringLiteral("/live"), {200, "", {}, LoopbackHttpServer::Behaviour::Answer});
         fallback->route(feedPath, {200, "", {}, LoopbackHttpServer::Behaviour::Answer});
-        QCOMPARE(select(), fallback->url(feedPath));
-        QCOMPARE(selector->feedURLString(), fallback->url(feedPath).toString());
+        const QUrl chosen = primaryChosen ? primary->url(feedPath) : fallback->url(feedPath);
+        QCOMPARE(select(), chosen);
+        QCOMPARE(selector->feedURLString(), chosen.toString());
+        QCOMPARE(fallback->requests().isEmpty(), primaryChosen);
     }
 
     void neitherAnsweringKeepsPrimary_data()
