@@ -110,15 +110,15 @@ void StatusNotifierItem::registerWithWatcher()
     checkWatcherOwner();
     QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
                                                        QStringLiteral("RegisterStatusNotifierItem"));
-    // GNOME's extension also finds items by scanning the bus and files those under the
-    // unique name; registering under that name too keeps it from showing us twice.
-    call << (m_hostIsGnomeShell ? bus.baseService() : m_serviceName);
+    // Always the same name: GNOME's extension files an item under the name it was given,
+    // and its own bus scan picks the org.kde.StatusNotifierItem-* name, so two different
+    // names would show us twice.
+    call << m_serviceName;
     auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
         pending->deleteLater();
         if (pending->isError()) {
-            setHosted(false);
-            Q_EMIT registrationAnswered();
+            retryWhileWatcherRuns();
             return;
         }
         QDBusMessage get = QDBusMessage::createMethodCall(watcherService, watcherPath,
@@ -129,6 +129,10 @@ void StatusNotifierItem::registerWithWatcher()
         connect(hostCheck, &QDBusPendingCallWatcher::finished, this, [this, hostCheck] {
             hostCheck->deleteLater();
             const QDBusMessage reply = hostCheck->reply();
+            if (reply.type() != QDBusMessage::ReplyMessage) {
+                retryWhileWatcherRuns();
+                return;
+            }
             const bool host = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
                 && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
             setHosted(host);
@@ -137,6 +141,21 @@ void StatusNotifierItem::registerWithWatcher()
             Q_EMIT registrationAnswered();
         });
     });
+}
+
+void StatusNotifierItem::retryWhileWatcherRuns()
+{
+    // A loaded shell can miss the call's deadline. Giving up would mean an XEmbed icon,
+    // which the same shell would show beside the item it registers a moment later, so
+    // while the watcher is there we only ask again; its going away is reported by m_watcher.
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    if (bus && bus->isServiceRegistered(watcherService)) {
+        qCWarning(lcTray) << "the StatusNotifier watcher did not answer; asking again";
+        QTimer::singleShot(retryDelayMs, this, &StatusNotifierItem::registerWithWatcher);
+        return;
+    }
+    setHosted(false);
+    Q_EMIT registrationAnswered();
 }
 
 void StatusNotifierItem::checkWatcherOwner()

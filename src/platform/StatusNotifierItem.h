@@ -23,6 +23,8 @@ public:
     // again: GNOME's extension can drop an item it failed to read and never ask again.
     static constexpr int hostReadTimeoutMs = 3000;
     static constexpr int maxRegistrations = 5;
+    // Between attempts when the watcher is there but its answer did not come.
+    static constexpr int retryDelayMs = 1000;
 
     explicit StatusNotifierItem(const QString &id, QObject *parent = nullptr);
     ~StatusNotifierItem() override;
@@ -76,6 +78,7 @@ private Q_SLOTS:
 private:
     void setHosted(bool hosted);
     void checkWatcherOwner();
+    void retryWhileWatcherRuns();
 
     QString m_id;
     QString m_serviceName;
