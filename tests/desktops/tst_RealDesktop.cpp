@@ -16,12 +16,24 @@
 using namespace RunningCorvane;
 
 namespace {
+// Generous: the CI machine runs the desktop, the program and the test on two busy cores.
+constexpr int shortWaitMs = 10000;
+constexpr int longWaitMs = 20000;
 const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
 QString desktop()
 {
     return qEnvironmentVariable("CORVANE_DESKTOP");
+}
+
+// Windows shown on screen right now: a host's menu is one more.
+int visibleWindows()
+{
+    return int(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                               QStringLiteral("--name"), QStringLiteral("")})
+                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                   .size());
 }
 
 bool usesStatusNotifier()
@@ -219,7 +231,7 @@ private Q_SLOTS:
     {
         for (int round = 1; round <= 3; ++round) {
             click(m_icon.center(), 1);
-            QVERIFY2(TestBus::waitFor([] { return panel().visible; }, 3000), qPrintable(QString::number(round)));
+            QVERIFY2(TestBus::waitFor([] { return panel().visible; }, shortWaitMs), qPrintable(QString::number(round)));
             const QRect frame = panel().geometry;
             qInfo("round %d: panel at %d,%d %dx%d, icon centre %d,%d", round, frame.x(), frame.y(), frame.width(),
                   frame.height(), m_icon.center().x(), m_icon.center().y());
@@ -231,7 +243,7 @@ private Q_SLOTS:
                 screenshot(desktop() + QStringLiteral("-panel.png"));
             QTest::qWait(500); // a second click in quick succession would be a double click
             click(m_icon.center(), 1);
-            QVERIFY2(TestBus::waitFor([] { return !panel().visible; }, 3000), qPrintable(QString::number(round)));
+            QVERIFY2(TestBus::waitFor([] { return !panel().visible; }, shortWaitMs), qPrintable(QString::number(round)));
             QTest::qWait(500);
         }
     }
@@ -259,22 +271,31 @@ private Q_SLOTS:
             } else if (how == QLatin1String("alt")) {
                 click(m_icon.center(), 1, true);
             } else {
-                // The host's own menu, driven from the keyboard once it is open.
+                // The host's own menu, driven from the keyboard once it is open: the menu
+                // holds the keyboard, and Down selects its first row wherever it opened.
+                const int before = visibleWindows();
                 click(m_icon.center(), 3);
-                QTest::qWait(700);
+                QVERIFY2(TestBus::waitFor([&] { return visibleWindows() > before; }, shortWaitMs),
+                         "the host showed no menu");
                 screenshot(desktop() + QStringLiteral("-menu.png"));
-                // The first row, just under the bar, left of the pointer where the menu opened.
-                click(QPoint(m_icon.center().x() - 60, m_icon.bottom() + 24), 1);
+                xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return")});
             }
         };
         QCOMPARE(state(), QStringLiteral("idle released"));
         toggle();
-        QVERIFY2(TestBus::waitFor([] { return !heldByTheDesktop().isEmpty(); }, 5000), qPrintable(state()));
+        if (QTest::currentTestFailed())
+            return;
+        if (how == QLatin1String("alt") && desktop() == QLatin1String("xfce")) {
+            // xfwm4 takes Alt+button for moving windows, so the panel never sees the click.
+            QEXPECT_FAIL("", "on XFCE no Alt+click reaches the item: xfwm4 grabs Alt+button", Abort);
+            QVERIFY(TestBus::waitFor([] { return !heldByTheDesktop().isEmpty(); }, 5000));
+        }
+        QVERIFY2(TestBus::waitFor([] { return !heldByTheDesktop().isEmpty(); }, shortWaitMs), qPrintable(state()));
         qInfo("%s: on: %s", qPrintable(how), qPrintable(heldByTheDesktop()));
         QVERIFY(!panel().visible);
         QTest::qWait(600);
         toggle();
-        QVERIFY2(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, 5000), qPrintable(heldByTheDesktop()));
+        QVERIFY2(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, shortWaitMs), qPrintable(heldByTheDesktop()));
         QCOMPARE(state(), QStringLiteral("idle released"));
         QTest::qWait(600);
     }
@@ -282,9 +303,14 @@ private Q_SLOTS:
     void countdownIsSeenInTheTray()
     {
         control(QStringLiteral("StartWake"), {90});
-        QVERIFY(TestBus::waitFor([] { return state().startsWith(QLatin1String("active")); }));
-        QTest::qWait(1500);
-        const QImage shot = screenshot(desktop() + QStringLiteral("-countdown.png"));
+        QVERIFY(TestBus::waitFor([] { return state().startsWith(QLatin1String("active")); }, shortWaitMs));
+        QImage shot;
+        // The host redraws the icon (or the label) in its own time.
+        TestBus::waitFor([this, &shot] {
+            shot = screenshot();
+            return m_idle.copy(m_icon) != shot.copy(m_icon);
+        }, shortWaitMs);
+        shot = screenshot(desktop() + QStringLiteral("-countdown.png"));
         if (usesStatusNotifier()) {
             const QVariant tip = getProperty(m_item, QStringLiteral("/StatusNotifierItem"), itemInterface,
                                              QStringLiteral("ToolTip"));
@@ -318,7 +344,7 @@ private Q_SLOTS:
         qInfo("%s: contrast of the eye against the bar %.1f:1", qPrintable(desktop()), contrast);
         QVERIFY(contrast >= 3.0);
         control(QStringLiteral("Stop"));
-        QVERIFY(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, 5000));
+        QVERIFY(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, shortWaitMs));
     }
 
     void releasedWhenTheProgramEnds_data()
@@ -335,7 +361,7 @@ private Q_SLOTS:
         if (!m_corvane || m_corvane->state() == QProcess::NotRunning)
             startCorvane();
         control(QStringLiteral("StartWake"), {0});
-        QVERIFY(TestBus::waitFor([] { return !heldByTheDesktop().isEmpty(); }, 5000));
+        QVERIFY(TestBus::waitFor([] { return !heldByTheDesktop().isEmpty(); }, shortWaitMs));
         if (how == QLatin1String("quit"))
             control(QStringLiteral("Quit"));
         else
@@ -350,7 +376,7 @@ private Q_SLOTS:
                 QStringLiteral("org.freedesktop.PowerManagement")));
             return;
         }
-        QVERIFY2(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, 8000), qPrintable(heldByTheDesktop()));
+        QVERIFY2(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, longWaitMs), qPrintable(heldByTheDesktop()));
         m_corvane.reset();
     }
 
@@ -369,7 +395,7 @@ private:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
         m_corvane = launch(env);
-        QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 15000));
+        QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, longWaitMs));
         if (usesStatusNotifier()) {
             m_item = QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(m_corvane->processId());
             QVERIFY(TestBus::waitFor([&] {
@@ -382,13 +408,13 @@ private:
                         return true;
                 }
                 return false;
-            }, 8000));
+            }, longWaitMs));
         }
         if (!usesStatusNotifier()) {
             QVERIFY(TestBus::waitFor([this] {
                 m_icon = embeddedIconGeometry();
                 return m_icon.isValid();
-            }, 8000));
+            }, longWaitMs));
             QTest::qWait(500);
             m_idle = screenshot();
         } else if (!m_icon.isValid()) {
@@ -396,7 +422,7 @@ private:
                 m_idle = screenshot();
                 m_icon = appeared(m_before, m_idle);
                 return m_icon.isValid();
-            }, 8000));
+            }, longWaitMs));
             // Settle, then look again: the host may move the icon once it is laid out.
             QTest::qWait(1000);
             m_idle = screenshot();
