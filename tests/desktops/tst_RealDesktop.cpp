@@ -27,15 +27,6 @@ QString desktop()
     return qEnvironmentVariable("CORVANE_DESKTOP");
 }
 
-// Windows shown on screen right now: a host's menu is one more.
-int visibleWindows()
-{
-    return int(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                               QStringLiteral("--name"), QStringLiteral("")})
-                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
-                   .size());
-}
-
 bool usesStatusNotifier()
 {
     return desktop() != QLatin1String("bare");
@@ -47,6 +38,15 @@ QString run(const QString &program, const QStringList &args)
     process.start(program, args);
     process.waitForFinished(10000);
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// Windows shown on screen right now: a host's menu is one more.
+int visibleWindows()
+{
+    return int(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                               QStringLiteral("--name"), QStringLiteral("")})
+                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                   .size());
 }
 
 void xdotool(const QStringList &args)
