@@ -16,7 +16,7 @@ LinuxInhibitors::Desktop LinuxInhibitors::Desktop::current()
     return desktop;
 }
 
-LinuxInhibitors::LinuxInhibitors(Desktop desktop, DelayedCallScheduler scheduler, InhibitorChain::Timing timing,
+LinuxInhibitors::LinuxInhibitors(Desktop desktop, const DelayedCallScheduler &scheduler, InhibitorChain::Timing timing,
                                  QObject *parent)
     : QObject(parent), m_desktop(desktop),
       m_gnome(new GnomeSessionInhibitor(m_buses, this)),

@@ -23,7 +23,7 @@ public:
         static Desktop current();
     };
 
-    LinuxInhibitors(Desktop desktop, DelayedCallScheduler scheduler, InhibitorChain::Timing timing,
+    LinuxInhibitors(Desktop desktop, const DelayedCallScheduler &scheduler, InhibitorChain::Timing timing,
                     QObject *parent = nullptr);
     ~LinuxInhibitors() override;
 

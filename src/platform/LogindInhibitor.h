@@ -4,7 +4,7 @@
 #include "wake/Inhibitor.h"
 
 // Xlib stays out of headers: its macros (None, Bool) break other code.
-struct _XDisplay;
+struct _XDisplay; // NOLINT(bugprone-reserved-identifier): Xlib's own name for Display
 
 // The last resort: a logind "block" lock ("idle:sleep", or "sleep" for systemOnly), plus,
 // for displayAndSystem on X11, the X screen saver suspended. The lock is a descriptor that

@@ -2,5 +2,8 @@
 
 PowerLayer &PowerLayer::build()
 {
-    return *new PowerLayer;
+    // Held by a static so it stays reachable (and so not a leak) after main() returns,
+    // when the exit hook may still release through it.
+    static PowerLayer *const layer = new PowerLayer;
+    return *layer;
 }
