@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DelayedCall.h"
+#include "wake/DelayedCall.h"
 
 #include <QPixmap>
 #include <QPointer>
