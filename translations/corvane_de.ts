@@ -126,12 +126,104 @@
         <source>--json goes with --status</source>
         <translation>--json gehört zu --status</translation>
     </message>
+    <message>
+        <source>Keep this computer awake for &lt;duration&gt;: 90m, 1h30m, 2h or 45 (minutes).</source>
+        <translation>Diesen Computer für &lt;dauer&gt; wach halten: 90m, 1h30m, 2h oder 45 (Minuten).</translation>
+    </message>
+    <message>
+        <source>duration</source>
+        <translation>dauer</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until the next &lt;time&gt; (HH:MM).</source>
+        <translation>Diesen Computer bis zur nächsten &lt;zeit&gt; (HH:MM) wach halten.</translation>
+    </message>
+    <message>
+        <source>time</source>
+        <translation>zeit</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until turned off.</source>
+        <translation>Diesen Computer wach halten, bis er ausgeschaltet wird.</translation>
+    </message>
+    <message>
+        <source>End the wake period.</source>
+        <translation>Die Wachzeit beenden.</translation>
+    </message>
+    <message>
+        <source>Start a wake period with the last duration, or end the one running.</source>
+        <translation>Eine Wachzeit mit der letzten Dauer beginnen oder die laufende beenden.</translation>
+    </message>
+    <message>
+        <source>Show the wake period.</source>
+        <translation>Die Wachzeit anzeigen.</translation>
+    </message>
+    <message>
+        <source>With --status: print JSON for scripts.</source>
+        <translation>Mit --status: JSON für Skripte ausgeben.</translation>
+    </message>
+    <message>
+        <source>Keep the display and the system awake, or the system only.</source>
+        <translation>Bildschirm und System wach halten oder nur das System.</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until process &lt;pid&gt; ends.</source>
+        <translation>Diesen Computer wach halten, bis Prozess &lt;pid&gt; endet.</translation>
+    </message>
+    <message>
+        <source>Show this help.</source>
+        <translation>Diese Hilfe anzeigen.</translation>
+    </message>
+    <message>
+        <source>Show the version.</source>
+        <translation>Die Version anzeigen.</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake while &lt;command&gt; runs; exit with its status.</source>
+        <translation>Diesen Computer wach halten, solange &lt;befehl&gt; läuft; mit dessen Status beenden.</translation>
+    </message>
 </context>
 <context>
     <name>CommandLineRunner</name>
     <message>
         <source>no process with id %1</source>
         <translation>kein Prozess mit der Nummer %1</translation>
+    </message>
+    <message>
+        <source>cannot run %1: %2</source>
+        <translation>kann %1 nicht ausführen: %2</translation>
+    </message>
+    <message>
+        <source>the running Corvane did not answer: %1</source>
+        <translation>das laufende Corvane antwortet nicht: %1</translation>
+    </message>
+    <message>
+        <source>The system refused to keep this computer awake.</source>
+        <translation>Das System hat abgelehnt, diesen Computer wach zu halten.</translation>
+    </message>
+    <message>
+        <source>system only</source>
+        <translation>nur das System</translation>
+    </message>
+    <message>
+        <source>display and system</source>
+        <translation>Bildschirm und System</translation>
+    </message>
+    <message>
+        <source>Not keeping this computer awake (%1).</source>
+        <translation>Dieser Computer wird nicht wach gehalten (%1).</translation>
+    </message>
+    <message>
+        <source>Keeping this computer awake until turned off (%1).</source>
+        <translation>Dieser Computer wird bis auf Weiteres wach gehalten (%1).</translation>
+    </message>
+    <message>
+        <source>Keeping this computer awake for %1 more, until %2 (%3).</source>
+        <translation>Dieser Computer wird noch %1 wach gehalten, bis %2 (%3).</translation>
+    </message>
+    <message>
+        <source>Held by %1.</source>
+        <translation>Gehalten von %1.</translation>
     </message>
 </context>
 <context>
@@ -257,65 +349,6 @@
         <source>Until %1 %2</source>
         <extracomment>%1 is the short weekday name, %2 the time: &quot;Until Tue 21:40&quot;</extracomment>
         <translation>Bis %1 %2</translation>
-    </message>
-</context>
-<context>
-    <name>Options</name>
-    <message>
-        <source>Keep this computer awake for &lt;duration&gt;: 90m, 1h30m, 2h or 45 (minutes).</source>
-        <translation>Diesen Computer für &lt;dauer&gt; wach halten: 90m, 1h30m, 2h oder 45 (Minuten).</translation>
-    </message>
-    <message>
-        <source>duration</source>
-        <translation>dauer</translation>
-    </message>
-    <message>
-        <source>Keep this computer awake until the next &lt;time&gt; (HH:MM).</source>
-        <translation>Diesen Computer bis zur nächsten &lt;zeit&gt; (HH:MM) wach halten.</translation>
-    </message>
-    <message>
-        <source>time</source>
-        <translation>zeit</translation>
-    </message>
-    <message>
-        <source>Keep this computer awake until turned off.</source>
-        <translation>Diesen Computer wach halten, bis er ausgeschaltet wird.</translation>
-    </message>
-    <message>
-        <source>End the wake period.</source>
-        <translation>Die Wachzeit beenden.</translation>
-    </message>
-    <message>
-        <source>Start a wake period with the last duration, or end the one running.</source>
-        <translation>Eine Wachzeit mit der letzten Dauer beginnen oder die laufende beenden.</translation>
-    </message>
-    <message>
-        <source>Show the wake period.</source>
-        <translation>Die Wachzeit anzeigen.</translation>
-    </message>
-    <message>
-        <source>With --status: print JSON for scripts.</source>
-        <translation>Mit --status: JSON für Skripte ausgeben.</translation>
-    </message>
-    <message>
-        <source>Keep the display and the system awake, or the system only.</source>
-        <translation>Bildschirm und System wach halten oder nur das System.</translation>
-    </message>
-    <message>
-        <source>Keep this computer awake until process &lt;pid&gt; ends.</source>
-        <translation>Diesen Computer wach halten, bis Prozess &lt;pid&gt; endet.</translation>
-    </message>
-    <message>
-        <source>Show this help.</source>
-        <translation>Diese Hilfe anzeigen.</translation>
-    </message>
-    <message>
-        <source>Show the version.</source>
-        <translation>Die Version anzeigen.</translation>
-    </message>
-    <message>
-        <source>Keep this computer awake while &lt;command&gt; runs; exit with its status.</source>
-        <translation>Diesen Computer wach halten, solange &lt;befehl&gt; läuft; mit dessen Status beenden.</translation>
     </message>
 </context>
 <context>

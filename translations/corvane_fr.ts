@@ -126,12 +126,104 @@
         <source>--json goes with --status</source>
         <translation>--json va avec --status</translation>
     </message>
+    <message>
+        <source>Keep this computer awake for &lt;duration&gt;: 90m, 1h30m, 2h or 45 (minutes).</source>
+        <translation>Garder cet ordinateur éveillé pendant &lt;durée&gt; : 90m, 1h30m, 2h ou 45 (minutes).</translation>
+    </message>
+    <message>
+        <source>duration</source>
+        <translation>durée</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until the next &lt;time&gt; (HH:MM).</source>
+        <translation>Garder cet ordinateur éveillé jusqu’à la prochaine &lt;heure&gt; (HH:MM).</translation>
+    </message>
+    <message>
+        <source>time</source>
+        <translation>heure</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until turned off.</source>
+        <translation>Garder cet ordinateur éveillé jusqu’à l’arrêt.</translation>
+    </message>
+    <message>
+        <source>End the wake period.</source>
+        <translation>Terminer la période d’éveil.</translation>
+    </message>
+    <message>
+        <source>Start a wake period with the last duration, or end the one running.</source>
+        <translation>Commencer une période d’éveil de la dernière durée, ou terminer celle en cours.</translation>
+    </message>
+    <message>
+        <source>Show the wake period.</source>
+        <translation>Afficher la période d’éveil.</translation>
+    </message>
+    <message>
+        <source>With --status: print JSON for scripts.</source>
+        <translation>Avec --status : afficher du JSON pour les scripts.</translation>
+    </message>
+    <message>
+        <source>Keep the display and the system awake, or the system only.</source>
+        <translation>Garder l’écran et le système éveillés, ou le système seulement.</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake until process &lt;pid&gt; ends.</source>
+        <translation>Garder cet ordinateur éveillé jusqu’à la fin du processus &lt;pid&gt;.</translation>
+    </message>
+    <message>
+        <source>Show this help.</source>
+        <translation>Afficher cette aide.</translation>
+    </message>
+    <message>
+        <source>Show the version.</source>
+        <translation>Afficher la version.</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake while &lt;command&gt; runs; exit with its status.</source>
+        <translation>Garder cet ordinateur éveillé pendant que &lt;commande&gt; s’exécute ; sortir avec son code.</translation>
+    </message>
 </context>
 <context>
     <name>CommandLineRunner</name>
     <message>
         <source>no process with id %1</source>
         <translation>aucun processus de numéro %1</translation>
+    </message>
+    <message>
+        <source>cannot run %1: %2</source>
+        <translation>impossible d’exécuter %1 : %2</translation>
+    </message>
+    <message>
+        <source>the running Corvane did not answer: %1</source>
+        <translation>le Corvane en cours n’a pas répondu : %1</translation>
+    </message>
+    <message>
+        <source>The system refused to keep this computer awake.</source>
+        <translation>Le système a refusé de garder cet ordinateur éveillé.</translation>
+    </message>
+    <message>
+        <source>system only</source>
+        <translation>le système seulement</translation>
+    </message>
+    <message>
+        <source>display and system</source>
+        <translation>l’écran et le système</translation>
+    </message>
+    <message>
+        <source>Not keeping this computer awake (%1).</source>
+        <translation>Cet ordinateur n’est pas maintenu éveillé (%1).</translation>
+    </message>
+    <message>
+        <source>Keeping this computer awake until turned off (%1).</source>
+        <translation>Cet ordinateur est maintenu éveillé jusqu’à l’arrêt (%1).</translation>
+    </message>
+    <message>
+        <source>Keeping this computer awake for %1 more, until %2 (%3).</source>
+        <translation>Cet ordinateur est maintenu éveillé encore %1, jusqu’à %2 (%3).</translation>
+    </message>
+    <message>
+        <source>Held by %1.</source>
+        <translation>Tenu par %1.</translation>
     </message>
 </context>
 <context>
@@ -257,65 +349,6 @@
         <source>Until %1 %2</source>
         <extracomment>%1 is the short weekday name, %2 the time: &quot;Until Tue 21:40&quot;</extracomment>
         <translation>Jusqu’à %1 %2</translation>
-    </message>
-</context>
-<context>
-    <name>Options</name>
-    <message>
-        <source>Keep this computer awake for &lt;duration&gt;: 90m, 1h30m, 2h or 45 (minutes).</source>
-        <translation>Garder cet ordinateur éveillé pendant &lt;durée&gt; : 90m, 1h30m, 2h ou 45 (minutes).</translation>
-    </message>
-    <message>
-        <source>duration</source>
-        <translation>durée</translation>
-    </message>
-    <message>
-        <source>Keep this computer awake until the next &lt;time&gt; (HH:MM).</source>
-        <translation>Garder cet ordinateur éveillé jusqu’à la prochaine &lt;heure&gt; (HH:MM).</translation>
-    </message>
-    <message>
-        <source>time</source>
-        <translation>heure</translation>
-    </message>
-    <message>
-        <source>Keep this computer awake until turned off.</source>
-        <translation>Garder cet ordinateur éveillé jusqu’à l’arrêt.</translation>
-    </message>
-    <message>
-        <source>End the wake period.</source>
-        <translation>Terminer la période d’éveil.</translation>
-    </message>
-    <message>
-        <source>Start a wake period with the last duration, or end the one running.</source>
-        <translation>Commencer une période d’éveil de la dernière durée, ou terminer celle en cours.</translation>
-    </message>
-    <message>
-        <source>Show the wake period.</source>
-        <translation>Afficher la période d’éveil.</translation>
-    </message>
-    <message>
-        <source>With --status: print JSON for scripts.</source>
-        <translation>Avec --status : afficher du JSON pour les scripts.</translation>
-    </message>
-    <message>
-        <source>Keep the display and the system awake, or the system only.</source>
-        <translation>Garder l’écran et le système éveillés, ou le système seulement.</translation>
-    </message>
-    <message>
-        <source>Keep this computer awake until process &lt;pid&gt; ends.</source>
-        <translation>Garder cet ordinateur éveillé jusqu’à la fin du processus &lt;pid&gt;.</translation>
-    </message>
-    <message>
-        <source>Show this help.</source>
-        <translation>Afficher cette aide.</translation>
-    </message>
-    <message>
-        <source>Show the version.</source>
-        <translation>Afficher la version.</translation>
-    </message>
-    <message>
-        <source>Keep this computer awake while &lt;command&gt; runs; exit with its status.</source>
-        <translation>Garder cet ordinateur éveillé pendant que &lt;commande&gt; s’exécute ; sortir avec son code.</translation>
     </message>
 </context>
 <context>

@@ -9,27 +9,27 @@
 namespace {
 constexpr qint64 maxMinutes = WakeDuration::maxRestoredMinutes;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("CommandLine", text);
-}
+// Free functions and the option table share one context, so lupdate and the program agree.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+};
 
 struct Options {
-    QCommandLineOption forOption{QStringLiteral("for"), tr("Keep this computer awake for <duration>: 90m, 1h30m, 2h or 45 (minutes)."),
-                                 tr("duration")};
-    QCommandLineOption until{QStringLiteral("until"), tr("Keep this computer awake until the next <time> (HH:MM)."),
-                             tr("time")};
-    QCommandLineOption indefinitely{QStringLiteral("indefinitely"), tr("Keep this computer awake until turned off.")};
-    QCommandLineOption stop{QStringLiteral("stop"), tr("End the wake period.")};
-    QCommandLineOption toggle{QStringLiteral("toggle"), tr("Start a wake period with the last duration, or end the one running.")};
-    QCommandLineOption status{QStringLiteral("status"), tr("Show the wake period.")};
-    QCommandLineOption json{QStringLiteral("json"), tr("With --status: print JSON for scripts.")};
-    QCommandLineOption mode{QStringLiteral("mode"), tr("Keep the display and the system awake, or the system only."),
+    QCommandLineOption forOption{QStringLiteral("for"), Texts::tr("Keep this computer awake for <duration>: 90m, 1h30m, 2h or 45 (minutes)."),
+                                 Texts::tr("duration")};
+    QCommandLineOption until{QStringLiteral("until"), Texts::tr("Keep this computer awake until the next <time> (HH:MM)."),
+                             Texts::tr("time")};
+    QCommandLineOption indefinitely{QStringLiteral("indefinitely"), Texts::tr("Keep this computer awake until turned off.")};
+    QCommandLineOption stop{QStringLiteral("stop"), Texts::tr("End the wake period.")};
+    QCommandLineOption toggle{QStringLiteral("toggle"), Texts::tr("Start a wake period with the last duration, or end the one running.")};
+    QCommandLineOption status{QStringLiteral("status"), Texts::tr("Show the wake period.")};
+    QCommandLineOption json{QStringLiteral("json"), Texts::tr("With --status: print JSON for scripts.")};
+    QCommandLineOption mode{QStringLiteral("mode"), Texts::tr("Keep the display and the system awake, or the system only."),
                             QStringLiteral("display|system")};
-    QCommandLineOption whilePid{QStringLiteral("while-pid"), tr("Keep this computer awake until process <pid> ends."),
+    QCommandLineOption whilePid{QStringLiteral("while-pid"), Texts::tr("Keep this computer awake until process <pid> ends."),
                                 QStringLiteral("pid")};
-    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, tr("Show this help.")};
-    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")}, tr("Show the version.")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, Texts::tr("Show this help.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")}, Texts::tr("Show the version.")};
 
     std::vector<const QCommandLineOption *> all() const
     {
@@ -41,7 +41,7 @@ struct Options {
         for (const QCommandLineOption *option : all())
             parser.addOption(*option);
         parser.addPositionalArgument(QStringLiteral("-- command"),
-                                     tr("Keep this computer awake while <command> runs; exit with its status."),
+                                     Texts::tr("Keep this computer awake while <command> runs; exit with its status."),
                                      QStringLiteral("[-- command [args…]]"));
     }
 };
@@ -90,7 +90,7 @@ QString CommandLine::helpText()
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        tr("Keeps this computer awake for a while. Without options, puts Corvane in the tray; with options, drives "
+        Texts::tr("Keeps this computer awake for a while. Without options, puts Corvane in the tray; with options, drives "
            "the Corvane already running, or keeps this computer awake by itself until the period ends."));
     Options().addTo(parser);
     return parser.helpText();
@@ -134,31 +134,31 @@ CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateT
         else if (mode == QLatin1String("system"))
             request.mode = AssertionMode::systemOnly;
         else
-            return invalid(tr("unknown mode \"%1\": use display or system").arg(mode));
+            return invalid(Texts::tr("unknown mode \"%1\": use display or system").arg(mode));
     }
 
     const QStringList positional = parser.positionalArguments();
     const bool hasCommand = arguments.contains(QStringLiteral("--"));
     if (!positional.isEmpty() && !hasCommand)
-        return invalid(tr("unexpected argument \"%1\": put a command after --").arg(positional.first()));
+        return invalid(Texts::tr("unexpected argument \"%1\": put a command after --").arg(positional.first()));
 
     int actions = 0;
     for (const QCommandLineOption *option : {&o.forOption, &o.until, &o.indefinitely, &o.stop, &o.toggle, &o.status, &o.whilePid})
         actions += parser.isSet(*option) ? 1 : 0;
     actions += hasCommand ? 1 : 0;
     if (actions > 1)
-        return invalid(tr("choose one of --for, --until, --indefinitely, --stop, --toggle, --status, --while-pid and --"));
+        return invalid(Texts::tr("choose one of --for, --until, --indefinitely, --stop, --toggle, --status, --while-pid and --"));
 
     if (parser.isSet(o.forOption)) {
         const std::optional<qint64> minutes = parseDuration(parser.value(o.forOption));
         if (!minutes)
-            return invalid(tr("unknown duration \"%1\": try 90m, 1h30m, 2h or 45").arg(parser.value(o.forOption)));
+            return invalid(Texts::tr("unknown duration \"%1\": try 90m, 1h30m, 2h or 45").arg(parser.value(o.forOption)));
         request.action = Action::start;
         request.duration = WakeDuration::minutes(*minutes);
     } else if (parser.isSet(o.until)) {
         const std::optional<qint64> minutes = minutesUntil(parser.value(o.until), now);
         if (!minutes)
-            return invalid(tr("unknown time \"%1\": use HH:MM, from 00:00 to 23:59").arg(parser.value(o.until)));
+            return invalid(Texts::tr("unknown time \"%1\": use HH:MM, from 00:00 to 23:59").arg(parser.value(o.until)));
         request.action = Action::start;
         request.duration = WakeDuration::minutes(*minutes);
     } else if (parser.isSet(o.indefinitely)) {
@@ -174,17 +174,17 @@ CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateT
         bool ok = false;
         request.pid = parser.value(o.whilePid).toLongLong(&ok);
         if (!ok || request.pid < 1)
-            return invalid(tr("\"%1\" is not a process id").arg(parser.value(o.whilePid)));
+            return invalid(Texts::tr("\"%1\" is not a process id").arg(parser.value(o.whilePid)));
         request.action = Action::whilePid;
     } else if (hasCommand) {
         if (positional.isEmpty())
-            return invalid(tr("no command after --"));
+            return invalid(Texts::tr("no command after --"));
         request.action = Action::runCommand;
         request.command = positional;
     } else if (request.mode) {
         request.action = Action::setMode;
     } else {
-        return invalid(tr("--json goes with --status"));
+        return invalid(Texts::tr("--json goes with --status"));
     }
     return request;
 }

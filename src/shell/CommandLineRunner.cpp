@@ -32,10 +32,11 @@ constexpr int exitBadInput = 2;
 constexpr int exitFailed = 1;
 constexpr int exitCannotRun = 127;
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("CommandLineRunner", text);
-}
+// The command line runs before any window exists; its texts share one context so lupdate
+// finds them without a QObject.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(CommandLineRunner)
+};
 
 void say(const QString &line)
 {
@@ -49,12 +50,12 @@ void complain(const QString &line)
 
 QString refusal()
 {
-    return tr("The system refused to keep this computer awake.");
+    return Texts::tr("The system refused to keep this computer awake.");
 }
 
 QString modeWords(const QString &raw)
 {
-    return raw == AssertionModes::rawValue(AssertionMode::systemOnly) ? tr("system only") : tr("display and system");
+    return raw == AssertionModes::rawValue(AssertionMode::systemOnly) ? Texts::tr("system only") : Texts::tr("display and system");
 }
 
 // The interface's properties, whoever serves them, as one line or as JSON.
@@ -77,19 +78,19 @@ void printStatus(const QVariantMap &state, bool json)
     if (state.value(QStringLiteral("AssertionFailed")).toBool())
         say(refusal());
     if (!active) {
-        say(tr("Not keeping this computer awake (%1).").arg(modeWords(mode)));
+        say(Texts::tr("Not keeping this computer awake (%1).").arg(modeWords(mode)));
         return;
     }
     QString line;
     if (remaining < 0) {
-        line = tr("Keeping this computer awake until turned off (%1).").arg(modeWords(mode));
+        line = Texts::tr("Keeping this computer awake until turned off (%1).").arg(modeWords(mode));
     } else {
         const QDateTime endTime = QDateTime::fromString(end, Qt::ISODate).toLocalTime();
-        line = tr("Keeping this computer awake for %1 more, until %2 (%3).")
+        line = Texts::tr("Keeping this computer awake for %1 more, until %2 (%3).")
                    .arg(formatClock(remaining), endTime.time().toString(QStringLiteral("HH:mm")), modeWords(mode));
     }
     if (!heldBy.isEmpty())
-        line += QLatin1Char(' ') + tr("Held by %1.").arg(heldBy);
+        line += QLatin1Char(' ') + Texts::tr("Held by %1.").arg(heldBy);
     say(line);
 }
 
@@ -150,7 +151,7 @@ int runChild(const QStringList &command, SignalRelay &relay)
     QObject::connect(&child, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
-        complain(tr("cannot run %1: %2").arg(command.first(), child.errorString()));
+        complain(Texts::tr("cannot run %1: %2").arg(command.first(), child.errorString()));
         status = exitCannotRun;
         loop.quit();
     });
@@ -178,7 +179,7 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
     auto call = [&instance](const QString &method, const QVariantList &args = {}) {
         const QDBusMessage reply = instance.callRunning(method, args);
         if (reply.type() == QDBusMessage::ErrorMessage)
-            complain(tr("the running Corvane did not answer: %1").arg(reply.errorMessage()));
+            complain(Texts::tr("the running Corvane did not answer: %1").arg(reply.errorMessage()));
         return reply.type() == QDBusMessage::ReplyMessage;
     };
     auto reportStart = [&instance](bool quietly) {
@@ -336,7 +337,7 @@ int CommandLineRunner::run(const CommandLineRequest &request)
         break;
     }
     if (request.action == Action::whilePid && !ProcessExitWatcher::exists(pid_t(request.pid))) {
-        complain(tr("no process with id %1").arg(request.pid));
+        complain(Texts::tr("no process with id %1").arg(request.pid));
         return exitBadInput;
     }
     const SingleInstance instance;

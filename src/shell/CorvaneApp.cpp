@@ -20,6 +20,21 @@ void nameApplication()
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
 }
+
+// The system locale's language (LANGUAGE, LC_MESSAGES, LANG); Qt's own texts (dialog buttons)
+// from the system's Qt translations where they are installed. Needs the application object.
+struct Translations {
+    QTranslator qt;
+    QTranslator own;
+    Translations()
+    {
+        if (qt.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&qt);
+        if (own.load(QLocale(), QStringLiteral("corvane"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+            QCoreApplication::installTranslator(&own);
+    }
+};
 } // namespace
 
 int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate &)> &onLaunched)
@@ -31,12 +46,14 @@ int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate 
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLineRequest request = CommandLine::parse(arguments, QDateTime::currentDateTime());
-    if (request.action != CommandLineRequest::Action::launchTray) {
+    const QDateTime now = QDateTime::currentDateTime();
+    if (CommandLine::parse(arguments, now).action != CommandLineRequest::Action::launchTray) {
         // No display needed: the command line works over ssh and on a text console.
         QCoreApplication app(argc, argv);
         nameApplication();
-        return CommandLineRunner::run(request);
+        const Translations translations;
+        // Parsed again now that the translations are in, for the help and the error lines.
+        return CommandLineRunner::run(CommandLine::parse(arguments, now));
     }
 
     // Wayland gives ordinary windows no position; through XWayland the panel can still be
@@ -50,15 +67,7 @@ int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate 
     QApplication::setDesktopFileName(QStringLiteral("corvane"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // The system locale's language (LANGUAGE, LC_MESSAGES, LANG); Qt's own texts (dialog
-    // buttons) from the system's Qt translations where they are installed.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
-    QTranslator translator;
-    if (translator.load(QLocale(), QStringLiteral("corvane"), QStringLiteral("_"), QStringLiteral(":/i18n")))
-        QApplication::installTranslator(&translator);
+    const Translations translations;
 
     SingleInstance instance;
     if (!instance.claim()) {
