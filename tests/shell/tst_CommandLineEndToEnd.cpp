@@ -24,8 +24,8 @@ class CommandLineEndToEndTest : public QObject {
 private Q_SLOTS:
     void init()
     {
-        if (!QDBusConnection::systemBus().isConnected() || !QDBusConnection::sessionBus().isConnected())
-            QSKIP("needs scripts/test-env: private buses with the logind mock");
+        CORVANE_REQUIRE(QDBusConnection::systemBus().isConnected() && QDBusConnection::sessionBus().isConnected(),
+                        "private buses with the logind mock");
         QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
     }
 
