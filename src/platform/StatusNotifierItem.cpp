@@ -114,10 +114,11 @@ void StatusNotifierItem::registerWithWatcher()
     checkWatcherOwner();
     QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
                                                        QStringLiteral("RegisterStatusNotifierItem"));
-    // Always the same name: GNOME's extension files an item under the name it was given,
-    // and its own bus scan picks the org.kde.StatusNotifierItem-* name, so two different
-    // names would show us twice.
-    call << m_serviceName;
+    // GNOME's extension watches a well-known name it is given, and its first "name
+    // appeared" empties the properties it is still reading ("Argument two may not be
+    // null"), after which it drops the item for good. Given our path it files the item
+    // under our unique name, as its own bus scan does, and starts no such watch.
+    call << (m_hostIsGnomeShell ? itemPath : m_serviceName);
     auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
         pending->deleteLater();
