@@ -487,16 +487,60 @@
 <context>
     <name>StatusItemController</name>
     <message>
-        <source>Corvane: click for options, Alt-click to toggle</source>
-        <translation>Corvane: Klicken für Optionen, Alt-Klick zum Umschalten</translation>
-    </message>
-    <message>
         <source>Corvane active</source>
         <translation>Corvane aktiv</translation>
     </message>
     <message>
         <source>Corvane idle</source>
         <translation>Corvane inaktiv</translation>
+    </message>
+    <message>
+        <source>Awake until turned off</source>
+        <translation>Wach, bis ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>Click for options, middle-click to keep this computer awake</source>
+        <translation>Klicken für Optionen, Mittelklick hält diesen Computer wach</translation>
+    </message>
+    <message>
+        <source>Less than a minute left</source>
+        <translation>Weniger als eine Minute übrig</translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>Noch %1</translation>
+    </message>
+    <message>
+        <source>%1, awake until %2</source>
+        <translation>%1, wach bis %2</translation>
+    </message>
+    <message>
+        <source>Keep Awake for %1</source>
+        <translation>%1 wach halten</translation>
+    </message>
+    <message>
+        <source>Keep Awake Until Turned Off</source>
+        <translation>Wach halten, bis ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>Turn Off (awake until %1)</source>
+        <translation>Ausschalten (wach bis %1)</translation>
+    </message>
+    <message>
+        <source>Turn Off</source>
+        <translation>Ausschalten</translation>
+    </message>
+    <message>
+        <source>Keep the Display On</source>
+        <translation>Bildschirm eingeschaltet lassen</translation>
+    </message>
+    <message>
+        <source>Open Corvane</source>
+        <translation>Corvane öffnen</translation>
+    </message>
+    <message>
+        <source>Quit Corvane</source>
+        <translation>Corvane beenden</translation>
     </message>
 </context>
 <context>

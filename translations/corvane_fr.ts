@@ -487,16 +487,60 @@
 <context>
     <name>StatusItemController</name>
     <message>
-        <source>Corvane: click for options, Alt-click to toggle</source>
-        <translation>Corvane&#xa0;: clic pour les options, Alt-clic pour basculer</translation>
-    </message>
-    <message>
         <source>Corvane active</source>
         <translation>Corvane actif</translation>
     </message>
     <message>
         <source>Corvane idle</source>
         <translation>Corvane inactif</translation>
+    </message>
+    <message>
+        <source>Awake until turned off</source>
+        <translation>Éveillé jusqu’à l’arrêt</translation>
+    </message>
+    <message>
+        <source>Click for options, middle-click to keep this computer awake</source>
+        <translation>Cliquez pour les options, clic du milieu pour garder cet ordinateur éveillé</translation>
+    </message>
+    <message>
+        <source>Less than a minute left</source>
+        <translation>Moins d’une minute restante</translation>
+    </message>
+    <message>
+        <source>%1 left</source>
+        <translation>%1 restant</translation>
+    </message>
+    <message>
+        <source>%1, awake until %2</source>
+        <translation>%1, éveillé jusqu’à %2</translation>
+    </message>
+    <message>
+        <source>Keep Awake for %1</source>
+        <translation>Garder éveillé pendant %1</translation>
+    </message>
+    <message>
+        <source>Keep Awake Until Turned Off</source>
+        <translation>Garder éveillé jusqu’à l’arrêt</translation>
+    </message>
+    <message>
+        <source>Turn Off (awake until %1)</source>
+        <translation>Arrêter (éveillé jusqu’à %1)</translation>
+    </message>
+    <message>
+        <source>Turn Off</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message>
+        <source>Keep the Display On</source>
+        <translation>Garder l’écran allumé</translation>
+    </message>
+    <message>
+        <source>Open Corvane</source>
+        <translation>Ouvrir Corvane</translation>
+    </message>
+    <message>
+        <source>Quit Corvane</source>
+        <translation>Quitter Corvane</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "platform/StatusNotifierItem.h"
 
+#include "platform/DBusMenuExporter.h"
 #include "platform/StatusNotifierItemAdaptor.h"
 #include "wake/Logging.h"
 
@@ -10,6 +11,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QImage>
+#include <QTimer>
 #include <QtEndian>
 
 namespace {
@@ -50,6 +52,16 @@ StatusNotifierItem::StatusNotifierItem(const QString &id, QObject *parent)
 {
     StatusNotifierTypes::registerTypes();
     m_adaptor = new StatusNotifierItemAdaptor(this);
+    m_menu = new DBusMenuExporter(this);
+    m_hostReadTimer = new QTimer(this);
+    m_hostReadTimer->setSingleShot(true);
+    m_hostReadTimer->setInterval(hostReadTimeoutMs);
+    connect(m_hostReadTimer, &QTimer::timeout, this, [this] {
+        if (m_iconRead || !m_hosted || m_registrations >= maxRegistrations)
+            return;
+        qCWarning(lcTray) << "no host read the tray item; registering again";
+        registerWithWatcher();
+    });
 }
 
 StatusNotifierItem::~StatusNotifierItem()
@@ -57,6 +69,7 @@ StatusNotifierItem::~StatusNotifierItem()
     if (m_started) {
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.unregisterObject(itemPath);
+        bus.unregisterObject(DBusMenuExporter::objectPath);
         bus.unregisterService(m_serviceName);
     }
 }
@@ -74,12 +87,14 @@ bool StatusNotifierItem::start()
         qCWarning(lcTray) << "Could not export the StatusNotifierItem:" << bus.lastError().message();
         return false;
     }
+    m_menu->exportOn();
     bus.registerService(m_serviceName);
     m_started = true;
 
     m_watcher = new QDBusServiceWatcher(watcherService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
+                m_registrations = 0;
                 if (newOwner.isEmpty())
                     setHosted(false);
                 else
@@ -94,16 +109,22 @@ bool StatusNotifierItem::start()
 void StatusNotifierItem::registerWithWatcher()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
+    ++m_registrations;
+    m_iconRead = false;
+    checkWatcherOwner();
     QDBusMessage call = QDBusMessage::createMethodCall(watcherService, watcherPath, watcherService,
                                                        QStringLiteral("RegisterStatusNotifierItem"));
-    call << m_serviceName;
+    // GNOME's extension watches a well-known name it is given, and its first "name
+    // appeared" empties the properties it is still reading ("Argument two may not be
+    // null"), after which it drops the item for good. Given our path it files the item
+    // under our unique name, as its own bus scan does, and starts no such watch.
+    call << (m_hostIsGnomeShell ? itemPath : m_serviceName);
     auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
         pending->deleteLater();
         if (pending->isError()) {
             qCDebug(lcTray) << "StatusNotifierWatcher did not take the item:" << pending->error().message();
-            setHosted(false);
-            Q_EMIT registrationAnswered();
+            retryWhileWatcherRuns();
             return;
         }
         QDBusMessage get = QDBusMessage::createMethodCall(watcherService, watcherPath,
@@ -114,12 +135,62 @@ void StatusNotifierItem::registerWithWatcher()
         connect(hostCheck, &QDBusPendingCallWatcher::finished, this, [this, hostCheck] {
             hostCheck->deleteLater();
             const QDBusMessage reply = hostCheck->reply();
+            if (reply.type() != QDBusMessage::ReplyMessage) {
+                retryWhileWatcherRuns();
+                return;
+            }
             const bool host = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
                 && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
             setHosted(host);
+            if (host)
+                m_hostReadTimer->start();
             Q_EMIT registrationAnswered();
         });
     });
+}
+
+void StatusNotifierItem::retryWhileWatcherRuns()
+{
+    // A loaded shell can miss the call's deadline. Giving up would mean an XEmbed icon,
+    // which the same shell would show beside the item it registers a moment later, so
+    // while the watcher is there we only ask again; its going away is reported by m_watcher.
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    if (bus && bus->isServiceRegistered(watcherService)) {
+        qCWarning(lcTray) << "the StatusNotifier watcher did not answer; asking again";
+        QTimer::singleShot(retryDelayMs, this, &StatusNotifierItem::registerWithWatcher);
+        return;
+    }
+    setHosted(false);
+    Q_EMIT registrationAnswered();
+}
+
+void StatusNotifierItem::checkWatcherOwner()
+{
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    if (!bus)
+        return;
+    const QString watcher = bus->serviceOwner(watcherService);
+    const QString shell = bus->serviceOwner(QStringLiteral("org.gnome.Shell"));
+    const bool gnome = !watcher.isEmpty() && watcher == shell;
+    if (gnome == m_hostIsGnomeShell)
+        return;
+    m_hostIsGnomeShell = gnome;
+    Q_EMIT hostIsGnomeShellChanged();
+}
+
+void StatusNotifierItem::noteIconRead()
+{
+    m_iconRead = true;
+    m_registrations = 0;
+    m_hostReadTimer->stop();
+}
+
+bool StatusNotifierItem::shouldAnswerActivateAsCancelled(const QString &caller) const
+{
+    if (!m_hostIsGnomeShell || caller.isEmpty())
+        return false;
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->serviceOwner(QStringLiteral("org.gnome.Shell")).value() == caller;
 }
 
 void StatusNotifierItem::setHosted(bool hosted)

@@ -1,6 +1,9 @@
 #include "platform/StatusNotifierItemAdaptor.h"
 
+#include "platform/DBusMenuExporter.h"
 #include "platform/StatusNotifierItem.h"
+
+#include <QDBusConnection>
 
 StatusNotifierItemAdaptor::StatusNotifierItemAdaptor(StatusNotifierItem *item)
     : QDBusAbstractAdaptor(item), m_item(item)
@@ -30,7 +33,20 @@ QString StatusNotifierItemAdaptor::status() const
 
 SniIconPixmapList StatusNotifierItemAdaptor::iconPixmap() const
 {
+    m_item->noteIconRead();
     return m_item->iconPixmaps();
+}
+
+QString StatusNotifierItemAdaptor::iconName() const
+{
+    // Hosts that prefer a theme name read it first; reading it still means drawing us.
+    m_item->noteIconRead();
+    return {};
+}
+
+QDBusObjectPath StatusNotifierItemAdaptor::menu() const
+{
+    return QDBusObjectPath(DBusMenuExporter::objectPath);
 }
 
 SniToolTip StatusNotifierItemAdaptor::toolTip() const
@@ -48,9 +64,17 @@ QString StatusNotifierItemAdaptor::labelGuide() const
     return m_item->labelGuide();
 }
 
-void StatusNotifierItemAdaptor::Activate(int x, int y)
+void StatusNotifierItemAdaptor::Activate(int x, int y, const QDBusMessage &message)
 {
     m_item->handleActivate(QPoint(x, y));
+    if (m_item->shouldAnswerActivateAsCancelled(message.service())) {
+        // GDBus turns this name back into G_IO_ERROR_CANCELLED, which the extension
+        // ignores without marking activation as supported.
+        message.setDelayedReply(true);
+        QDBusConnection::sessionBus().send(message.createErrorReply(
+            QStringLiteral("org.gtk.GDBus.UnmappedGError.Quark._g_2dio_2derror_2dquark.Code19"),
+            QStringLiteral("Handled")));
+    }
 }
 
 void StatusNotifierItemAdaptor::SecondaryActivate(int x, int y)

@@ -3,6 +3,7 @@
 #include "platform/StatusNotifierTypes.h"
 
 #include <QDBusAbstractAdaptor>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 
 class StatusNotifierItem;
@@ -18,7 +19,7 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString Status READ status)
     Q_PROPERTY(int WindowId READ windowId)
     Q_PROPERTY(QString IconThemePath READ empty)
-    Q_PROPERTY(QString IconName READ empty)
+    Q_PROPERTY(QString IconName READ iconName)
     Q_PROPERTY(SniIconPixmapList IconPixmap READ iconPixmap)
     Q_PROPERTY(QString OverlayIconName READ empty)
     Q_PROPERTY(SniIconPixmapList OverlayIconPixmap READ noPixmaps)
@@ -42,16 +43,19 @@ public:
     int windowId() const { return 0; }
     QString empty() const { return {}; }
     SniIconPixmapList iconPixmap() const;
+    QString iconName() const;
     SniIconPixmapList noPixmaps() const { return {}; }
     SniToolTip toolTip() const;
     bool itemIsMenu() const { return false; }
-    QDBusObjectPath menu() const { return QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")); }
+    // A real menu always: GNOME's extension treats "/NO_DBUSMENU" as no menu path and
+    // keeps re-reading the item, which can drop it.
+    QDBusObjectPath menu() const;
     QString label() const;
     QString labelGuide() const;
     uint orderingIndex() const { return 0; }
 
 public Q_SLOTS:
-    void Activate(int x, int y);
+    void Activate(int x, int y, const QDBusMessage &message);
     void SecondaryActivate(int x, int y);
     void XAyatanaSecondaryActivate(uint timestamp);
     void ContextMenu(int x, int y);

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QMouseEvent>
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
@@ -12,6 +14,10 @@
 
 TrayIcon::TrayIcon(QObject *parent) : QObject(parent)
 {
+    // Plasma's and XFCE's trays show no label beside the icon.
+    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    m_hostShowsLabel = !desktop.contains(QLatin1String("KDE"), Qt::CaseInsensitive)
+        && !desktop.contains(QLatin1String("XFCE"), Qt::CaseInsensitive);
     m_sni = new StatusNotifierItem(QStringLiteral("corvane"), this);
     connect(m_sni, &StatusNotifierItem::hostedChanged, this, &TrayIcon::useStatusNotifier);
     connect(m_sni, &StatusNotifierItem::activated, this, [this](QPoint at) {
@@ -21,6 +27,9 @@ TrayIcon::TrayIcon(QObject *parent) : QObject(parent)
     });
     connect(m_sni, &StatusNotifierItem::secondaryActivated, this, &TrayIcon::quickToggleRequested);
     connect(m_sni, &StatusNotifierItem::contextMenuRequested, this, &TrayIcon::quickToggleRequested);
+    connect(m_sni, &StatusNotifierItem::hostIsGnomeShellChanged, this, &TrayIcon::publishMenu);
+    connect(&m_sni->menu(), &DBusMenuExporter::triggered, this, &TrayIcon::menuTriggered);
+    connect(&m_sni->menu(), &DBusMenuExporter::aboutToShow, this, &TrayIcon::menuAboutToShow);
 }
 
 TrayIcon::~TrayIcon() = default;
@@ -41,7 +50,13 @@ void TrayIcon::show()
             useStatusNotifier(m_sni->isHosted());
     };
     connect(m_sni, &StatusNotifierItem::registrationAnswered, this, decide, Qt::SingleShotConnection);
-    QTimer::singleShot(2000, this, decide);
+    // A busy shell may take longer than this to answer; while a watcher is there its answer
+    // decides. An XEmbed icon made now would find the host and publish a second item.
+    QTimer::singleShot(2000, this, [this, decide] {
+        QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+        if (!bus || !bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")))
+            decide();
+    });
 }
 
 void TrayIcon::useStatusNotifier(bool hosted)
@@ -139,24 +154,37 @@ void TrayIcon::setToolTip(const QString &text)
     publish();
 }
 
+void TrayIcon::setMenu(const QList<DBusMenuEntry> &entries)
+{
+    if (m_menu == entries)
+        return;
+    m_menu = entries;
+    publishMenu();
+}
+
+void TrayIcon::publishMenu()
+{
+    m_sni->menu().setEntries(m_sni->hostIsGnomeShell() ? QList<DBusMenuEntry>() : m_menu);
+}
+
 void TrayIcon::publish()
 {
-    const QString title = m_countdown.isEmpty() ? QStringLiteral("Corvane")
-                                                : QStringLiteral("Corvane %1").arg(m_countdown);
-    // Each setter below sends its D-Bus signal only when its own value changed.
+    // Each setter below sends its D-Bus signal only when its own value changed, and only
+    // for what a host shows: Plasma answers every NewTitle or XAyatanaNewLabel by reading
+    // all properties again, pixmaps included. No host shows the title, so it keeps still;
+    // the label goes only where it is shown, and in the last minute changes every second.
     m_sni->setIcon(m_icon);
-    m_sni->setTitle(title);
-    m_sni->setLabel(m_countdown, m_countdown.isEmpty() ? QString() : m_guide);
-    // The tooltip keeps still: the title and label already carry the countdown, and each
-    // change is one more message to the panel.
-    // Its heading is what screen readers announce for the item: the name with the state.
-    m_sni->setToolTip(m_description.isEmpty() ? QStringLiteral("Corvane") : m_description, m_toolTip);
+    m_sni->setTitle(QStringLiteral("Corvane"));
+    const QString label = m_hostShowsLabel ? m_countdown : QString();
+    m_sni->setLabel(label, label.isEmpty() ? QString() : m_guide);
+    // The caller changes the tooltip at most once a minute: each change is one more
+    // message to the panel. Its heading is what screen readers announce for the item.
+    const QString heading = m_description.isEmpty() ? QStringLiteral("Corvane") : m_description;
+    m_sni->setToolTip(heading, m_toolTip);
     if (m_xembed) {
         if (m_xembed->icon().cacheKey() != m_icon.cacheKey())
             m_xembed->setIcon(m_icon);
-        QString tip = m_countdown.isEmpty() ? m_toolTip : m_countdown + QLatin1Char('\n') + m_toolTip;
-        if (!m_description.isEmpty())
-            tip = m_description + QLatin1Char('\n') + tip;
+        const QString tip = heading + QLatin1Char('\n') + m_toolTip;
         if (m_xembed->toolTip() != tip)
             m_xembed->setToolTip(tip);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DBusMenuExporter.h"
+
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
@@ -24,10 +26,14 @@ public:
     void show();
 
     void setIcon(const QIcon &icon, const QString &description);
-    // The short countdown: the label beside the icon where the host shows one, and the
-    // title and tooltip everywhere. `guide` is the widest text the label will need.
+    // The short countdown: the label beside the icon where the host shows one. `guide` is
+    // the widest text the label will need.
     void setCountdown(const QString &text, const QString &guide);
+    // The text under "Corvane" when the pointer rests on the icon.
     void setToolTip(const QString &text);
+    // The rows a host shows on right click. GNOME's extension gets none: there a menu
+    // with rows would take every plain left click.
+    void setMenu(const QList<DBusMenuEntry> &entries);
 
     Backend backend() const { return m_backend; }
     // Where the icon is on screen, as well as it is known: the point of the last click
@@ -40,6 +46,10 @@ Q_SIGNALS:
     // Alt+click, right click or middle click: start or stop a wake period.
     void quickToggleRequested();
     void backendChanged();
+    // A row of the menu was chosen; `id` is the entry's.
+    void menuTriggered(int id);
+    // The host is about to show the menu.
+    void menuAboutToShow();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -48,6 +58,7 @@ private:
     void useStatusNotifier(bool hosted);
     void publish();
     void onPrimary();
+    void publishMenu();
 
     StatusNotifierItem *m_sni = nullptr;
     QSystemTrayIcon *m_xembed = nullptr;
@@ -58,6 +69,8 @@ private:
     QString m_countdown;
     QString m_guide;
     QString m_toolTip;
+    QList<DBusMenuEntry> m_menu;
     QPoint m_lastActivate;
     bool m_haveActivate = false;
+    bool m_hostShowsLabel = true;
 };

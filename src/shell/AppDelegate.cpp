@@ -88,6 +88,7 @@ void AppDelegate::createStatusItem()
     auto *controller = new StatusItemController(*m_timer, makePopover, &StatusItemController::trayIcon);
     m_statusItem.reset(controller);
     connect(this, &AppDelegate::showPanelRequested, controller, &StatusItemController::openPanel);
+    connect(controller, &StatusItemController::quitRequested, this, &AppDelegate::quit);
 }
 
 void AppDelegate::quit()

@@ -6,9 +6,12 @@
 #include "wake/CorvaneTimerService.h"
 #include "wake/Logging.h"
 
+#include "ui/GlassPopoverView.h"
 #include "ui/Icons.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
@@ -20,15 +23,34 @@ namespace {
 // The click on the icon that closed the panel (as a click outside it) arrives right after
 // as a fresh activation; it must not open the panel again.
 constexpr int reopenGuardMs = 300;
+// Steps of the countdown ring: fine enough to move visibly at 64 px, and it moves only
+// when the countdown text changes.
+constexpr double ringSteps = 48.0;
+
+QString trayText(const char *text)
+{
+    return QCoreApplication::translate("StatusItemController", text);
+}
+
+// The end of the period to the minute, rounded, so it reads the same every second.
+QString endTime(qint64 remainingSeconds, const QDateTime &now)
+{
+    const QDateTime end = now.addSecs(remainingSeconds + 30);
+    return QLocale().toString(QTime(end.time().hour(), end.time().minute()), QLocale::ShortFormat);
+}
+
+QString durationText(const WakeDuration &duration)
+{
+    return duration.isTimed() ? formatMinutes(duration.minuteCount()) : trayText("Until Turned Off");
+}
 } // namespace
 
 StatusItemController::StatusItemController(CorvaneTimerService &timer, std::function<QWidget *()> makeContent,
-                                           std::function<QIcon(const QString &)> iconFor, QObject *parent)
+                                           std::function<QIcon(const QString &, double)> iconFor, QObject *parent)
     : QObject(parent), m_timer(timer), m_iconFor(std::move(iconFor))
 {
     m_tray = new TrayIcon(this);
     m_makeContent = std::move(makeContent);
-    m_tray->setToolTip(tr("Corvane: click for options, Alt-click to toggle"));
 
     connect(m_tray, &TrayIcon::clicked, this, &StatusItemController::togglePanel);
     connect(m_tray, &TrayIcon::quickToggleRequested, this, [this] {
@@ -38,6 +60,10 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, std::func
 
     connect(&m_timer, &CorvaneTimerService::activeChanged, this, &StatusItemController::scheduleRender);
     connect(&m_timer, &CorvaneTimerService::remainingSecondsChanged, this, &StatusItemController::scheduleRender);
+    connect(&m_timer, &CorvaneTimerService::modeChanged, this, &StatusItemController::scheduleRender);
+    connect(&m_timer, &CorvaneTimerService::lastDurationChanged, this, &StatusItemController::scheduleRender);
+    connect(m_tray, &TrayIcon::menuTriggered, this, &StatusItemController::onMenu);
+    connect(m_tray, &TrayIcon::menuAboutToShow, this, &StatusItemController::renderButton);
     renderButton();
     m_tray->show();
 }
@@ -92,14 +118,89 @@ void StatusItemController::scheduleRender()
 void StatusItemController::renderButton()
 {
     const std::optional<WakeDuration> active = m_timer.active();
+    const bool timed = active && active->isTimed();
+    const qint64 remaining = m_timer.remainingSeconds();
     const QString symbol = active ? QStringLiteral("eye.fill") : QStringLiteral("eye");
-    if (symbol != m_symbol) {
-        m_symbol = symbol;
-        m_tray->setIcon(m_iconFor(symbol), active ? tr("Corvane active") : tr("Corvane idle"));
+    const QString countdown = timed ? formatCompact(remaining) : QString();
+    double ring = m_ring;
+    if (!timed) {
+        ring = -1.0;
+    } else if (countdown != m_countdown || m_ring < 0) {
+        const double total = double(std::max<qint64>(1, m_timer.totalSeconds()));
+        ring = std::ceil(ringSteps * std::clamp(double(remaining) / total, 0.0, 1.0)) / ringSteps;
     }
-    m_countdown = (active && active->isTimed()) ? formatCompact(m_timer.remainingSeconds()) : QString();
+    if (symbol != m_symbol || ring != m_ring) {
+        m_symbol = symbol;
+        m_ring = ring;
+        m_tray->setIcon(m_iconFor(symbol, ring), active ? tr("Corvane active") : tr("Corvane idle"));
+    }
+    m_countdown = countdown;
     // The guide is as wide as the widest countdown, so the label never changes width.
     m_tray->setCountdown(m_countdown, QStringLiteral("00h00"));
+    if (timed)
+        m_tray->setToolTip(countdownToolTip(remaining, QDateTime::currentDateTime()));
+    else if (active)
+        m_tray->setToolTip(tr("Awake until turned off"));
+    else
+        m_tray->setToolTip(tr("Click for options, middle-click to keep this computer awake"));
+    renderMenu();
+}
+
+QString StatusItemController::countdownToolTip(qint64 remainingSeconds, const QDateTime &now)
+{
+    const QString left = remainingSeconds < 60 ? tr("Less than a minute left")
+                                               : tr("%1 left").arg(formatMinutes((remainingSeconds + 59) / 60));
+    return tr("%1, awake until %2").arg(left, endTime(remainingSeconds, now));
+}
+
+void StatusItemController::renderMenu()
+{
+    const std::optional<WakeDuration> active = m_timer.active();
+    QList<DBusMenuEntry> rows;
+    DBusMenuEntry toggle{QuickToggleRow, {}};
+    if (!active)
+        toggle.label = m_timer.lastDuration().isTimed()
+            ? tr("Keep Awake for %1").arg(formatMinutes(m_timer.lastDuration().minuteCount()))
+            : tr("Keep Awake Until Turned Off");
+    else if (active->isTimed())
+        toggle.label = tr("Turn Off (awake until %1)")
+                           .arg(endTime(m_timer.remainingSeconds(), QDateTime::currentDateTime()));
+    else
+        toggle.label = tr("Turn Off");
+    rows << toggle << DBusMenuEntry{0, {}, true};
+    for (qsizetype i = 0; i < GlassPopoverView::presets.size(); ++i) {
+        const WakeDuration preset = GlassPopoverView::presets[i];
+        rows << DBusMenuEntry{FirstPresetRow + int(i), durationText(preset), false, true, DBusMenuEntry::Check::Radio,
+                              active && *active == preset};
+    }
+    rows << DBusMenuEntry{-1, {}, true};
+    rows << DBusMenuEntry{ModeRow, tr("Keep the Display On"), false, true, DBusMenuEntry::Check::Checkmark,
+                          m_timer.mode() == AssertionMode::displayAndSystem};
+    rows << DBusMenuEntry{-2, {}, true};
+    rows << DBusMenuEntry{OpenRow, tr("Open Corvane")} << DBusMenuEntry{QuitRow, tr("Quit Corvane")};
+    // Separators need ids of their own too; they sit above every row id.
+    int separatorId = 100;
+    for (DBusMenuEntry &row : rows) {
+        if (row.separator)
+            row.id = separatorId++;
+    }
+    m_tray->setMenu(rows);
+}
+
+void StatusItemController::onMenu(int id)
+{
+    if (id == QuickToggleRow) {
+        toggleWake();
+    } else if (id >= FirstPresetRow && id < FirstPresetRow + GlassPopoverView::presets.size()) {
+        m_timer.start(GlassPopoverView::presets[id - FirstPresetRow]);
+    } else if (id == ModeRow) {
+        m_timer.setMode(m_timer.mode() == AssertionMode::displayAndSystem ? AssertionMode::systemOnly
+                                                                          : AssertionMode::displayAndSystem);
+    } else if (id == OpenRow) {
+        openPanel();
+    } else if (id == QuitRow) {
+        Q_EMIT quitRequested();
+    }
 }
 
 void StatusItemController::toggleWake()
@@ -152,23 +253,9 @@ void StatusItemController::positionPanel()
     m_panel->moveCardTo(origin);
 }
 
-QIcon StatusItemController::trayIcon(const QString &symbol)
+QIcon StatusItemController::trayIcon(const QString &symbol, double remaining)
 {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) {
-        QImage out(size, size, QImage::Format_ARGB32_Premultiplied);
-        out.fill(Qt::transparent);
-        QPainter p(&out);
-        const double glyph = size * 0.875;
-        const double inset = (size - glyph) / 2;
-        const QImage edge = Icons::image(symbol, glyph, QColor(0, 0, 0, 150));
-        for (const QPointF offset : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
-            p.drawImage(QPointF(inset, inset) + offset * (size / 32.0 + 0.5), edge);
-        p.drawImage(QPointF(inset, inset), Icons::image(symbol, glyph, Qt::white));
-        p.end();
-        icon.addPixmap(QPixmap::fromImage(out));
-    }
-    return icon;
+    return Icons::trayIcon(symbol, remaining);
 }
 
 QPoint StatusItemController::panelOrigin(const QRect &anchor, const QSize &panel, const QRect &available)
@@ -178,14 +265,17 @@ QPoint StatusItemController::panelOrigin(const QRect &anchor, const QSize &panel
     int x = int(std::lround(centre - panel.width() * 0.5));
     int y = anchor.y() + anchor.height() + gap;
     if (available.isValid()) {
+        // A click point may lie inside the panel bar; hang from the bar's edge.
+        const int below = std::max(anchor.y() + anchor.height(), available.y()) + gap;
+        const int above = std::min(anchor.y(), available.y() + available.height()) - gap - panel.height();
+        const int lowest = available.y() + available.height() - panel.height();
+        const bool fitsBelow = below <= lowest;
+        const bool fitsAbove = above >= available.y();
+        // Below a tray in the upper half, above one in the lower half; the other side when
+        // the panel does not fit there; and inside the usable area whatever the point was.
         const bool trayAtBottom = anchor.center().y() > available.center().y();
-        if (trayAtBottom) {
-            // A click point may lie inside the panel bar; hang from the bar's edge.
-            const int top = std::min(anchor.y(), available.y() + available.height());
-            y = top - gap - panel.height();
-        } else {
-            y = std::max(anchor.y() + anchor.height(), available.y()) + gap;
-        }
+        y = trayAtBottom ? (fitsAbove || !fitsBelow ? above : below) : (fitsBelow || !fitsAbove ? below : above);
+        y = std::max(std::min(y, lowest), available.y());
         x = std::max(x, available.x() + screenMargin);
         x = std::min(x, available.x() + available.width() - panel.width() - screenMargin);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QObject>
@@ -18,13 +19,17 @@ class QWidget;
 class StatusItemController : public QObject {
     Q_OBJECT
 public:
+    // Menu row ids; stable, so a host's event for a row it showed still finds its action.
+    enum MenuId { QuickToggleRow = 1, FirstPresetRow = 10, ModeRow = 30, OpenRow = 31, QuitRow = 32 };
     static constexpr int gap = 6;
     static constexpr int screenMargin = 8;
 
     // `makeContent` builds the popover the panel hosts; `iconFor` draws the eye for the
-    // given state ("eye" or "eye.fill").
+    // given state ("eye" or "eye.fill") with the part of the period left (0…1, or
+    // negative for no ring).
     StatusItemController(CorvaneTimerService &timer, std::function<QWidget *()> makeContent,
-                         std::function<QIcon(const QString &symbol)> iconFor, QObject *parent = nullptr);
+                         std::function<QIcon(const QString &symbol, double remaining)> iconFor,
+                         QObject *parent = nullptr);
     ~StatusItemController() override;
 
     TrayIcon &tray() const { return *m_tray; }
@@ -41,9 +46,17 @@ public:
     // the bottom of the screen (below it, the panel would open off-screen).
     static QPoint panelOrigin(const QRect &anchor, const QSize &panel, const QRect &available);
 
-    // The eye in the tray: white with a dark edge, so it reads on light and dark panels.
-    static QIcon trayIcon(const QString &symbol);
+    // The eye in the tray, with the countdown ring during a timed period.
+    static QIcon trayIcon(const QString &symbol, double remaining);
+    // "1 h 30 min left, awake until 15:30": the tooltip during a timed period. Above a
+    // minute it changes once a minute, so the host hears of it no more often.
+    static QString countdownToolTip(qint64 remainingSeconds, const QDateTime &now);
 
+Q_SIGNALS:
+    // "Quit Corvane" in the tray's menu.
+    void quitRequested();
+
+public:
     // What the icon shows right now; for tests.
     QString symbol() const { return m_symbol; }
     QString countdown() const { return m_countdown; }
@@ -52,12 +65,15 @@ private:
     void scheduleRender();
     void renderButton();
     void positionPanel();
+    void renderMenu();
+    void onMenu(int id);
 
     CorvaneTimerService &m_timer;
     TrayIcon *m_tray = nullptr;
     GlassPanel *m_panel = nullptr;
     std::function<QWidget *()> m_makeContent;
-    std::function<QIcon(const QString &)> m_iconFor;
+    std::function<QIcon(const QString &, double)> m_iconFor;
+    double m_ring = -2.0;
     QString m_symbol;
     QString m_countdown;
     bool m_renderQueued = false;

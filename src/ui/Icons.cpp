@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
+#include <QPen>
+#include <algorithm>
 #include <QSvgRenderer>
 #include <cmath>
 
@@ -110,6 +112,48 @@ QPixmap pixmap(const QString &name, double size, const QColor &color, qreal devi
 QIcon icon(const QString &name, const QColor &color)
 {
     return QIcon(new TintedIconEngine(name, color));
+}
+
+QImage trayImage(const QString &name, int pixels, double remaining)
+{
+    QImage out(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    const bool ring = remaining >= 0.0;
+    // The edge is at least a pixel wide at every size: thinner, it vanishes on a light panel.
+    const double edge = pixels / 32.0 + 0.5;
+    if (ring) {
+        const double stroke = std::max(2.0, pixels / 8.0);
+        const double radius = pixels / 2.0 - stroke / 2.0 - edge / 2.0;
+        const QRectF circle(pixels / 2.0 - radius, pixels / 2.0 - radius, 2 * radius, 2 * radius);
+        // The spent part stays as a faint track, so a nearly empty ring still reads as one.
+        p.setPen(QPen(QColor(0, 0, 0, 90), stroke, Qt::SolidLine, Qt::FlatCap));
+        p.drawEllipse(circle);
+        const int span = -int(std::lround(std::clamp(remaining, 0.0, 1.0) * 360 * 16));
+        if (span != 0) {
+            p.setPen(QPen(QColor(0, 0, 0, 220), stroke + 2 * edge, Qt::SolidLine, Qt::FlatCap));
+            p.drawArc(circle, 90 * 16, span);
+            p.setPen(QPen(Qt::white, stroke, Qt::SolidLine, Qt::FlatCap));
+            p.drawArc(circle, 90 * 16, span);
+        }
+    }
+    const double glyph = ring ? pixels * 0.625 : pixels * 0.875;
+    const QPointF origin((pixels - glyph) / 2, (pixels - glyph) / 2);
+    const QImage shadow = image(name, glyph, QColor(0, 0, 0, 220));
+    for (const QPointF offset : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
+        p.drawImage(origin + offset * edge, shadow);
+    p.drawImage(origin, image(name, glyph, Qt::white));
+    return out;
+}
+
+QIcon trayIcon(const QString &name, double remaining)
+{
+    QIcon icon;
+    // 44 and 48 serve panels at scale 2; each size is drawn for itself, never scaled.
+    for (int size : {16, 22, 24, 32, 44, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(trayImage(name, size, remaining)));
+    return icon;
 }
 
 } // namespace Icons

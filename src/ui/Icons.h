@@ -22,4 +22,10 @@ QPixmap pixmap(const QString &name, double size, const QColor &color,
 // Renders on demand at whatever size and ratio the icon is asked for.
 QIcon icon(const QString &name, const QColor &color);
 
+// The tray symbol: white with a dark edge, so it reads on light and dark panels alike.
+// With `remaining` in 0…1, the eye sits inside a ring that empties clockwise from the top
+// as the time runs out, for trays that show no countdown text. Sizes 16 to 64 pixels.
+QImage trayImage(const QString &name, int pixels, double remaining = -1.0);
+QIcon trayIcon(const QString &name, double remaining = -1.0);
+
 } // namespace Icons
