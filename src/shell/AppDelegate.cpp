@@ -14,9 +14,11 @@
 #include "shell/PowerLayer.h"
 #include "shell/StatusItemController.h"
 #include "shell/UpdaterModel.h"
+#include "ui/AnimationClock.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/PopoverFooter.h"
+#include "ui/WheelClock.h"
 #include "updates/UpdaterService.h"
 #include "wake/BatteryGuard.h"
 #include "wake/CorvaneTimerService.h"
@@ -37,6 +39,10 @@ struct AppServices {
     SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
     SettingSwitch stopBelowBattery{settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0};
+    // The time bases of every animation in the panel; they outlive the panel, which the
+    // status item owns.
+    SystemAnimationClock animationClock;
+    WheelClock wheelClock;
 };
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -76,9 +82,10 @@ void AppDelegate::createStatusItem()
 {
     auto makePopover = [this]() -> QWidget * {
         auto onQuit = [this] { quit(); };
-        auto *popover = new GlassPopoverView(*m_timer, onQuit);
+        auto *popover = new GlassPopoverView(*m_timer, m_services->animationClock, onQuit);
         popover->setBackdrop({&X11WindowEffects::compositorActive, &X11WindowEffects::applyBlurBehind});
-        popover->setCustomSection(new CustomDurationSection(*m_timer, m_services->settings));
+        popover->setCustomSection(new CustomDurationSection(*m_timer, m_services->settings, m_services->animationClock,
+                                                            m_services->wheelClock));
         auto *footer = new PopoverFooter(*m_timer, *m_updaterModel, *m_login, m_services->displaySleeper, onQuit);
         footer->addSwitch(tr("Warn Before the End"), m_services->warnBeforeEnd);
         footer->addSwitch(tr("Stop Below 20 % Battery"), m_services->stopBelowBattery);

@@ -161,7 +161,7 @@ void GlassPanel::updateShape()
     X11WindowEffects::setShape(windowHandle(), X11WindowEffects::roundedRects(device, radius * dpr));
 }
 
-void GlassPanel::paintEvent(QPaintEvent *)
+void GlassPanel::paintEvent(QPaintEvent *event)
 {
     if (!m_margin)
         return;
@@ -187,8 +187,13 @@ void GlassPanel::paintEvent(QPaintEvent *)
         sp.setCompositionMode(QPainter::CompositionMode_Clear);
         sp.fillPath(card, Qt::transparent);
     }
+    // One rectangle at a time, as the card does: a copy under a clip of several rectangles
+    // goes span by span through worker threads.
     QPainter p(this);
-    p.drawPixmap(0, 0, m_shadow);
+    for (const QRect &dirty : event->region()) {
+        p.setClipRect(dirty);
+        p.drawPixmap(QRectF(dirty), m_shadow, QRectF(QPointF(dirty.topLeft()) * dpr, QSizeF(dirty.size()) * dpr));
+    }
 }
 
 void GlassPanel::keyPressEvent(QKeyEvent *event)

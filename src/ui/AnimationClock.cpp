@@ -1,7 +1,7 @@
 #include "ui/AnimationClock.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
-#include <map>
 #include <memory>
 #include <vector>
 #include <algorithm>
@@ -13,93 +13,107 @@ namespace {
 // 2001-01-01 00:00:00 UTC in Unix seconds.
 constexpr double referenceDateUnix = 978307200.0;
 
-AnimationClock *g_shared = nullptr;
-quint64 g_systemFrames = 0;
+} // namespace
 
-// One precise timer per frame interval, shared by every subscriber with that interval, so
-// all the views animating together repaint in one pass and the process wakes once per
-// frame, not once per view.
+// One precise timer for every animation in the process. It ticks at the fastest rate any
+// subscriber asks for and calls each subscriber only once its own interval has passed, so
+// a slow pulse and a quick transition share wake-ups instead of each waking the process on
+// its own beat; with no subscriber it stops.
 class FramePump {
 public:
-    using Callback = std::function<void()>;
+    struct Subscriber {
+        double interval; // seconds
+        double last;     // monotonic seconds of the last frame delivered
+        std::function<void()> onFrame;
+    };
 
-    static FramePump &forInterval(int ms)
+    void add(Subscriber *subscriber)
     {
-        static std::map<int, std::unique_ptr<FramePump>> pumps;
-        auto &pump = pumps[ms];
-        if (!pump)
-            pump.reset(new FramePump(ms));
-        return *pump;
+        subscriber->last = monotonic();
+        m_subscribers.push_back(subscriber);
+        retime();
     }
 
-    void add(Callback *callback)
+    void remove(Subscriber *subscriber)
     {
-        m_callbacks.push_back(callback);
-        if (!m_timer.isActive())
-            m_timer.start();
+        m_subscribers.erase(std::remove(m_subscribers.begin(), m_subscribers.end(), subscriber),
+                            m_subscribers.end());
+        retime();
     }
 
-    void remove(Callback *callback)
-    {
-        m_callbacks.erase(std::remove(m_callbacks.begin(), m_callbacks.end(), callback), m_callbacks.end());
-        if (m_callbacks.empty())
-            m_timer.stop();
-    }
-
-private:
-    explicit FramePump(int ms)
+    FramePump()
     {
         // Precise: a coarse timer may fire up to 5 % early, which would break the promise
-        // of never exceeding the frame rate.
+        // of never exceeding a subscriber's frame rate.
         m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(ms);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { deliver(); });
+        m_clock.start();
     }
 
+    double monotonic() const { return double(m_clock.nsecsElapsed()) / 1e9; }
+
+    void retime()
+    {
+        if (m_subscribers.empty()) {
+            m_timer.stop();
+            return;
+        }
+        double fastest = m_subscribers.front()->interval;
+        for (const Subscriber *s : m_subscribers)
+            fastest = std::min(fastest, s->interval);
+        const int ms = std::max(1, int(std::ceil(fastest * 1000.0)));
+        if (!m_timer.isActive() || m_timer.interval() != ms)
+            m_timer.start(ms);
+    }
+
+    quint64 delivered() const { return m_delivered; }
+
+private:
     void deliver()
     {
+        const double now = monotonic();
         // A frame may start or stop subscriptions: call only those present before that are
-        // still present when their turn comes.
-        const std::vector<Callback *> snapshot = m_callbacks;
-        for (Callback *callback : snapshot) {
-            if (std::find(m_callbacks.begin(), m_callbacks.end(), callback) == m_callbacks.end())
+        // still present when their turn comes. A tick that comes a little early for a slower
+        // subscriber still counts (half a millisecond), or it would skip to the tick after.
+        const std::vector<Subscriber *> snapshot = m_subscribers;
+        for (Subscriber *s : snapshot) {
+            if (std::find(m_subscribers.begin(), m_subscribers.end(), s) == m_subscribers.end())
                 continue;
-            ++g_systemFrames;
-            (*callback)();
+            if (now - s->last + 0.0005 < s->interval)
+                continue;
+            s->last = now;
+            ++m_delivered;
+            s->onFrame();
         }
     }
 
     QTimer m_timer;
-    std::vector<Callback *> m_callbacks;
+    QElapsedTimer m_clock;
+    std::vector<Subscriber *> m_subscribers;
+    quint64 m_delivered = 0;
 };
+
+namespace {
 
 class TimerSubscription : public FrameSubscription {
 public:
-    TimerSubscription(double minInterval, std::function<void()> onFrame)
-        : m_onFrame(std::move(onFrame)),
-          m_pump(FramePump::forInterval(std::max(1, int(std::ceil(minInterval * 1000.0)))))
+    TimerSubscription(FramePump &pump, double minInterval, std::function<void()> onFrame)
+        : m_pump(pump), m_subscriber{minInterval, 0.0, std::move(onFrame)}
     {
-        m_pump.add(&m_onFrame);
+        m_pump.add(&m_subscriber);
     }
-    ~TimerSubscription() override { m_pump.remove(&m_onFrame); }
+    ~TimerSubscription() override { m_pump.remove(&m_subscriber); }
 
 private:
-    std::function<void()> m_onFrame;
     FramePump &m_pump;
+    FramePump::Subscriber m_subscriber;
 };
 
 } // namespace
 
-AnimationClock *AnimationClock::shared()
-{
-    if (!g_shared) {
-        static SystemAnimationClock system;
-        g_shared = &system;
-    }
-    return g_shared;
-}
+SystemAnimationClock::SystemAnimationClock() : m_pump(std::make_unique<FramePump>()) {}
 
-void AnimationClock::setShared(AnimationClock *clock) { g_shared = clock; }
+SystemAnimationClock::~SystemAnimationClock() = default;
 
 double SystemAnimationClock::now() const
 {
@@ -111,10 +125,10 @@ double SystemAnimationClock::now() const
 std::unique_ptr<FrameSubscription> SystemAnimationClock::frames(double minInterval,
                                                                 std::function<void()> onFrame)
 {
-    return std::make_unique<TimerSubscription>(minInterval, std::move(onFrame));
+    return std::make_unique<TimerSubscription>(*m_pump, minInterval, std::move(onFrame));
 }
 
-quint64 SystemAnimationClock::deliveredFrames() { return g_systemFrames; }
+quint64 SystemAnimationClock::deliveredFrames() const { return m_pump->delivered(); }
 
 struct ManualAnimationClock::Entry {
     double minInterval;

@@ -25,22 +25,27 @@ public:
     // call, until the returned subscription is destroyed.
     virtual std::unique_ptr<FrameSubscription> frames(double minInterval,
                                                       std::function<void()> onFrame) = 0;
-
-    // The clock views use when none is given: the system clock unless replaced.
-    static AnimationClock *shared();
-    static void setShared(AnimationClock *clock);
 };
 
-// Wall-clock time and QTimer frames.
+class FramePump;
+
+// Wall-clock time, and frames from one timer shared by every subscription: it ticks at the
+// fastest rate any of them asks for and stops when none is left. Built once by the
+// composition root; it must outlive every view that animates with it.
 class SystemAnimationClock : public AnimationClock {
 public:
+    SystemAnimationClock();
+    ~SystemAnimationClock() override;
+
     double now() const override;
     std::unique_ptr<FrameSubscription> frames(double minInterval,
                                               std::function<void()> onFrame) override;
 
-    // Frames delivered by every system clock since start: the number of timer wake-ups
-    // the interface caused. Read by the benchmark.
-    static quint64 deliveredFrames();
+    // Frames delivered since start.
+    quint64 deliveredFrames() const;
+
+private:
+    std::unique_ptr<FramePump> m_pump;
 };
 
 // Time that moves only when told to. Frames are delivered while advancing, with the same

@@ -2,11 +2,11 @@
 
 #include <QEvent>
 
-AnimationTimeline::AnimationTimeline(QWidget *host, AnimationClock *clock, double minInterval,
+AnimationTimeline::AnimationTimeline(QWidget *host, AnimationClock &clock, double minInterval,
                                      std::function<void()> onFrame)
     : QObject(host),
       m_host(host),
-      m_clock(clock ? clock : AnimationClock::shared()),
+      m_clock(&clock),
       m_interval(minInterval),
       m_onFrame(onFrame ? std::move(onFrame) : std::function<void()>([host] { host->update(); }))
 {

@@ -16,9 +16,13 @@ class AnimationTimeline : public QObject {
 public:
     // The slowest frame interval any pulsing view uses: at most 30 redraws a second.
     static constexpr double minimumInterval = 1.0 / 30.0;
+    // Pulsing that lasts as long as a wake period (the dot's ring, the breathing glows):
+    // smooth enough for a slow ring, and few enough frames that an open panel stays within
+    // its wake-up budget.
+    static constexpr double ambientInterval = 1.0 / 15.0;
 
     // onFrame defaults to host->update().
-    AnimationTimeline(QWidget *host, AnimationClock *clock, double minInterval = minimumInterval,
+    AnimationTimeline(QWidget *host, AnimationClock &clock, double minInterval = minimumInterval,
                       std::function<void()> onFrame = {});
     ~AnimationTimeline() override;
 

@@ -15,8 +15,8 @@ BreathingGlow::Shadow BreathingGlow::at(bool active, double t, double radius)
     return {0.22 + 0.38 * s, radius * (0.6 + 0.4 * s)};
 }
 
-BreathingGlow::BreathingGlow(QWidget *host, AnimationClock *clock, double radius)
-    : m_timeline(new AnimationTimeline(host, clock, AnimationTimeline::minimumInterval,
+BreathingGlow::BreathingGlow(QWidget *host, AnimationClock &clock, double radius)
+    : m_timeline(new AnimationTimeline(host, clock, AnimationTimeline::ambientInterval,
                                        [this, host] { onFrame(host); })),
       m_radius(radius)
 {
@@ -27,7 +27,7 @@ void BreathingGlow::onFrame(QWidget *host)
     // A breath takes seconds, so most frames would change the glow by less than anyone can
     // see; those are skipped, which spares repainting the whole control under it.
     const Shadow now = at(isActive(), m_timeline->clock()->now(), m_radius);
-    if (std::abs(now.opacity - m_painted.opacity) < 0.01 && std::abs(now.radius - m_painted.radius) < 0.25)
+    if (std::abs(now.opacity - m_painted.opacity) < 0.02 && std::abs(now.radius - m_painted.radius) < 0.5)
         return;
     host->update();
 }
@@ -40,6 +40,8 @@ void BreathingGlow::paint(QPainter &painter, const QPainterPath &shape, double s
     m_painted = s;
     if (s.opacity <= 0.0)
         return;
+    // Whole points of radius: the breath then needs a handful of blurred images, not one
+    // for every frame of it, and a soft glow shows no steps.
     SoftShadow::paint(painter, shape, CorvaneStyles::withOpacity(m_color, s.opacity * strength),
-                      s.radius);
+                      std::round(s.radius));
 }

@@ -127,7 +127,7 @@ private:
 // "Keep awake for …": the full-width button under the wheels.
 class StartButton : public PressableButton {
 public:
-    StartButton(QWidget *parent, AnimationClock *clock) : PressableButton(0.96, parent, clock)
+    StartButton(AnimationClock &clock, QWidget *parent) : PressableButton(0.96, clock, parent)
     {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setFixedHeight(int(startHeight));
@@ -222,12 +222,12 @@ private:
     double m_opacity = 1.0;
 };
 
-CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, SettingsStore &settings, QWidget *parent,
-                                             AnimationClock *clock, WheelClock *wheelClock)
+CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, SettingsStore &settings, AnimationClock &clock,
+                                             WheelClock &wheelClock, QWidget *parent)
     : QWidget(parent),
       m_timer(timer),
       m_settings(settings),
-      m_clock(clock ? clock : AnimationClock::shared()),
+      m_clock(&clock),
       m_hours(settings.integer(hoursKey).value_or(defaultHours)),
       m_minutes(settings.integer(minutesKey).value_or(defaultMinutes))
 {
@@ -253,9 +253,9 @@ CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, Setting
     auto *editor = new QVBoxLayout(m_editor);
     editor->setContentsMargins(0, 0, 0, 0);
     editor->setSpacing(10);
-    m_picker = new DurationWheelPicker(m_editor, wheelClock);
+    m_picker = new DurationWheelPicker(wheelClock, m_editor);
     editor->addWidget(m_picker);
-    m_start = new StartButton(m_editor, m_clock);
+    m_start = new StartButton(clock, m_editor);
     editor->addWidget(m_start);
     m_reveal = new RevealEffect(m_editor);
     m_reveal->set(hiddenScale, 0.0);
@@ -263,7 +263,7 @@ CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, Setting
     m_editor->hide();
     layout->addWidget(m_editor);
 
-    m_animation = new AnimationTimeline(this, m_clock, frameInterval, [this] { onFrame(); });
+    m_animation = new AnimationTimeline(this, clock, frameInterval, [this] { onFrame(); });
 
     // The wheels open on the stored values, clamped only for their own display: a value
     // they cannot show is not written back.

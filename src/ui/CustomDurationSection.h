@@ -32,8 +32,8 @@ public:
     static constexpr double disabledOpacity = 0.4;
     static constexpr double hiddenScale = 0.96;
 
-    CustomDurationSection(CorvaneTimerService &timer, SettingsStore &settings, QWidget *parent = nullptr,
-                          AnimationClock *clock = nullptr, WheelClock *wheelClock = nullptr);
+    CustomDurationSection(CorvaneTimerService &timer, SettingsStore &settings, AnimationClock &clock,
+                          WheelClock &wheelClock, QWidget *parent = nullptr);
     ~CustomDurationSection() override;
 
     qint64 customHours() const { return m_hours; }

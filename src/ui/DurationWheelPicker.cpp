@@ -24,11 +24,9 @@ QColor defaultAccent()
 }
 } // namespace
 
-DurationWheelPicker::DurationWheelPicker(QWidget *parent, WheelClock *clock)
+DurationWheelPicker::DurationWheelPicker(WheelClock &clock, QWidget *parent)
     : QWidget(parent), m_accent(defaultAccent())
 {
-    if (!clock)
-        clock = new WheelClock(this);
     m_hours = new WheelColumn(range(0, maxHours), 0, tr("h", "hours column unit"), m_accent, 26, 5, clock, this);
     m_hours->setAccessibleName(tr("Hours"));
     m_minutes = new WheelColumn(range(0, 59), 0, tr("min", "minutes column unit"), m_accent, 26, 5, clock, this);

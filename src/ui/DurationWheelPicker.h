@@ -13,7 +13,7 @@ class WheelColumn;
 class DurationWheelPicker : public QWidget {
     Q_OBJECT
 public:
-    explicit DurationWheelPicker(QWidget *parent = nullptr, WheelClock *clock = nullptr);
+    explicit DurationWheelPicker(WheelClock &clock, QWidget *parent = nullptr);
 
     int hours() const;
     int minutes() const;

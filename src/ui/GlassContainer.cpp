@@ -103,10 +103,14 @@ void GlassContainer::paintEvent(QPaintEvent *event)
     }
     // Rectangle by rectangle: the pulsing dot, the switch's glow and a selected pill's glow
     // are far apart, and copying everything between them each frame would be most of the
-    // card.
+    // card. Each copy is clipped to its own rectangle: under a clip of several rectangles
+    // the raster engine copies span by span and hands large copies to worker threads,
+    // waking them on every frame.
     QPainter p(this);
-    for (const QRect &dirty : event->region())
+    for (const QRect &dirty : event->region()) {
+        p.setClipRect(dirty);
         p.drawPixmap(QRectF(dirty), m_cache, QRectF(QPointF(dirty.topLeft()) * dpr, QSizeF(dirty.size()) * dpr));
+    }
 }
 
 void GlassContainer::paintCard(QPainter &p) const

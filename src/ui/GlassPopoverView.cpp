@@ -37,8 +37,8 @@ protected:
 };
 } // namespace
 
-GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<void()> onQuit, QWidget *parent,
-                                   AnimationClock *clock)
+GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, AnimationClock &clock, std::function<void()> onQuit,
+                                   QWidget *parent)
     : GlassContainer(18.0, parent), m_timer(timer), m_onQuit(std::move(onQuit))
 {
     setFixedWidth(cardWidth);
@@ -53,7 +53,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<voi
     header->setSpacing(10);
     auto *row = new QHBoxLayout;
     row->setSpacing(6);
-    m_dot = new PulseDot(this, clock);
+    m_dot = new PulseDot(clock, this);
     auto *name = new QLabel(QStringLiteral("Corvane"), this);
     name->setFont(CorvaneStyles::systemFont(15, QFont::Medium));
     name->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
@@ -63,12 +63,12 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<voi
     row->addStretch(1);
     row->addWidget(m_chip);
     header->addLayout(row);
-    m_progress = new ProgressBar(this, clock);
+    m_progress = new ProgressBar(clock, this);
     m_progressSlot = new OverhangSlot(m_progress, QMargins(4, 4, 4, 4), this);
     header->addWidget(m_progressSlot);
     m_layout->addLayout(header);
 
-    m_switch = new WakeSwitch(this, clock);
+    m_switch = new WakeSwitch(clock, this);
     m_switch->setObjectName(QStringLiteral("wake-switch"));
     m_switch->setTrackHeight(58);
     m_switch->setKnobSize(48);
@@ -97,7 +97,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<voi
     grid->setVerticalSpacing(8);
     for (int i = 0; i < presets.size(); ++i) {
         const WakeDuration preset = presets[i];
-        auto *pill = new PresetPill(presetTitle(preset), this, clock);
+        auto *pill = new PresetPill(presetTitle(preset), clock, this);
         pill->setObjectName(QStringLiteral("preset-%1").arg(i));
         connect(pill, &PresetPill::clicked, this, [this, preset] { choosePreset(preset); });
         grid->addWidget(new OverhangSlot(pill, QMargins(8, 8, 8, 8), this), i / 3, i % 3);

@@ -32,8 +32,8 @@ public:
         WakeDuration::minutes(480), WakeDuration::minutes(1440), WakeDuration::indefinite(),
     };
 
-    GlassPopoverView(CorvaneTimerService &timer, std::function<void()> onQuit, QWidget *parent = nullptr,
-                     AnimationClock *clock = nullptr);
+    GlassPopoverView(CorvaneTimerService &timer, AnimationClock &clock, std::function<void()> onQuit,
+                     QWidget *parent = nullptr);
 
     // The two sections below the presets, built by their owners.
     void setCustomSection(QWidget *section);

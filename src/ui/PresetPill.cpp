@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QDataStream>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -34,15 +35,11 @@ QPainterPath capsulePath(const QRectF &r)
 
 } // namespace
 
-PresetPill::PresetPill(QWidget *parent, AnimationClock *clock) : PresetPill(QString(), parent, clock)
-{
-}
-
-PresetPill::PresetPill(const QString &title, QWidget *parent, AnimationClock *clock)
-    : PressableButton(pressedScale, parent, clock),
+PresetPill::PresetPill(const QString &title, AnimationClock &clock, QWidget *parent)
+    : PressableButton(pressedScale, clock, parent),
       m_title(title),
       m_accent(CorvaneStyles::amber()),
-      m_glow(this, this->clock(), glowRadius)
+      m_glow(this, clock, glowRadius)
 {
     ViewAccessibility::install();
     m_glow.setColor(m_accent);
@@ -154,13 +151,25 @@ bool PresetPill::isAnimating(double now) const
     return PressableButton::isAnimating(now) || m_selectedAmount.isAnimating(now);
 }
 
-void PresetPill::paintLabel(QPainter &p, double now)
+void PresetPill::paintGlow(QPainter &p, double now)
+{
+    m_glow.paint(p, capsule(), std::clamp(m_selectedAmount.value(now), 0.0, 1.0));
+}
+
+QByteArray PresetPill::bodyKey(double now) const
+{
+    QByteArray key;
+    QDataStream out(&key, QIODevice::WriteOnly);
+    out << size() << devicePixelRatioF() << m_title << m_accent.rgba() << m_selectedAmount.value(now) << m_hovering
+        << font();
+    return key;
+}
+
+void PresetPill::paintBody(QPainter &p, double now)
 {
     const QRectF r = capsuleRect();
     const QPainterPath shape = capsule();
     const double sel = std::clamp(m_selectedAmount.value(now), 0.0, 1.0);
-
-    m_glow.paint(p, shape, sel);
 
     p.save();
     p.setClipPath(shape);

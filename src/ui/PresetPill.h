@@ -17,8 +17,7 @@ public:
     static constexpr double pillHeight = 30.0;
     static constexpr double glowRadius = 8.0;
 
-    explicit PresetPill(QWidget *parent = nullptr, AnimationClock *clock = nullptr);
-    PresetPill(const QString &title, QWidget *parent = nullptr, AnimationClock *clock = nullptr);
+    PresetPill(const QString &title, AnimationClock &clock, QWidget *parent = nullptr);
 
     QString title() const { return m_title; }
     bool isSelected() const { return m_selected; }
@@ -43,7 +42,9 @@ Q_SIGNALS:
     void accentChanged(const QColor &accent);
 
 protected:
-    void paintLabel(QPainter &painter, double now) override;
+    void paintGlow(QPainter &painter, double now) override;
+    void paintBody(QPainter &painter, double now) override;
+    QByteArray bodyKey(double now) const override;
     QPainterPath hitShape() const override;
     void sampleAnimation(double now, std::vector<double> &out) const override;
     bool isAnimating(double now) const override;

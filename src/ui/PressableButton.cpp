@@ -17,11 +17,11 @@ constexpr double visibleChange = 0.125;
 
 } // namespace
 
-PressableButton::PressableButton(double pressedScale, QWidget *parent, AnimationClock *clock)
+PressableButton::PressableButton(double pressedScale, AnimationClock &clock, QWidget *parent)
     : QAbstractButton(parent),
-      m_clock(clock ? clock : AnimationClock::shared()),
+      m_clock(&clock),
       m_press(pressedScale),
-      m_animation(new AnimationTimeline(this, m_clock, animationInterval, [this] { onFrame(); }))
+      m_animation(new AnimationTimeline(this, *m_clock, animationInterval, [this] { onFrame(); }))
 {
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::TabFocus);
@@ -59,6 +59,14 @@ void PressableButton::onFrame()
         update(); // the resting frame
     }
 }
+
+void PressableButton::paintLabel(QPainter &painter, double now)
+{
+    paintGlow(painter, now);
+    paintBody(painter, now);
+}
+
+QByteArray PressableButton::bodyKey(double) const { return {}; }
 
 bool PressableButton::hitButton(const QPoint &pos) const { return hitShape().contains(pos); }
 
@@ -104,6 +112,26 @@ void PressableButton::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     const QTransform t = m_press.transform(QRectF(contentsRect()), now);
     const double brightness = m_press.brightness(now);
+    const qreal dpr = devicePixelRatioF();
+    if (brightness == 0.0 && t.isIdentity() && !isAnimating(now)) {
+        const QByteArray key = bodyKey(now);
+        if (!key.isEmpty()) {
+            if (key != m_bodyKey || m_body.size() != size() * dpr || m_body.devicePixelRatio() != dpr) {
+                m_body = QPixmap(size() * dpr);
+                m_body.setDevicePixelRatio(dpr);
+                m_body.fill(Qt::transparent);
+                QPainter body(&m_body);
+                body.setRenderHint(QPainter::Antialiasing);
+                paintBody(body, now);
+                m_bodyKey = key;
+            }
+            paintGlow(p, now);
+            p.drawPixmap(0, 0, m_body);
+            paintFocus(p);
+            return;
+        }
+    }
+    m_bodyKey.clear();
     if (brightness == 0.0) {
         p.setTransform(t);
         paintLabel(p, now);
@@ -111,7 +139,6 @@ void PressableButton::paintEvent(QPaintEvent *)
         return;
     }
     // Brightness needs the finished label: paint it into a layer and shift its colours.
-    const qreal dpr = devicePixelRatioF();
     QImage layer(size() * dpr, QImage::Format_ARGB32_Premultiplied);
     layer.setDevicePixelRatio(dpr);
     layer.fill(Qt::transparent);

@@ -31,10 +31,10 @@ double ProgressBar::fillWidth(double value, double width)
     return w > minimumFill ? w : minimumFill;
 }
 
-ProgressBar::ProgressBar(QWidget *parent, AnimationClock *clock)
+ProgressBar::ProgressBar(AnimationClock &clock, QWidget *parent)
     : QWidget(parent),
-      m_clock(clock ? clock : AnimationClock::shared()),
-      m_animation(new AnimationTimeline(this, m_clock, animationInterval, [this] { onFrame(); })),
+      m_clock(&clock),
+      m_animation(new AnimationTimeline(this, clock, animationInterval, [this] { onFrame(); })),
       m_accent(CorvaneStyles::amber())
 {
     ViewAccessibility::install();

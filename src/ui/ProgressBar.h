@@ -19,7 +19,7 @@ public:
     // also stands in for a value that is not a number. Values above 1 are not clamped.
     static double fillWidth(double value, double width);
 
-    explicit ProgressBar(QWidget *parent = nullptr, AnimationClock *clock = nullptr);
+    explicit ProgressBar(AnimationClock &clock, QWidget *parent = nullptr);
 
     double value() const { return m_value; }
     QColor accent() const { return m_accent; }

@@ -5,6 +5,7 @@
 #include "ui/ViewAccessibility.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 PulseDot::Ring PulseDot::ringAt(double t)
@@ -16,10 +17,10 @@ PulseDot::Ring PulseDot::ringAt(double t)
     return {1.0 + 1.4 * p, (1.0 - p) * 0.7};
 }
 
-PulseDot::PulseDot(QWidget *parent, AnimationClock *clock)
+PulseDot::PulseDot(AnimationClock &clock, QWidget *parent)
     : QWidget(parent),
-      m_clock(clock ? clock : AnimationClock::shared()),
-      m_timeline(new AnimationTimeline(this, m_clock)),
+      m_clock(&clock),
+      m_timeline(new AnimationTimeline(this, clock, AnimationTimeline::ambientInterval)),
       m_color(CorvaneStyles::amber())
 {
     ViewAccessibility::install();
@@ -43,8 +44,30 @@ void PulseDot::setColor(const QColor &color)
     if (color == m_color)
         return;
     m_color = color;
+    m_rings.clear();
     update();
     Q_EMIT colorChanged(color);
+}
+
+const QPixmap &PulseDot::ringImage(int step, qreal dpr)
+{
+    if (m_rings.empty() || m_rings.front().devicePixelRatio() != dpr)
+        m_rings.assign(ringSteps + 1, QPixmap());
+    QPixmap &ring = m_rings[std::clamp(step, 0, ringSteps)];
+    if (ring.isNull()) {
+        ring = QPixmap((QSizeF(frameSize, frameSize) * dpr).toSize());
+        ring.setDevicePixelRatio(dpr);
+        ring.fill(Qt::transparent);
+        QPainter p(&ring);
+        p.setRenderHint(QPainter::Antialiasing);
+        // The ring is scaled as a whole, line width included.
+        const double scale = 1.0 + 1.4 * std::clamp(step, 0, ringSteps) / double(ringSteps);
+        p.setPen(QPen(m_color, 1.0 * scale));
+        p.setBrush(Qt::NoBrush);
+        const double rr = (dotSize / 2.0 - 0.5) * scale;
+        p.drawEllipse(QPointF(frameSize / 2.0, frameSize / 2.0), rr, rr);
+    }
+    return ring;
 }
 
 void PulseDot::paintEvent(QPaintEvent *)
@@ -55,11 +78,10 @@ void PulseDot::paintEvent(QPaintEvent *)
     const double r = dotSize / 2.0;
     if (m_active) {
         const Ring ring = ringAt(m_clock->now());
-        // The ring is scaled as a whole, line width included.
-        p.setPen(QPen(CorvaneStyles::withOpacity(m_color, ring.opacity), 1.0 * ring.scale));
-        p.setBrush(Qt::NoBrush);
-        const double rr = (r - 0.5) * ring.scale;
-        p.drawEllipse(c, rr, rr);
+        const int step = int(std::lround((ring.scale - 1.0) / 1.4 * ringSteps));
+        p.setOpacity(ring.opacity);
+        p.drawPixmap(0, 0, ringImage(step, devicePixelRatioF()));
+        p.setOpacity(1.0);
     }
     QPainterPath dot;
     dot.addEllipse(c, r, r);

@@ -3,7 +3,9 @@
 #include "ui/AnimationTimeline.h"
 
 #include <QColor>
+#include <QPixmap>
 #include <QWidget>
+#include <vector>
 
 // An 18-point status dot. Active, it shows the colour with a soft glow and a ring that
 // expands and fades every 1.8 s, in phase with the clock so every dot pulses together.
@@ -14,6 +16,8 @@ public:
     static constexpr double period = 1.8;
     static constexpr double frameSize = 18.0;
     static constexpr double dotSize = 7.0;
+    // The ring grows in this many steps per period.
+    static constexpr int ringSteps = 32;
 
     struct Ring {
         double scale;
@@ -22,7 +26,7 @@ public:
     // The ring at time t, seconds since 2001-01-01 UTC.
     static Ring ringAt(double t);
 
-    explicit PulseDot(QWidget *parent = nullptr, AnimationClock *clock = nullptr);
+    explicit PulseDot(AnimationClock &clock, QWidget *parent = nullptr);
 
     bool isActive() const { return m_active; }
     QColor color() const { return m_color; }
@@ -42,8 +46,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    const QPixmap &ringImage(int step, qreal dpr);
+
     AnimationClock *m_clock;
     AnimationTimeline *m_timeline;
     bool m_active = false;
     QColor m_color;
+    // The ring at each of a few dozen sizes, drawn once per colour: stroking a circle goes
+    // through the raster engine's worker threads, copying an image does not.
+    std::vector<QPixmap> m_rings;
 };

@@ -17,8 +17,8 @@ double sigmaFor(double radius) { return radius / 2.0; }
 
 QCache<QString, QPixmap> &cache()
 {
-    // Cost in kilobytes; a few megabytes hold every glow of the panel at 2x.
-    static QCache<QString, QPixmap> c(8 * 1024);
+    // Cost in kilobytes: every glow of the panel at 2x, each breath's few radii included.
+    static QCache<QString, QPixmap> c(16 * 1024);
     return c;
 }
 

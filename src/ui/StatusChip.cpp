@@ -67,21 +67,38 @@ QSize StatusChip::sizeHint() const
     return QSize(int(std::ceil(content + 2 * padding)), int(chipHeight));
 }
 
-void StatusChip::paintEvent(QPaintEvent *)
+void StatusChip::paintCapsule(QPainter &p, const QRectF &r, const QColor &fill)
 {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r(0, (height() - chipHeight) / 2, width(), chipHeight);
     QPainterPath capsule;
     capsule.addRoundedRect(r, chipHeight / 2, chipHeight / 2);
-    p.fillPath(capsule, m_kind == Kind::Idle ? CorvaneStyles::withOpacity(Qt::white, 0.05)
-                                             : CorvaneStyles::withOpacity(m_accent, 0.14));
+    p.fillPath(capsule, fill);
     // The rim is stroked inside the border: inset by half the line width.
     const double line = 0.75;
     QPainterPath rim;
     const QRectF inner = r.adjusted(line / 2, line / 2, -line / 2, -line / 2);
     rim.addRoundedRect(inner, inner.height() / 2, inner.height() / 2);
     p.strokePath(rim, QPen(QBrush(CorvaneStyles::rimGradient(r)), line));
+}
+
+void StatusChip::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(0, (height() - chipHeight) / 2, width(), chipHeight);
+    // The countdown changes every second; the capsule under it only with its size and colour.
+    const QColor fill = m_kind == Kind::Idle ? CorvaneStyles::withOpacity(Qt::white, 0.05)
+                                             : CorvaneStyles::withOpacity(m_accent, 0.14);
+    const qreal dpr = devicePixelRatioF();
+    if (m_capsule.size() != size() * dpr || m_capsule.devicePixelRatio() != dpr || m_capsuleFill != fill) {
+        m_capsule = QPixmap(size() * dpr);
+        m_capsule.setDevicePixelRatio(dpr);
+        m_capsule.fill(Qt::transparent);
+        QPainter cp(&m_capsule);
+        cp.setRenderHint(QPainter::Antialiasing);
+        paintCapsule(cp, r, fill);
+        m_capsuleFill = fill;
+    }
+    p.drawPixmap(0, 0, m_capsule);
 
     const double baselineFor13 = r.center().y() + QFontMetricsF(CorvaneStyles::systemFont(13, QFont::Medium)).capHeight() / 2;
     switch (m_kind) {

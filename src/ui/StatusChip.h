@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPixmap>
 #include <QWidget>
 
 // The small capsule at the right of the header: the countdown while a timed period runs,
@@ -23,7 +24,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    static void paintCapsule(QPainter &painter, const QRectF &rect, const QColor &fill);
+
     Kind m_kind = Kind::Idle;
     QString m_clock;
     QColor m_accent;
+    QPixmap m_capsule;
+    QColor m_capsuleFill;
 };

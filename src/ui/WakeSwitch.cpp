@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QFontMetricsF>
+#include <QDataStream>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -49,10 +50,10 @@ QPainterPath insideStroke(const QRectF &rect, double radius, double width)
 
 } // namespace
 
-WakeSwitch::WakeSwitch(QWidget *parent, AnimationClock *clock)
-    : PressableButton(pressedScale, parent, clock),
+WakeSwitch::WakeSwitch(AnimationClock &clock, QWidget *parent)
+    : PressableButton(pressedScale, clock, parent),
       m_accent(CorvaneStyles::amber()),
-      m_glow(this, this->clock(), glowRadius)
+      m_glow(this, clock, glowRadius)
 {
     ViewAccessibility::install();
     m_glow.setColor(m_accent);
@@ -266,7 +267,25 @@ bool WakeSwitch::isAnimating(double now) const
            m_subtitleX.isAnimating(now);
 }
 
-void WakeSwitch::paintLabel(QPainter &p, double now)
+void WakeSwitch::paintGlow(QPainter &p, double now)
+{
+    m_glow.paint(p, outerShape(), std::clamp(m_onAmount.value(now), 0.0, 1.0));
+}
+
+QByteArray WakeSwitch::bodyKey(double now) const
+{
+    // The knob of a long period creeps by a fraction of a pixel a second: it is drawn again
+    // once it has moved a whole pixel, not every second.
+    const double travel = trackRect().width() - m_knobSize - 2 * m_inset;
+    QByteArray key;
+    QDataStream out(&key, QIODevice::WriteOnly);
+    out << size() << devicePixelRatioF() << m_title << m_subtitle << m_accent.rgba() << m_onAmount.value(now)
+        << std::round(std::clamp(m_fill.value(now), 0.0, 1.0) * travel) << m_titleX.value(now)
+        << m_subtitleX.value(now) << m_height << m_knobSize << m_inset << font();
+    return key;
+}
+
+void WakeSwitch::paintBody(QPainter &p, double now)
 {
     // Positions and sizes follow the widget's current layout; a resize lands the text at once.
     const QRectF track = trackRect();
@@ -282,8 +301,6 @@ void WakeSwitch::paintLabel(QPainter &p, double now)
     const double fillWidth = std::max(0.0, onRaw * g.fillWidth);
     const QPainterPath outer = outerShape();
     const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
-
-    m_glow.paint(p, outer, on);
 
     p.save();
     p.setClipPath(outer);

@@ -21,7 +21,7 @@ public:
     static constexpr double cornerRadius = 14.0;
     static constexpr double knobCornerRadius = 11.0;
 
-    explicit WakeSwitch(QWidget *parent = nullptr, AnimationClock *clock = nullptr);
+    explicit WakeSwitch(AnimationClock &clock, QWidget *parent = nullptr);
 
     bool isOn() const { return m_on; }
     // Knob position as a fraction of the travel, 0 left end, 1 right end; clamped when drawn.
@@ -62,7 +62,9 @@ Q_SIGNALS:
     void subtitleChanged(const QString &subtitle);
 
 protected:
-    void paintLabel(QPainter &painter, double now) override;
+    void paintGlow(QPainter &painter, double now) override;
+    void paintBody(QPainter &painter, double now) override;
+    QByteArray bodyKey(double now) const override;
     QPainterPath hitShape() const override;
     void sampleAnimation(double now, std::vector<double> &out) const override;
     bool isAnimating(double now) const override;

@@ -56,7 +56,7 @@ double rubberBand(double raw, double lower, double upper, double dimension)
 } // namespace
 
 WheelColumn::WheelColumn(QList<int> values, int selection, const QString &unit, const QColor &accent,
-                         double rowHeight, int visibleRows, WheelClock *clock, QWidget *parent)
+                         double rowHeight, int visibleRows, WheelClock &clock, QWidget *parent)
     : QWidget(parent),
       m_values(std::move(values)),
       m_selection(selection),
@@ -64,7 +64,7 @@ WheelColumn::WheelColumn(QList<int> values, int selection, const QString &unit, 
       m_accent(accent),
       m_rowHeight(rowHeight > 0 ? rowHeight : 26.0),
       m_visibleRows(std::max(1, visibleRows)),
-      m_clock(clock ? clock : new WheelClock(this))
+      m_clock(&clock)
 {
     WheelColumnAccessible::registerFactory();
     std::sort(m_values.begin(), m_values.end());

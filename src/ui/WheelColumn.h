@@ -22,8 +22,7 @@ class WheelColumn : public QWidget {
     Q_OBJECT
 public:
     WheelColumn(QList<int> values, int selection, const QString &unit, const QColor &accent,
-                double rowHeight = 26.0, int visibleRows = 5, WheelClock *clock = nullptr,
-                QWidget *parent = nullptr);
+                double rowHeight, int visibleRows, WheelClock &clock, QWidget *parent = nullptr);
     ~WheelColumn() override;
 
     const QList<int> &values() const { return m_values; }

@@ -102,7 +102,17 @@ void AppcastUpdater::scheduledCheckDue()
         m_options.timer->start(m_options.checkInterval, [this] { scheduledCheckDue(); });
         return;
     }
-    beginCycle(false);
+    if (!m_options.beforeScheduledCheck) {
+        beginCycle(false);
+        return;
+    }
+    // The owner may take its time; a cycle the user started meanwhile takes the place of this
+    // one, and schedules the next when it ends.
+    QPointer<AppcastUpdater> self(this);
+    m_options.beforeScheduledCheck([self] {
+        if (self && self->m_phase == Phase::Idle)
+            self->beginCycle(false);
+    });
 }
 
 void AppcastUpdater::checkForUpdates()

@@ -41,6 +41,9 @@ struct AppcastUpdaterOptions {
     QString appImagePath = qEnvironmentVariable("APPIMAGE");
     std::function<void(const QUrl &)> openUrl;      // default: QDesktopServices
     std::function<void(const QString &)> relaunch;  // default: start the image and quit
+    // Runs before a scheduled check and calls `proceed` when the check may start (the owner
+    // chooses the feed there). Default: the check starts at once.
+    std::function<void(std::function<void()> proceed)> beforeScheduledCheck;
 
     static QByteArray builtInPublicKey();
 };

@@ -13,6 +13,14 @@ UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject
     : QObject(parent)
     , m_enabled(options.updater.enabled)
 {
+    // The feed is chosen right before each check, not at launch: most launches check nothing
+    // (checks are a day apart), and the first request loads the network and TLS libraries,
+    // a tenth of the program's memory, for the rest of the process's life.
+    QPointer<UpdaterService> owner(this);
+    options.updater.beforeScheduledCheck = [owner](std::function<void()> proceed) {
+        if (owner)
+            owner->m_feed->selectReachableFeed([proceed = std::move(proceed)](const QUrl &) { proceed(); });
+    };
     QNetworkAccessManager *network = options.network;
     if (!network) {
         m_ownNetwork = std::make_unique<QNetworkAccessManager>();
@@ -50,12 +58,13 @@ UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject
     };
     connect(m_controller.get(), &AppcastUpdater::sessionFinished, this, rest, Qt::QueuedConnection);
 
-    // Start only once a feed is chosen, so the first scheduled cycle already reads it.
-    m_feed->selectReachableFeed([controller, rest](const QUrl &) {
-        if (controller)
-            controller->startUpdater();
-        rest();
-    });
+    // From the event loop, so nothing changes while the caller is still constructing.
+    QMetaObject::invokeMethod(
+        this, [controller] {
+            if (controller)
+                controller->startUpdater();
+        },
+        Qt::QueuedConnection);
 }
 
 UpdaterService::~UpdaterService()

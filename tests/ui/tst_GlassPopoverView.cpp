@@ -19,7 +19,7 @@ struct Rig : TimerRig {
     CorvaneTimerService &timer = *owned;
     ManualAnimationClock animation;
     int quits = 0;
-    GlassPopoverView view{timer, [this] { ++quits; }, nullptr, &animation};
+    GlassPopoverView view{timer, animation, [this] { ++quits; }};
 
     QList<bool> selection() const
     {

@@ -71,7 +71,7 @@ std::uint64_t seedFromLetters()
 
 } // namespace
 
-void TestWidgets::initTestCase() { AnimationClock::setShared(&m_clock); }
+void TestWidgets::initTestCase() {}
 
 void TestWidgets::textureIsStableAndLineByLine()
 {
@@ -201,7 +201,7 @@ void TestWidgets::switchGeometry()
 
 void TestWidgets::switchReportsChangesOnceAndDrawsItsState()
 {
-    WakeSwitch s(nullptr, &m_clock);
+    WakeSwitch s(m_clock);
     s.setAttribute(Qt::WA_TranslucentBackground); // grab only what the switch paints
     s.resize(300 + 32, s.height());
     QSignalSpy on(&s, &WakeSwitch::onChanged);
@@ -240,7 +240,7 @@ void TestWidgets::switchReportsChangesOnceAndDrawsItsState()
 
 void TestWidgets::switchClicksOnlyInsideItsRoundedShape()
 {
-    WakeSwitch s(nullptr, &m_clock);
+    WakeSwitch s(m_clock);
     s.resize(332, s.height());
     s.show();
     QSignalSpy clicked(&s, &WakeSwitch::clicked);
@@ -262,7 +262,7 @@ void TestWidgets::switchClicksOnlyInsideItsRoundedShape()
 
 void TestWidgets::switchKnobGlidesLinearlyOverOneSecond()
 {
-    WakeSwitch s(nullptr, &m_clock);
+    WakeSwitch s(m_clock);
     s.resize(332, s.height());
     s.setOn(true);
     s.setProgress(1.0);
@@ -288,7 +288,7 @@ void TestWidgets::switchKnobGlidesLinearlyOverOneSecond()
 
 void TestWidgets::pillHoverSelectionAndPress()
 {
-    PresetPill pill(QStringLiteral("1 h"), nullptr, &m_clock);
+    PresetPill pill(QStringLiteral("1 h"), m_clock);
     pill.resize(100, pill.height());
     pill.show();
     QSignalSpy selected(&pill, &PresetPill::selectedChanged);
@@ -333,7 +333,7 @@ void TestWidgets::progressBarFillWidths()
 
 void TestWidgets::progressBarGlidesBetweenUpdates()
 {
-    ProgressBar bar(nullptr, &m_clock);
+    ProgressBar bar(m_clock);
     bar.resize(268 + 8, bar.height());
     QSignalSpy changed(&bar, &ProgressBar::valueChanged);
     bar.setValue(1.0);
@@ -361,9 +361,9 @@ void TestWidgets::progressBarGlidesBetweenUpdates()
 void TestWidgets::accessibilityNamesValuesAndStates()
 {
     QWidget window;
-    auto *s = new WakeSwitch(&window, &m_clock);
-    auto *pill = new PresetPill(QStringLiteral("15 min"), &window, &m_clock);
-    auto *dot = new PulseDot(&window, &m_clock);
+    auto *s = new WakeSwitch(m_clock, &window);
+    auto *pill = new PresetPill(QStringLiteral("15 min"), m_clock, &window);
+    auto *dot = new PulseDot(m_clock, &window);
     window.show();
 
     QAccessibleInterface *a = QAccessible::queryAccessibleInterface(s);

@@ -9,6 +9,7 @@
 #include "ui/DurationWheelPicker.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/PresetPill.h"
+#include "ui/WheelClock.h"
 #include "ui/WheelColumn.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/PowerAssertionManager.h"
@@ -26,6 +27,7 @@ struct Rig {
     FakeTickers tickers;
     SystemEvents events;
     ManualAnimationClock animation{1000.0};
+    WheelClock wheels;
     CorvaneTimerService timer{manager, timerSettings, TimerServiceEnvironment{clock, tickers.factory(), events}};
     QStringList haptics; // each with whether a wake period was running at that moment
 
@@ -42,7 +44,7 @@ struct Rig {
     }
     ~Rig() { Haptics::setPerformer({}); }
 
-    CustomDurationSection *section() { return new CustomDurationSection(timer, settings, nullptr, &animation); }
+    CustomDurationSection *section() { return new CustomDurationSection(timer, settings, animation, wheels); }
 };
 } // namespace
 
@@ -112,7 +114,7 @@ private Q_SLOTS:
     void aCustomHourSelectsTheOneHourPill()
     {
         Rig rig(1, 0);
-        GlassPopoverView popover(rig.timer, {}, nullptr, &rig.animation);
+        GlassPopoverView popover(rig.timer, rig.animation, {});
         CustomDurationSection *section = rig.section();
         popover.setCustomSection(section);
         section->setShowCustom(true);
@@ -125,7 +127,7 @@ private Q_SLOTS:
     void disclosureOpensAtOnceAndClosesAfterTheFade()
     {
         Rig rig;
-        GlassPopoverView popover(rig.timer, {}, nullptr, &rig.animation);
+        GlassPopoverView popover(rig.timer, rig.animation, {});
         CustomDurationSection *section = rig.section();
         popover.setCustomSection(section);
         popover.show();

@@ -9,7 +9,9 @@
 #include "platform/XdgAutostart.h"
 #include "shell/LoginItemService.h"
 #include "shell/UpdaterModel.h"
+#include "ui/AnimationClock.h"
 #include "ui/CustomDurationSection.h"
+#include "ui/WheelClock.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/PopoverFooter.h"
 #include "updates/UpdaterService.h"
@@ -63,6 +65,8 @@ class PopoverMenuX11Test : public QObject {
     std::unique_ptr<UpdaterModel> updaterModel;
     std::unique_ptr<LoginItemService> login;
     CountingSleeper sleeper;
+    SystemAnimationClock animation;
+    WheelClock wheels;
     int quits = 0;
     GlassPanel *panel = nullptr;
     PopoverFooter *footer = nullptr;
@@ -83,8 +87,8 @@ private Q_SLOTS:
         login = std::make_unique<LoginItemService>(std::make_unique<XdgAutostart>());
 
         auto onQuit = [this] { ++quits; };
-        auto *popover = new GlassPopoverView(*timer, onQuit);
-        section = new CustomDurationSection(*timer, settings);
+        auto *popover = new GlassPopoverView(*timer, animation, onQuit);
+        section = new CustomDurationSection(*timer, settings, animation, wheels);
         popover->setCustomSection(section);
         footer = new PopoverFooter(*timer, *updaterModel, *login, sleeper, onQuit);
         popover->setFooter(footer);

@@ -25,7 +25,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     for (const int scale : {1, 2}) {
         SteppedClock clock;
-        DurationWheelPicker picker(nullptr, &clock);
+        DurationWheelPicker picker(clock);
         picker.resize(240, 130);
         picker.show();
         QImage target(240 * scale, 130 * scale, QImage::Format_ARGB32_Premultiplied);

@@ -42,7 +42,7 @@ constexpr double row = 26.0;
 
 struct Fixture {
     ManualWheelClock clock;
-    DurationWheelPicker picker{nullptr, &clock};
+    DurationWheelPicker picker{clock};
     QSignalSpy changes{&picker, &DurationWheelPicker::valueChanged};
     QSignalSpy ticks{&picker, &DurationWheelPicker::ticked};
 

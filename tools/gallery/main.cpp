@@ -82,7 +82,7 @@ void switches()
         {"switch-off-knob-at-0.8", false, 0.8, CorvaneStyles::amber(), "IDLE", "Click to keep this Mac awake"},
     };
     for (const State &s : states) {
-        WakeSwitch w(nullptr, &g_clock);
+        WakeSwitch w(g_clock);
         w.resize(268 + 32, w.height());
         w.setAccent(s.accent);
         w.setTitle(QString::fromUtf8(s.title));
@@ -106,7 +106,7 @@ void switches()
         w.hide();
     }
     // Mid-animation frames of switching on, for judging the spring.
-    WakeSwitch w(nullptr, &g_clock);
+    WakeSwitch w(g_clock);
     w.resize(300, w.height());
     w.setTitle(QStringLiteral("AWAKE"));
     w.setSubtitle(QStringLiteral("Until 14:35"));
@@ -139,7 +139,7 @@ void pills()
         {"pill-pressed", false, true, true, CorvaneStyles::amber(), "\u221E"},
     };
     for (const State &s : states) {
-        PresetPill p(QString::fromUtf8(s.title), nullptr, &g_clock);
+        PresetPill p(QString::fromUtf8(s.title), g_clock);
         p.resize(84 + 16, p.height());
         p.setAccent(s.accent);
         p.setSelected(s.selected);
@@ -175,7 +175,7 @@ void dots()
     for (const auto &s : states) {
         const double start = g_clock.now();
         g_clock.setNow(std::floor(start / 1.8) * 1.8 + 1.8 + s.phase);
-        PulseDot d(nullptr, &g_clock);
+        PulseDot d(g_clock);
         d.setColor(s.color);
         d.setActive(s.active);
         save(d, QString::fromLatin1(s.name));
@@ -196,7 +196,7 @@ void bars()
         {"bar-cyan-0.75", 0.75, CorvaneStyles::cyan()},
     };
     for (const auto &s : states) {
-        ProgressBar b(nullptr, &g_clock);
+        ProgressBar b(g_clock);
         b.resize(268 + 8, b.height());
         b.setAccent(s.accent);
         b.setValue(s.value);
@@ -268,7 +268,6 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "gallery: cannot create %s\n", qPrintable(g_out));
         return 1;
     }
-    AnimationClock::setShared(&g_clock);
     switches();
     pills();
     dots();
