@@ -132,7 +132,14 @@ void StatusItemController::renderButton()
     if (symbol != m_symbol || ring != m_ring) {
         m_symbol = symbol;
         m_ring = ring;
-        m_tray->setIcon(m_iconFor(symbol, ring), active ? tr("Corvane active") : tr("Corvane idle"));
+        // Each picture drawn once: a new QIcon per change also fills Qt's pixmap cache with
+        // copies keyed to icons that are gone (about 3 KB a start/stop, up to its 10 MB).
+        // The ring moves in a fixed number of steps, so the set stays small.
+        const QString key = symbol + QLatin1Char('/') + QString::number(ring);
+        auto icon = m_icons.find(key);
+        if (icon == m_icons.end())
+            icon = m_icons.insert(key, m_iconFor(symbol, ring));
+        m_tray->setIcon(*icon, active ? tr("Corvane active") : tr("Corvane idle"));
     }
     m_countdown = countdown;
     // The guide is as wide as the widest countdown, so the label never changes width.

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QIcon>
 #include <QObject>
 #include <QPoint>
@@ -74,6 +75,7 @@ private:
     std::function<QWidget *()> m_makeContent;
     std::function<QIcon(const QString &, double)> m_iconFor;
     double m_ring = -2.0;
+    QHash<QString, QIcon> m_icons; // by symbol and ring step
     QString m_symbol;
     QString m_countdown;
     bool m_renderQueued = false;
