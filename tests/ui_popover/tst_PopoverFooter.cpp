@@ -7,10 +7,8 @@
 #include "RecordingInhibitor.h"
 #include "wake/SystemEvents.h"
 #include "platform/XdgAutostart.h"
-#include "platform/XdgAutostart.h"
 #include "shell/LoginItemService.h"
 #include "shell/UpdaterModel.h"
-#include "ui/CorvaneStyles.h"
 #include "ui/PopoverFooter.h"
 #include "updates/UpdaterService.h"
 #include "wake/CorvaneTimerService.h"
@@ -97,12 +95,10 @@ private Q_SLOTS:
                                      "Keep Display Off, Keep System Awake", "Turn Display Off Now", "---",
                                      "Check for Updates\u2026", "Version " + UpdaterService::versionString(), "---",
                                      "Quit Corvane"}));
-        QVERIFY(!footer->versionAction()->isEnabled());
         QVERIFY(!footer->approveAction()->isVisible());
         QTRY_VERIFY(!updater->canCheck());
         QVERIFY(!footer->checkForUpdatesAction()->isEnabled());
         QVERIFY(footer->updateButton()->isHidden());
-        QCOMPARE(footer->quitAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
         footer->turnDisplayOffAction()->trigger();
         QCOMPARE(sleeper.calls, 1);
@@ -128,7 +124,6 @@ private Q_SLOTS:
 
         footer->displayOffModeAction()->trigger();
         QCOMPARE(footer->modeIconName(), QStringLiteral("cpu"));
-        QCOMPARE(footer->modeIconColor(), CorvaneStyles::withOpacity(CorvaneStyles::cyan(), 0.85));
         QCOMPARE(footer->modeText(), QStringLiteral("System Only"));
         QVERIFY(footer->displayOffModeAction()->isChecked());
         QCOMPARE(timer->active(), std::optional(WakeDuration::minutes(60)));
