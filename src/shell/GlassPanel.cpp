@@ -11,10 +11,15 @@
 #include <QLayout>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 #include <cmath>
 
 GlassPanel::GlassPanel(QWidget *content, DelayedCallScheduler scheduler)
-    : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint),
+    // Not a popup: a popup holds the pointer, and the click that closes it would never reach
+    // what it was aimed at. Bypassing the window manager keeps the position we give it, as a
+    // popup's would be kept.
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
+                           | Qt::NoDropShadowWindowHint),
       m_content(content),
       m_scheduler(std::move(scheduler))
 {
@@ -23,6 +28,9 @@ GlassPanel::GlassPanel(QWidget *content, DelayedCallScheduler scheduler)
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QStringLiteral("Corvane"));
     resize(panelWidth, 400);
+    m_presses.onPress = [this](QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+        return pressedSomewhere(at, button, modifiers);
+    };
     if (m_content) {
         m_content->setParent(this);
         m_content->installEventFilter(this);
@@ -206,21 +214,43 @@ void GlassPanel::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
+bool GlassPanel::pressedSomewhere(QPoint globalPos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    // Presses on the window itself go on to it as ordinary events (the margin's below).
+    if (!isVisible() || geometry().contains(globalPos))
+        return false;
+    if (onOutsidePress && onOutsidePress(globalPos, button, modifiers))
+        return true;
+    hide();
+    return false;
+}
+
 void GlassPanel::mousePressEvent(QMouseEvent *event)
 {
-    // Presses beyond the window reach here because a popup holds the pointer; presses on the
-    // shadow margin reach here because no child lies under them. Both are outside the card.
+    // Presses on the shadow margin reach here because no child lies under them: they are
+    // outside the card.
     if (!cardRect().contains(event->position().toPoint())) {
         event->accept();
         if (onOutsidePress && onOutsidePress(event->globalPosition().toPoint(), event->button(), event->modifiers()))
             return;
-        if (rect().contains(event->position().toPoint()))
-            hide();
-        else
-            QWidget::mousePressEvent(event);
+        hide();
         return;
     }
     QWidget::mousePressEvent(event);
+}
+
+bool GlassPanel::event(QEvent *event)
+{
+    // Another window took the keyboard (a click on it, Alt+Tab): the panel goes, as a menu
+    // would. A menu of our own opening over it takes the keyboard too, and is not that.
+    if (event->type() == QEvent::WindowDeactivate && isVisible() && !QApplication::activePopupWidget()) {
+        QPointer<GlassPanel> self(this);
+        QTimer::singleShot(0, this, [self] {
+            if (self && self->isVisible() && !self->isActiveWindow() && !QApplication::activePopupWidget())
+                self->hide();
+        });
+    }
+    return QWidget::event(event);
 }
 
 void GlassPanel::showEvent(QShowEvent *event)
@@ -230,10 +260,12 @@ void GlassPanel::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     qApp->installEventFilter(this);
     updateShape();
+    m_presses.arm();
 }
 
 void GlassPanel::hideEvent(QHideEvent *event)
 {
+    m_presses.disarm();
     qApp->removeEventFilter(this);
     QWidget::hideEvent(event);
     Q_EMIT closed();

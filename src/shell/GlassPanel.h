@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/X11PressWatcher.h"
 #include "wake/DelayedCall.h"
 
 #include <QPixmap>
@@ -18,7 +19,10 @@
 // shape, so neither the corners nor the part of the window below a card waiting to shrink
 // show as black.
 //
-// It is a popup: a click anywhere outside closes it, like a menu.
+// A click anywhere outside closes it, like a menu, but unlike a menu it takes no hold of the
+// pointer: the click goes on to what it was aimed at (the clock opens its calendar). It sees
+// such clicks through an X11PressWatcher, and closes as well when another window takes the
+// keyboard focus.
 class GlassPanel : public QWidget {
     Q_OBJECT
 public:
@@ -31,8 +35,9 @@ public:
 
     // Called after every height change the panel applies.
     std::function<void()> onResize;
-    // Asked about a mouse press outside the panel; answering true keeps the panel open and
-    // takes the press (the owner handled it), false closes the panel as any popup would.
+    // Asked about a mouse press outside the panel. Answering true keeps the panel open and
+    // takes the press (the owner handled it: a press on our own tray icon); false closes the
+    // panel and lets the press go on to what it was aimed at.
     std::function<bool(QPoint globalPos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)> onOutsidePress;
 
     // A newly measured content height; decides whether and when to resize.
@@ -61,8 +66,10 @@ protected:
     void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    bool pressedSomewhere(QPoint globalPos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void setMargin(int margin);
     void updateShape();
     void applyHeight(int height);
@@ -77,4 +84,5 @@ private:
     bool m_composited = false;
     QPixmap m_shadow;
     QRect m_shadowCard;
+    X11PressWatcher m_presses;
 };

@@ -80,9 +80,10 @@ GlassPanel &StatusItemController::panel()
     if (!m_panel) {
         m_panel = new GlassPanel(m_makeContent());
         connect(m_panel, &GlassPanel::closed, this, [this] { m_sinceClosed.start(); });
-        // While the panel is open it holds the pointer like a menu, so a click on our own
-        // XEmbed icon arrives here first: Alt+click, a right or a middle click there is
-        // still the quick toggle, and the panel stays as it is.
+        // While the panel is open every press passes here first: Alt+click, a right or a
+        // middle click on our own XEmbed icon is still the quick toggle, and the panel stays
+        // as it is. (The icon itself would take a second click soon after the first for a
+        // double click and do nothing.) Any other press closes the panel and goes on.
         m_panel->onOutsidePress = [this](QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
             const bool quick = button != Qt::LeftButton || modifiers.testFlag(Qt::AltModifier);
             if (!quick || m_tray->backend() != TrayIcon::Backend::XEmbed || !m_tray->anchorRect().contains(at))

@@ -41,7 +41,7 @@ QColor GlassContainer::materialBase(bool translucent, bool blurred)
 {
     QColor base = QColor::fromRgbF(0.15f, 0.16f, 0.18f);
     if (translucent)
-        base.setAlphaF(blurred ? 0.55f : 0.82f);
+        base.setAlphaF(blurred ? 0.55f : 0.88f);
     return base;
 }
 

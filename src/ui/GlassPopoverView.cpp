@@ -2,6 +2,7 @@
 
 #include "ui/Haptics.h"
 #include "ui/CorvaneStyles.h"
+#include "ui/EdgeTransition.h"
 #include "ui/Icons.h"
 #include "ui/OverhangSlot.h"
 #include "ui/PresetPill.h"
@@ -57,7 +58,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, AnimationClock &c
     auto *name = new QLabel(QStringLiteral("Corvane"), this);
     name->setFont(CorvaneStyles::systemFont(15, QFont::Medium));
     name->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    m_chip = new StatusChip(this);
+    m_chip = new StatusChip(clock, this);
     row->addWidget(m_dot);
     row->addWidget(name);
     row->addStretch(1);
@@ -66,6 +67,8 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, AnimationClock &c
     m_progress = new ProgressBar(clock, this);
     m_progressSlot = new OverhangSlot(m_progress, QMargins(4, 4, 4, 4), this);
     header->addWidget(m_progressSlot);
+    m_progressSlot->hide();
+    m_progressTransition = new EdgeTransition(m_progressSlot, m_progress, clock);
     m_layout->addLayout(header);
 
     m_switch = new WakeSwitch(clock, this);
@@ -91,6 +94,8 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, AnimationClock &c
     banner->addWidget(m_bannerIcon);
     banner->addWidget(bannerText, 1);
     m_layout->addWidget(m_banner);
+    m_banner->hide();
+    m_bannerTransition = new EdgeTransition(m_banner, m_banner, clock);
 
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
@@ -208,7 +213,7 @@ void GlassPopoverView::refresh()
     m_chip->setState(!active ? StatusChip::Kind::Idle
                              : (timed ? StatusChip::Kind::Timed : StatusChip::Kind::Indefinite),
                      timed ? formatClock(m_timer.remainingSeconds()) : QString(), tint);
-    m_progressSlot->setVisible(timed);
+    m_progressTransition->setShown(timed);
     m_progress->setValue(m_timer.progress());
     m_progress->setAccent(tint);
 
@@ -220,7 +225,7 @@ void GlassPopoverView::refresh()
     m_switch->setProgress(!active ? 0.0 : (timed ? m_timer.progress() : 1.0));
     m_switch->setAccent(tint);
 
-    m_banner->setVisible(m_timer.assertionFailed());
+    m_bannerTransition->setShown(m_timer.assertionFailed());
 
     for (int i = 0; i < m_pills.size(); ++i) {
         m_pills[i]->setSelected(active && *active == presets[i]);

@@ -12,6 +12,7 @@
 
 class AnimationClock;
 class CorvaneTimerService;
+class EdgeTransition;
 class PresetPill;
 class ProgressBar;
 class PulseDot;
@@ -52,6 +53,8 @@ public:
     StatusChip *statusChip() const { return m_chip; }
     ProgressBar *progressBar() const { return m_progress; }
     QWidget *failureBanner() const { return m_banner; }
+    const EdgeTransition &progressTransition() const { return *m_progressTransition; }
+    const EdgeTransition &bannerTransition() const { return *m_bannerTransition; }
     PulseDot *pulseDot() const { return m_dot; }
     const QList<PresetPill *> &pills() const { return m_pills; }
 
@@ -71,9 +74,11 @@ private:
     StatusChip *m_chip = nullptr;
     ProgressBar *m_progress = nullptr;
     QWidget *m_progressSlot = nullptr;
+    EdgeTransition *m_progressTransition = nullptr;
     WakeSwitch *m_switch = nullptr;
     QWidget *m_banner = nullptr;
     QLabel *m_bannerIcon = nullptr;
+    EdgeTransition *m_bannerTransition = nullptr;
     QList<PresetPill *> m_pills;
     QWidget *m_customSlot = nullptr;
     QWidget *m_divider = nullptr;

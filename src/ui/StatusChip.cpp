@@ -1,11 +1,14 @@
 #include "ui/StatusChip.h"
 
+#include "ui/AnimationClock.h"
+#include "ui/AnimationTimeline.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/TabularText.h"
 
 #include <QAccessible>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 namespace {
 constexpr double chipHeight = 24.0;
@@ -16,10 +19,31 @@ QString idleText() { return StatusChip::tr("Sleep allowed"); }
 
 } // namespace
 
-StatusChip::StatusChip(QWidget *parent) : QWidget(parent)
+StatusChip::StatusChip(AnimationClock &clock, QWidget *parent)
+    : QWidget(parent),
+      m_animationClock(clock),
+      m_timeline(new AnimationTimeline(this, clock, AnimationTimeline::minimumInterval, [this] { onFrame(); })),
+      m_fillFrom(fillFor(Kind::Idle, QColor())),
+      m_fillTo(m_fillFrom)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAccessibleName(idleText());
+}
+
+QColor StatusChip::fillFor(Kind kind, const QColor &accent)
+{
+    return kind == Kind::Idle ? CorvaneStyles::withOpacity(Qt::white, 0.05) : CorvaneStyles::withOpacity(accent, 0.14);
+}
+
+QColor StatusChip::fillNow() const
+{
+    return CorvaneStyles::mix(m_fillFrom, m_fillTo, std::clamp(m_fillMix.value(m_animationClock.now()), 0.0, 1.0));
+}
+
+double StatusChip::digitProgress() const
+{
+    const double t = std::clamp(m_digits.value(m_animationClock.now()), 0.0, 1.0);
+    return t * t * (3.0 - 2.0 * t); // eased in and out
 }
 
 void StatusChip::setState(Kind kind, const QString &clock, const QColor &accent)
@@ -27,13 +51,41 @@ void StatusChip::setState(Kind kind, const QString &clock, const QColor &accent)
     if (kind == m_kind && clock == m_clock && accent == m_accent)
         return;
     const bool resize = kind != m_kind || clock.size() != m_clock.size();
+    // Changes on screen move; changes while hidden are simply taken.
+    const bool animate = isVisible();
+    const double now = m_animationClock.now();
+    const QColor fill = fillFor(kind, accent);
+    if (fill != m_fillTo) {
+        m_fillFrom = animate ? fillNow() : fill;
+        m_fillTo = fill;
+        m_fillMix.jumpTo(0.0);
+        m_fillMix.animateTo(1.0, CorvaneStyles::spring(), now);
+    }
+    // The countdown's changed digits roll: the old ones leave downwards, the new ones come
+    // from above, as a count going down does.
+    if (animate && kind == Kind::Timed && m_kind == Kind::Timed && !resize) {
+        m_previousClock = m_clock;
+        m_digits.jumpTo(0.0);
+        m_digits.animateTo(1.0, LinearCurve{digitDuration}, now);
+    } else {
+        m_digits.jumpTo(1.0);
+    }
     m_kind = kind;
     m_clock = clock;
     m_accent = accent;
     setAccessibleName(text());
     if (resize)
         updateGeometry();
+    m_timeline->setActive(m_fillMix.isAnimating(now) || m_digits.isAnimating(now));
     update();
+}
+
+void StatusChip::onFrame()
+{
+    update();
+    const double now = m_animationClock.now();
+    if (!m_fillMix.isAnimating(now) && !m_digits.isAnimating(now))
+        m_timeline->setActive(false);
 }
 
 QString StatusChip::text() const
@@ -86,8 +138,7 @@ void StatusChip::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(0, (height() - chipHeight) / 2, width(), chipHeight);
     // The countdown changes every second; the capsule under it only with its size and colour.
-    const QColor fill = m_kind == Kind::Idle ? CorvaneStyles::withOpacity(Qt::white, 0.05)
-                                             : CorvaneStyles::withOpacity(m_accent, 0.14);
+    const QColor fill = fillNow();
     const qreal dpr = devicePixelRatioF();
     if (m_capsule.size() != size() * dpr || m_capsule.devicePixelRatio() != dpr || m_capsuleFill != fill) {
         m_capsule = QPixmap(size() * dpr);
@@ -104,8 +155,32 @@ void StatusChip::paintEvent(QPaintEvent *)
     switch (m_kind) {
     case Kind::Timed: {
         p.setPen(Qt::white);
-        const double w = TabularText::width(m_clock, CorvaneStyles::systemFont(13, QFont::Medium));
-        TabularText::draw(p, QPointF(r.center().x() - w / 2, baselineFor13), m_clock, CorvaneStyles::systemFont(13, QFont::Medium));
+        const QFont font = CorvaneStyles::systemFont(13, QFont::Medium);
+        const double x = r.center().x() - TabularText::width(m_clock, font) / 2;
+        const double e = digitProgress();
+        if (e >= 1.0 || m_previousClock.size() != m_clock.size()) {
+            TabularText::draw(p, QPointF(x, baselineFor13), m_clock, font);
+            break;
+        }
+        // Digit by digit: those that stay are drawn once, those that change roll.
+        const double travel = chipHeight * 0.4;
+        p.save();
+        p.setClipRect(r);
+        for (qsizetype i = 0; i < m_clock.size(); ++i) {
+            const QPointF at(x + TabularText::width(m_clock.left(i), font), baselineFor13);
+            const QString now = m_clock.mid(i, 1);
+            const QString before = m_previousClock.mid(i, 1);
+            if (now == before) {
+                TabularText::draw(p, at, now, font);
+                continue;
+            }
+            p.setOpacity(1.0 - e);
+            TabularText::draw(p, at + QPointF(0, e * travel), before, font);
+            p.setOpacity(e);
+            TabularText::draw(p, at - QPointF(0, (1.0 - e) * travel), now, font);
+            p.setOpacity(1.0);
+        }
+        p.restore();
         break;
     }
     case Kind::Indefinite: {

@@ -148,6 +148,30 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor([] { return !panel().visible; }));
     }
 
+    void aClickElsewhereReachesItsWindowAndClosesThePanel()
+    {
+        // Another program's window, which reports the presses it receives.
+        QProcess other;
+        other.start(QStringLiteral("xev"), {QStringLiteral("-geometry"), QStringLiteral("300x200+40+400"),
+                                            QStringLiteral("-event"), QStringLiteral("button")});
+        QVERIFY(other.waitForStarted());
+        xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                 QStringLiteral("--name"), QStringLiteral("Event Tester")});
+        QTest::qWait(400);
+        click(m_icon.center(), 1);
+        QVERIFY(TestBus::waitFor([] { return panel().visible; }));
+
+        click(QPoint(190, 500), 1);
+        QVERIFY(TestBus::waitFor([] { return !panel().visible; }));
+        QString seen;
+        QVERIFY(TestBus::waitFor([&] {
+            seen += QString::fromLocal8Bit(other.readAllStandardOutput());
+            return seen.contains(QStringLiteral("ButtonPress event"));
+        }));
+        other.terminate();
+        other.waitForFinished();
+    }
+
     void aPresetStartsAndStopsThatDuration()
     {
         QTest::qWait(400);

@@ -1,5 +1,5 @@
-// The glass card against a real X server: opaque without a compositor, blur region on the
-// window when a compositor announces KDE's blur.
+// The glass card against a real X server: the rounded region its blur and shape use, and the
+// blur region on the window when a compositor announces KDE's blur.
 #include "TestSupport.h"
 #include "ui/GlassContainer.h"
 #include "platform/X11WindowEffects.h"
@@ -16,7 +16,6 @@ class TestGlass : public QObject {
 
 private Q_SLOTS:
     void roundedRegionRows();
-    void opaqueWithoutCompositor();
     void blurRegionWithCompositor();
 
 private:
@@ -45,19 +44,6 @@ void TestGlass::roundedRegionRows()
     QVERIFY(region.contains(QPoint(5, 5)));  // inside the curve
     QVERIFY(!region.contains(QPoint(2, 2))); // outside it
     QCOMPARE(region.boundingRect(), card);
-}
-
-void TestGlass::opaqueWithoutCompositor()
-{
-    CORVANE_REQUIRE(display(), "an X server");
-    QVERIFY(!X11WindowEffects::compositorActive());
-    GlassContainer card(18);
-    card.resize(120, 80);
-    card.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&card));
-    QVERIFY(!card.isTranslucent());
-    const QImage img = card.grab().toImage();
-    QCOMPARE(qAlpha(img.pixel(60, 40)), 255);
 }
 
 void TestGlass::blurRegionWithCompositor()

@@ -1,14 +1,21 @@
+// The popover against a real timer service on a recording inhibitor: what it shows in each
+// state, what its controls start and stop, how its parts come and go, and the custom
+// duration section inside it. Animation time is stepped by hand.
 #include "TimerRig.h"
 #include "ui/AnimationClock.h"
 #include "ui/CorvaneStyles.h"
+#include "ui/CustomDurationSection.h"
+#include "ui/DurationWheelPicker.h"
+#include "ui/EdgeTransition.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/PresetPill.h"
 #include "ui/ProgressBar.h"
 #include "ui/StatusChip.h"
 #include "ui/WakeSwitch.h"
-#include "wake/CorvaneTimerService.h"
-#include "wake/PowerAssertionManager.h"
+#include "ui/WheelClock.h"
+#include "ui/WheelColumn.h"
 
+#include <QAbstractButton>
 #include <QtTest>
 
 using namespace std::chrono;
@@ -17,10 +24,20 @@ namespace {
 struct Rig : TimerRig {
     std::unique_ptr<CorvaneTimerService> owned = make();
     CorvaneTimerService &timer = *owned;
-    ManualAnimationClock animation;
+    ManualAnimationClock animation{1000.0};
+    WheelClock wheels;
+    MemorySettingsStore custom; // the custom section's own settings
     int quits = 0;
     GlassPopoverView view{timer, animation, [this] { ++quits; }};
 
+    explicit Rig(std::optional<qint64> hours = {}, std::optional<qint64> minutes = {})
+    {
+        if (hours)
+            custom.values[CustomDurationSection::hoursKey] = *hours;
+        if (minutes)
+            custom.values[CustomDurationSection::minutesKey] = *minutes;
+    }
+    CustomDurationSection *section() { return new CustomDurationSection(timer, custom, animation, wheels); }
     QList<bool> selection() const
     {
         QList<bool> out;
@@ -34,41 +51,42 @@ struct Rig : TimerRig {
 class GlassPopoverViewTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void idle()
+    void showsTheState_data()
     {
-        Rig rig;
-        QCOMPARE(rig.view.statusChip()->text(), QStringLiteral("Sleep allowed"));
-        QCOMPARE(rig.view.wakeSwitch()->title(), QStringLiteral("IDLE"));
-        QCOMPARE(rig.view.wakeSwitch()->subtitle(), QStringLiteral("Click to keep this computer awake"));
-        QCOMPARE(rig.view.wakeSwitch()->progress(), 0.0);
-        QVERIFY(rig.view.progressBar()->isHidden() || !rig.view.progressBar()->isVisibleTo(&rig.view));
-        QVERIFY(!rig.view.failureBanner()->isVisibleTo(&rig.view));
-        QCOMPARE(rig.selection(), QList<bool>(6, false));
-        QCOMPARE(rig.view.accent(), CorvaneStyles::amber());
+        QTest::addColumn<int>("minutes"); // 0: idle, -1: until turned off
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<double>("fill");
+        QTest::addColumn<bool>("bar");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("idle") << 0 << "Sleep allowed" << "IDLE" << 0.0 << false << -1;
+        QTest::newRow("1 h, a second in") << 60 << "59:59" << "AWAKE" << 3599.0 / 3600.0 << true << 1;
+        QTest::newRow("until turned off") << -1 << "\u221E Indefinite Wake" << "AWAKE" << 1.0 << false << 5;
     }
-
-    void timedAndIndefinite()
+    void showsTheState()
     {
+        QFETCH(int, minutes);
         Rig rig;
-        rig.timer.start(WakeDuration::minutes(60));
+        if (minutes)
+            rig.timer.start(minutes > 0 ? WakeDuration::minutes(minutes) : WakeDuration::indefinite());
         rig.clock.advance(seconds(1));
         rig.tickers.fire();
-        QCOMPARE(rig.view.statusChip()->text(), QStringLiteral("59:59"));
-        QCOMPARE(rig.view.wakeSwitch()->title(), QStringLiteral("AWAKE"));
-        QCOMPARE(rig.view.wakeSwitch()->progress(), 3599.0 / 3600.0);
-        QVERIFY(rig.view.progressBar()->isVisibleTo(&rig.view));
-        QCOMPARE(rig.view.progressBar()->value(), 3599.0 / 3600.0);
-        QCOMPARE(rig.selection(), (QList<bool>{false, true, false, false, false, false}));
-        // 14:00 now plus 3599 s, in a short time format without seconds.
-        QVERIFY2(rig.view.wakeSwitch()->subtitle().startsWith(QStringLiteral("Until ")), qPrintable(rig.view.wakeSwitch()->subtitle()));
-        QVERIFY(!rig.view.wakeSwitch()->subtitle().contains(QStringLiteral(":59:")));
-
-        rig.timer.start(WakeDuration::indefinite());
-        QCOMPARE(rig.view.statusChip()->text(), QStringLiteral("\u221E Indefinite Wake"));
-        QCOMPARE(rig.view.wakeSwitch()->subtitle(), QStringLiteral("Until turned off"));
-        QCOMPARE(rig.view.wakeSwitch()->progress(), 1.0);
-        QVERIFY(!rig.view.progressBar()->isVisibleTo(&rig.view));
-        QCOMPARE(rig.selection(), (QList<bool>{false, false, false, false, false, true}));
+        QTEST(rig.view.statusChip()->text(), "chip");
+        QTEST(rig.view.wakeSwitch()->title(), "title");
+        QTEST(rig.view.wakeSwitch()->progress(), "fill");
+        QTEST(rig.view.progressBar()->isVisibleTo(&rig.view), "bar");
+        QFETCH(int, selected);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(rig.selection()[i], i == selected);
+        const QString subtitle = rig.view.wakeSwitch()->subtitle();
+        if (minutes == 0)
+            QCOMPARE(subtitle, QStringLiteral("Click to keep this computer awake"));
+        else if (minutes < 0)
+            QCOMPARE(subtitle, QStringLiteral("Until turned off"));
+        else // the end time, in a short time format without seconds
+            QVERIFY2(subtitle.startsWith(QStringLiteral("Until ")) && !subtitle.contains(QStringLiteral(":59:")),
+                     qPrintable(subtitle));
+        QVERIFY(!rig.view.failureBanner()->isVisibleTo(&rig.view));
     }
 
     void presetsSwitchAndStop()
@@ -128,7 +146,7 @@ private Q_SLOTS:
         QCOMPARE(GlassPopoverView::endTimeText(end, now, QLocale(QLocale::English, QLocale::UnitedKingdom)), text);
     }
 
-    void tabVisitsTheControlsTopToBottomAndKeysPressThem()
+    void tabVisitsTheControlsTopToBottomKeysPressThemCtrlQQuits()
     {
         Rig rig;
         rig.view.show();
@@ -158,15 +176,142 @@ private Q_SLOTS:
         pill->setFocus();
         QTest::keyClick(pill, Qt::Key_Enter);
         QVERIFY(rig.selection()[1]);
+        QTest::keyClick(&rig.view, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(rig.quits, 1);
     }
 
-    void ctrlQQuits()
+    void barBannerAndChipMoveInsteadOfJumping()
     {
         Rig rig;
         rig.view.show();
-        QVERIFY(QTest::qWaitForWindowActive(&rig.view));
-        QTest::keyClick(&rig.view, Qt::Key_Q, Qt::ControlModifier);
-        QCOMPARE(rig.quits, 1);
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.view));
+        const QColor idleFill = rig.view.statusChip()->fillNow();
+        rig.timer.start(WakeDuration::minutes(60));
+        // The bar's room opens at once; the bar slides down into it, fading in, and the
+        // chip's capsule turns from white to the accent.
+        QVERIFY(rig.view.progressBar()->isVisible());
+        rig.animation.advance(0.06);
+        const double entering = rig.view.progressTransition().presence();
+        QVERIFY(entering > 0.05 && entering < 0.95);
+        QVERIFY(rig.view.statusChip()->fillNow() != idleFill);
+        QVERIFY(rig.view.statusChip()->fillNow() != CorvaneStyles::withOpacity(CorvaneStyles::amber(), 0.14));
+        rig.animation.advance(1.5);
+        QCOMPARE(rig.view.progressTransition().presence(), 1.0);
+        QCOMPARE(rig.view.statusChip()->fillNow(), CorvaneStyles::withOpacity(CorvaneStyles::amber(), 0.14));
+
+        // Seconds pass: the changed digits roll into place.
+        for (int i = 0; i < 2; ++i) {
+            rig.clock.advance(seconds(1));
+            rig.tickers.fire();
+        }
+        QCOMPARE(rig.view.statusChip()->text(), QStringLiteral("59:58"));
+        rig.animation.advance(0.1);
+        QVERIFY(rig.view.statusChip()->digitProgress() > 0.0 && rig.view.statusChip()->digitProgress() < 1.0);
+        rig.animation.advance(0.3);
+        QCOMPARE(rig.view.statusChip()->digitProgress(), 1.0);
+
+        // A refusal slides the banner in; stopping slides the bar out, which keeps its room
+        // until it has gone.
+        rig.timer.stop();
+        rig.backend.refuse = true;
+        rig.view.pills()[0]->click();
+        QVERIFY(rig.view.failureBanner()->isVisible());
+        QVERIFY(rig.view.progressBar()->isVisible());
+        rig.animation.advance(0.06);
+        QVERIFY(rig.view.bannerTransition().presence() < 0.95);
+        QVERIFY(rig.view.progressTransition().presence() > 0.05);
+        rig.animation.advance(1.5);
+        QVERIFY(!rig.view.progressBar()->isVisible());
+        QCOMPARE(rig.view.bannerTransition().presence(), 1.0);
+        QCOMPARE(rig.animation.activeSubscriptions(), 0);
+    }
+
+    void storedCustomValuesAreShownAndStartedCapped_data()
+    {
+        QTest::addColumn<QVariant>("hours");
+        QTest::addColumn<QVariant>("minutes");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<qint64>("started"); // 0: the button is disabled
+        QTest::newRow("first run") << QVariant() << QVariant() << "2 h 30 min" << qint64(150);
+        QTest::newRow("nothing") << QVariant(0) << QVariant(0) << "0 min" << qint64(0);
+        QTest::newRow("negative total") << QVariant(-1) << QVariant(30) << "0 min" << qint64(0);
+        QTest::newRow("50 h") << QVariant(50) << QVariant(0) << "48 h" << qint64(2880);
+        QTest::newRow("overflowing") << QVariant(qint64(1) << 62) << QVariant(5) << "48 h" << qint64(2880);
+    }
+    void storedCustomValuesAreShownAndStartedCapped()
+    {
+        QFETCH(QVariant, hours);
+        QFETCH(QVariant, minutes);
+        QFETCH(QString, shown);
+        QFETCH(qint64, started);
+        Rig rig(hours.isValid() ? std::optional(hours.toLongLong()) : std::nullopt,
+                minutes.isValid() ? std::optional(minutes.toLongLong()) : std::nullopt);
+        std::unique_ptr<CustomDurationSection> section(rig.section());
+        QCOMPARE(section->startButton()->text(), QStringLiteral("Keep awake for ") + shown);
+        QCOMPARE(section->startButton()->isEnabled(), started > 0);
+        section->startButton()->click();
+        QCOMPARE(rig.timer.active(), started > 0 ? std::optional(WakeDuration::minutes(started)) : std::nullopt);
+        // Only the wheels write the settings: whatever they had to show, nothing was rewritten.
+        QCOMPARE(rig.custom.writes, 0);
+    }
+
+    void turningAWheelWritesAtOnceAndACustomHourSelectsItsPill()
+    {
+        Rig rig;
+        CustomDurationSection *section = rig.section();
+        rig.view.setCustomSection(section);
+        section->setShowCustom(true);
+        rig.view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.view));
+        QTest::keyClick(section->picker()->minutesColumn(), Qt::Key_Down);
+        QCOMPARE(rig.custom.integer(CustomDurationSection::minutesKey), std::optional<qint64>(31));
+        QCOMPARE(rig.custom.writes, 1); // the hours were not touched
+        QCOMPARE(section->startButton()->text(), QStringLiteral("Keep awake for 2 h 31 min"));
+        // To 48 h: the picker clears the minutes, and both are stored as the wheels show them.
+        QTest::keyClick(section->picker()->hoursColumn(), Qt::Key_End);
+        QCOMPARE(rig.custom.integer(CustomDurationSection::hoursKey), std::optional<qint64>(48));
+        QCOMPARE(rig.custom.integer(CustomDurationSection::minutesKey), std::optional<qint64>(0));
+
+        Rig hour(1, 0);
+        CustomDurationSection *one = hour.section();
+        hour.view.setCustomSection(one);
+        one->startButton()->click();
+        QCOMPARE(hour.selection(), (QList<bool>{false, true, false, false, false, false}));
+    }
+
+    void disclosureOpensAtOnceAndClosesAfterTheFade()
+    {
+        Rig rig;
+        CustomDurationSection *section = rig.section();
+        rig.view.setCustomSection(section);
+        rig.view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.view));
+        const int collapsed = rig.view.heightForWidth(300);
+        // Anywhere on the row counts, the empty middle too.
+        QTest::mouseClick(section->disclosureRow(), Qt::LeftButton, {}, QPoint(section->disclosureRow()->width() / 2, 5));
+        QVERIFY(section->isEditorInteractive());
+        QVERIFY(rig.view.heightForWidth(300) >= collapsed + 130 + 32); // the room is there at once
+        rig.animation.advance(0.1);
+        QVERIFY(section->editorOpacity() > 0.05 && section->editorOpacity() < 1.0);
+        rig.animation.advance(1.5);
+        QCOMPARE(section->chevronDegrees(), 180.0);
+        QCOMPARE(section->editorOpacity(), 1.0);
+        QCOMPARE(rig.animation.activeSubscriptions(), 0); // at rest, no frames
+
+        section->disclosureRow()->click();
+        // Still fading out in place, but no longer taking clicks; then gone.
+        QVERIFY(section->isEditorShown() && !section->isEditorInteractive());
+        rig.animation.advance(1.5);
+        QVERIFY(!section->isEditorShown());
+        QTRY_COMPARE(rig.view.heightForWidth(300), collapsed);
+        // Reopened during its exit, it turns back from where it was and stays.
+        section->setShowCustom(true);
+        rig.animation.advance(0.05);
+        section->setShowCustom(false);
+        rig.animation.advance(0.02);
+        section->setShowCustom(true);
+        rig.animation.advance(1.5);
+        QVERIFY(section->isEditorInteractive());
     }
 };
 

@@ -1,8 +1,18 @@
-// gallery --out DIR [--scale N]: draws each widget of the panel in each of its states on the
-// glass card's colours and writes one PNG per state.
+// gallery --out DIR [--scale N]: draws the whole panel in each of its states, translucent
+// over a white and a black window, then each widget of it in each of its states on the glass
+// card's colours, one PNG per state.
 #include "ui/AnimationClock.h"
 #include "ui/CorvaneStyles.h"
+#include "ui/CustomDurationSection.h"
 #include "ui/GlassContainer.h"
+#include "ui/GlassPopoverView.h"
+#include "ui/WheelClock.h"
+#include "wake/ContinuousClock.h"
+#include "wake/CorvaneTimerService.h"
+#include "wake/Inhibitor.h"
+#include "wake/PowerAssertionManager.h"
+#include "wake/SettingsStore.h"
+#include "wake/SystemEvents.h"
 #include "ui/Icons.h"
 #include "ui/PresetPill.h"
 #include "ui/ProgressBar.h"
@@ -10,6 +20,9 @@
 #include "ui/WakeSwitch.h"
 
 #include <QApplication>
+#include <QMap>
+#include <QLayout>
+#include <QVariant>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QEnterEvent>
@@ -231,6 +244,124 @@ void icons()
     }
 }
 
+// Just enough of the world for a real timer service: an inhibitor that always says yes or
+// always no, settings in memory, a clock and a ticker moved by hand.
+class GalleryInhibitor : public Inhibitor {
+public:
+    bool refuse = false;
+    QString name() const override { return QStringLiteral("Gallery"); }
+    std::unique_ptr<Grant> request(AssertionMode, const QString &) override
+    {
+        if (refuse)
+            return refusedGrant(QStringLiteral("refused for the picture"));
+        auto grant = std::make_unique<Held>();
+        grant->hold();
+        return grant;
+    }
+
+private:
+    class Held : public Grant {
+    public:
+        void hold() { markGranted(QStringLiteral("Gallery")); }
+
+    protected:
+        void giveBack(State) override {}
+    };
+};
+
+class MemorySettings : public SettingsStore {
+public:
+    QMap<QString, QVariant> values;
+    bool contains(const QString &key) const override { return values.contains(key); }
+    std::optional<qint64> integer(const QString &key) const override
+    {
+        return values.contains(key) ? std::optional(values[key].toLongLong()) : std::nullopt;
+    }
+    std::optional<QString> string(const QString &key) const override
+    {
+        return values.contains(key) ? std::optional(values[key].toString()) : std::nullopt;
+    }
+    void setInteger(const QString &key, qint64 value) override { values[key] = value; }
+    void setString(const QString &key, const QString &value) override { values[key] = value; }
+};
+
+class HandClock : public ContinuousClock {
+public:
+    std::chrono::nanoseconds t{std::chrono::hours(1)};
+    std::chrono::nanoseconds now() const override { return t; }
+    QDateTime wallNow() const override { return QDateTime(QDate(2024, 5, 16), QTime(14, 0)).addSecs(t.count() / 1000000000); }
+};
+
+// The whole panel in every state, as the user sees it under a compositor: translucent, over
+// a white and over a black window.
+void panels()
+{
+    struct State {
+        const char *name;
+        AssertionMode mode;
+        int minutes; // 0 idle, -1 until turned off
+        bool refused;
+        bool custom;
+    };
+    const State states[] = {
+        {"panel-idle", AssertionMode::displayAndSystem, 0, false, false},
+        {"panel-timed", AssertionMode::displayAndSystem, 60, false, false},
+        {"panel-timed-system", AssertionMode::systemOnly, 240, false, false},
+        {"panel-indefinite", AssertionMode::displayAndSystem, -1, false, false},
+        {"panel-refused", AssertionMode::displayAndSystem, 0, true, false},
+        {"panel-custom-open", AssertionMode::displayAndSystem, 0, false, true},
+    };
+    for (const State &s : states) {
+        GalleryInhibitor inhibitor;
+        PowerAssertionManager manager(inhibitor);
+        MemorySettings settings;
+        HandClock clock;
+        std::function<void()> tick;
+        struct NoTicker : Ticker {};
+        SystemEvents events;
+        CorvaneTimerService timer(manager, settings,
+                                  TimerServiceEnvironment{clock, [&](std::function<void()> onTick) {
+                                                              tick = std::move(onTick);
+                                                              return std::unique_ptr<Ticker>(new NoTicker);
+                                                          }, events});
+        WheelClock wheels;
+        timer.setMode(s.mode);
+        GlassPopoverView view(timer, g_clock, {});
+        auto *section = new CustomDurationSection(timer, settings, g_clock, wheels);
+        view.setCustomSection(section);
+        inhibitor.refuse = s.refused;
+        if (s.minutes || s.refused)
+            timer.start(s.minutes > 0 ? WakeDuration::minutes(s.minutes)
+                                      : (s.refused ? WakeDuration::minutes(60) : WakeDuration::indefinite()));
+        QCoreApplication::processEvents();
+        clock.t += std::chrono::seconds(61);
+        if (tick)
+            tick();
+        view.resize(view.sizeHint());
+        view.setTranslucent(true);
+        view.show();
+        section->setShowCustom(s.custom);
+        g_clock.advance(1.5);
+        // The custom editor takes its room once shown; measure again.
+        view.layout()->activate();
+        view.resize(view.sizeHint());
+        g_clock.advance(0.1);
+        for (const QColor &behind : {QColor(Qt::white), QColor(Qt::black)}) {
+            QImage img((view.size() + QSize(48, 48)) * g_scale, QImage::Format_ARGB32_Premultiplied);
+            img.setDevicePixelRatio(g_scale);
+            img.fill(behind);
+            view.render(&img, QPoint(24, 24), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+            const QString path = QDir(g_out).filePath(QString::fromLatin1(s.name)
+                                                      + (behind == Qt::white ? QStringLiteral("-over-white.png")
+                                                                             : QStringLiteral("-over-black.png")));
+            img.save(path);
+            g_log << path << '\n';
+        }
+        view.hide();
+        timer.stop();
+    }
+}
+
 void card()
 {
     GlassContainer c(18);
@@ -268,6 +399,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "gallery: cannot create %s\n", qPrintable(g_out));
         return 1;
     }
+    panels();
     switches();
     pills();
     dots();
