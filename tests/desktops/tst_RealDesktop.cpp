@@ -147,7 +147,7 @@ QString heldByTheDesktop()
 
 // Where our icon appeared in the bar between two screenshots: pixels that changed (the eye
 // is white with a dark edge, for light and dark bars), grouped into runs of columns; other
-// items may shift or redraw as the tray grows, so the icon-sized group with most wins.
+// items (a clock) may redraw meanwhile, so the icon-sized group with most wins.
 QRect appeared(const QImage &before, const QImage &after)
 {
     const int band = std::min(48, after.height());
@@ -156,7 +156,7 @@ QRect appeared(const QImage &before, const QImage &after)
     QRect group;
     int bestCount = 0, count = 0;
     auto close = [&] {
-        if (group.width() >= 6 && group.width() <= 64 && group.height() >= 6 && count > bestCount) {
+        if (group.width() >= 6 && group.width() <= 32 && group.height() >= 6 && count > bestCount) {
             best = group;
             bestCount = count;
         }
@@ -525,11 +525,18 @@ private:
                     QStringLiteral("RegisteredStatusNotifierItems")});
                 return listed.contains(m_item) || (!unique.isEmpty() && listed.contains(unique + QLatin1Char('@')));
             }, longWaitMs));
-            QVERIFY(TestBus::waitFor([this] { return (m_icon = appeared(m_before, m_idle = screenshot())).isValid(); },
-                                     longWaitMs));
-            // Settle, then look again: the host may move the icon once it is laid out.
-            QTest::qWait(1500);
-            m_icon = appeared(m_before, m_idle = screenshot());
+            // Found where the bar changed, twice in the same place: the host may move the
+            // icon once it is laid out, and a clock may tick meanwhile.
+            QRect last;
+            QVERIFY(TestBus::waitFor([this, &last] {
+                const QRect now = appeared(m_before, m_idle = screenshot());
+                const bool settled = now.isValid() && now == last;
+                last = now;
+                if (!settled)
+                    QTest::qWait(700);
+                return settled;
+            }, longWaitMs));
+            m_icon = last;
         } else {
             // The XEmbed icon: our small visible window that the tray embedded.
             QVERIFY(TestBus::waitFor([this] {
