@@ -437,10 +437,11 @@ private Q_SLOTS:
     void releasedWhenTheProgramEnds()
     {
         QFETCH(int, how);
-        if (m_corvane && m_corvane->state() != QProcess::NotRunning)
+        if (m_corvane && m_corvane->state() != QProcess::NotRunning) {
             call(QStringLiteral("Quit"));
-        if (m_corvane)
-            m_corvane->waitForFinished(10000);
+            // Else the next start would only hand over to this one.
+            QVERIFY2(m_corvane->waitForFinished(15000), "the program did not quit");
+        }
         QTest::qWait(2000); // the host takes the old icon away
         m_before = screenshot();
         m_icon = {};
