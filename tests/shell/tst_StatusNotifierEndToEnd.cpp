@@ -1,12 +1,11 @@
 // The real program talking StatusNotifierItem to a stand-in panel, for what the real
-// desktops (tests/desktops) cannot show: Plasma's ContextMenu, how often the item signals,
-// the menu's rows, and registering again with a restarted watcher.
+// desktops (tests/desktops) do not show: ContextMenu, how often the item signals, and
+// registering again with a restarted watcher.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "shell/SingleInstance.h"
 
 #include <QDBusArgument>
-#include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -101,46 +100,6 @@ private Q_SLOTS:
         QVERIFY2(m_item.startsWith(QStringLiteral("org.kde.StatusNotifierItem-")), qPrintable(m_item));
         QCOMPARE(itemProperty(m_item, QStringLiteral("ItemIsMenu")).toBool(), false);
         QCOMPARE(itemProperty(m_item, QStringLiteral("ToolTip")).isValid(), true);
-    }
-
-    // The menu XFCE and Plasma show on right click: the first row is the quick toggle and
-    // names what it will do; choosing it toggles, and the row follows.
-    void menuFirstRowIsTheQuickToggle()
-    {
-        const QString path = QStringLiteral("/MenuBar");
-        const QString menu = QStringLiteral("com.canonical.dbusmenu");
-        QCOMPARE(qdbus_cast<QDBusObjectPath>(itemProperty(m_item, QStringLiteral("Menu"))).path(), path);
-        auto firstRow = [&] {
-            QDBusMessage get = QDBusMessage::createMethodCall(m_item, path, menu, QStringLiteral("GetLayout"));
-            get << 0 << -1 << QStringList();
-            const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
-            if (reply.type() != QDBusMessage::ReplyMessage)
-                return QString();
-            const QDBusArgument layout = reply.arguments().at(1).value<QDBusArgument>();
-            int id = 0;
-            QVariantMap properties;
-            layout.beginStructure();
-            layout >> id >> properties;
-            layout.beginArray();
-            QDBusVariant child;
-            layout >> child;
-            const QDBusArgument row = child.variant().value<QDBusArgument>();
-            row.beginStructure();
-            row >> id >> properties;
-            return QStringLiteral("%1 %2").arg(id).arg(properties.value(QStringLiteral("label")).toString());
-        };
-        auto choose = [&](int id) {
-            QDBusMessage event = QDBusMessage::createMethodCall(m_item, path, menu, QStringLiteral("Event"));
-            event << id << QStringLiteral("clicked") << QVariant::fromValue(QDBusVariant(0)) << uint(0);
-            QDBusConnection::sessionBus().call(event, QDBus::Block, 2000);
-        };
-        QVERIFY2(firstRow().startsWith(QLatin1String("1 Keep Awake")), qPrintable(firstRow()));
-        choose(1);
-        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
-        QVERIFY(TestBus::waitFor([&] { return firstRow().startsWith(QLatin1String("1 Turn Off")); }));
-        choose(1);
-        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
-        QVERIFY(!panel().visible);
     }
 
     void contextMenuAndSecondaryActivateToggle()
