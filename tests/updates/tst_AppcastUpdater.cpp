@@ -131,16 +131,6 @@ private Q_SLOTS:
         server.reset();
     }
 
-    void canCheckOnlyAfterStart()
-    {
-        QSignalSpy changes(updater.get(), &AppcastUpdater::canCheckForUpdatesChanged);
-        QVERIFY(!updater->canCheckForUpdates());
-        updater->startUpdater();
-        QVERIFY(updater->canCheckForUpdates());
-        updater->startUpdater();
-        QCOMPARE(changes.size(), 1);
-    }
-
     void schedulesFromPersistedLastCheck_data()
     {
         QTest::addColumn<QVariant>("lastCheck"); // seconds before now

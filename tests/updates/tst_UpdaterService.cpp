@@ -79,19 +79,6 @@ private Q_SLOTS:
         QCOMPARE(service.feed().current(), primary->url(feedPath));
     }
 
-    void canCheckFollowsTheUpdaterOnALaterPass()
-    {
-        serve(*primary, 200, {});
-        UpdaterService service(settings, options());
-        QSignalSpy changes(&service, &UpdaterService::canCheckChanged);
-        service.updater().startUpdater();
-        QVERIFY(service.updater().canCheckForUpdates());
-        QVERIFY(!service.canCheck());
-        QTRY_VERIFY(service.canCheck());
-        QCoreApplication::processEvents();
-        QCOMPARE(changes.size(), 1);
-    }
-
     void scheduledUpdateInBackgroundRaisesUpdateAvailableUntilAttention()
     {
         serve(*primary, 200, makeAppcast({{"2", ""}}));
