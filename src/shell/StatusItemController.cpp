@@ -95,7 +95,10 @@ void StatusItemController::renderButton()
     const QString symbol = active ? QStringLiteral("eye.fill") : QStringLiteral("eye");
     if (symbol != m_symbol) {
         m_symbol = symbol;
-        m_tray->setIcon(m_iconFor(symbol), active ? tr("Corvane active") : tr("Corvane idle"));
+        auto icon = m_icons.find(symbol);
+        if (icon == m_icons.end())
+            icon = m_icons.insert(symbol, m_iconFor(symbol));
+        m_tray->setIcon(*icon, active ? tr("Corvane active") : tr("Corvane idle"));
     }
     m_countdown = (active && active->isTimed()) ? formatCompact(m_timer.remainingSeconds()) : QString();
     // The guide is as wide as the widest countdown, so the label never changes width.

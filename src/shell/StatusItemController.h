@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QIcon>
 #include <QObject>
 #include <QPoint>
@@ -58,6 +59,9 @@ private:
     GlassPanel *m_panel = nullptr;
     std::function<QWidget *()> m_makeContent;
     std::function<QIcon(const QString &)> m_iconFor;
+    // Each picture drawn once: a new QIcon per change also fills Qt's pixmap cache with
+    // copies keyed to icons that are gone (about 3 KB a start/stop, up to its 10 MB).
+    QHash<QString, QIcon> m_icons;
     QString m_symbol;
     QString m_countdown;
     bool m_renderQueued = false;
