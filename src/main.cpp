@@ -1,5 +1,7 @@
 #include "shell/CorvaneApp.h"
 
+CORVANE_CATCH_SIGNALS_FIRST
+
 int main(int argc, char **argv)
 {
     return CorvaneApp::run(argc, argv);

@@ -22,11 +22,16 @@ void nameApplication()
 }
 } // namespace
 
+void CorvaneApp::catchSignalsEarly(int, char **, char **)
+{
+    SignalNotifier::catchEarly({SIGTERM, SIGINT, SIGHUP, SIGQUIT});
+}
+
 int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate &)> &onLaunched)
 {
-    // Before anything else: a signal in the first milliseconds must not end the process
-    // with its default action; it waits in the pipe for the termination guard.
-    SignalNotifier::catchEarly({SIGTERM, SIGINT, SIGHUP, SIGQUIT});
+    // Again, for an executable without the early entry: a signal in the first milliseconds
+    // must not end the process with its default action.
+    catchSignalsEarly();
 
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

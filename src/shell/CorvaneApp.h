@@ -7,11 +7,23 @@
 
 class AppDelegate;
 
+// In the executable's main file: the loader runs this entry before Qt's own initialisers
+// (tens of milliseconds), leaving only its own mapping and relocation uncovered.
+#define CORVANE_CATCH_SIGNALS_FIRST                                                                       \
+    [[gnu::used, gnu::section(".preinit_array")]] static void (*const corvaneCatchSignalsFirst)(int, char **, \
+                                                                                               char **) = \
+        &CorvaneApp::catchSignalsEarly;
+
 class CorvaneApp {
 public:
     // `onLaunched` runs once launching has finished; builds of the program for tests use it
     // to reach the delegate.
     static int run(int argc, char **argv, const std::function<void(AppDelegate &)> &onLaunched = {});
+
+    // From now on SIGTERM, SIGINT, SIGHUP and SIGQUIT wait in the self-pipe for the
+    // termination guard. Uses the C library alone, so an executable can run it from its
+    // .preinit_array, before any shared library's initialiser (see CORVANE_CATCH_SIGNALS_FIRST).
+    static void catchSignalsEarly(int = 0, char ** = nullptr, char ** = nullptr);
 
     CorvaneApp() = delete;
 };

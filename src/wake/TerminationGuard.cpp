@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -37,7 +38,11 @@ void watchSignals(PowerAssertionManager &power)
                                                  if (received != signalNumber)
                                                      return;
                                                  power.release();
-                                                 std::exit(0);
+                                                 // Not exit(): it would run static destructors
+                                                 // under the live application (a crash when
+                                                 // a signal comes during start-up).
+                                                 std::fflush(nullptr);
+                                                 std::quick_exit(0);
                                              }));
     }
 }

@@ -8,7 +8,8 @@ class ShutdownDelayLock;
 class SystemEvents;
 
 // Gives the held inhibition back on every way out of the process, not only on an orderly
-// quit: on SIGTERM, SIGINT, SIGHUP and SIGQUIT (then exits with status 0), on exit(), when
+// quit: on SIGTERM, SIGINT, SIGHUP and SIGQUIT (then leaves with status 0 through
+// quick_exit(), which runs at_quick_exit hooks but no static destructors), on exit(), when
 // the application quits, and when the machine powers off. It talks to the assertion
 // manager directly, never to the timer service. Installed once, on the main thread, once
 // the event loop runs; there is no way back.

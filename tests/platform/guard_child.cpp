@@ -36,6 +36,7 @@ int main(int argc, char **argv)
     auto *power = new PowerAssertionManager(*backend);
     auto *events = new SystemEvents(&app);
     std::atexit(printCalls);
+    std::at_quick_exit(printCalls);
 
     TerminationGuard::install({*power, *events});
 

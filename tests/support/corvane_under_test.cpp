@@ -1,6 +1,8 @@
 #include "TestControl.h"
 #include "shell/CorvaneApp.h"
 
+CORVANE_CATCH_SIGNALS_FIRST
+
 // The program exactly as shipped, plus a control object on the session bus for the tests.
 int main(int argc, char **argv)
 {
