@@ -44,7 +44,8 @@ ChildResult runChild(const QString &mode, int signalNumber = 0)
 struct Installed {
     RecordingInhibitor backend;
     SystemEvents events;
-    LogindShutdownDelayLock delayLock{events};
+    BusConnections buses;
+    LogindShutdownDelayLock delayLock{events, buses};
     PowerAssertionManager power{backend, &delayLock};
 };
 Installed &installed()
@@ -128,7 +129,8 @@ private Q_SLOTS:
     {
         CORVANE_REQUIRE(QDBusConnection::systemBus().isConnected(), "a private system bus with the logind mock");
         SystemEvents events;
-        LogindShutdownDelayLock lock(events);
+        BusConnections buses;
+        LogindShutdownDelayLock lock(events, buses);
         lock.arm();
         QVERIFY(lock.isRequesting());
         lock.letGo(); // before logind has answered
