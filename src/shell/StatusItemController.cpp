@@ -38,6 +38,8 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, std::func
 
     connect(&m_timer, &CorvaneTimerService::activeChanged, this, &StatusItemController::scheduleRender);
     connect(&m_timer, &CorvaneTimerService::remainingSecondsChanged, this, &StatusItemController::scheduleRender);
+    connect(&m_timer, &CorvaneTimerService::assertionFailedChanged, this, &StatusItemController::scheduleRender);
+    connect(&m_timer, &CorvaneTimerService::startingChanged, this, &StatusItemController::scheduleRender);
     renderButton();
     m_tray->show();
 }
@@ -92,13 +94,17 @@ void StatusItemController::scheduleRender()
 void StatusItemController::renderButton()
 {
     const std::optional<WakeDuration> active = m_timer.active();
-    const QString symbol = active ? QStringLiteral("eye.fill") : QStringLiteral("eye");
+    // A refusal shows until the next attempt, even with the panel closed.
+    const bool failed = m_timer.assertionFailed() && !m_timer.starting();
+    const QString symbol = failed ? QStringLiteral("exclamationmark.triangle.fill")
+                                  : (active ? QStringLiteral("eye.fill") : QStringLiteral("eye"));
     if (symbol != m_symbol) {
         m_symbol = symbol;
         auto icon = m_icons.find(symbol);
         if (icon == m_icons.end())
             icon = m_icons.insert(symbol, m_iconFor(symbol));
-        m_tray->setIcon(*icon, active ? tr("Corvane active") : tr("Corvane idle"));
+        m_tray->setIcon(*icon, failed ? tr("Corvane could not keep this computer awake")
+                                      : (active ? tr("Corvane active") : tr("Corvane idle")));
     }
     m_countdown = (active && active->isTimed()) ? formatCompact(m_timer.remainingSeconds()) : QString();
     // The guide is as wide as the widest countdown, so the label never changes width.

@@ -134,7 +134,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, std::function<voi
 
     for (auto signal : {&CorvaneTimerService::activeChanged, &CorvaneTimerService::remainingSecondsChanged,
                         &CorvaneTimerService::totalSecondsChanged, &CorvaneTimerService::modeChanged,
-                        &CorvaneTimerService::assertionFailedChanged})
+                        &CorvaneTimerService::assertionFailedChanged, &CorvaneTimerService::heldByChanged})
         connect(&m_timer, signal, this, &GlassPopoverView::refresh);
     refresh();
 }
@@ -208,6 +208,7 @@ void GlassPopoverView::refresh()
     m_chip->setState(!active ? StatusChip::Kind::Idle
                              : (timed ? StatusChip::Kind::Timed : StatusChip::Kind::Indefinite),
                      timed ? formatClock(m_timer.remainingSeconds()) : QString(), tint);
+    m_chip->setToolTip(m_timer.heldBy().isEmpty() ? QString() : tr("Kept awake by %1").arg(m_timer.heldBy()));
     m_progressSlot->setVisible(timed);
     m_progress->setValue(m_timer.progress());
     m_progress->setAccent(tint);
