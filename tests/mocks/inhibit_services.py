@@ -1,12 +1,8 @@
-'''The session services of one desktop that keep the computer awake, in one process that
-owns all their names, so stopping it is that desktop's services leaving the bus.
+'''One desktop's session services that keep the computer awake, all names in one process.
 
-Parameters: "desktop": gnome, kde (ScreenSaver at /ScreenSaver, PowerManagement and
-PowerDevil's PolicyAgent, which puts an inhibition in force "delay" seconds late, 5 by
-default, and drops a released one at once), xfce, freedesktop, portal ("response" 0 or 2).
-"answer": "hang" (no answer for 10 s), "refuse" (an error), "s" or "b" (a reply of that
-type instead of the cookie). Live() lists (app, reason) of every inhibition in force;
-Foreign() takes one as another application would, with the next cookie.
+"desktop": gnome, kde (also PowerDevil's PolicyAgent: in force "delay" s late, 5 by default,
+released at once), xfce, freedesktop, portal ("response" 0 or 2). "answer": "hang" (10 s),
+"refuse", or "s"/"b" (that type for the cookie). Live() -> apps in force; Foreign() inhibits as another app.
 '''
 import time
 import types
@@ -34,7 +30,6 @@ DESKTOPS = {
     'freedesktop': ['org.freedesktop.ScreenSaver', 'org.freedesktop.PowerManagement'],
     'portal': ['org.freedesktop.portal.Desktop'],
 }
-METHOD = type(dbus.service.Object)
 
 
 def load(mock, parameters):
@@ -58,24 +53,12 @@ def load(mock, parameters):
             code = types.FunctionType(code.__code__, code.__globals__, name, code.__defaults__, code.__closure__)
             sender = 'sender' if 'sender' in code.__code__.co_varnames else None
             ns[name] = dbus.service.method(interface, in_signature=in_sig, sender_keyword=sender)(code)
-        METHOD('Mock' + path + interface, (dbus.service.Object,), ns)(bus, path)  # one table per class name
+        type(dbus.service.Object)('Mock' + path + interface, (dbus.service.Object,), ns)(bus, path)  # one table per class name
 
     def cookie_methods(service, sig, release_method):
-        def inhibit_susu(self, app, xid, reason, flags):
-            return inhibit(service, app, reason)
-
-        def inhibit_ss(self, app, reason):
-            return inhibit(service, app, reason)
-
-        def release(self, cookie):
-            live.pop((service, int(cookie)), None)
-        return {'Inhibit': (sig, inhibit_susu if sig == 'susu' else inhibit_ss), release_method: ('u', release)}
-
-    def list_inhibitions(self):
-        return dbus.Array(in_force(), signature='(ss)')
-
-    def has_inhibition(self, types):
-        return dbus.Boolean(bool(in_force()))
+        return {'Inhibit': (sig, (lambda self, app, xid, reason, flags: inhibit(service, app, reason)) if sig == 'susu'
+                            else (lambda self, app, reason: inhibit(service, app, reason))),
+                release_method: ('u', lambda self, cookie: live.pop((service, int(cookie)), None) and None)}
 
     mock.names = [dbus.service.BusName(n, bus, allow_replacement=True, replace_existing=True, do_not_queue=True)
                   for n in DESKTOPS[parameters['desktop']]]
@@ -88,7 +71,8 @@ def load(mock, parameters):
                 serve(p, interface, cookie_methods(name, sig, release_method))
     if parameters['desktop'] == 'kde':
         serve('/org/kde/Solid/PowerManagement/PolicyAgent', 'org.kde.Solid.PowerManagement.PolicyAgent',
-              {'ListInhibitions': ('', list_inhibitions), 'HasInhibition': ('u', has_inhibition)})
+              {'ListInhibitions': ('', lambda self: dbus.Array(in_force(), signature='(ss)')),
+               'HasInhibition': ('u', lambda self, types: dbus.Boolean(bool(in_force())))})
     if parameters['desktop'] == 'portal':
         class Request(dbus.service.Object):
             methods, interface = {}, ''
@@ -118,5 +102,5 @@ def load(mock, parameters):
     def foreign(self):
         for name in DESKTOPS[parameters['desktop']]:
             inhibit(name, 'Other', 'theirs', foreign=True)
-    mock.AddMethods(MAIN_IFACE, [('Live', '', 'a(ss)', lambda self: dbus.Array(in_force(), signature='(ss)')),
+    mock.AddMethods(MAIN_IFACE, [('Live', '', 'as', lambda self: [a for (a, r) in in_force()]),
                                  ('Foreign', '', '', foreign)])

@@ -85,27 +85,23 @@ private Q_SLOTS:
         QCOMPARE(rig.backend.log.size(), activeAfter ? 1 : 2);
     }
 
-    void refusalIsNotifiedOnceWhileThePanelIsClosed_data()
-    {
-        QTest::addColumn<bool>("panelShown");
-        QTest::addRow("panel closed") << false;
-        QTest::addRow("panel open: it shows the failure itself") << true;
-    }
+    // With the panel open, the panel shows the failure itself.
     void refusalIsNotifiedOnceWhileThePanelIsClosed()
     {
-        QFETCH(bool, panelShown);
-        MockService daemon(QStringLiteral("notification_daemon"), false, notifications);
-        TimerRig rig;
-        auto timer = rig.make();
-        FreedesktopNotifier notifier;
-        RefusalNotice notice(*timer, rig.manager, notifier, [&] { return panelShown; });
-        rig.backend.refuse = true;
-        timer->start(WakeDuration::indefinite());
-        timer->start(WakeDuration::indefinite());
-        QTest::qWait(300);
-        QCOMPARE(notifyCalls(daemon).size(), panelShown ? 0 : 1);
-        QVERIFY(panelShown || (notifyCalls(daemon).first().contains(QLatin1String("could not keep this computer awake"))
-                               && notifyCalls(daemon).first().contains(QLatin1String("refused"))));
+        for (const bool panelShown : {true, false}) {
+            MockService daemon(QStringLiteral("notification_daemon"), false, notifications);
+            TimerRig rig;
+            auto timer = rig.make();
+            FreedesktopNotifier notifier;
+            RefusalNotice notice(*timer, rig.manager, notifier, [&] { return panelShown; });
+            rig.backend.refuse = true;
+            timer->start(WakeDuration::indefinite());
+            timer->start(WakeDuration::indefinite());
+            QTest::qWait(300);
+            QCOMPARE(notifyCalls(daemon).size(), panelShown ? 0 : 1);
+            QVERIFY(panelShown || (notifyCalls(daemon).first().contains(QLatin1String("could not keep this computer awake"))
+                                       && notifyCalls(daemon).first().contains(QLatin1String("refused"))));
+        }
     }
 
     void batteryGuardStopsOnALowBattery()

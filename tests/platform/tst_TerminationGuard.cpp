@@ -117,12 +117,7 @@ private Q_SLOTS:
         QCOMPARE(*assertionsWhenLettingGo, size_t(0));
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
 
-        // Called off: the timer service takes the inhibition again, and the lock with it.
-        Q_EMIT i.events.powerOffCancelled();
-        i.power.acquire(AssertionMode::displayAndSystem, QStringLiteral("r"));
-        QVERIFY(TestBus::waitFor([&] { return i.delayLock.isHeld(); }));
         i.power.release();
-        QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
     }
 
     void aLockAnsweredDuringPowerOffIsNotKept()

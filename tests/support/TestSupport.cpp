@@ -180,14 +180,12 @@ QDBusConnection bus(bool system)
 {
     static int generation[2] = {0, 0};
     const QDBusConnection standard = system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
-    if (standard.isConnected())
-        return standard;
-    const auto type = system ? QDBusConnection::SystemBus : QDBusConnection::SessionBus;
-    const QDBusConnection named(QStringLiteral("test-%1-%2").arg(system).arg(generation[system]));
-    if (named.isConnected())
-        return named;
-    QDBusConnection::disconnectFromBus(named.name());
-    return QDBusConnection::connectToBus(type, QStringLiteral("test-%1-%2").arg(system).arg(++generation[system]));
+    const QString name = QStringLiteral("test-%1-%2").arg(system).arg(generation[system]);
+    if (standard.isConnected() || QDBusConnection(name).isConnected())
+        return standard.isConnected() ? standard : QDBusConnection(name);
+    QDBusConnection::disconnectFromBus(name);
+    return QDBusConnection::connectToBus(system ? QDBusConnection::SystemBus : QDBusConnection::SessionBus,
+                                         QStringLiteral("test-%1-%2").arg(system).arg(++generation[system]));
 }
 
 bool replaceBus(bool system)
@@ -196,20 +194,18 @@ bool replaceBus(bool system)
     QStringList daemons;
     for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         const QByteArray command = readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (command.split('\0').value(0).endsWith("dbus-daemon") && command.contains("--address=" + address + '\0') && ::kill(pid.toInt(), SIGTERM) == 0)
+        if (command.split('\0').value(0).endsWith("dbus-daemon") && command.contains("--address=" + address + '\0'))
             daemons << pid;
     }
-    if (daemons.isEmpty() || !waitFor([&] {
-            return std::none_of(daemons.cbegin(), daemons.cend(), [](const QString &pid) {
-                return readFile(QStringLiteral("/proc/%1/stat").arg(pid)).split(' ').value(2, "Z") != "Z";
-            });
-        }, 5000))
+    auto gone = [](const QString &pid) { return readFile(QStringLiteral("/proc/%1/stat").arg(pid)).split(' ').value(2, "Z") == "Z"; };
+    for (const QString &pid : daemons)
+        ::kill(pid.toInt(), SIGTERM);
+    if (daemons.isEmpty() || !waitFor([&] { return std::all_of(daemons.cbegin(), daemons.cend(), gone); }, 5000))
         return false;
     QFile::remove(QString::fromLocal8Bit(address.mid(address.indexOf('=') + 1)));
-    if (!QProcess::startDetached(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                 QStringLiteral("--nopidfile"), QStringLiteral("--address=") + QString::fromLocal8Bit(address)}))
-        return false;
-    return waitFor([&] { return bus(system).isConnected(); }, 5000);
+    return QProcess::startDetached(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                   QStringLiteral("--address=") + QString::fromLocal8Bit(address)})
+        && waitFor([&] { return bus(system).isConnected(); }, 5000);
 }
 
 bool waitFor(const std::function<bool()> &condition, int timeoutMs)

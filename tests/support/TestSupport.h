@@ -68,8 +68,7 @@ namespace TestBus {
 bool inCi();
 // The private session or system bus; unlike Qt's default connection, it follows a replaced bus daemon.
 QDBusConnection bus(bool system);
-// Stops the bus daemon and starts a new one at the same address (which a logind mock then
-// needs again); false when that did not work.
+// Stops the bus daemon and starts a new one at the same address; false when that failed.
 bool replaceBus(bool system);
 // Entries of logind's ListInhibitors as "what|who|why|mode".
 QStringList logindInhibitors();
