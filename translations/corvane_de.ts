@@ -350,6 +350,10 @@
         <extracomment>%1 is the short weekday name, %2 the time: &quot;Until Tue 21:40&quot;</extracomment>
         <translation>Bis %1 %2</translation>
     </message>
+    <message>
+        <source>Kept awake by %1</source>
+        <translation>Wach gehalten von %1</translation>
+    </message>
 </context>
 <context>
     <name>PopoverFooter</name>
@@ -396,6 +400,18 @@
     <message>
         <source>Display + System</source>
         <translation>Bildschirm + System</translation>
+    </message>
+    <message>
+        <source>Not keeping this computer awake</source>
+        <translation>Hält diesen Computer nicht wach</translation>
+    </message>
+    <message>
+        <source>Kept awake by %1</source>
+        <translation>Wach gehalten von %1</translation>
+    </message>
+    <message>
+        <source>Also keeping it awake: %1</source>
+        <translation>Halten ihn außerdem wach: %1</translation>
     </message>
 </context>
 <context>
@@ -474,6 +490,13 @@
     </message>
 </context>
 <context>
+    <name>RefusalNotice</name>
+    <message>
+        <source>Corvane could not keep this computer awake</source>
+        <translation>Corvane konnte diesen Computer nicht wach halten</translation>
+    </message>
+</context>
+<context>
     <name>StatusChip</name>
     <message>
         <source>Indefinite Wake</source>
@@ -541,6 +564,10 @@
     <message>
         <source>Quit Corvane</source>
         <translation>Corvane beenden</translation>
+    </message>
+    <message>
+        <source>Corvane could not keep this computer awake</source>
+        <translation>Corvane konnte diesen Computer nicht wach halten</translation>
     </message>
 </context>
 <context>

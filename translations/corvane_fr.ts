@@ -350,6 +350,10 @@
         <extracomment>%1 is the short weekday name, %2 the time: &quot;Until Tue 21:40&quot;</extracomment>
         <translation>Jusqu’à %1 %2</translation>
     </message>
+    <message>
+        <source>Kept awake by %1</source>
+        <translation>Maintenu éveillé par %1</translation>
+    </message>
 </context>
 <context>
     <name>PopoverFooter</name>
@@ -396,6 +400,18 @@
     <message>
         <source>Display + System</source>
         <translation>Écran + système</translation>
+    </message>
+    <message>
+        <source>Not keeping this computer awake</source>
+        <translation>Ne maintient pas cet ordinateur éveillé</translation>
+    </message>
+    <message>
+        <source>Kept awake by %1</source>
+        <translation>Maintenu éveillé par %1</translation>
+    </message>
+    <message>
+        <source>Also keeping it awake: %1</source>
+        <translation>Le maintiennent aussi éveillé : %1</translation>
     </message>
 </context>
 <context>
@@ -474,6 +490,13 @@
     </message>
 </context>
 <context>
+    <name>RefusalNotice</name>
+    <message>
+        <source>Corvane could not keep this computer awake</source>
+        <translation>Corvane n’a pas pu maintenir cet ordinateur éveillé</translation>
+    </message>
+</context>
+<context>
     <name>StatusChip</name>
     <message>
         <source>Indefinite Wake</source>
@@ -541,6 +564,10 @@
     <message>
         <source>Quit Corvane</source>
         <translation>Quitter Corvane</translation>
+    </message>
+    <message>
+        <source>Corvane could not keep this computer awake</source>
+        <translation>Corvane n’a pas pu maintenir cet ordinateur éveillé</translation>
     </message>
 </context>
 <context>

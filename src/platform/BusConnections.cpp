@@ -30,8 +30,13 @@ QDBusConnection BusConnections::connection(Bus bus)
         s.open = false;
     }
     ++s.generation;
-    s.name = QStringLiteral("corvane-power-%1-%2")
+    // Unique in the process: a connection of an earlier instance may still be referenced.
+    static int instances = 0;
+    if (m_instance == 0)
+        m_instance = ++instances;
+    s.name = QStringLiteral("corvane-power-%1-%2-%3")
                  .arg(bus == Bus::System ? QStringLiteral("system") : QStringLiteral("session"))
+                 .arg(m_instance)
                  .arg(s.generation);
     QDBusConnection fresh = QDBusConnection::connectToBus(
         bus == Bus::System ? QDBusConnection::SystemBus : QDBusConnection::SessionBus, s.name);
@@ -58,11 +63,15 @@ std::shared_ptr<void> BusConnections::watch(Bus bus)
 
 void BusConnections::check()
 {
+    // Every open connection, not only the watched one's: a service that may take over on
+    // the other bus must be heard of when it appears on a replaced daemon.
     for (const Bus bus : {Bus::Session, Bus::System}) {
         Slot &s = slot(bus);
-        if (s.watchers > 0 && s.open && !QDBusConnection(s.name).isConnected()) {
-            qCDebug(lcPower) << "lost the" << (bus == Bus::System ? "system" : "session") << "bus";
-            Q_EMIT dropped(bus);
-        }
+        if (!s.open || QDBusConnection(s.name).isConnected())
+            continue;
+        qCDebug(lcPower) << "lost the" << (bus == Bus::System ? "system" : "session") << "bus";
+        Q_EMIT dropped(bus);
+        // Followed at once; a daemon not back yet is tried again on the next check.
+        connection(bus);
     }
 }

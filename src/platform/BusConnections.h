@@ -7,8 +7,9 @@
 
 // The session and system bus connections the power layer talks over. A connection that
 // dropped (the bus daemon went away) is replaced by a fresh one the next time it is asked
-// for. While anything is held over a bus, its connection is checked every couple of
-// seconds (a local check, no bus traffic), so a drop is noticed without a call failing.
+// for. While anything is held, the open connections are checked every couple of seconds
+// (a local check, no bus traffic), so a drop is noticed without a call failing and the
+// new daemon is connected to as soon as it answers.
 // Main thread only.
 class BusConnections : public QObject {
     Q_OBJECT
@@ -39,5 +40,6 @@ private:
 
     Slot m_session;
     Slot m_system;
+    int m_instance = 0;
     QTimer m_check;
 };

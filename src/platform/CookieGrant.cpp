@@ -24,9 +24,10 @@ CookieGrant::CookieGrant(BusConnections &buses, BusConnections::Bus bus, QList<C
 
 CookieGrant::~CookieGrant()
 {
-    // Calls still unanswered outlive the grant, so that a late cookie is still handed back.
+    // Calls whose answer we have not read outlive the grant, so that a late cookie is still
+    // handed back; "finished" is not enough: its signal may still be on its way to us.
     for (const QPointer<QDBusPendingCallWatcher> &call : std::as_const(m_calls)) {
-        if (!call || call->isFinished())
+        if (!call || call->property("corvaneRead").toBool())
             continue;
         call->disconnect(this);
         call->setParent(nullptr);
@@ -69,6 +70,7 @@ void CookieGrant::begin()
         watcher->setProperty("corvaneToken", i);
         m_calls << watcher;
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, i] {
+            watcher->setProperty("corvaneRead", true);
             watcher->deleteLater();
             onReply(i, watcher->reply());
         });

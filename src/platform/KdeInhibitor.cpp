@@ -3,6 +3,7 @@
 #include "platform/CookieGrant.h"
 #include "platform/ServiceAppearance.h"
 
+#include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -18,22 +19,34 @@ const QString powerManagement = QStringLiteral("org.freedesktop.PowerManagement"
 KdeInhibitor::KdeInhibitor(BusConnections &buses, DelayedCallScheduler scheduler, int handoverMs, QObject *parent)
     : Inhibitor(parent), m_buses(buses), m_scheduler(std::move(scheduler)), m_handoverMs(handoverMs)
 {
-    QDBusConnection session = buses.connection(BusConnections::Bus::Session);
-    auto *agent = new QDBusServiceWatcher(policyAgent, session, QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(agent, &QDBusServiceWatcher::serviceOwnerChanged, this,
-            [this](const QString &, const QString &, const QString &newOwner) { m_policyAgent = !newOwner.isEmpty(); });
-    if (session.interface()) {
-        auto *probe = new QDBusPendingCallWatcher(session.interface()->asyncCall(QStringLiteral("NameHasOwner"), policyAgent), this);
-        connect(probe, &QDBusPendingCallWatcher::finished, this, [this, probe] {
-            probe->deleteLater();
-            const QDBusPendingReply<bool> reply = *probe;
-            if (!reply.isError() && reply.value())
-                m_policyAgent = true;
-        });
-    }
+    watchPolicyAgent();
+    connect(&buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
+        if (bus == BusConnections::Bus::Session)
+            watchPolicyAgent();
+    });
     auto *appearance = new ServiceAppearance(buses, BusConnections::Bus::Session,
                                              {policyAgent, screenSaver, powerManagement}, this);
     connect(appearance, &ServiceAppearance::appeared, this, &Inhibitor::serviceAppeared);
+}
+
+void KdeInhibitor::watchPolicyAgent()
+{
+    QDBusConnection session = m_buses.connection(BusConnections::Bus::Session);
+    delete m_agentWatcher;
+    m_policyAgent = false;
+    m_agentWatcher = new QDBusServiceWatcher(policyAgent, session, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(m_agentWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString &, const QString &, const QString &newOwner) { m_policyAgent = !newOwner.isEmpty(); });
+    if (!session.interface())
+        return;
+    auto *probe = new QDBusPendingCallWatcher(session.interface()->asyncCall(QStringLiteral("NameHasOwner"), policyAgent),
+                                              m_agentWatcher);
+    connect(probe, &QDBusPendingCallWatcher::finished, this, [this, probe] {
+        probe->deleteLater();
+        const QDBusPendingReply<bool> reply = *probe;
+        if (!reply.isError() && reply.value())
+            m_policyAgent = true;
+    });
 }
 
 std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &reason)
@@ -49,22 +62,23 @@ std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &
                                 {QStringLiteral("Corvane"), reason}, QStringLiteral("UnInhibit")};
     QPointer<KdeInhibitor> self(this);
     auto grant = std::make_unique<CookieGrant>(m_buses, BusConnections::Bus::Session, QList{call}, name(),
-                                               [self](std::function<void()> send) {
+                                               [self, reason](std::function<void()> send) {
                                                    if (self)
-                                                       self->onReleased(std::move(send));
+                                                       self->onReleased(std::move(send), reason);
                                                    else
                                                        send();
                                                });
-    connect(grant.get(), &Grant::granted, this, [this] {
+    connect(grant.get(), &Grant::granted, this, [this, reason] {
         ++m_held;
         m_newest.start();
+        m_newestReason = reason;
     });
     connect(grant.get(), &Grant::lost, this, [this] { m_held = std::max(0, m_held - 1); });
     grant->begin();
     return grant;
 }
 
-void KdeInhibitor::onReleased(std::function<void()> sendReleases)
+void KdeInhibitor::onReleased(std::function<void()> sendReleases, const QString &reason)
 {
     m_held = std::max(0, m_held - 1);
     const qint64 age = m_newest.isValid() ? m_newest.elapsed() : m_handoverMs;
@@ -74,18 +88,58 @@ void KdeInhibitor::onReleased(std::function<void()> sendReleases)
         flush();
         return;
     }
-    m_deferred.push_back(std::move(sendReleases));
-    QPointer<KdeInhibitor> self(this);
-    m_flush = m_scheduler(int(m_handoverMs - age), [self] {
-        if (self)
-            self->flush();
+    m_deferred.push_back({std::move(sendReleases), reason});
+    lookAtList();
+}
+
+void KdeInhibitor::lookAtList()
+{
+    if (m_deferred.empty() || m_looking)
+        return;
+    if (!m_newest.isValid() || m_newest.elapsed() >= m_handoverMs)
+        return flush();
+    m_looking = true;
+    QDBusMessage message = QDBusMessage::createMethodCall(policyAgent,
+                                                          QStringLiteral("/org/kde/Solid/PowerManagement/PolicyAgent"),
+                                                          policyAgent, QStringLiteral("ListInhibitions"));
+    auto *call = new QDBusPendingCallWatcher(m_buses.connection(BusConnections::Bus::Session).asyncCall(message, 1000), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this, call] {
+        call->deleteLater();
+        m_looking = false;
+        const QDBusMessage reply = call->reply();
+        const bool listed = reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QLatin1String("a(ss)");
+        if (listed) {
+            // The kept ones with the same reason are listed too; the successor makes one more.
+            qsizetype wanted = 1;
+            for (const Kept &kept : m_deferred)
+                wanted += kept.reason == m_newestReason ? 1 : 0;
+            const QDBusArgument list = reply.arguments().constFirst().value<QDBusArgument>();
+            list.beginArray();
+            while (!list.atEnd()) {
+                QString app, why;
+                list.beginStructure();
+                list >> app >> why;
+                list.endStructure();
+                wanted -= why == m_newestReason ? 1 : 0;
+            }
+            list.endArray();
+            if (wanted <= 0)
+                return flush();
+        }
+        // Without a list, PowerDevil's own delay decides.
+        const qint64 left = std::max<qint64>(0, m_handoverMs - m_newest.elapsed());
+        QPointer<KdeInhibitor> self(this);
+        m_look = m_scheduler(listed ? int(std::min<qint64>(250, left)) : int(left), [self] {
+            if (self)
+                self->lookAtList();
+        });
     });
 }
 
 void KdeInhibitor::flush()
 {
-    m_flush.reset();
+    m_look.reset();
     auto deferred = std::exchange(m_deferred, {});
-    for (auto &send : deferred)
-        send();
+    for (Kept &kept : deferred)
+        kept.sendReleases();
 }

@@ -5,6 +5,8 @@
 #include "wake/Inhibitor.h"
 
 #include <QElapsedTimer>
+
+class QDBusServiceWatcher;
 #include <functional>
 #include <vector>
 
@@ -13,8 +15,10 @@
 // where PowerDevil's PolicyAgent is on the bus.
 //
 // PowerDevil puts a new inhibition in force about five seconds after it arrives and drops
-// a released one at once, so an inhibition being replaced is kept until its successor has
-// had `handoverMs`; its own HasInhibition cannot tell, because the old one answers for it.
+// a released one at once, so an inhibition being replaced is kept until its successor is in
+// force: until PowerDevil lists one more entry with the successor's reason than the ones
+// still kept (ListInhibitions), or the successor has had `handoverMs`. HasInhibition cannot
+// tell, because the old one answers for it.
 class KdeInhibitor : public Inhibitor {
     Q_OBJECT
 public:
@@ -25,15 +29,25 @@ public:
     std::unique_ptr<Grant> request(AssertionMode mode, const QString &reason) override;
 
 private:
-    void onReleased(std::function<void()> sendReleases);
+    struct Kept {
+        std::function<void()> sendReleases;
+        QString reason;
+    };
+    void onReleased(std::function<void()> sendReleases, const QString &reason);
+    void lookAtList();
+    // Again on a new connection: the old one's watcher hears nothing from a new bus.
+    void watchPolicyAgent();
     void flush();
 
     BusConnections &m_buses;
     DelayedCallScheduler m_scheduler;
     const int m_handoverMs;
     bool m_policyAgent = false;
+    QDBusServiceWatcher *m_agentWatcher = nullptr;
     int m_held = 0;
     QElapsedTimer m_newest;
-    std::vector<std::function<void()>> m_deferred;
-    DelayedCallHandle m_flush;
+    QString m_newestReason;
+    std::vector<Kept> m_deferred;
+    DelayedCallHandle m_look;
+    bool m_looking = false;
 };

@@ -3,6 +3,7 @@
 #include "platform/ServiceAppearance.h"
 
 #include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -21,8 +22,8 @@ constexpr int lateAnswerMs = 25000;
 
 class LogindGrant : public Grant {
 public:
-    LogindGrant(LogindInhibitor &owner, QDBusConnection connection, bool display)
-        : m_owner(&owner), m_connection(std::move(connection)), m_display(display)
+    LogindGrant(LogindInhibitor &owner, QDBusConnection connection, std::shared_ptr<void> busWatch, bool display)
+        : m_owner(&owner), m_connection(std::move(connection)), m_busWatch(std::move(busWatch)), m_display(display)
     {
     }
 
@@ -54,6 +55,8 @@ protected:
     void giveBack(State) override
     {
         closeLock();
+        if (QThread::currentThread() == thread())
+            m_busWatch.reset();
         if (m_screenSuspended.exchange(false) && QThread::currentThread() == thread() && m_owner) {
             if (::Display *display = m_owner->screenSaverDisplay()) {
                 XScreenSaverSuspend(display, False);
@@ -80,6 +83,16 @@ private:
         if (fd < 0)
             return markRefused(QStringLiteral("could not keep the descriptor"));
         m_fd.store(fd);
+        // A new logind knows nothing of the old one's locks (this one may well live on).
+        const QString issuer = reply.service();
+        auto *owner = new QDBusServiceWatcher(login1, m_connection, QDBusServiceWatcher::WatchForOwnerChange, this);
+        connect(owner, &QDBusServiceWatcher::serviceOwnerChanged, this,
+                [this, issuer](const QString &, const QString &oldOwner, const QString &) {
+                    if (oldOwner != issuer)
+                        return;
+                    closeLock();
+                    markLost(QStringLiteral("logind left the bus or restarted"));
+                });
         // logind closing its end (it went away) makes ours report an error.
         m_hangUp = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         connect(m_hangUp, &QSocketNotifier::activated, this, [this] {
@@ -108,6 +121,7 @@ private:
 
     QPointer<LogindInhibitor> m_owner;
     QDBusConnection m_connection;
+    std::shared_ptr<void> m_busWatch;
     const bool m_display;
     QString m_refusal;
     std::atomic<int> m_fd{-1};
@@ -131,7 +145,8 @@ LogindInhibitor::~LogindInhibitor()
 std::unique_ptr<Grant> LogindInhibitor::request(AssertionMode mode, const QString &reason)
 {
     const bool display = mode == AssertionMode::displayAndSystem;
-    auto grant = std::make_unique<LogindGrant>(*this, m_buses.connection(BusConnections::Bus::System), display);
+    auto grant = std::make_unique<LogindGrant>(*this, m_buses.connection(BusConnections::Bus::System),
+                                               m_buses.watch(BusConnections::Bus::System), display);
     grant->begin(display ? QStringLiteral("idle:sleep") : QStringLiteral("sleep"), reason);
     return grant;
 }

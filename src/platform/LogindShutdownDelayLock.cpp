@@ -17,8 +17,18 @@ namespace {
 constexpr int callTimeoutMs = 2000;
 } // namespace
 
-LogindShutdownDelayLock::LogindShutdownDelayLock(SystemEvents &events, QObject *parent) : QObject(parent)
+LogindShutdownDelayLock::LogindShutdownDelayLock(SystemEvents &events, BusConnections &buses, QObject *parent)
+    : QObject(parent), m_buses(buses)
 {
+    connect(&buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
+        if (bus != BusConnections::Bus::System)
+            return;
+        ++m_generation;
+        m_requesting = false;
+        close();
+        if (m_wanted && !m_lettingGo)
+            request();
+    });
     connect(&events, &SystemEvents::powerOffCancelled, this, [this] {
         m_lettingGo = false;
         if (m_wanted)
@@ -40,6 +50,7 @@ LogindShutdownDelayLock::~LogindShutdownDelayLock()
 void LogindShutdownDelayLock::arm()
 {
     m_wanted = true;
+    m_busWatch = m_buses.watch(BusConnections::Bus::System);
     m_lettingGo = false;
     request();
 }
@@ -54,6 +65,7 @@ void LogindShutdownDelayLock::disarm()
 {
     m_wanted = false;
     m_lettingGo = false;
+    m_busWatch.reset();
     close();
 }
 
@@ -67,9 +79,12 @@ void LogindShutdownDelayLock::request()
     message << QStringLiteral("shutdown") << QStringLiteral("Corvane")
             << QStringLiteral("Giving back the wake inhibition before power-off") << QStringLiteral("delay");
     m_requesting = true;
-    auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(message, callTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+    QDBusConnection bus = m_buses.connection(BusConnections::Bus::System);
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, callTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher, generation = m_generation] {
         watcher->deleteLater();
+        if (generation != m_generation)
+            return;
         m_requesting = false;
         const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *watcher;
         if (reply.isError() || !reply.value().isValid())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BusConnections.h"
 #include "wake/ShutdownDelayLock.h"
 
 #include <QObject>
@@ -13,8 +14,8 @@ class LogindShutdownDelayLock : public QObject, public ShutdownDelayLock {
     Q_OBJECT
 public:
     // `events` tells when a power-off is called off or the machine resumes; the lock is
-    // taken again then.
-    explicit LogindShutdownDelayLock(SystemEvents &events, QObject *parent = nullptr);
+    // taken again then, and on a replaced system bus (logind there knows nothing of it).
+    LogindShutdownDelayLock(SystemEvents &events, BusConnections &buses, QObject *parent = nullptr);
     ~LogindShutdownDelayLock() override;
 
     // Holds the lock from now on. Asks logind without waiting; a refusal is absorbed.
@@ -36,6 +37,9 @@ private:
     void request();
     void close();
 
+    BusConnections &m_buses;
+    std::shared_ptr<void> m_busWatch;
+    int m_generation = 0;
     bool m_wanted = false;
     bool m_lettingGo = false;
     bool m_requesting = false;

@@ -8,9 +8,17 @@ const QString login1Path = QStringLiteral("/org/freedesktop/login1");
 const QString login1Manager = QStringLiteral("org.freedesktop.login1.Manager");
 } // namespace
 
-LogindSystemEvents::LogindSystemEvents(QObject *parent) : SystemEvents(parent)
+LogindSystemEvents::LogindSystemEvents(BusConnections &buses, QObject *parent) : SystemEvents(parent)
 {
-    QDBusConnection bus = QDBusConnection::systemBus();
+    subscribe(buses.connection(BusConnections::Bus::System));
+    connect(&buses, &BusConnections::reconnected, this, [this, &buses](BusConnections::Bus which) {
+        if (which == BusConnections::Bus::System)
+            subscribe(buses.connection(which));
+    });
+}
+
+void LogindSystemEvents::subscribe(QDBusConnection bus)
+{
     bus.connect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForSleep"), this,
                 SLOT(onPrepareForSleep(bool)));
     bus.connect(login1Service, login1Path, login1Manager, QStringLiteral("PrepareForShutdown"), this,

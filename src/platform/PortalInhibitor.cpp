@@ -5,6 +5,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QThread>
 #include <QVariantMap>
@@ -24,7 +25,25 @@ public:
     {
     }
 
-    ~PortalGrant() override { unsubscribe(); }
+    ~PortalGrant() override
+    {
+        unsubscribe();
+        // The request the portal creates for an unanswered call outlives us: closed when it comes.
+        if (!m_call || m_call->property("corvaneRead").toBool() || QThread::currentThread() != thread())
+            return;
+        QDBusPendingCallWatcher *orphan = m_call;
+        orphan->disconnect(this);
+        orphan->setParent(nullptr);
+        QDBusConnection connection = m_connection;
+        connect(orphan, &QDBusPendingCallWatcher::finished, orphan, [orphan, connection] {
+            orphan->deleteLater();
+            const QDBusMessage reply = orphan->reply();
+            if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QLatin1String("o"))
+                connection.send(QDBusMessage::createMethodCall(
+                    reply.service(), qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst()).path(),
+                    requestInterface, QStringLiteral("Close")));
+        });
+    }
 
     void begin(quint32 flags, const QString &reason)
     {
@@ -47,10 +66,15 @@ public:
         QDBusMessage message = QDBusMessage::createMethodCall(portal, QStringLiteral("/org/freedesktop/portal/desktop"),
                                                               QStringLiteral("org.freedesktop.portal.Inhibit"),
                                                               QStringLiteral("Inhibit"));
+        // A portal that is not running is not started for us: where nothing provides Inhibit,
+        // starting it costs the chain this step's whole share of the deadline.
+        message.setAutoStartService(false);
         message << QString() << flags
                 << QVariantMap{{QStringLiteral("handle_token"), token}, {QStringLiteral("reason"), reason}};
         auto *call = new QDBusPendingCallWatcher(m_connection.asyncCall(message, lateAnswerMs), this);
+        m_call = call;
         connect(call, &QDBusPendingCallWatcher::finished, this, [this, call] {
+            call->setProperty("corvaneRead", true);
             call->deleteLater();
             onReply(call->reply());
         });
@@ -139,6 +163,7 @@ private:
     QString m_issuer;
     QStringList m_subscribed;
     QDBusServiceWatcher *m_watcher = nullptr;
+    QPointer<QDBusPendingCallWatcher> m_call;
     qint64 m_response = -1;
     bool m_created = false;
     bool m_closed = false;

@@ -7,9 +7,11 @@
 #include "platform/LogindShutdownDelayLock.h"
 #include "platform/LogindSystemEvents.h"
 #include "platform/QSettingsStore.h"
+#include "platform/SessionInhibitorList.h"
 #include "platform/UPowerSource.h"
 #include "platform/X11WindowEffects.h"
 #include "platform/XdgAutostart.h"
+#include "shell/GlassPanel.h"
 #include "shell/LoginItemService.h"
 #include "shell/PowerLayer.h"
 #include "shell/StatusItemController.h"
@@ -25,6 +27,7 @@
 #include "wake/EndOfPeriodWarning.h"
 #include "wake/SettingSwitch.h"
 #include "wake/PowerAssertionManager.h"
+#include "wake/RefusalNotice.h"
 #include "wake/TerminationGuard.h"
 
 #include <QCoreApplication>
@@ -36,6 +39,7 @@ struct AppServices {
     LinuxDisplaySleeper displaySleeper;
     FreedesktopNotifier notifier;
     UPowerSource powerSource;
+    SessionInhibitorList otherInhibitors{power->inhibitors.buses()};
     SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
     SettingSwitch stopBelowBattery{settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0};
@@ -58,6 +62,10 @@ AppDelegate::AppDelegate(QObject *parent)
     m_endWarning = std::make_unique<EndOfPeriodWarning>(*m_timer, m_services->notifier, m_services->warnBeforeEnd);
     m_batteryGuard = std::make_unique<BatteryGuard>(*m_timer, m_services->powerSource, m_services->notifier,
                                                     m_services->stopBelowBattery);
+    m_refusalNotice = std::make_unique<RefusalNotice>(*m_timer, m_services->power->manager, m_services->notifier, [this] {
+        auto *controller = static_cast<StatusItemController *>(m_statusItem.get());
+        return controller && controller->hasPanel() && controller->panel().isVisible();
+    });
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
             &AppDelegate::applicationWillTerminate);
 }
@@ -89,6 +97,7 @@ void AppDelegate::createStatusItem()
         auto *footer = new PopoverFooter(*m_timer, *m_updaterModel, *m_login, m_services->displaySleeper, onQuit);
         footer->addSwitch(tr("Warn Before the End"), m_services->warnBeforeEnd);
         footer->addSwitch(tr("Stop Below 20 % Battery"), m_services->stopBelowBattery);
+        footer->setOtherInhibitors(&m_services->otherInhibitors);
         popover->setFooter(footer);
         return popover;
     };

@@ -8,6 +8,7 @@ class CorvaneTimerService;
 class EndOfPeriodWarning;
 class LoginItemService;
 class PowerAssertionManager;
+class RefusalNotice;
 class UpdaterService;
 class UpdaterModel;
 struct AppServices;
@@ -55,5 +56,6 @@ private:
     std::unique_ptr<QObject> m_statusItem;
     std::unique_ptr<EndOfPeriodWarning> m_endWarning;
     std::unique_ptr<BatteryGuard> m_batteryGuard;
+    std::unique_ptr<RefusalNotice> m_refusalNotice;
     bool m_launched = false;
 };

@@ -9,10 +9,10 @@
 // The platform's inhibitors behind the one assertion manager: what the tray application
 // and the command line without a tray both hold their inhibition through.
 struct PowerLayer {
-    LogindSystemEvents events;
-    LogindShutdownDelayLock delayLock{events};
     LinuxInhibitors inhibitors{LinuxInhibitors::Desktop::current(), DelayedCall::mainThread(),
                                InhibitorChain::Timing{}};
+    LogindSystemEvents events{inhibitors.buses()};
+    LogindShutdownDelayLock delayLock{events, inhibitors.buses()};
     PowerAssertionManager manager{inhibitors.chain(), &delayLock};
 
     // The exit hook may release after main() has returned, so the layer is never torn

@@ -64,6 +64,8 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, std::func
     connect(&m_timer, &CorvaneTimerService::lastDurationChanged, this, &StatusItemController::scheduleRender);
     connect(m_tray, &TrayIcon::menuTriggered, this, &StatusItemController::onMenu);
     connect(m_tray, &TrayIcon::menuAboutToShow, this, &StatusItemController::renderButton);
+    connect(&m_timer, &CorvaneTimerService::assertionFailedChanged, this, &StatusItemController::scheduleRender);
+    connect(&m_timer, &CorvaneTimerService::startingChanged, this, &StatusItemController::scheduleRender);
     renderButton();
     m_tray->show();
 }
@@ -121,10 +123,13 @@ void StatusItemController::renderButton()
     const std::optional<WakeDuration> active = m_timer.active();
     const bool timed = active && active->isTimed();
     const qint64 remaining = m_timer.remainingSeconds();
-    const QString symbol = active ? QStringLiteral("eye.fill") : QStringLiteral("eye");
+    // A refusal shows until the next attempt, even with the panel closed.
+    const bool failed = m_timer.assertionFailed() && !m_timer.starting();
+    const QString symbol = failed ? QStringLiteral("exclamationmark.triangle.fill")
+                                  : (active ? QStringLiteral("eye.fill") : QStringLiteral("eye"));
     const QString countdown = timed ? formatCompact(remaining) : QString();
     double ring = m_ring;
-    if (!timed) {
+    if (!timed || failed) {
         ring = -1.0;
     } else if (countdown != m_countdown || m_ring < 0) {
         const double total = double(std::max<qint64>(1, m_timer.totalSeconds()));
@@ -140,12 +145,15 @@ void StatusItemController::renderButton()
         auto icon = m_icons.find(key);
         if (icon == m_icons.end())
             icon = m_icons.insert(key, m_iconFor(symbol, ring));
-        m_tray->setIcon(*icon, active ? tr("Corvane active") : tr("Corvane idle"));
+        m_tray->setIcon(*icon, failed ? tr("Corvane could not keep this computer awake")
+                                      : (active ? tr("Corvane active") : tr("Corvane idle")));
     }
     m_countdown = countdown;
     // The guide is as wide as the widest countdown, so the label never changes width.
     m_tray->setCountdown(m_countdown, QStringLiteral("00h00"));
-    if (timed)
+    if (failed)
+        m_tray->setToolTip(tr("Corvane could not keep this computer awake"));
+    else if (timed)
         m_tray->setToolTip(countdownToolTip(remaining, QDateTime::currentDateTime()));
     else if (active)
         m_tray->setToolTip(tr("Awake until turned off"));

@@ -139,7 +139,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, AnimationClock &c
 
     for (auto signal : {&CorvaneTimerService::activeChanged, &CorvaneTimerService::remainingSecondsChanged,
                         &CorvaneTimerService::totalSecondsChanged, &CorvaneTimerService::modeChanged,
-                        &CorvaneTimerService::assertionFailedChanged})
+                        &CorvaneTimerService::assertionFailedChanged, &CorvaneTimerService::heldByChanged})
         connect(&m_timer, signal, this, &GlassPopoverView::refresh);
     refresh();
 }
@@ -213,6 +213,7 @@ void GlassPopoverView::refresh()
     m_chip->setState(!active ? StatusChip::Kind::Idle
                              : (timed ? StatusChip::Kind::Timed : StatusChip::Kind::Indefinite),
                      timed ? formatClock(m_timer.remainingSeconds()) : QString(), tint);
+    m_chip->setToolTip(m_timer.heldBy().isEmpty() ? QString() : tr("Kept awake by %1").arg(m_timer.heldBy()));
     m_progressTransition->setShown(timed);
     m_progress->setValue(m_timer.progress());
     m_progress->setAccent(tint);

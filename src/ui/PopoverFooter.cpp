@@ -7,6 +7,7 @@
 #include "ui/Icons.h"
 #include "ui/UpdateModel.h"
 #include "wake/CorvaneTimerService.h"
+#include "wake/OtherInhibitors.h"
 #include "wake/SettingSwitch.h"
 
 #include <QAbstractButton>
@@ -142,6 +143,12 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
 
     m_menu->addSeparator();
 
+    m_heldBy = m_menu->addAction(QString());
+    m_heldBy->setEnabled(false);
+    m_others = m_menu->addAction(QString());
+    m_others->setEnabled(false);
+    m_menu->addSeparator();
+
     m_checkForUpdates = m_menu->addAction(tr("Check for Updates\u2026"));
     connect(m_checkForUpdates, &QAction::triggered, &m_updater, &UpdateModel::checkForUpdates);
 
@@ -165,7 +172,11 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     connect(m_menu, &QMenu::aboutToShow, this, [this] {
         m_login.refresh();
         refreshLogin();
+        if (m_otherInhibitors)
+            m_otherInhibitors->refresh();
+        refreshHeldBy();
     });
+    connect(&m_timer, &CorvaneTimerService::heldByChanged, this, &PopoverFooter::refreshHeldBy);
 
     connect(&m_timer, &CorvaneTimerService::modeChanged, this, &PopoverFooter::refreshMode);
     connect(&m_updater, &UpdateModel::updateAvailableChanged, this, &PopoverFooter::refreshUpdater);
@@ -176,9 +187,27 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     refreshMode();
     refreshUpdater();
     refreshLogin();
+    refreshHeldBy();
 }
 
 PopoverFooter::~PopoverFooter() = default;
+
+void PopoverFooter::setOtherInhibitors(OtherInhibitors *others)
+{
+    m_otherInhibitors = others;
+    connect(others, &OtherInhibitors::changed, this, &PopoverFooter::refreshHeldBy);
+    refreshHeldBy();
+}
+
+void PopoverFooter::refreshHeldBy()
+{
+    const QString heldBy = m_timer.heldBy();
+    m_heldBy->setText(heldBy.isEmpty() ? tr("Not keeping this computer awake")
+                                       : tr("Kept awake by %1").arg(heldBy));
+    const QStringList others = m_otherInhibitors ? m_otherInhibitors->list() : QStringList();
+    m_others->setVisible(!others.isEmpty());
+    m_others->setText(tr("Also keeping it awake: %1").arg(others.join(QLatin1String("; "))));
+}
 
 QString PopoverFooter::modeText() const
 {

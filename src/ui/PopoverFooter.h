@@ -7,6 +7,7 @@
 class CorvaneTimerService;
 class DisplaySleeper;
 class LoginItemModel;
+class OtherInhibitors;
 class QAbstractButton;
 class QAction;
 class QLabel;
@@ -40,6 +41,10 @@ public:
     QAction *turnDisplayOffAction() const { return m_turnDisplayOff; }
     QAction *checkForUpdatesAction() const { return m_checkForUpdates; }
     QAction *versionAction() const { return m_version; }
+    // "Kept awake by …", and the other applications keeping it awake, where listed.
+    QAction *heldByAction() const { return m_heldBy; }
+    QAction *othersAction() const { return m_others; }
+    void setOtherInhibitors(OtherInhibitors *others);
     QAction *quitAction() const { return m_quit; }
 
     // A checkable item for `option`, after the display items.
@@ -55,6 +60,7 @@ private:
     void refreshMode();
     void refreshUpdater();
     void refreshLogin();
+    void refreshHeldBy();
 
     CorvaneTimerService &m_timer;
     UpdateModel &m_updater;
@@ -75,5 +81,8 @@ private:
     QAction *m_turnDisplayOff = nullptr;
     QAction *m_checkForUpdates = nullptr;
     QAction *m_version = nullptr;
+    QAction *m_heldBy = nullptr;
+    QAction *m_others = nullptr;
+    OtherInhibitors *m_otherInhibitors = nullptr;
     QAction *m_quit = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "platform/UPowerSource.h"
 #include "wake/BatteryGuard.h"
 #include "wake/EndOfPeriodWarning.h"
+#include "wake/RefusalNotice.h"
 #include "wake/SettingSwitch.h"
 
 #include <QDBusMessage>
@@ -82,6 +83,25 @@ private Q_SLOTS:
         }));
         // Extending kept the one inhibition; stopping gave it back.
         QCOMPARE(rig.backend.log.size(), activeAfter ? 1 : 2);
+    }
+
+    // With the panel open, the panel shows the failure itself.
+    void refusalIsNotifiedOnceWhileThePanelIsClosed()
+    {
+        for (const bool panelShown : {true, false}) {
+            MockService daemon(QStringLiteral("notification_daemon"), false, notifications);
+            TimerRig rig;
+            auto timer = rig.make();
+            FreedesktopNotifier notifier;
+            RefusalNotice notice(*timer, rig.manager, notifier, [&] { return panelShown; });
+            rig.backend.refuse = true;
+            timer->start(WakeDuration::indefinite());
+            timer->start(WakeDuration::indefinite());
+            QTest::qWait(300);
+            QCOMPARE(notifyCalls(daemon).size(), panelShown ? 0 : 1);
+            QVERIFY(panelShown || (notifyCalls(daemon).first().contains(QLatin1String("could not keep this computer awake"))
+                                       && notifyCalls(daemon).first().contains(QLatin1String("refused"))));
+        }
     }
 
     void batteryGuardStopsOnALowBattery()

@@ -4,12 +4,14 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
 #include <QThread>
 #include <algorithm>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,7 +77,7 @@ MockService::~MockService()
 
 QDBusConnection MockService::bus() const
 {
-    return m_system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
+    return TestBus::bus(m_system);
 }
 
 bool MockService::isRunning() const
@@ -143,7 +145,7 @@ QStringList logindInhibitors()
     QDBusMessage message = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("ListInhibitors"));
-    const QDBusMessage reply = QDBusConnection::systemBus().call(message);
+    const QDBusMessage reply = TestBus::bus(true).call(message);
     QStringList out;
     if (reply.type() != QDBusMessage::ReplyMessage)
         return out;
@@ -163,15 +165,47 @@ QStringList logindInhibitors()
 
 QStringList logindCalls()
 {
-    return mockCalls(QDBusConnection::systemBus(), QStringLiteral("org.freedesktop.login1"),
+    return mockCalls(TestBus::bus(true), QStringLiteral("org.freedesktop.login1"),
                      QStringLiteral("/org/freedesktop/login1"));
 }
 
 void clearLogindCalls()
 {
-    QDBusConnection::systemBus().call(QDBusMessage::createMethodCall(
+    TestBus::bus(true).call(QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("ClearCalls")));
+}
+
+QDBusConnection bus(bool system)
+{
+    static int generation[2] = {0, 0};
+    const QDBusConnection standard = system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
+    const QString name = QStringLiteral("test-%1-%2").arg(system).arg(generation[system]);
+    if (standard.isConnected() || QDBusConnection(name).isConnected())
+        return standard.isConnected() ? standard : QDBusConnection(name);
+    QDBusConnection::disconnectFromBus(name);
+    return QDBusConnection::connectToBus(system ? QDBusConnection::SystemBus : QDBusConnection::SessionBus,
+                                         QStringLiteral("test-%1-%2").arg(system).arg(++generation[system]));
+}
+
+bool replaceBus(bool system)
+{
+    const QByteArray address = qgetenv(system ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS");
+    QStringList daemons;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QByteArray command = readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (command.split('\0').value(0).endsWith("dbus-daemon") && command.contains("--address=" + address + '\0'))
+            daemons << pid;
+    }
+    auto gone = [](const QString &pid) { return readFile(QStringLiteral("/proc/%1/stat").arg(pid)).split(' ').value(2, "Z") == "Z"; };
+    for (const QString &pid : daemons)
+        ::kill(pid.toInt(), SIGTERM);
+    if (daemons.isEmpty() || !waitFor([&] { return std::all_of(daemons.cbegin(), daemons.cend(), gone); }, 5000))
+        return false;
+    QFile::remove(QString::fromLocal8Bit(address.mid(address.indexOf('=') + 1)));
+    return QProcess::startDetached(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                   QStringLiteral("--address=") + QString::fromLocal8Bit(address)})
+        && waitFor([&] { return bus(system).isConnected(); }, 5000);
 }
 
 bool waitFor(const std::function<bool()> &condition, int timeoutMs)

@@ -66,6 +66,10 @@ private:
 
 namespace TestBus {
 bool inCi();
+// The private session or system bus; unlike Qt's default connection, it follows a replaced bus daemon.
+QDBusConnection bus(bool system);
+// Stops the bus daemon and starts a new one at the same address; false when that failed.
+bool replaceBus(bool system);
 // Entries of logind's ListInhibitors as "what|who|why|mode".
 QStringList logindInhibitors();
 // Method calls the logind mock recorded on /org/freedesktop/login1, as MockService::calls.

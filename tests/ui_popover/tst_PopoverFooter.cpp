@@ -130,7 +130,7 @@ private Q_SLOTS:
             items << (a->isSeparator() ? QStringLiteral("---") : a->text());
         QCOMPARE(items, (QStringList{"Launch at Login", "Enable in Autostart Settings\u2026",
                                      "Keep Display Off, Keep System Awake", "Turn Display Off Now", "---",
-                                     "Check for Updates\u2026", "Version " + UpdaterService::versionString(), "---",
+                                     "Not keeping this computer awake", "Also keeping it awake: ", "---", "Check for Updates\u2026", "Version " + UpdaterService::versionString(), "---",
                                      "Quit Corvane"}));
         QVERIFY(!footer->approveAction()->isVisible());
         QTRY_VERIFY(!updater->canCheck());
