@@ -98,7 +98,9 @@ private Q_SLOTS:
 private:
     void subscribe(const QString &path)
     {
-        m_connection.connect(portal, path, requestInterface, QStringLiteral("Response"), this,
+        // Any sender: naming the portal makes Qt look its owner up with a blocking call (on the
+        // main thread, and fatal in libdbus on a connection that just dropped). The path is ours.
+        m_connection.connect(QString(), path, requestInterface, QStringLiteral("Response"), this,
                              SLOT(onResponse(uint, QVariantMap)));
         m_subscribed << path;
     }
@@ -108,7 +110,7 @@ private:
         if (QThread::currentThread() != thread())
             return;
         for (const QString &path : std::as_const(m_subscribed))
-            m_connection.disconnect(portal, path, requestInterface, QStringLiteral("Response"), this,
+            m_connection.disconnect(QString(), path, requestInterface, QStringLiteral("Response"), this,
                                     SLOT(onResponse(uint, QVariantMap)));
         m_subscribed.clear();
     }
