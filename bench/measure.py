@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 '''Start-up, memory, wake-ups and CPU of a running Corvane. Run through bench/run.'''
 import os
 import signal

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -P CheckTranslations.cmake FILE.ts...: fails when a translation file has entries a
 # translator has not finished, or entries the sources no longer use.
 math(EXPR last "${CMAKE_ARGC} - 1")

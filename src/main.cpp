@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CorvaneApp.h"
 
 CORVANE_CATCH_SIGNALS_FIRST

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/CoarseTicker.h"
 
 CoarseTicker::CoarseTicker(std::function<void()> onTick)

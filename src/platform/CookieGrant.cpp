@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/CookieGrant.h"
 
 #include "wake/Logging.h"
@@ -15,7 +16,10 @@ constexpr int lateAnswerMs = 25000;
 
 CookieGrant::CookieGrant(BusConnections &buses, BusConnections::Bus bus, QList<Call> calls, QString heldBy,
                          ReleasePolicy policy)
-    : m_buses(buses), m_bus(bus), m_connection(buses.connection(bus)), m_heldBy(std::move(heldBy)),
+    : m_buses(buses),
+      m_bus(bus),
+      m_connection(buses.connection(bus)),
+      m_heldBy(std::move(heldBy)),
       m_policy(std::move(policy))
 {
     for (Call &call : calls)
@@ -106,7 +110,8 @@ void CookieGrant::onReply(int index, const QDBusMessage &reply)
     if (!token.valid) {
         QString why;
         if (reply.type() == QDBusMessage::ErrorMessage)
-            why = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorName() + QLatin1String(": ") + reply.errorMessage();
+            why = reply.errorMessage().isEmpty() ? reply.errorName()
+                                                 : reply.errorName() + QLatin1String(": ") + reply.errorMessage();
         else if (!isCookie)
             why = QStringLiteral("answered '%1' instead of a cookie").arg(reply.signature());
         else

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/DBusMenuExporter.h"
 
 #include "platform/DBusMenuAdaptor.h"
@@ -23,8 +24,8 @@ QVariantMap entryProperties(const DBusMenuEntry &entry)
     map.insert(QStringLiteral("enabled"), entry.enabled);
     map.insert(QStringLiteral("visible"), true);
     if (entry.check != DBusMenuEntry::Check::None) {
-        map.insert(QStringLiteral("toggle-type"), entry.check == DBusMenuEntry::Check::Radio ? QStringLiteral("radio")
-                                                                                            : QStringLiteral("checkmark"));
+        map.insert(QStringLiteral("toggle-type"),
+                   entry.check == DBusMenuEntry::Check::Radio ? QStringLiteral("radio") : QStringLiteral("checkmark"));
         map.insert(QStringLiteral("toggle-state"), entry.checked ? 1 : 0);
     }
     return map;

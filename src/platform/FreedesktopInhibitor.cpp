@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FreedesktopInhibitor.h"
 
 #include "platform/CookieGrant.h"
@@ -19,10 +20,13 @@ FreedesktopInhibitor::ScreenSaver FreedesktopInhibitor::xfceScreenSaver()
 
 FreedesktopInhibitor::FreedesktopInhibitor(BusConnections &buses, ScreenSaver screenSaver, QString name,
                                            QObject *parent)
-    : Inhibitor(parent), m_buses(buses), m_screenSaver(std::move(screenSaver)), m_name(std::move(name))
+    : Inhibitor(parent),
+      m_buses(buses),
+      m_screenSaver(std::move(screenSaver)),
+      m_name(std::move(name))
 {
-    auto *appearance = new ServiceAppearance(buses, BusConnections::Bus::Session,
-                                             {m_screenSaver.service, powerManagement}, this);
+    auto *appearance =
+        new ServiceAppearance(buses, BusConnections::Bus::Session, {m_screenSaver.service, powerManagement}, this);
     connect(appearance, &ServiceAppearance::appeared, this, &Inhibitor::serviceAppeared);
 }
 
@@ -30,12 +34,18 @@ std::unique_ptr<Grant> FreedesktopInhibitor::request(AssertionMode mode, const Q
 {
     QList<CookieGrant::Call> calls;
     if (mode == AssertionMode::displayAndSystem)
-        calls << CookieGrant::Call{m_screenSaver.service, m_screenSaver.path, m_screenSaver.service,
-                                   QStringLiteral("Inhibit"), {QStringLiteral("Corvane"), reason},
+        calls << CookieGrant::Call{m_screenSaver.service,
+                                   m_screenSaver.path,
+                                   m_screenSaver.service,
+                                   QStringLiteral("Inhibit"),
+                                   {QStringLiteral("Corvane"), reason},
                                    QStringLiteral("UnInhibit")};
-    calls << CookieGrant::Call{powerManagement, QStringLiteral("/org/freedesktop/PowerManagement/Inhibit"),
-                               QStringLiteral("org.freedesktop.PowerManagement.Inhibit"), QStringLiteral("Inhibit"),
-                               {QStringLiteral("Corvane"), reason}, QStringLiteral("UnInhibit")};
+    calls << CookieGrant::Call{powerManagement,
+                               QStringLiteral("/org/freedesktop/PowerManagement/Inhibit"),
+                               QStringLiteral("org.freedesktop.PowerManagement.Inhibit"),
+                               QStringLiteral("Inhibit"),
+                               {QStringLiteral("Corvane"), reason},
+                               QStringLiteral("UnInhibit")};
     auto grant = std::make_unique<CookieGrant>(m_buses, BusConnections::Bus::Session, calls, m_name);
     grant->begin();
     return grant;

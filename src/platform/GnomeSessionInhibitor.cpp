@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/GnomeSessionInhibitor.h"
 
 #include "platform/CookieGrant.h"
@@ -10,8 +11,7 @@ constexpr quint32 suspendFlag = 4;
 constexpr quint32 idleFlag = 8;
 } // namespace
 
-GnomeSessionInhibitor::GnomeSessionInhibitor(BusConnections &buses, QObject *parent)
-    : Inhibitor(parent), m_buses(buses)
+GnomeSessionInhibitor::GnomeSessionInhibitor(BusConnections &buses, QObject *parent) : Inhibitor(parent), m_buses(buses)
 {
     auto *appearance = new ServiceAppearance(buses, BusConnections::Bus::Session, {service}, this);
     connect(appearance, &ServiceAppearance::appeared, this, &Inhibitor::serviceAppeared);
@@ -20,8 +20,12 @@ GnomeSessionInhibitor::GnomeSessionInhibitor(BusConnections &buses, QObject *par
 std::unique_ptr<Grant> GnomeSessionInhibitor::request(AssertionMode mode, const QString &reason)
 {
     const quint32 flags = mode == AssertionMode::displayAndSystem ? (idleFlag | suspendFlag) : suspendFlag;
-    CookieGrant::Call call{service, QStringLiteral("/org/gnome/SessionManager"), service, QStringLiteral("Inhibit"),
-                           {QStringLiteral("Corvane"), quint32(0), reason, flags}, QStringLiteral("Uninhibit")};
+    CookieGrant::Call call{service,
+                           QStringLiteral("/org/gnome/SessionManager"),
+                           service,
+                           QStringLiteral("Inhibit"),
+                           {QStringLiteral("Corvane"), quint32(0), reason, flags},
+                           QStringLiteral("Uninhibit")};
     auto grant = std::make_unique<CookieGrant>(m_buses, BusConnections::Bus::Session, QList{call}, name());
     grant->begin();
     return grant;

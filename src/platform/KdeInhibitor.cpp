@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/KdeInhibitor.h"
 
 #include "platform/CookieGrant.h"
@@ -17,15 +18,18 @@ const QString powerManagement = QStringLiteral("org.freedesktop.PowerManagement"
 } // namespace
 
 KdeInhibitor::KdeInhibitor(BusConnections &buses, DelayedCallScheduler scheduler, int handoverMs, QObject *parent)
-    : Inhibitor(parent), m_buses(buses), m_scheduler(std::move(scheduler)), m_handoverMs(handoverMs)
+    : Inhibitor(parent),
+      m_buses(buses),
+      m_scheduler(std::move(scheduler)),
+      m_handoverMs(handoverMs)
 {
     watchPolicyAgent();
     connect(&buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
         if (bus == BusConnections::Bus::Session)
             watchPolicyAgent();
     });
-    auto *appearance = new ServiceAppearance(buses, BusConnections::Bus::Session,
-                                             {policyAgent, screenSaver, powerManagement}, this);
+    auto *appearance =
+        new ServiceAppearance(buses, BusConnections::Bus::Session, {policyAgent, screenSaver, powerManagement}, this);
     connect(appearance, &ServiceAppearance::appeared, this, &Inhibitor::serviceAppeared);
 }
 
@@ -39,8 +43,8 @@ void KdeInhibitor::watchPolicyAgent()
             [this](const QString &, const QString &, const QString &newOwner) { m_policyAgent = !newOwner.isEmpty(); });
     if (!session.interface())
         return;
-    auto *probe = new QDBusPendingCallWatcher(session.interface()->asyncCall(QStringLiteral("NameHasOwner"), policyAgent),
-                                              m_agentWatcher);
+    auto *probe = new QDBusPendingCallWatcher(
+        session.interface()->asyncCall(QStringLiteral("NameHasOwner"), policyAgent), m_agentWatcher);
     connect(probe, &QDBusPendingCallWatcher::finished, this, [this, probe] {
         probe->deleteLater();
         const QDBusPendingReply<bool> reply = *probe;
@@ -53,13 +57,19 @@ std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &
 {
     if (!m_policyAgent)
         return refusedGrant(QStringLiteral("PowerDevil is not running"));
-    const CookieGrant::Call call =
-        mode == AssertionMode::displayAndSystem
-            ? CookieGrant::Call{screenSaver, QStringLiteral("/ScreenSaver"), screenSaver, QStringLiteral("Inhibit"),
-                                {QStringLiteral("Corvane"), reason}, QStringLiteral("UnInhibit")}
-            : CookieGrant::Call{powerManagement, QStringLiteral("/org/freedesktop/PowerManagement/Inhibit"),
-                                QStringLiteral("org.freedesktop.PowerManagement.Inhibit"), QStringLiteral("Inhibit"),
-                                {QStringLiteral("Corvane"), reason}, QStringLiteral("UnInhibit")};
+    const CookieGrant::Call call = mode == AssertionMode::displayAndSystem
+        ? CookieGrant::Call{screenSaver,
+                            QStringLiteral("/ScreenSaver"),
+                            screenSaver,
+                            QStringLiteral("Inhibit"),
+                            {QStringLiteral("Corvane"), reason},
+                            QStringLiteral("UnInhibit")}
+        : CookieGrant::Call{powerManagement,
+                            QStringLiteral("/org/freedesktop/PowerManagement/Inhibit"),
+                            QStringLiteral("org.freedesktop.PowerManagement.Inhibit"),
+                            QStringLiteral("Inhibit"),
+                            {QStringLiteral("Corvane"), reason},
+                            QStringLiteral("UnInhibit")};
     QPointer<KdeInhibitor> self(this);
     auto grant = std::make_unique<CookieGrant>(m_buses, BusConnections::Bus::Session, QList{call}, name(),
                                                [self, reason](std::function<void()> send) {
@@ -99,10 +109,11 @@ void KdeInhibitor::lookAtList()
     if (!m_newest.isValid() || m_newest.elapsed() >= m_handoverMs)
         return flush();
     m_looking = true;
-    QDBusMessage message = QDBusMessage::createMethodCall(policyAgent,
-                                                          QStringLiteral("/org/kde/Solid/PowerManagement/PolicyAgent"),
-                                                          policyAgent, QStringLiteral("ListInhibitions"));
-    auto *call = new QDBusPendingCallWatcher(m_buses.connection(BusConnections::Bus::Session).asyncCall(message, 1000), this);
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(policyAgent, QStringLiteral("/org/kde/Solid/PowerManagement/PolicyAgent"),
+                                       policyAgent, QStringLiteral("ListInhibitions"));
+    auto *call =
+        new QDBusPendingCallWatcher(m_buses.connection(BusConnections::Bus::Session).asyncCall(message, 1000), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this, call] {
         call->deleteLater();
         m_looking = false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/LinuxDisplaySleeper.h"
 
 #include <QDBusMessage>
@@ -32,13 +33,13 @@ int ignoreXError(Display *, XErrorEvent *)
 
 LinuxDisplaySleeper::LinuxDisplaySleeper(QObject *parent)
     : LinuxDisplaySleeper(Options{}, QDBusConnection::sessionBus(), parent)
-{
-}
+{}
 
 LinuxDisplaySleeper::LinuxDisplaySleeper(Options options, const QDBusConnection &bus, QObject *parent)
-    : QObject(parent), m_options(std::move(options)), m_bus(bus)
-{
-}
+    : QObject(parent),
+      m_options(std::move(options)),
+      m_bus(bus)
+{}
 
 void LinuxDisplaySleeper::turnDisplayOffNow()
 {
@@ -50,24 +51,21 @@ QDBusPendingCall LinuxDisplaySleeper::asyncCall(const QDBusMessage &message)
     return m_bus.asyncCall(message, static_cast<int>(m_options.callTimeout.count()));
 }
 
-void LinuxDisplaySleeper::await(const QDBusPendingCall &call,
-                                std::function<void(const QDBusMessage &)> onReply)
+void LinuxDisplaySleeper::await(const QDBusPendingCall &call, std::function<void(const QDBusMessage &)> onReply)
 {
     // The watcher belongs to this object: once it is gone, no answer reaches it.
     auto *watcher = new QDBusPendingCallWatcher(call, this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [watcher, onReply = std::move(onReply)] {
-                watcher->deleteLater();
-                onReply(watcher->reply());
-            });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, onReply = std::move(onReply)] {
+        watcher->deleteLater();
+        onReply(watcher->reply());
+    });
 }
 
-void LinuxDisplaySleeper::whenOwned(const QString &service, std::function<void()> present,
-                                    std::function<void()> absent)
+void LinuxDisplaySleeper::whenOwned(const QString &service, std::function<void()> present, std::function<void()> absent)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     message << service;
     await(asyncCall(message), [present = std::move(present), absent = std::move(absent)](const QDBusMessage &reply) {
         const bool owned = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
@@ -99,8 +97,8 @@ void LinuxDisplaySleeper::tryGnome()
     whenOwned(
         mutterService,
         [this] {
-            QDBusMessage get = QDBusMessage::createMethodCall(mutterService, mutterPath, propertiesInterface,
-                                                              QStringLiteral("Get"));
+            QDBusMessage get =
+                QDBusMessage::createMethodCall(mutterService, mutterPath, propertiesInterface, QStringLiteral("Get"));
             get << mutterService << mutterProperty;
             await(asyncCall(get), [this](const QDBusMessage &reply) {
                 // -1 means the displays cannot be put into power saving from here.

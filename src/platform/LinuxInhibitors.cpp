@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/LinuxInhibitors.h"
 
 #include "platform/FreedesktopInhibitor.h"
@@ -18,7 +19,8 @@ LinuxInhibitors::Desktop LinuxInhibitors::Desktop::current()
 
 LinuxInhibitors::LinuxInhibitors(Desktop desktop, const DelayedCallScheduler &scheduler, InhibitorChain::Timing timing,
                                  QObject *parent)
-    : QObject(parent), m_desktop(desktop),
+    : QObject(parent),
+      m_desktop(desktop),
       m_gnome(new GnomeSessionInhibitor(m_buses, this)),
       m_kde(new KdeInhibitor(m_buses, scheduler, 5500, this)),
       m_xfce(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::xfceScreenSaver(),
@@ -46,12 +48,8 @@ QList<Inhibitor *> LinuxInhibitors::plan(AssertionMode mode) const
     };
     const bool sandboxed = m_desktop.sandboxed;
     const Row rows[] = {
-        {m_portal, true, true, sandboxed},
-        {m_gnome, true, true, true},
-        {m_kde, true, true, true},
-        {m_portal, true, true, !sandboxed},
-        {m_xfce, true, false, m_desktop.xfce},
-        {m_freedesktop, true, true, true},
+        {m_portal, true, true, sandboxed},  {m_gnome, true, true, true},           {m_kde, true, true, true},
+        {m_portal, true, true, !sandboxed}, {m_xfce, true, false, m_desktop.xfce}, {m_freedesktop, true, true, true},
         {m_logind, true, true, true},
     };
     QList<Inhibitor *> list;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "platform/BusConnections.h"
@@ -19,7 +20,7 @@ class LinuxInhibitors : public QObject {
 public:
     struct Desktop {
         bool sandboxed = false; // /.flatpak-info
-        bool xfce = false;      // XDG_CURRENT_DESKTOP names XFCE
+        bool xfce = false; // XDG_CURRENT_DESKTOP names XFCE
         static Desktop current();
     };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/LogindInhibitor.h"
 
 #include "platform/ServiceAppearance.h"
@@ -23,9 +24,11 @@ constexpr int lateAnswerMs = 25000;
 class LogindGrant : public Grant {
 public:
     LogindGrant(LogindInhibitor &owner, QDBusConnection connection, std::shared_ptr<void> busWatch, bool display)
-        : m_owner(&owner), m_connection(std::move(connection)), m_busWatch(std::move(busWatch)), m_display(display)
-    {
-    }
+        : m_owner(&owner),
+          m_connection(std::move(connection)),
+          m_busWatch(std::move(busWatch)),
+          m_display(display)
+    {}
 
     ~LogindGrant() override { closeLock(); }
 
@@ -34,15 +37,18 @@ public:
         if (!(m_connection.connectionCapabilities() & QDBusConnection::UnixFileDescriptorPassing)) {
             m_refusal = QStringLiteral("the system bus cannot pass descriptors");
             QPointer<LogindGrant> self(this);
-            QMetaObject::invokeMethod(this, [self] {
-                if (self)
-                    self->markRefused(self->m_refusal);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [self] {
+                    if (self)
+                        self->markRefused(self->m_refusal);
+                },
+                Qt::QueuedConnection);
             return;
         }
-        QDBusMessage message = QDBusMessage::createMethodCall(login1, QStringLiteral("/org/freedesktop/login1"),
-                                                              QStringLiteral("org.freedesktop.login1.Manager"),
-                                                              QStringLiteral("Inhibit"));
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(login1, QStringLiteral("/org/freedesktop/login1"),
+                                           QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
         message << what << QStringLiteral("Corvane") << reason << QStringLiteral("block");
         auto *call = new QDBusPendingCallWatcher(m_connection.asyncCall(message, lateAnswerMs), this);
         connect(call, &QDBusPendingCallWatcher::finished, this, [this, call] {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/LogindShutdownDelayLock.h"
 
 #include "wake/SystemEvents.h"
@@ -18,7 +19,8 @@ constexpr int callTimeoutMs = 2000;
 } // namespace
 
 LogindShutdownDelayLock::LogindShutdownDelayLock(SystemEvents &events, BusConnections &buses, QObject *parent)
-    : QObject(parent), m_buses(buses)
+    : QObject(parent),
+      m_buses(buses)
 {
     connect(&buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
         if (bus != BusConnections::Bus::System)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/PortalInhibitor.h"
 
 #include "platform/ServiceAppearance.h"
@@ -21,9 +22,10 @@ class PortalGrant : public Grant {
     Q_OBJECT
 public:
     PortalGrant(BusConnections &buses, QString heldBy)
-        : m_buses(buses), m_connection(buses.connection(BusConnections::Bus::Session)), m_heldBy(std::move(heldBy))
-    {
-    }
+        : m_buses(buses),
+          m_connection(buses.connection(BusConnections::Bus::Session)),
+          m_heldBy(std::move(heldBy))
+    {}
 
     ~PortalGrant() override
     {
@@ -63,9 +65,9 @@ public:
                     markRefused(QStringLiteral("the portal left the bus while answering"));
                 });
 
-        QDBusMessage message = QDBusMessage::createMethodCall(portal, QStringLiteral("/org/freedesktop/portal/desktop"),
-                                                              QStringLiteral("org.freedesktop.portal.Inhibit"),
-                                                              QStringLiteral("Inhibit"));
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(portal, QStringLiteral("/org/freedesktop/portal/desktop"),
+                                           QStringLiteral("org.freedesktop.portal.Inhibit"), QStringLiteral("Inhibit"));
         // A portal that is not running is not started for us: where nothing provides Inhibit,
         // starting it costs the chain this step's whole share of the deadline.
         message.setAutoStartService(false);

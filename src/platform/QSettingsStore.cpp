@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QSettingsStore.h"
 
 #include "wake/Logging.h"
@@ -25,8 +26,7 @@ bool isSafeToOpen(const QString &path)
 QSettingsStore::QSettingsStore()
     : QSettingsStore(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
                      + QStringLiteral("/Corvane/Corvane.conf"))
-{
-}
+{}
 
 QSettingsStore::QSettingsStore(const QString &fileName) : m_fileName(fileName)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "wake/SettingsStore.h"
@@ -16,7 +17,6 @@ public:
     // For tests and tools: a specific INI file.
     explicit QSettingsStore(const QString &fileName);
     ~QSettingsStore() override;
-
 
     bool contains(const QString &key) const override;
     std::optional<qint64> integer(const QString &key) const override;

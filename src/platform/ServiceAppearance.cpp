@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ServiceAppearance.h"
 
 #include <QDBusServiceWatcher>
 
-ServiceAppearance::ServiceAppearance(BusConnections &buses, BusConnections::Bus bus, QStringList names,
-                                     QObject *parent)
-    : QObject(parent), m_names(std::move(names))
+ServiceAppearance::ServiceAppearance(BusConnections &buses, BusConnections::Bus bus, QStringList names, QObject *parent)
+    : QObject(parent),
+      m_names(std::move(names))
 {
     watchOn(buses.connection(bus));
     connect(&buses, &BusConnections::reconnected, this, [this, &buses, bus](BusConnections::Bus which) {

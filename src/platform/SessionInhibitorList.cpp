@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/SessionInhibitorList.h"
 
 #include <QDBusArgument>
@@ -17,9 +18,9 @@ QString entry(const QString &who, const QString &why)
 } // namespace
 
 SessionInhibitorList::SessionInhibitorList(BusConnections &buses, QObject *parent)
-    : OtherInhibitors(parent), m_buses(buses)
-{
-}
+    : OtherInhibitors(parent),
+      m_buses(buses)
+{}
 
 void SessionInhibitorList::ask(BusConnections::Bus bus, const QDBusMessage &message,
                                std::function<void(const QDBusMessage &)> onReply)
@@ -37,9 +38,9 @@ void SessionInhibitorList::refresh()
 {
     const int round = ++m_round;
     ask(BusConnections::Bus::System,
-        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
-                                       QStringLiteral("org.freedesktop.login1.Manager"),
-                                       QStringLiteral("ListInhibitors")),
+        QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("ListInhibitors")),
         [this, round](const QDBusMessage &reply) {
             if (round != m_round || reply.signature() != QLatin1String("a(ssssuu)"))
                 return;
@@ -76,7 +77,8 @@ void SessionInhibitorList::refresh()
                                 return;
                             QStringList &parts = m_gnome[path];
                             parts.resize(2);
-                            parts[method == QLatin1String("GetReason") ? 1 : 0] = answer.arguments().constFirst().toString();
+                            parts[method == QLatin1String("GetReason") ? 1 : 0] =
+                                answer.arguments().constFirst().toString();
                             publish();
                         });
                 }

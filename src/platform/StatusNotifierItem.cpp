@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/StatusNotifierItem.h"
 
 #include "platform/DBusMenuExporter.h"
@@ -127,9 +128,8 @@ void StatusNotifierItem::registerWithWatcher()
             retryWhileWatcherRuns();
             return;
         }
-        QDBusMessage get = QDBusMessage::createMethodCall(watcherService, watcherPath,
-                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Get"));
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            watcherService, watcherPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
         get << watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
         auto *hostCheck = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(get, 3000), this);
         connect(hostCheck, &QDBusPendingCallWatcher::finished, this, [this, hostCheck] {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/StatusNotifierItemAdaptor.h"
 
 #include "platform/DBusMenuExporter.h"
@@ -6,7 +7,8 @@
 #include <QDBusConnection>
 
 StatusNotifierItemAdaptor::StatusNotifierItemAdaptor(StatusNotifierItem *item)
-    : QDBusAbstractAdaptor(item), m_item(item)
+    : QDBusAbstractAdaptor(item),
+      m_item(item)
 {
     setAutoRelaySignals(false);
 }
@@ -92,6 +94,8 @@ void StatusNotifierItemAdaptor::ContextMenu(int x, int y)
     m_item->handleContextMenu(QPoint(x, y));
 }
 
-void StatusNotifierItemAdaptor::Scroll(int, const QString &) {}
+void StatusNotifierItemAdaptor::Scroll(int, const QString &)
+{}
 
-void StatusNotifierItemAdaptor::ProvideXdgActivationToken(const QString &) {}
+void StatusNotifierItemAdaptor::ProvideXdgActivationToken(const QString &)
+{}

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/TrayIcon.h"
 
 #include "platform/StatusNotifierItem.h"
@@ -82,11 +83,8 @@ void TrayIcon::useStatusNotifier(bool hosted)
                     onPrimary();
                     break;
                 case QSystemTrayIcon::Context:
-                case QSystemTrayIcon::MiddleClick:
-                    Q_EMIT quickToggleRequested();
-                    break;
-                default:
-                    break;
+                case QSystemTrayIcon::MiddleClick: Q_EMIT quickToggleRequested(); break;
+                default: break;
                 }
             });
         }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/UPowerSource.h"
 
 #include <QDBusMessage>
@@ -38,7 +39,8 @@ void UPowerSource::readAll()
                 use(reply.value().variant());
         });
     };
-    get(daemonPath, service, QStringLiteral("OnBattery"), [this](const QVariant &v) { apply(v.toBool(), std::nullopt); });
+    get(daemonPath, service, QStringLiteral("OnBattery"),
+        [this](const QVariant &v) { apply(v.toBool(), std::nullopt); });
     get(devicePath, deviceInterface, QStringLiteral("Percentage"),
         [this](const QVariant &v) { apply(std::nullopt, v.toDouble()); });
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/X11PressWatcher.h"
 
 #include "wake/Logging.h"
@@ -23,14 +24,10 @@ xcb_connection_t *connection()
 Qt::MouseButton buttonFor(quint8 detail)
 {
     switch (detail) {
-    case 1:
-        return Qt::LeftButton;
-    case 2:
-        return Qt::MiddleButton;
-    case 3:
-        return Qt::RightButton;
-    default:
-        return Qt::NoButton;
+    case 1: return Qt::LeftButton;
+    case 2: return Qt::MiddleButton;
+    case 3: return Qt::RightButton;
+    default: return Qt::NoButton;
     }
 }
 
@@ -52,7 +49,10 @@ Qt::KeyboardModifiers modifiersFor(quint16 state)
 
 X11PressWatcher::X11PressWatcher() = default;
 
-X11PressWatcher::~X11PressWatcher() { disarm(); }
+X11PressWatcher::~X11PressWatcher()
+{
+    disarm();
+}
 
 bool X11PressWatcher::arm()
 {
@@ -62,9 +62,9 @@ bool X11PressWatcher::arm()
     if (!c)
         return false;
     m_root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    const xcb_void_cookie_t cookie = xcb_grab_button_checked(
-        c, false, m_root, XCB_EVENT_MASK_BUTTON_PRESS, XCB_GRAB_MODE_SYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
-        XCB_BUTTON_INDEX_ANY, XCB_MOD_MASK_ANY);
+    const xcb_void_cookie_t cookie =
+        xcb_grab_button_checked(c, false, m_root, XCB_EVENT_MASK_BUTTON_PRESS, XCB_GRAB_MODE_SYNC, XCB_GRAB_MODE_ASYNC,
+                                XCB_NONE, XCB_NONE, XCB_BUTTON_INDEX_ANY, XCB_MOD_MASK_ANY);
     if (xcb_generic_error_t *error = xcb_request_check(c, cookie)) {
         qCDebug(lcPanel) << "Cannot watch presses outside the panel (X error" << error->error_code
                          << "); it closes when it loses the focus";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/X11WindowEffects.h"
 
 #include <QGuiApplication>
@@ -49,9 +50,10 @@ bool X11WindowEffects::blurBehindSupported()
     unsigned long after = 0;
     unsigned char *data = nullptr;
     bool found = false;
-    if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), supported, 0, 4096, False, XA_ATOM, &type,
-                           &format, &count, &after, &data) == Success &&
-        data) {
+    if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), supported, 0, 4096, False, XA_ATOM, &type, &format, &count,
+                           &after, &data)
+            == Success
+        && data) {
         if (type == XA_ATOM && format == 32) {
             const auto *atoms = reinterpret_cast<const Atom *>(data);
             for (unsigned long i = 0; i < count && !found; ++i)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/XdgAutostart.h"
 
 #include <QCoreApplication>
@@ -104,12 +105,13 @@ QString execProgram(const QString &exec)
 }
 } // namespace
 
-XdgAutostart::XdgAutostart() : XdgAutostart(userAutostartDir(), runningProgram()) {}
+XdgAutostart::XdgAutostart() : XdgAutostart(userAutostartDir(), runningProgram())
+{}
 
 XdgAutostart::XdgAutostart(QString autostartDir, QString program)
-    : m_dir(std::move(autostartDir)), m_program(std::move(program))
-{
-}
+    : m_dir(std::move(autostartDir)),
+      m_program(std::move(program))
+{}
 
 QString XdgAutostart::entryPath() const
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/AppDelegate.h"
 
 #include "platform/BootTimeClock.h"
@@ -62,12 +63,12 @@ AppDelegate::AppDelegate(QObject *parent)
     m_endWarning = std::make_unique<EndOfPeriodWarning>(*m_timer, m_services->notifier, m_services->warnBeforeEnd);
     m_batteryGuard = std::make_unique<BatteryGuard>(*m_timer, m_services->powerSource, m_services->notifier,
                                                     m_services->stopBelowBattery);
-    m_refusalNotice = std::make_unique<RefusalNotice>(*m_timer, m_services->power->manager, m_services->notifier, [this] {
-        auto *controller = static_cast<StatusItemController *>(m_statusItem.get());
-        return controller && controller->hasPanel() && controller->panel().isVisible();
-    });
-    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
-            &AppDelegate::applicationWillTerminate);
+    m_refusalNotice =
+        std::make_unique<RefusalNotice>(*m_timer, m_services->power->manager, m_services->notifier, [this] {
+            auto *controller = static_cast<StatusItemController *>(m_statusItem.get());
+            return controller && controller->hasPanel() && controller->panel().isVisible();
+        });
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &AppDelegate::applicationWillTerminate);
 }
 
 AppDelegate::~AppDelegate() = default;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CommandLine.h"
 
 #include <QCommandLineParser>
@@ -15,19 +16,23 @@ struct Texts {
 };
 
 struct Options {
-    QCommandLineOption forOption{QStringLiteral("for"), Texts::tr("Keep this computer awake for <duration>: 90m, 1h30m, 2h or 45 (minutes)."),
+    QCommandLineOption forOption{QStringLiteral("for"),
+                                 Texts::tr("Keep this computer awake for <duration>: 90m, 1h30m, 2h or 45 (minutes)."),
                                  Texts::tr("duration")};
-    QCommandLineOption until{QStringLiteral("until"), Texts::tr("Keep this computer awake until the next <time> (HH:MM)."),
-                             Texts::tr("time")};
-    QCommandLineOption indefinitely{QStringLiteral("indefinitely"), Texts::tr("Keep this computer awake until turned off.")};
+    QCommandLineOption until{QStringLiteral("until"),
+                             Texts::tr("Keep this computer awake until the next <time> (HH:MM)."), Texts::tr("time")};
+    QCommandLineOption indefinitely{QStringLiteral("indefinitely"),
+                                    Texts::tr("Keep this computer awake until turned off.")};
     QCommandLineOption stop{QStringLiteral("stop"), Texts::tr("End the wake period.")};
-    QCommandLineOption toggle{QStringLiteral("toggle"), Texts::tr("Start a wake period with the last duration, or end the one running.")};
+    QCommandLineOption toggle{QStringLiteral("toggle"),
+                              Texts::tr("Start a wake period with the last duration, or end the one running.")};
     QCommandLineOption status{QStringLiteral("status"), Texts::tr("Show the wake period.")};
     QCommandLineOption json{QStringLiteral("json"), Texts::tr("With --status: print JSON for scripts.")};
-    QCommandLineOption mode{QStringLiteral("mode"), Texts::tr("Keep the display and the system awake, or the system only."),
+    QCommandLineOption mode{QStringLiteral("mode"),
+                            Texts::tr("Keep the display and the system awake, or the system only."),
                             QStringLiteral("display|system")};
-    QCommandLineOption whilePid{QStringLiteral("while-pid"), Texts::tr("Keep this computer awake until process <pid> ends."),
-                                QStringLiteral("pid")};
+    QCommandLineOption whilePid{QStringLiteral("while-pid"),
+                                Texts::tr("Keep this computer awake until process <pid> ends."), QStringLiteral("pid")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, Texts::tr("Show this help.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")}, Texts::tr("Show the version.")};
 
@@ -89,9 +94,9 @@ std::optional<qint64> CommandLine::minutesUntil(const QString &clockTime, const 
 QString CommandLine::helpText()
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        Texts::tr("Keeps this computer awake for a while. Without options, puts Corvane in the tray; with options, drives "
-           "the Corvane already running, or keeps this computer awake by itself until the period ends."));
+    parser.setApplicationDescription(Texts::tr(
+        "Keeps this computer awake for a while. Without options, puts Corvane in the tray; with options, drives "
+        "the Corvane already running, or keeps this computer awake by itself until the period ends."));
     Options().addTo(parser);
     return parser.helpText();
 }
@@ -143,16 +148,19 @@ CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateT
         return invalid(Texts::tr("unexpected argument \"%1\": put a command after --").arg(positional.first()));
 
     int actions = 0;
-    for (const QCommandLineOption *option : {&o.forOption, &o.until, &o.indefinitely, &o.stop, &o.toggle, &o.status, &o.whilePid})
+    for (const QCommandLineOption *option :
+         {&o.forOption, &o.until, &o.indefinitely, &o.stop, &o.toggle, &o.status, &o.whilePid})
         actions += parser.isSet(*option) ? 1 : 0;
     actions += hasCommand ? 1 : 0;
     if (actions > 1)
-        return invalid(Texts::tr("choose one of --for, --until, --indefinitely, --stop, --toggle, --status, --while-pid and --"));
+        return invalid(
+            Texts::tr("choose one of --for, --until, --indefinitely, --stop, --toggle, --status, --while-pid and --"));
 
     if (parser.isSet(o.forOption)) {
         const std::optional<qint64> minutes = parseDuration(parser.value(o.forOption));
         if (!minutes)
-            return invalid(Texts::tr("unknown duration \"%1\": try 90m, 1h30m, 2h or 45").arg(parser.value(o.forOption)));
+            return invalid(
+                Texts::tr("unknown duration \"%1\": try 90m, 1h30m, 2h or 45").arg(parser.value(o.forOption)));
         request.action = Action::start;
         request.duration = WakeDuration::minutes(*minutes);
     } else if (parser.isSet(o.until)) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CommandLineRunner.h"
 
 #include "config.h"
@@ -55,7 +56,8 @@ QString refusal()
 
 QString modeWords(const QString &raw)
 {
-    return raw == AssertionModes::rawValue(AssertionMode::systemOnly) ? Texts::tr("system only") : Texts::tr("display and system");
+    return raw == AssertionModes::rawValue(AssertionMode::systemOnly) ? Texts::tr("system only")
+                                                                      : Texts::tr("display and system");
 }
 
 // The interface's properties, whoever serves them, as one line or as JSON.
@@ -204,8 +206,7 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
         if (!call(QStringLiteral("Toggle")))
             return exitFailed;
         return reportStart(false);
-    case Action::stop:
-        return call(QStringLiteral("Stop")) ? 0 : exitFailed;
+    case Action::stop: return call(QStringLiteral("Stop")) ? 0 : exitFailed;
     case Action::status: {
         const QVariantMap state = instance.runningProperties();
         if (state.isEmpty())
@@ -213,8 +214,7 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
         printStatus(state, request.json);
         return 0;
     }
-    case Action::setMode:
-        return 0;
+    case Action::setMode: return 0;
     case Action::whilePid:
     case Action::runCommand: {
         // Before the period starts, so that no signal can leave it running.
@@ -233,8 +233,7 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
         call(QStringLiteral("Stop"));
         return status;
     }
-    default:
-        return exitBadInput;
+    default: return exitBadInput;
     }
 }
 
@@ -250,22 +249,21 @@ struct HeadlessWake {
 int runLocal(const CommandLineRequest &request)
 {
     switch (request.action) {
-    case Action::stop:
-        return 0;
+    case Action::stop: return 0;
     case Action::setMode:
         QSettingsStore().setString(CorvaneTimerService::modeKey, AssertionModes::rawValue(*request.mode));
         return 0;
     case Action::status: {
         const QString mode = QSettingsStore().string(CorvaneTimerService::modeKey).value_or(QString());
-        printStatus({{QStringLiteral("Active"), false},
-                     {QStringLiteral("RemainingSeconds"), 0},
-                     {QStringLiteral("Mode"), AssertionModes::rawValue(AssertionModes::fromRawValue(mode).value_or(
-                                                  AssertionMode::displayAndSystem))}},
-                    request.json);
+        printStatus(
+            {{QStringLiteral("Active"), false},
+             {QStringLiteral("RemainingSeconds"), 0},
+             {QStringLiteral("Mode"),
+              AssertionModes::rawValue(AssertionModes::fromRawValue(mode).value_or(AssertionMode::displayAndSystem))}},
+            request.json);
         return 0;
     }
-    default:
-        break;
+    default: break;
     }
 
     const bool passSignalsOn = request.action == Action::runCommand;
@@ -322,19 +320,11 @@ int runLocal(const CommandLineRequest &request)
 int CommandLineRunner::run(const CommandLineRequest &request)
 {
     switch (request.action) {
-    case Action::help:
-        QTextStream(stdout) << CommandLine::helpText();
-        return 0;
-    case Action::version:
-        say(QStringLiteral("corvane " CORVANE_VERSION " (" CORVANE_BUILD_NUMBER ")"));
-        return 0;
-    case Action::invalid:
-        complain(request.error);
-        return exitBadInput;
-    case Action::launchTray:
-        return exitBadInput;
-    default:
-        break;
+    case Action::help: QTextStream(stdout) << CommandLine::helpText(); return 0;
+    case Action::version: say(QStringLiteral("corvane " CORVANE_VERSION " (" CORVANE_BUILD_NUMBER ")")); return 0;
+    case Action::invalid: complain(request.error); return exitBadInput;
+    case Action::launchTray: return exitBadInput;
+    default: break;
     }
     if (request.action == Action::whilePid && !ProcessExitWatcher::exists(pid_t(request.pid))) {
         complain(Texts::tr("no process with id %1").arg(request.pid));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's entry: one process-wide application that opens no window of its own;
@@ -9,10 +10,9 @@ class AppDelegate;
 
 // In the executable's main file: the loader runs this entry before Qt's own initialisers
 // (tens of milliseconds), leaving only its own mapping and relocation uncovered.
-#define CORVANE_CATCH_SIGNALS_FIRST                                                                       \
-    [[gnu::used, gnu::section(".preinit_array")]] static void (*const corvaneCatchSignalsFirst)(int, char **, \
-                                                                                               char **) = \
-        &CorvaneApp::catchSignalsEarly;
+#define CORVANE_CATCH_SIGNALS_FIRST                                                                                    \
+    [[gnu::used, gnu::section(".preinit_array")]] static void (*const corvaneCatchSignalsFirst)(                       \
+        int, char **, char **) = &CorvaneApp::catchSignalsEarly;
 
 class CorvaneApp {
 public:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CorvaneBusInterface.h"
 
 #include "corvaneadaptor.h"
@@ -11,8 +12,7 @@ namespace {
 constexpr qint64 endJitterSeconds = 2;
 } // namespace
 
-CorvaneBusInterface::CorvaneBusInterface(CorvaneTimerService &timer, QObject *parent)
-    : QObject(parent), m_timer(timer)
+CorvaneBusInterface::CorvaneBusInterface(CorvaneTimerService &timer, QObject *parent) : QObject(parent), m_timer(timer)
 {
     new CorvaneAdaptor(this);
     m_coalesce.setSingleShot(true);
@@ -74,12 +74,9 @@ bool CorvaneBusInterface::assertionFailed() const
 
 QVariantMap CorvaneBusInterface::properties() const
 {
-    return {{QStringLiteral("Active"), active()},
-            {QStringLiteral("RemainingSeconds"), remainingSeconds()},
-            {QStringLiteral("EndTime"), endTime()},
-            {QStringLiteral("Mode"), mode()},
-            {QStringLiteral("HeldBy"), heldBy()},
-            {QStringLiteral("AssertionFailed"), assertionFailed()}};
+    return {{QStringLiteral("Active"), active()},   {QStringLiteral("RemainingSeconds"), remainingSeconds()},
+            {QStringLiteral("EndTime"), endTime()}, {QStringLiteral("Mode"), mode()},
+            {QStringLiteral("HeldBy"), heldBy()},   {QStringLiteral("AssertionFailed"), assertionFailed()}};
 }
 
 void CorvaneBusInterface::Start(uint minutes)
@@ -152,8 +149,9 @@ void CorvaneBusInterface::announce()
     m_announced = now;
     if (changed.isEmpty() || !m_bus.isConnected())
         return;
-    QDBusMessage signal = QDBusMessage::createSignal(SingleInstance::objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                     QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal =
+        QDBusMessage::createSignal(SingleInstance::objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                   QStringLiteral("PropertiesChanged"));
     signal << interfaceName << changed << QStringList();
     m_bus.send(signal);
 }

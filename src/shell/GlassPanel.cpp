@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/GlassPanel.h"
 
 #include "platform/X11WindowEffects.h"
@@ -18,8 +19,9 @@ GlassPanel::GlassPanel(QWidget *content, DelayedCallScheduler scheduler)
     // Not a popup: a popup holds the pointer, and the click that closes it would never reach
     // what it was aimed at. Bypassing the window manager keeps the position we give it, as a
     // popup's would be kept.
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
-                           | Qt::NoDropShadowWindowHint),
+    : QWidget(nullptr,
+              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
+                  | Qt::NoDropShadowWindowHint),
       m_content(content),
       m_scheduler(std::move(scheduler))
 {

@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/LoginItemService.h"
 
 #include "platform/LoginItemBackend.h"
 #include "wake/Logging.h"
 
 LoginItemService::LoginItemService(std::unique_ptr<LoginItemBackend> backend, QObject *parent)
-    : LoginItemModel(parent), m_backend(std::move(backend))
+    : LoginItemModel(parent),
+      m_backend(std::move(backend))
 {
     refresh();
 }
@@ -32,8 +34,8 @@ void LoginItemService::setEnabled(bool enabled)
     if (!done)
         qCWarning(lcAutostart) << "Could not" << (enabled ? "write" : "remove") << "the autostart entry";
     refresh();
-    qCDebug(lcAutostart) << "Launch at login asked" << enabled << "; now enabled" << m_isEnabled
-                         << "needs approval" << m_needsApproval;
+    qCDebug(lcAutostart) << "Launch at login asked" << enabled << "; now enabled" << m_isEnabled << "needs approval"
+                         << m_needsApproval;
 }
 
 void LoginItemService::openSystemSettings()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/SingleInstance.h"
 
 #include <QDBusConnectionInterface>
@@ -13,12 +14,13 @@ bool stillStarting(const QDBusMessage &reply)
 {
     const QString name = reply.errorName();
     return name == QLatin1String("org.freedesktop.DBus.Error.UnknownObject")
-           || name == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod")
-           || name == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface");
+        || name == QLatin1String("org.freedesktop.DBus.Error.UnknownMethod")
+        || name == QLatin1String("org.freedesktop.DBus.Error.UnknownInterface");
 }
 } // namespace
 
-SingleInstance::SingleInstance(QDBusConnection bus, QObject *parent) : QObject(parent), m_bus(std::move(bus)) {}
+SingleInstance::SingleInstance(QDBusConnection bus, QObject *parent) : QObject(parent), m_bus(std::move(bus))
+{}
 
 bool SingleInstance::claim()
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/StatusItemController.h"
 
 #include "ui/Haptics.h"
@@ -47,7 +48,9 @@ QString durationText(const WakeDuration &duration)
 
 StatusItemController::StatusItemController(CorvaneTimerService &timer, std::function<QWidget *()> makeContent,
                                            std::function<QIcon(const QString &, double)> iconFor, QObject *parent)
-    : QObject(parent), m_timer(timer), m_iconFor(std::move(iconFor))
+    : QObject(parent),
+      m_timer(timer),
+      m_iconFor(std::move(iconFor))
 {
     m_tray = new TrayIcon(this);
     m_makeContent = std::move(makeContent);
@@ -145,8 +148,9 @@ void StatusItemController::renderButton()
         auto icon = m_icons.find(key);
         if (icon == m_icons.end())
             icon = m_icons.insert(key, m_iconFor(symbol, ring));
-        m_tray->setIcon(*icon, failed ? tr("Corvane could not keep this computer awake")
-                                      : (active ? tr("Corvane active") : tr("Corvane idle")));
+        m_tray->setIcon(*icon,
+                        failed ? tr("Corvane could not keep this computer awake")
+                               : (active ? tr("Corvane active") : tr("Corvane idle")));
     }
     m_countdown = countdown;
     // The guide is as wide as the widest countdown, so the label never changes width.
@@ -179,19 +183,19 @@ void StatusItemController::renderMenu()
             ? tr("Keep Awake for %1").arg(formatMinutes(m_timer.lastDuration().minuteCount()))
             : tr("Keep Awake Until Turned Off");
     else if (active->isTimed())
-        toggle.label = tr("Turn Off (awake until %1)")
-                           .arg(endTime(m_timer.remainingSeconds(), QDateTime::currentDateTime()));
+        toggle.label =
+            tr("Turn Off (awake until %1)").arg(endTime(m_timer.remainingSeconds(), QDateTime::currentDateTime()));
     else
         toggle.label = tr("Turn Off");
     rows << toggle << DBusMenuEntry{0, {}, true};
     for (qsizetype i = 0; i < GlassPopoverView::presets.size(); ++i) {
         const WakeDuration preset = GlassPopoverView::presets[i];
-        rows << DBusMenuEntry{FirstPresetRow + int(i), durationText(preset), false, true, DBusMenuEntry::Check::Radio,
-                              active && *active == preset};
+        rows << DBusMenuEntry{FirstPresetRow + int(i),     durationText(preset),       false, true,
+                              DBusMenuEntry::Check::Radio, active && *active == preset};
     }
     rows << DBusMenuEntry{-1, {}, true};
-    rows << DBusMenuEntry{ModeRow, tr("Keep the Display On"), false, true, DBusMenuEntry::Check::Checkmark,
-                          m_timer.mode() == AssertionMode::displayAndSystem};
+    rows << DBusMenuEntry{ModeRow, tr("Keep the Display On"),       false,
+                          true,    DBusMenuEntry::Check::Checkmark, m_timer.mode() == AssertionMode::displayAndSystem};
     rows << DBusMenuEntry{-2, {}, true};
     rows << DBusMenuEntry{OpenRow, tr("Open Corvane")} << DBusMenuEntry{QuitRow, tr("Quit Corvane")};
     // Separators need ids of their own too; they sit above every row id.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/AnimatedValue.h"
 
 #include <algorithm>
@@ -14,7 +15,8 @@ constexpr double restAbsolute = 1e-4;
 
 } // namespace
 
-AnimatedValue::AnimatedValue(double initial) : m_from(initial), m_to(initial) {}
+AnimatedValue::AnimatedValue(double initial) : m_from(initial), m_to(initial)
+{}
 
 void AnimatedValue::jumpTo(double value)
 {
@@ -49,8 +51,7 @@ void AnimatedValue::animateTo(double target, const AnimationCurve &curve, double
         const double wd = omega * std::sqrt(1.0 - zeta * zeta);
         const double b = (speed + zeta * omega * x0) / wd;
         const double amplitude = std::hypot(x0, b);
-        m_settle = amplitude <= threshold ? 0.0
-                                          : std::log(amplitude / threshold) / (zeta * omega);
+        m_settle = amplitude <= threshold ? 0.0 : std::log(amplitude / threshold) / (zeta * omega);
         return;
     }
     // Critically or over-damped: no oscillation, step until both are small.
@@ -126,4 +127,7 @@ double AnimatedValue::velocity(double now) const
     return v;
 }
 
-bool AnimatedValue::isAnimating(double now) const { return now - m_start < m_settle; }
+bool AnimatedValue::isAnimating(double now) const
+{
+    return now - m_start < m_settle;
+}

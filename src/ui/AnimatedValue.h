@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <variant>
@@ -5,7 +6,7 @@
 // A damped spring, solved in closed form rather than stepped, so a value can be read at any
 // time without integrating through the frames in between.
 struct SpringCurve {
-    double response = 0.35;       // period of the undamped oscillation, seconds
+    double response = 0.35; // period of the undamped oscillation, seconds
     double dampingFraction = 0.7; // 1 = critically damped
 
     // The one spring the whole interface moves with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/AnimationClock.h"
 
 #include <QElapsedTimer>
@@ -23,7 +24,7 @@ class FramePump {
 public:
     struct Subscriber {
         double interval; // seconds
-        double last;     // monotonic seconds of the last frame delivered
+        double last; // monotonic seconds of the last frame delivered
         std::function<void()> onFrame;
     };
 
@@ -36,8 +37,7 @@ public:
 
     void remove(Subscriber *subscriber)
     {
-        m_subscribers.erase(std::remove(m_subscribers.begin(), m_subscribers.end(), subscriber),
-                            m_subscribers.end());
+        m_subscribers.erase(std::remove(m_subscribers.begin(), m_subscribers.end(), subscriber), m_subscribers.end());
         retime();
     }
 
@@ -98,7 +98,8 @@ namespace {
 class TimerSubscription : public FrameSubscription {
 public:
     TimerSubscription(FramePump &pump, double minInterval, std::function<void()> onFrame)
-        : m_pump(pump), m_subscriber{minInterval, 0.0, std::move(onFrame)}
+        : m_pump(pump),
+          m_subscriber{minInterval, 0.0, std::move(onFrame)}
     {
         m_pump.add(&m_subscriber);
     }
@@ -111,7 +112,8 @@ private:
 
 } // namespace
 
-SystemAnimationClock::SystemAnimationClock() : m_pump(std::make_unique<FramePump>()) {}
+SystemAnimationClock::SystemAnimationClock() : m_pump(std::make_unique<FramePump>())
+{}
 
 SystemAnimationClock::~SystemAnimationClock() = default;
 
@@ -122,13 +124,15 @@ double SystemAnimationClock::now() const
     return duration<double>(since).count() - referenceDateUnix;
 }
 
-std::unique_ptr<FrameSubscription> SystemAnimationClock::frames(double minInterval,
-                                                                std::function<void()> onFrame)
+std::unique_ptr<FrameSubscription> SystemAnimationClock::frames(double minInterval, std::function<void()> onFrame)
 {
     return std::make_unique<TimerSubscription>(*m_pump, minInterval, std::move(onFrame));
 }
 
-quint64 SystemAnimationClock::deliveredFrames() const { return m_pump->delivered(); }
+quint64 SystemAnimationClock::deliveredFrames() const
+{
+    return m_pump->delivered();
+}
 
 struct ManualAnimationClock::Entry {
     double minInterval;
@@ -140,9 +144,10 @@ namespace {
 
 class ManualSubscription : public FrameSubscription {
 public:
-    ManualSubscription(std::weak_ptr<ManualAnimationClock::Entries> subs,
-                       ManualAnimationClock::Entry *entry)
-        : m_subs(std::move(subs)), m_entry(entry) {}
+    ManualSubscription(std::weak_ptr<ManualAnimationClock::Entries> subs, ManualAnimationClock::Entry *entry)
+        : m_subs(std::move(subs)),
+          m_entry(entry)
+    {}
     ~ManualSubscription() override
     {
         if (auto subs = m_subs.lock())
@@ -157,15 +162,15 @@ private:
 
 } // namespace
 
-ManualAnimationClock::ManualAnimationClock(double start)
-    : m_now(start), m_subs(std::make_shared<Entries>())
+ManualAnimationClock::ManualAnimationClock(double start) : m_now(start), m_subs(std::make_shared<Entries>())
+{}
+
+int ManualAnimationClock::activeSubscriptions() const
 {
+    return int(m_subs->size());
 }
 
-int ManualAnimationClock::activeSubscriptions() const { return int(m_subs->size()); }
-
-std::unique_ptr<FrameSubscription> ManualAnimationClock::frames(double minInterval,
-                                                                std::function<void()> onFrame)
+std::unique_ptr<FrameSubscription> ManualAnimationClock::frames(double minInterval, std::function<void()> onFrame)
 {
     auto *entry = new Entry{minInterval, m_now, std::move(onFrame)};
     m_subs->push_back(entry);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QObject>
@@ -23,8 +24,7 @@ public:
 
     // Calls onFrame repeatedly, never sooner than minInterval seconds after the previous
     // call, until the returned subscription is destroyed.
-    virtual std::unique_ptr<FrameSubscription> frames(double minInterval,
-                                                      std::function<void()> onFrame) = 0;
+    virtual std::unique_ptr<FrameSubscription> frames(double minInterval, std::function<void()> onFrame) = 0;
 };
 
 class FramePump;
@@ -38,8 +38,7 @@ public:
     ~SystemAnimationClock() override;
 
     double now() const override;
-    std::unique_ptr<FrameSubscription> frames(double minInterval,
-                                              std::function<void()> onFrame) override;
+    std::unique_ptr<FrameSubscription> frames(double minInterval, std::function<void()> onFrame) override;
 
     // Frames delivered since start.
     quint64 deliveredFrames() const;
@@ -55,8 +54,7 @@ public:
     explicit ManualAnimationClock(double start = 0.0);
 
     double now() const override { return m_now; }
-    std::unique_ptr<FrameSubscription> frames(double minInterval,
-                                              std::function<void()> onFrame) override;
+    std::unique_ptr<FrameSubscription> frames(double minInterval, std::function<void()> onFrame) override;
 
     void setNow(double t) { m_now = t; }
     // Moves time forward in steps of at most `step` seconds, delivering due frames after

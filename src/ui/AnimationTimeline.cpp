@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/AnimationTimeline.h"
 
 #include <QEvent>
@@ -46,11 +47,8 @@ bool AnimationTimeline::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::Show:
     case QEvent::Hide:
-    case QEvent::WindowStateChange:
-        reevaluate();
-        break;
-    default:
-        break;
+    case QEvent::WindowStateChange: reevaluate(); break;
+    default: break;
     }
     return QObject::eventFilter(watched, event);
 }

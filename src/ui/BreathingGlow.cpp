@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/BreathingGlow.h"
 
 #include "ui/CorvaneStyles.h"
@@ -16,11 +17,10 @@ BreathingGlow::Shadow BreathingGlow::at(bool active, double t, double radius)
 }
 
 BreathingGlow::BreathingGlow(QWidget *host, AnimationClock &clock, double radius)
-    : m_timeline(new AnimationTimeline(host, clock, AnimationTimeline::ambientInterval,
-                                       [this, host] { onFrame(host); })),
+    : m_timeline(
+        new AnimationTimeline(host, clock, AnimationTimeline::ambientInterval, [this, host] { onFrame(host); })),
       m_radius(radius)
-{
-}
+{}
 
 void BreathingGlow::onFrame(QWidget *host)
 {
@@ -42,6 +42,5 @@ void BreathingGlow::paint(QPainter &painter, const QPainterPath &shape, double s
         return;
     // Whole points of radius: the breath then needs a handful of blurred images, not one
     // for every frame of it, and a soft glow shows no steps.
-    SoftShadow::paint(painter, shape, CorvaneStyles::withOpacity(m_color, s.opacity * strength),
-                      std::round(s.radius));
+    SoftShadow::paint(painter, shape, CorvaneStyles::withOpacity(m_color, s.opacity * strength), std::round(s.radius));
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/CorvaneStyles.h"
 
 #include <QPainter>
@@ -8,11 +9,26 @@
 
 namespace CorvaneStyles {
 
-QColor amber() { return QColor::fromRgbF(0.961f, 0.62f, 0.043f); }
-QColor cyan() { return QColor::fromRgbF(0.235f, 0.835f, 0.945f); }
-QColor slate() { return QColor::fromRgbF(0.42f, 0.44f, 0.48f); }
-QColor graphite() { return QColor::fromRgbF(0.2f, 0.22f, 0.26f); }
-QColor ink() { return QColor::fromRgbF(0.07f, 0.08f, 0.1f); }
+QColor amber()
+{
+    return QColor::fromRgbF(0.961f, 0.62f, 0.043f);
+}
+QColor cyan()
+{
+    return QColor::fromRgbF(0.235f, 0.835f, 0.945f);
+}
+QColor slate()
+{
+    return QColor::fromRgbF(0.42f, 0.44f, 0.48f);
+}
+QColor graphite()
+{
+    return QColor::fromRgbF(0.2f, 0.22f, 0.26f);
+}
+QColor ink()
+{
+    return QColor::fromRgbF(0.07f, 0.08f, 0.1f);
+}
 
 QColor withOpacity(QColor color, double opacity)
 {
@@ -23,8 +39,8 @@ QColor withOpacity(QColor color, double opacity)
 QColor mix(const QColor &a, const QColor &b, double t)
 {
     const auto lerp = [t](float x, float y) { return float(x + (y - x) * t); };
-    return QColor::fromRgbF(lerp(a.redF(), b.redF()), lerp(a.greenF(), b.greenF()),
-                            lerp(a.blueF(), b.blueF()), lerp(a.alphaF(), b.alphaF()));
+    return QColor::fromRgbF(lerp(a.redF(), b.redF()), lerp(a.greenF(), b.greenF()), lerp(a.blueF(), b.blueF()),
+                            lerp(a.alphaF(), b.alphaF()));
 }
 
 QLinearGradient rimGradient(const QRectF &rect)

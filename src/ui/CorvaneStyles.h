@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "ui/AnimatedValue.h"
@@ -40,6 +41,9 @@ QFont systemFont(double size, QFont::Weight weight = QFont::Normal);
 void paintFocusRing(QPainter &painter, const QPainterPath &shape);
 
 // Response 0.35 s, damping fraction 0.7.
-constexpr SpringCurve spring() { return SpringCurve::shared(); }
+constexpr SpringCurve spring()
+{
+    return SpringCurve::shared();
+}
 
 } // namespace CorvaneStyles

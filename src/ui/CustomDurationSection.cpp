@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/CustomDurationSection.h"
 
 #include "ui/Haptics.h"
@@ -85,8 +86,9 @@ protected:
         double x = 0;
 
         const double dial = 13;
-        p.drawPixmap(QPointF(x, cy - dial / 2.0),
-                     Icons::pixmap(QStringLiteral("dial.medium"), dial, CorvaneStyles::withOpacity(Qt::white, 0.6), dpr));
+        p.drawPixmap(
+            QPointF(x, cy - dial / 2.0),
+            Icons::pixmap(QStringLiteral("dial.medium"), dial, CorvaneStyles::withOpacity(Qt::white, 0.6), dpr));
         x += dial + rowSpacing;
 
         const QFont title = CorvaneStyles::systemFont(12, QFont::Medium);
@@ -100,17 +102,17 @@ protected:
         p.save();
         p.translate(chevronX + chevron / 2.0, cy);
         p.rotate(m_chevron);
-        p.drawPixmap(QPointF(-chevron / 2.0, -chevron / 2.0),
-                     Icons::pixmap(QStringLiteral("chevron.down"), chevron,
-                                   CorvaneStyles::withOpacity(Qt::white, 0.5), dpr));
+        p.drawPixmap(
+            QPointF(-chevron / 2.0, -chevron / 2.0),
+            Icons::pixmap(QStringLiteral("chevron.down"), chevron, CorvaneStyles::withOpacity(Qt::white, 0.5), dpr));
         p.restore();
 
         const QFont digits = CorvaneStyles::systemFont(11, QFont::Normal);
         const QFontMetricsF dm(digits);
         const double w = TabularText::width(m_duration, digits);
         p.setPen(CorvaneStyles::withOpacity(Qt::white, 0.5));
-        TabularText::draw(p, QPointF(chevronX - rowSpacing - w, cy + (dm.ascent() - dm.descent()) / 2.0),
-                          m_duration, digits);
+        TabularText::draw(p, QPointF(chevronX - rowSpacing - w, cy + (dm.ascent() - dm.descent()) / 2.0), m_duration,
+                          digits);
 
         if (hasFocus()) {
             p.setPen(QPen(CorvaneStyles::withOpacity(Qt::white, 0.3), 1.0));
@@ -233,7 +235,8 @@ CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, Setting
 {
     for (const QString &key : {hoursKey, minutesKey}) {
         if (settings.contains(key) && !settings.integer(key))
-            qCWarning(lcSettings).noquote() << "Ignoring the stored" << key << "(not a whole number); using the default";
+            qCWarning(lcSettings).noquote()
+                << "Ignoring the stored" << key << "(not a whole number); using the default";
     }
     if (customTotal() < 0 || customTotal() > maxMinutes)
         qCWarning(lcSettings) << "The stored custom duration" << customTotal() << "min is out of range; using"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "ui/AnimatedValue.h"
@@ -89,6 +90,6 @@ private:
     class RevealEffect;
     RevealEffect *m_reveal = nullptr;
     AnimationTimeline *m_animation = nullptr;
-    AnimatedValue m_chevron{0.0};  // 0 pointing down, 1 pointing up
+    AnimatedValue m_chevron{0.0}; // 0 pointing down, 1 pointing up
     AnimatedValue m_presence{0.0}; // 0 gone, 1 fully in
 };

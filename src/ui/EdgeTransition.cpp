@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/EdgeTransition.h"
 
 #include "ui/AnimationClock.h"
@@ -53,7 +54,10 @@ private:
 };
 
 EdgeTransition::EdgeTransition(QWidget *slot, QWidget *painted, AnimationClock &clock)
-    : QObject(slot), m_slot(slot), m_painted(painted), m_clock(clock)
+    : QObject(slot),
+      m_slot(slot),
+      m_painted(painted),
+      m_clock(clock)
 {
     // Frames only while moving, and only while the card they are on can be seen.
     QWidget *host = slot->parentWidget() ? slot->parentWidget() : slot;
@@ -67,7 +71,10 @@ EdgeTransition::EdgeTransition(QWidget *slot, QWidget *painted, AnimationClock &
 
 EdgeTransition::~EdgeTransition() = default;
 
-double EdgeTransition::presence() const { return std::clamp(m_presence.value(m_clock.now()), 0.0, 1.0); }
+double EdgeTransition::presence() const
+{
+    return std::clamp(m_presence.value(m_clock.now()), 0.0, 1.0);
+}
 
 void EdgeTransition::setShown(bool shown)
 {

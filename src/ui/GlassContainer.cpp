@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/GlassContainer.h"
 
 #include "ui/CorvaneStyles.h"
@@ -8,8 +9,7 @@
 #include <QPainterPath>
 #include <cmath>
 
-GlassContainer::GlassContainer(double cornerRadius, QWidget *parent)
-    : QWidget(parent), m_cornerRadius(cornerRadius)
+GlassContainer::GlassContainer(double cornerRadius, QWidget *parent) : QWidget(parent), m_cornerRadius(cornerRadius)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
@@ -77,7 +77,7 @@ void GlassContainer::updateBlur()
     const QRect device(int(std::round(topLeft.x() * dpr)), int(std::round(topLeft.y() * dpr)),
                        int(std::round(width() * dpr)), int(std::round(height() * dpr)));
     const bool blurred = m_backdrop.blurBehind && window()->windowHandle()
-                         && m_backdrop.blurBehind(window()->windowHandle(), device, m_cornerRadius * dpr);
+        && m_backdrop.blurBehind(window()->windowHandle(), device, m_cornerRadius * dpr);
     if (blurred != m_blurred) {
         m_blurred = blurred;
         update();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/GlassPopoverView.h"
 
 #include "ui/Haptics.h"
@@ -40,7 +41,9 @@ protected:
 
 GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, AnimationClock &clock, std::function<void()> onQuit,
                                    QWidget *parent)
-    : GlassContainer(18.0, parent), m_timer(timer), m_onQuit(std::move(onQuit))
+    : GlassContainer(18.0, parent),
+      m_timer(timer),
+      m_onQuit(std::move(onQuit))
 {
     setFixedWidth(cardWidth);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Haptics.h"
 
 namespace Haptics {
@@ -17,8 +18,17 @@ void perform(Pattern pattern)
 
 } // namespace
 
-void levelChange() { perform(Pattern::LevelChange); }
-void alignment() { perform(Pattern::Alignment); }
-void setPerformer(std::function<void(Pattern)> p) { performer() = std::move(p); }
+void levelChange()
+{
+    perform(Pattern::LevelChange);
+}
+void alignment()
+{
+    perform(Pattern::Alignment);
+}
+void setPerformer(std::function<void(Pattern)> p)
+{
+    performer() = std::move(p);
+}
 
 } // namespace Haptics

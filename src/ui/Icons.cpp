@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Icons.h"
 
 #include <QFile>
@@ -11,11 +12,17 @@
 
 // Outside any namespace, as the resource initialiser demands. A static library's resources
 // are dropped by the linker unless something refers to them.
-static void initIconResources() { Q_INIT_RESOURCE(corvane_icons); }
+static void initIconResources()
+{
+    Q_INIT_RESOURCE(corvane_icons);
+}
 
 namespace {
 
-QString pathFor(const QString &name) { return QStringLiteral(":/corvane/icons/%1.svg").arg(name); }
+QString pathFor(const QString &name)
+{
+    return QStringLiteral(":/corvane/icons/%1.svg").arg(name);
+}
 
 void ensureResources()
 {
@@ -32,8 +39,7 @@ public:
         const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
         const double side = std::min(rect.width(), rect.height());
         const QImage img = Icons::image(m_name, side, m_color, dpr);
-        painter->drawImage(QPointF(rect.x() + (rect.width() - side) / 2.0,
-                                   rect.y() + (rect.height() - side) / 2.0),
+        painter->drawImage(QPointF(rect.x() + (rect.width() - side) / 2.0, rect.y() + (rect.height() - side) / 2.0),
                            img);
     }
     QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override
@@ -57,10 +63,14 @@ namespace Icons {
 
 QStringList names()
 {
-    return {QStringLiteral("eye"),          QStringLiteral("eye.fill"),
-            QStringLiteral("power"),        QStringLiteral("gearshape.fill"),
-            QStringLiteral("dial.medium"),  QStringLiteral("chevron.down"),
-            QStringLiteral("display"),      QStringLiteral("cpu"),
+    return {QStringLiteral("eye"),
+            QStringLiteral("eye.fill"),
+            QStringLiteral("power"),
+            QStringLiteral("gearshape.fill"),
+            QStringLiteral("dial.medium"),
+            QStringLiteral("chevron.down"),
+            QStringLiteral("display"),
+            QStringLiteral("cpu"),
             QStringLiteral("exclamationmark.triangle.fill")};
 }
 
@@ -74,11 +84,8 @@ QImage image(const QString &name, double size, const QColor &color, qreal device
 {
     ensureResources();
     static QHash<QString, QImage> cache;
-    const QString key = QStringLiteral("%1/%2/%3/%4")
-                            .arg(name)
-                            .arg(size)
-                            .arg(color.rgba64(), 0, 16)
-                            .arg(devicePixelRatio);
+    const QString key =
+        QStringLiteral("%1/%2/%3/%4").arg(name).arg(size).arg(color.rgba64(), 0, 16).arg(devicePixelRatio);
     if (auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
     if (size <= 0.0 || !QFile::exists(pathFor(name)))

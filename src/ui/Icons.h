@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QColor>
@@ -17,8 +18,7 @@ bool exists(const QString &name);
 
 // A square symbol `size` points wide in `color`; a null image for an unknown name.
 QImage image(const QString &name, double size, const QColor &color, qreal devicePixelRatio = 1.0);
-QPixmap pixmap(const QString &name, double size, const QColor &color,
-               qreal devicePixelRatio = 1.0);
+QPixmap pixmap(const QString &name, double size, const QColor &color, qreal devicePixelRatio = 1.0);
 // Renders on demand at whatever size and ratio the icon is asked for.
 QIcon icon(const QString &name, const QColor &color);
 

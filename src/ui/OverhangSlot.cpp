@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/OverhangSlot.h"
 
 #include <QEvent>
 
 OverhangSlot::OverhangSlot(QWidget *occupant, QMargins overhang, QWidget *parent)
-    : QWidget(parent), m_occupant(occupant), m_overhang(overhang)
+    : QWidget(parent),
+      m_occupant(occupant),
+      m_overhang(overhang)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setSizePolicy(occupant->sizePolicy());

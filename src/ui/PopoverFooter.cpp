@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/PopoverFooter.h"
 
 #include "wake/DisplaySleeper.h"
@@ -61,14 +62,13 @@ protected:
 // Dark like the panel, whatever the desktop's theme is.
 QString menuStyle(const QColor &accent)
 {
-    return QStringLiteral(
-               "QMenu { background-color: rgb(30, 31, 36); border: 1px solid rgba(255, 255, 255, 0.16);"
-               " padding: 5px 0px; color: rgba(255, 255, 255, 0.92); font-size: 13px; }"
-               "QMenu::item { padding: 4px 18px 4px 26px; background: transparent; }"
-               "QMenu::item:selected { background-color: %1; color: white; }"
-               "QMenu::item:disabled { color: rgba(255, 255, 255, 0.38); }"
-               "QMenu::separator { height: 1px; background: rgba(255, 255, 255, 0.12); margin: 5px 10px; }"
-               "QMenu::indicator { width: 12px; height: 12px; left: 8px; }")
+    return QStringLiteral("QMenu { background-color: rgb(30, 31, 36); border: 1px solid rgba(255, 255, 255, 0.16);"
+                          " padding: 5px 0px; color: rgba(255, 255, 255, 0.92); font-size: 13px; }"
+                          "QMenu::item { padding: 4px 18px 4px 26px; background: transparent; }"
+                          "QMenu::item:selected { background-color: %1; color: white; }"
+                          "QMenu::item:disabled { color: rgba(255, 255, 255, 0.38); }"
+                          "QMenu::separator { height: 1px; background: rgba(255, 255, 255, 0.12); margin: 5px 10px; }"
+                          "QMenu::indicator { width: 12px; height: 12px; left: 8px; }")
         .arg(rgba(CorvaneStyles::withOpacity(accent, 0.45)));
 }
 
@@ -94,8 +94,8 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
 
     m_text = new QLabel(this);
     m_text->setFont(CorvaneStyles::systemFont(11, QFont::Normal));
-    m_text->setStyleSheet(QStringLiteral("color: %1; background: transparent;")
-                              .arg(rgba(CorvaneStyles::withOpacity(Qt::white, 0.55))));
+    m_text->setStyleSheet(
+        QStringLiteral("color: %1; background: transparent;").arg(rgba(CorvaneStyles::withOpacity(Qt::white, 0.55))));
     layout->addWidget(m_text, 0, Qt::AlignVCenter);
 
     auto *update = new QPushButton(tr("Update available"), this);
@@ -202,8 +202,7 @@ void PopoverFooter::setOtherInhibitors(OtherInhibitors *others)
 void PopoverFooter::refreshHeldBy()
 {
     const QString heldBy = m_timer.heldBy();
-    m_heldBy->setText(heldBy.isEmpty() ? tr("Not keeping this computer awake")
-                                       : tr("Kept awake by %1").arg(heldBy));
+    m_heldBy->setText(heldBy.isEmpty() ? tr("Not keeping this computer awake") : tr("Kept awake by %1").arg(heldBy));
     const QStringList others = m_otherInhibitors ? m_otherInhibitors->list() : QStringList();
     m_others->setVisible(!others.isEmpty());
     m_others->setText(tr("Also keeping it awake: %1").arg(others.join(QLatin1String("; "))));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/PresetPill.h"
 
 #include "ui/BrushedMetal.h"
@@ -55,16 +56,21 @@ QRectF PresetPill::capsuleRect() const
     return QRectF(c.left(), c.center().y() - pillHeight / 2.0, c.width(), pillHeight);
 }
 
-QPainterPath PresetPill::capsule() const { return capsulePath(capsuleRect()); }
+QPainterPath PresetPill::capsule() const
+{
+    return capsulePath(capsuleRect());
+}
 
-QPainterPath PresetPill::hitShape() const { return capsule(); }
+QPainterPath PresetPill::hitShape() const
+{
+    return capsule();
+}
 
 QSize PresetPill::sizeHint() const
 {
     const QMargins m = contentsMargins();
     const double text = TabularText::width(m_title, pillFont(font()));
-    return QSize(int(std::ceil(text + 24.0)) + m.left() + m.right(),
-                 int(pillHeight) + m.top() + m.bottom());
+    return QSize(int(std::ceil(text + 24.0)) + m.left() + m.right(), int(pillHeight) + m.top() + m.bottom());
 }
 
 QSize PresetPill::minimumSizeHint() const
@@ -126,16 +132,11 @@ bool PresetPill::event(QEvent *e)
 {
     switch (e->type()) {
     case QEvent::HoverEnter:
-    case QEvent::Enter:
-        setHovering(true);
-        break;
+    case QEvent::Enter: setHovering(true); break;
     case QEvent::HoverLeave:
     case QEvent::Leave:
-    case QEvent::Hide:
-        setHovering(false);
-        break;
-    default:
-        break;
+    case QEvent::Hide: setHovering(false); break;
+    default: break;
     }
     return PressableButton::event(e);
 }
@@ -200,8 +201,6 @@ void PresetPill::paintBody(QPainter &p, double now)
     const double w = TabularText::width(text, f);
     const double rest = m_hovering ? 0.92 : 0.72;
     p.setPen(CorvaneStyles::withOpacity(Qt::white, rest + (1.0 - rest) * sel));
-    TabularText::draw(p,
-                      QPointF(r.center().x() - w / 2.0,
-                              r.center().y() + (fm.ascent() - fm.descent()) / 2.0),
-                      text, f);
+    TabularText::draw(p, QPointF(r.center().x() - w / 2.0, r.center().y() + (fm.ascent() - fm.descent()) / 2.0), text,
+                      f);
 }

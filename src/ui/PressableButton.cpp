@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/PressableButton.h"
 
 #include "ui/CorvaneStyles.h"
@@ -33,7 +34,10 @@ void PressableButton::sampleAnimation(double now, std::vector<double> &out) cons
     out.push_back(m_press.brightness(now) * 1000.0);
 }
 
-bool PressableButton::isAnimating(double now) const { return m_press.isAnimating(now); }
+bool PressableButton::isAnimating(double now) const
+{
+    return m_press.isAnimating(now);
+}
 
 void PressableButton::animationStarted()
 {
@@ -66,9 +70,15 @@ void PressableButton::paintLabel(QPainter &painter, double now)
     paintBody(painter, now);
 }
 
-QByteArray PressableButton::bodyKey(double) const { return {}; }
+QByteArray PressableButton::bodyKey(double) const
+{
+    return {};
+}
 
-bool PressableButton::hitButton(const QPoint &pos) const { return hitShape().contains(pos); }
+bool PressableButton::hitButton(const QPoint &pos) const
+{
+    return hitShape().contains(pos);
+}
 
 bool PressableButton::event(QEvent *e)
 {
@@ -90,11 +100,8 @@ bool PressableButton::event(QEvent *e)
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::FocusOut:
-    case QEvent::Hide:
-        syncPressed();
-        break;
-    default:
-        break;
+    case QEvent::Hide: syncPressed(); break;
+    default: break;
     }
     return result;
 }

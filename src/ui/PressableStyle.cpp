@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/PressableStyle.h"
 
 #include "ui/CorvaneStyles.h"
@@ -6,7 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-PressableStyle::PressableStyle(double pressedScale) : m_pressedScale(pressedScale) {}
+PressableStyle::PressableStyle(double pressedScale) : m_pressedScale(pressedScale)
+{}
 
 bool PressableStyle::setPressed(bool pressed, double now)
 {
@@ -31,8 +33,8 @@ QTransform PressableStyle::transform(const QRectF &bounds, double now) const
 {
     const double s = scale(now);
     const QPointF c = bounds.center();
-    return QTransform::fromTranslate(-c.x(), -c.y()) * QTransform::fromScale(s, s) *
-           QTransform::fromTranslate(c.x(), c.y());
+    return QTransform::fromTranslate(-c.x(), -c.y()) * QTransform::fromScale(s, s)
+        * QTransform::fromTranslate(c.x(), c.y());
 }
 
 void PressableStyle::adjustBrightness(QImage &image, double delta)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/PulseDot.h"
 
 #include "ui/CorvaneStyles.h"
@@ -27,7 +28,10 @@ PulseDot::PulseDot(AnimationClock &clock, QWidget *parent)
     setFixedSize(int(frameSize), int(frameSize));
 }
 
-QSize PulseDot::sizeHint() const { return QSize(int(frameSize), int(frameSize)); }
+QSize PulseDot::sizeHint() const
+{
+    return QSize(int(frameSize), int(frameSize));
+}
 
 void PulseDot::setActive(bool active)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/SoftShadow.h"
 
 #include <QCache>
@@ -13,7 +14,10 @@ namespace {
 quint64 g_blurs = 0;
 
 // Shadow radii name a blur width; the Gaussian behind them has half that deviation.
-double sigmaFor(double radius) { return radius / 2.0; }
+double sigmaFor(double radius)
+{
+    return radius / 2.0;
+}
 
 QCache<QString, QPixmap> &cache()
 {
@@ -26,14 +30,14 @@ QString keyFor(const QPainterPath &shape, const QColor &color, double radius, qr
 {
     QString key;
     key.reserve(64 + shape.elementCount() * 16);
-    key += QString::number(color.rgba64(), 16) + QLatin1Char('/') + QString::number(radius) +
-           QLatin1Char('/') + QString::number(dpr) + QLatin1Char('/');
+    key += QString::number(color.rgba64(), 16) + QLatin1Char('/') + QString::number(radius) + QLatin1Char('/')
+        + QString::number(dpr) + QLatin1Char('/');
     // The shape's position is irrelevant: the image is drawn at its bounding box.
     const QPointF origin = shape.boundingRect().topLeft();
     for (int i = 0; i < shape.elementCount(); ++i) {
         const auto e = shape.elementAt(i);
-        key += QString::number(e.x - origin.x(), 'f', 2) + QLatin1Char(',') +
-               QString::number(e.y - origin.y(), 'f', 2) + QLatin1Char(';');
+        key += QString::number(e.x - origin.x(), 'f', 2) + QLatin1Char(',') + QString::number(e.y - origin.y(), 'f', 2)
+            + QLatin1Char(';');
     }
     return key;
 }
@@ -46,8 +50,7 @@ std::array<int, 3> boxSizes(double sigma)
     if (lower % 2 == 0)
         --lower;
     const int upper = lower + 2;
-    const double m = (12.0 * sigma * sigma - 3.0 * lower * lower - 12.0 * lower - 9.0) /
-                     (-4.0 * lower - 4.0);
+    const double m = (12.0 * sigma * sigma - 3.0 * lower * lower - 12.0 * lower - 9.0) / (-4.0 * lower - 4.0);
     const int smaller = int(std::round(m));
     std::array<int, 3> sizes{};
     for (int i = 0; i < 3; ++i)
@@ -119,10 +122,12 @@ QPixmap tintedBlur(QImage &alpha, double sigma, const QColor &opaque, qreal dpr)
 }
 } // namespace
 
-double SoftShadow::reach(double radius) { return std::ceil(3.0 * sigmaFor(radius)) + 1.0; }
+double SoftShadow::reach(double radius)
+{
+    return std::ceil(3.0 * sigmaFor(radius)) + 1.0;
+}
 
-void SoftShadow::paint(QPainter &painter, const QPainterPath &shape, const QColor &color,
-                       double radius, QPointF offset)
+void SoftShadow::paint(QPainter &painter, const QPainterPath &shape, const QColor &color, double radius, QPointF offset)
 {
     if (color.alpha() == 0 || shape.isEmpty())
         return;
@@ -162,12 +167,18 @@ void SoftShadow::paint(QPainter &painter, const QPainterPath &shape, const QColo
     painter.setOpacity(before);
 }
 
-quint64 SoftShadow::blurCount() { return g_blurs; }
+quint64 SoftShadow::blurCount()
+{
+    return g_blurs;
+}
 
-void SoftShadow::clearCache() { cache().clear(); }
+void SoftShadow::clearCache()
+{
+    cache().clear();
+}
 
-void SoftShadow::paintImage(QPainter &painter, const QString &key, const QImage &source,
-                            QPointF topLeft, const QColor &color, double radius)
+void SoftShadow::paintImage(QPainter &painter, const QString &key, const QImage &source, QPointF topLeft,
+                            const QColor &color, double radius)
 {
     if (color.alpha() == 0 || source.isNull())
         return;
@@ -176,11 +187,7 @@ void SoftShadow::paintImage(QPainter &painter, const QString &key, const QImage 
     const double margin = reach(radius);
     QColor opaque = color;
     opaque.setAlpha(255);
-    const QString fullKey = QStringLiteral("img:%1/%2/%3/%4")
-                                .arg(key)
-                                .arg(radius)
-                                .arg(dpr)
-                                .arg(opaque.rgba64(), 0, 16);
+    const QString fullKey = QStringLiteral("img:%1/%2/%3/%4").arg(key).arg(radius).arg(dpr).arg(opaque.rgba64(), 0, 16);
     QPixmap pixmap;
     if (QPixmap *cached = cache().object(fullKey)) {
         pixmap = *cached;
@@ -197,8 +204,7 @@ void SoftShadow::paintImage(QPainter &painter, const QString &key, const QImage 
             p.drawImage(m, m, src);
         }
         pixmap = tintedBlur(alpha, sigmaFor(radius) * dpr, opaque, dpr);
-        cache().insert(fullKey, new QPixmap(pixmap),
-                       std::max(1, int(size.width() * size.height() * 4 / 1024)));
+        cache().insert(fullKey, new QPixmap(pixmap), std::max(1, int(size.width() * size.height() * 4 / 1024)));
     }
     const qreal before = painter.opacity();
     painter.setOpacity(before * color.alphaF());

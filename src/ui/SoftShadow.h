@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QColor>
@@ -13,13 +14,13 @@ class SoftShadow {
 public:
     // Draws the blurred silhouette of `shape` (logical coordinates of the painter) in
     // `color`, moved by `offset`. A radius of 0 draws the silhouette sharp.
-    static void paint(QPainter &painter, const QPainterPath &shape, const QColor &color,
-                      double radius, QPointF offset = {});
+    static void paint(QPainter &painter, const QPainterPath &shape, const QColor &color, double radius,
+                      QPointF offset = {});
 
     // The same for an image's coverage (a symbol's glow). `key` names the image; the
     // image's own pixel ratio is kept.
-    static void paintImage(QPainter &painter, const QString &key, const QImage &source,
-                           QPointF topLeft, const QColor &color, double radius);
+    static void paintImage(QPainter &painter, const QString &key, const QImage &source, QPointF topLeft,
+                           const QColor &color, double radius);
 
     // How far the glow reaches beyond the shape, in logical points.
     static double reach(double radius);

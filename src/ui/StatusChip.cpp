@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/StatusChip.h"
 
 #include "ui/AnimationClock.h"
@@ -14,8 +15,14 @@ namespace {
 constexpr double chipHeight = 24.0;
 constexpr double padding = 10.0;
 const QString infinity = QStringLiteral("\u221E");
-QString indefiniteText() { return StatusChip::tr("Indefinite Wake"); }
-QString idleText() { return StatusChip::tr("Sleep allowed"); }
+QString indefiniteText()
+{
+    return StatusChip::tr("Indefinite Wake");
+}
+QString idleText()
+{
+    return StatusChip::tr("Sleep allowed");
+}
 
 } // namespace
 
@@ -91,12 +98,9 @@ void StatusChip::onFrame()
 QString StatusChip::text() const
 {
     switch (m_kind) {
-    case Kind::Timed:
-        return m_clock;
-    case Kind::Indefinite:
-        return infinity + QLatin1Char(' ') + indefiniteText();
-    case Kind::Idle:
-        break;
+    case Kind::Timed: return m_clock;
+    case Kind::Indefinite: return infinity + QLatin1Char(' ') + indefiniteText();
+    case Kind::Idle: break;
     }
     return idleText();
 }
@@ -105,9 +109,7 @@ QSize StatusChip::sizeHint() const
 {
     double content = 0;
     switch (m_kind) {
-    case Kind::Timed:
-        content = TabularText::width(m_clock, CorvaneStyles::systemFont(13, QFont::Medium));
-        break;
+    case Kind::Timed: content = TabularText::width(m_clock, CorvaneStyles::systemFont(13, QFont::Medium)); break;
     case Kind::Indefinite:
         content = QFontMetricsF(CorvaneStyles::systemFont(13, QFont::Medium)).horizontalAdvance(infinity) + 4
             + QFontMetricsF(CorvaneStyles::systemFont(11, QFont::Medium)).horizontalAdvance(indefiniteText());
@@ -151,7 +153,8 @@ void StatusChip::paintEvent(QPaintEvent *)
     }
     p.drawPixmap(0, 0, m_capsule);
 
-    const double baselineFor13 = r.center().y() + QFontMetricsF(CorvaneStyles::systemFont(13, QFont::Medium)).capHeight() / 2;
+    const double baselineFor13 =
+        r.center().y() + QFontMetricsF(CorvaneStyles::systemFont(13, QFont::Medium)).capHeight() / 2;
     switch (m_kind) {
     case Kind::Timed: {
         p.setPen(Qt::white);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ViewAccessibility.h"
 
 #include "ui/PresetPill.h"
@@ -21,10 +22,7 @@ public:
 
     QAbstractButton *button() const { return static_cast<QAbstractButton *>(object()); }
 
-    QStringList actionNames() const override
-    {
-        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
-    }
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
     void doAction(const QString &name) override
     {
         if (name == pressAction() || name == toggleAction())
@@ -48,12 +46,9 @@ public:
     QString text(QAccessible::Text t) const override
     {
         switch (t) {
-        case QAccessible::Name:
-            return WakeSwitch::tr("Keep awake");
-        case QAccessible::Value:
-            return wakeSwitch()->isOn() ? WakeSwitch::tr("On") : WakeSwitch::tr("Off");
-        default:
-            return ButtonAccessible::text(t);
+        case QAccessible::Name: return WakeSwitch::tr("Keep awake");
+        case QAccessible::Value: return wakeSwitch()->isOn() ? WakeSwitch::tr("On") : WakeSwitch::tr("Off");
+        default: return ButtonAccessible::text(t);
         }
     }
     QAccessible::State state() const override
@@ -63,10 +58,7 @@ public:
         s.checked = wakeSwitch()->isOn();
         return s;
     }
-    QStringList actionNames() const override
-    {
-        return QStringList{toggleAction()} + ButtonAccessible::actionNames();
-    }
+    QStringList actionNames() const override { return QStringList{toggleAction()} + ButtonAccessible::actionNames(); }
 };
 
 class PresetPillAccessible : public ButtonAccessible {

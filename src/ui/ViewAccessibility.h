@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Describes the interface's custom views to assistive technology: which are buttons, their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/WakeSwitch.h"
 
 #include "ui/BrushedMetal.h"
@@ -38,13 +39,22 @@ QFont subtitleFont(const QFont &base)
     return f;
 }
 
+// The subtitle steps down to 9 px before it elides: "Click to keep this computer awake" and
+// its translations are wider than the room beside the knob at 11 px.
+QFont fittedSubtitleFont(const QFont &base, const QString &text, double width)
+{
+    QFont f = subtitleFont(base);
+    for (int px = 11; px > 9 && TabularText::width(text, f) > width; --px)
+        f.setPixelSize(px - 1);
+    return f;
+}
+
 // A rounded rectangle stroked inside its border: the path runs half a line width inside.
 QPainterPath insideStroke(const QRectF &rect, double radius, double width)
 {
     QPainterPath p;
     const double h = width / 2.0;
-    p.addRoundedRect(rect.adjusted(h, h, -h, -h), std::max(0.0, radius - h),
-                     std::max(0.0, radius - h));
+    p.addRoundedRect(rect.adjusted(h, h, -h, -h), std::max(0.0, radius - h), std::max(0.0, radius - h));
     return p;
 }
 
@@ -90,8 +100,7 @@ QRectF WakeSwitch::trackRect() const
 
 WakeSwitchGeometry WakeSwitch::geometry() const
 {
-    return WakeSwitchGeometry::compute(trackRect().width(), m_on, m_progress, m_knobSize,
-                                       m_inset);
+    return WakeSwitchGeometry::compute(trackRect().width(), m_on, m_progress, m_knobSize, m_inset);
 }
 
 QPainterPath WakeSwitch::outerShape() const
@@ -101,7 +110,10 @@ QPainterPath WakeSwitch::outerShape() const
     return p;
 }
 
-QPainterPath WakeSwitch::hitShape() const { return outerShape(); }
+QPainterPath WakeSwitch::hitShape() const
+{
+    return outerShape();
+}
 
 double WakeSwitch::textX(bool forTitle, const WakeSwitchGeometry &g) const
 {
@@ -110,10 +122,10 @@ double WakeSwitch::textX(bool forTitle, const WakeSwitchGeometry &g) const
     const double block = std::max(0.0, width - g.textLeading - g.textTrailing);
     if (g.textLeft)
         return g.textLeading;
-    const double textWidth =
-        forTitle ? TabularText::width(m_title, titleFont(font()))
-                 : TabularText::width(TabularText::elided(m_subtitle, subtitleFont(font()), block),
-                                      subtitleFont(font()));
+    const double textWidth = forTitle
+        ? TabularText::width(m_title, titleFont(font()))
+        : TabularText::width(TabularText::elided(m_subtitle, fittedSubtitleFont(font(), m_subtitle, block), block),
+                             fittedSubtitleFont(font(), m_subtitle, block));
     return width - g.textTrailing - std::min(textWidth, block);
 }
 
@@ -262,9 +274,8 @@ void WakeSwitch::sampleAnimation(double now, std::vector<double> &out) const
 
 bool WakeSwitch::isAnimating(double now) const
 {
-    return PressableButton::isAnimating(now) || m_onAmount.isAnimating(now) ||
-           m_fill.isAnimating(now) || m_titleX.isAnimating(now) ||
-           m_subtitleX.isAnimating(now);
+    return PressableButton::isAnimating(now) || m_onAmount.isAnimating(now) || m_fill.isAnimating(now)
+        || m_titleX.isAnimating(now) || m_subtitleX.isAnimating(now);
 }
 
 void WakeSwitch::paintGlow(QPainter &p, double now)
@@ -280,8 +291,8 @@ QByteArray WakeSwitch::bodyKey(double now) const
     QByteArray key;
     QDataStream out(&key, QIODevice::WriteOnly);
     out << size() << devicePixelRatioF() << m_title << m_subtitle << m_accent.rgba() << m_onAmount.value(now)
-        << std::round(std::clamp(m_fill.value(now), 0.0, 1.0) * travel) << m_titleX.value(now)
-        << m_subtitleX.value(now) << m_height << m_knobSize << m_inset << font();
+        << std::round(std::clamp(m_fill.value(now), 0.0, 1.0) * travel) << m_titleX.value(now) << m_subtitleX.value(now)
+        << m_height << m_knobSize << m_inset << font();
     return key;
 }
 
@@ -296,8 +307,7 @@ void WakeSwitch::paintBody(QPainter &p, double now)
     const double width = track.width();
     const double onRaw = m_onAmount.value(now);
     const double on = std::clamp(onRaw, 0.0, 1.0);
-    const WakeSwitchGeometry g =
-        WakeSwitchGeometry::compute(width, true, m_fill.value(now), m_knobSize, m_inset);
+    const WakeSwitchGeometry g = WakeSwitchGeometry::compute(width, true, m_fill.value(now), m_knobSize, m_inset);
     const double fillWidth = std::max(0.0, onRaw * g.fillWidth);
     const QPainterPath outer = outerShape();
     const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
@@ -319,25 +329,23 @@ void WakeSwitch::paintBody(QPainter &p, double now)
 
     // Text block: title over subtitle, vertically centred as one stack.
     const QFont tf = titleFont(font());
-    const QFont sf = subtitleFont(font());
+    const WakeSwitchGeometry target = geometry();
+    const double block = std::max(0.0, width - target.textLeading - target.textTrailing);
+    const QFont sf = fittedSubtitleFont(font(), m_subtitle, block);
     const QFontMetricsF tfm(tf);
     const QFontMetricsF sfm(sf);
     const double stack = tfm.height() + lineSpacing + sfm.height();
     const double top = track.center().y() - stack / 2.0;
-    const WakeSwitchGeometry target = geometry();
-    const double block = std::max(0.0, width - target.textLeading - target.textTrailing);
     p.setPen(CorvaneStyles::withOpacity(Qt::white, 0.75 + 0.25 * on));
     TabularText::draw(p, QPointF(track.left() + m_titleX.value(now), top + tfm.ascent()),
                       TabularText::elided(m_title, tf, std::max(block, 0.0)), tf);
     p.setPen(CorvaneStyles::withOpacity(Qt::white, 0.6));
     TabularText::draw(p,
-                      QPointF(track.left() + m_subtitleX.value(now),
-                              top + tfm.height() + lineSpacing + sfm.ascent()),
+                      QPointF(track.left() + m_subtitleX.value(now), top + tfm.height() + lineSpacing + sfm.ascent()),
                       TabularText::elided(m_subtitle, sf, block), sf);
 
     // Knob.
-    const QRectF knob(track.left() + g.knobX, track.center().y() - m_knobSize / 2.0, m_knobSize,
-                      m_knobSize);
+    const QRectF knob(track.left() + g.knobX, track.center().y() - m_knobSize / 2.0, m_knobSize, m_knobSize);
     QPainterPath knobShape;
     knobShape.addRoundedRect(knob, knobCornerRadius, knobCornerRadius);
     SoftShadow::paint(p, knobShape, QColor::fromRgbF(0, 0, 0, 0.45f), 4.0, QPointF(0, 2));
@@ -348,8 +356,7 @@ void WakeSwitch::paintBody(QPainter &p, double now)
 
     const QColor symbolColor = CorvaneStyles::mix(CorvaneStyles::graphite(), m_accent, on);
     const QImage symbol = Icons::image(QStringLiteral("power"), symbolSize, symbolColor, dpr);
-    const QPointF symbolAt(knob.center().x() - symbolSize / 2.0,
-                           knob.center().y() - symbolSize / 2.0);
+    const QPointF symbolAt(knob.center().x() - symbolSize / 2.0, knob.center().y() - symbolSize / 2.0);
     if (on > 0.0) {
         SoftShadow::paintImage(p, QStringLiteral("power@18"), symbol, symbolAt,
                                CorvaneStyles::withOpacity(m_accent, 0.8 * on), 6.0);

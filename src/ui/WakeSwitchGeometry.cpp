@@ -1,10 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/WakeSwitchGeometry.h"
 
 #include <algorithm>
 #include <cmath>
 
-WakeSwitchGeometry WakeSwitchGeometry::compute(double width, bool isOn, double fill,
-                                               double knobSize, double inset)
+WakeSwitchGeometry WakeSwitchGeometry::compute(double width, bool isOn, double fill, double knobSize, double inset)
 {
     WakeSwitchGeometry g{};
     // A fill that is not a number (0/0 progress) rests the knob at the left end.

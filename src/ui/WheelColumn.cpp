@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/WheelColumn.h"
 
 #include "ui/CorvaneStyles.h"
@@ -55,8 +56,8 @@ double rubberBand(double raw, double lower, double upper, double dimension)
 
 } // namespace
 
-WheelColumn::WheelColumn(QList<int> values, int selection, const QString &unit, const QColor &accent,
-                         double rowHeight, int visibleRows, WheelClock &clock, QWidget *parent)
+WheelColumn::WheelColumn(QList<int> values, int selection, const QString &unit, const QColor &accent, double rowHeight,
+                         int visibleRows, WheelClock &clock, QWidget *parent)
     : QWidget(parent),
       m_values(std::move(values)),
       m_selection(selection),
@@ -457,27 +458,13 @@ void WheelColumn::keyPressEvent(QKeyEvent *event)
         return;
     }
     switch (event->key()) {
-    case Qt::Key_Up:
-        step(-1);
-        break;
-    case Qt::Key_Down:
-        step(1);
-        break;
-    case Qt::Key_PageUp:
-        step(-m_visibleRows);
-        break;
-    case Qt::Key_PageDown:
-        step(m_visibleRows);
-        break;
-    case Qt::Key_Home:
-        step(-rowCount());
-        break;
-    case Qt::Key_End:
-        step(rowCount());
-        break;
-    default:
-        QWidget::keyPressEvent(event);
-        return;
+    case Qt::Key_Up: step(-1); break;
+    case Qt::Key_Down: step(1); break;
+    case Qt::Key_PageUp: step(-m_visibleRows); break;
+    case Qt::Key_PageDown: step(m_visibleRows); break;
+    case Qt::Key_Home: step(-rowCount()); break;
+    case Qt::Key_End: step(rowCount()); break;
+    default: QWidget::keyPressEvent(event); return;
     }
     event->accept();
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "ui/WheelMotion.h"
@@ -21,8 +22,8 @@ class WheelClock;
 class WheelColumn : public QWidget {
     Q_OBJECT
 public:
-    WheelColumn(QList<int> values, int selection, const QString &unit, const QColor &accent,
-                double rowHeight, int visibleRows, WheelClock &clock, QWidget *parent = nullptr);
+    WheelColumn(QList<int> values, int selection, const QString &unit, const QColor &accent, double rowHeight,
+                int visibleRows, WheelClock &clock, QWidget *parent = nullptr);
     ~WheelColumn() override;
 
     const QList<int> &values() const { return m_values; }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/WheelColumnAccessible.h"
 
 #include "ui/WheelColumn.h"
@@ -11,10 +12,8 @@ QAccessibleInterface *wheelFactory(const QString &className, QObject *object)
 }
 } // namespace
 
-WheelColumnAccessible::WheelColumnAccessible(WheelColumn *column)
-    : QAccessibleWidget(column, QAccessible::SpinBox)
-{
-}
+WheelColumnAccessible::WheelColumnAccessible(WheelColumn *column) : QAccessibleWidget(column, QAccessible::SpinBox)
+{}
 
 void WheelColumnAccessible::registerFactory()
 {
@@ -40,12 +39,9 @@ void *WheelColumnAccessible::interface_cast(QAccessible::InterfaceType type)
 QString WheelColumnAccessible::text(QAccessible::Text t) const
 {
     switch (t) {
-    case QAccessible::Name:
-        return column()->accessibleLabel();
-    case QAccessible::Value:
-        return QString::number(column()->selection());
-    default:
-        return QAccessibleWidget::text(t);
+    case QAccessible::Name: return column()->accessibleLabel();
+    case QAccessible::Value: return QString::number(column()->selection());
+    default: return QAccessibleWidget::text(t);
     }
 }
 

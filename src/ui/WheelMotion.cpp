@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/WheelMotion.h"
 
 #include <cmath>
@@ -12,8 +13,7 @@ constexpr double shortestGlide = 0.12;
 constexpr double longestGlide = 1.5;
 } // namespace
 
-WheelMotion WheelMotion::spring(double from, double velocity, double to, double response,
-                                double dampingFraction)
+WheelMotion WheelMotion::spring(double from, double velocity, double to, double response, double dampingFraction)
 {
     WheelMotion m;
     m.m_to = to;
@@ -56,8 +56,7 @@ double WheelMotion::position(double t) const
         const double left = std::max(0.0, 1.0 - t / m_tau);
         return m_to + m_x0 * left * left;
     }
-    case Kind::critical:
-        return m_to + (m_x0 + (m_v0 + w * m_x0) * t) * std::exp(-w * t);
+    case Kind::critical: return m_to + (m_x0 + (m_v0 + w * m_x0) * t) * std::exp(-w * t);
     case Kind::underdamped: {
         const double wd = w * std::sqrt(1 - z * z);
         const double b = (m_v0 + z * w * m_x0) / wd;

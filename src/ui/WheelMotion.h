@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One movement of a wheel's scroll offset towards a resting point, as a pure function of
@@ -10,8 +11,7 @@ class WheelMotion {
 public:
     // A damped spring of the given response (seconds per undamped oscillation) and damping
     // fraction (1 = critically damped), with unit mass.
-    static WheelMotion spring(double from, double velocity, double to, double response,
-                              double dampingFraction);
+    static WheelMotion spring(double from, double velocity, double to, double response, double dampingFraction);
     // Starts at `velocity` and slows down so that it comes to rest at `to`. When the two do
     // not fit together (velocity zero or pointing away, or a glide that would take very
     // long or be almost instant), a critically damped spring with that velocity stands in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/AppcastParser.h"
 
 #include "updates/SparkleVersion.h"
@@ -107,9 +108,8 @@ AppcastParser::Result AppcastParser::parse(const QByteArray &data)
     }
     if (xml.hasError()) {
         result.items.clear();
-        result.error = tr("The update feed is not valid XML (line %1: %2).")
-                           .arg(xml.lineNumber())
-                           .arg(xml.errorString());
+        result.error =
+            tr("The update feed is not valid XML (line %1: %2).").arg(xml.lineNumber()).arg(xml.errorString());
         return result;
     }
     if (!sawRss) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/AppcastUpdater.h"
 
 #include "wake/Logging.h"
@@ -26,12 +27,12 @@ QByteArray AppcastUpdaterOptions::builtInPublicKey()
 AppcastUpdater::AppcastUpdater(QNetworkAccessManager *network, UpdaterDelegate *delegate,
                                UserDriverDelegate *userDriverDelegate, SettingsStore &settings,
                                AppcastUpdaterOptions options, QObject *parent)
-    : QObject(parent)
-    , m_network(network)
-    , m_delegate(delegate)
-    , m_userDriverDelegate(userDriverDelegate)
-    , m_settings(settings)
-    , m_options(std::move(options))
+    : QObject(parent),
+      m_network(network),
+      m_delegate(delegate),
+      m_userDriverDelegate(userDriverDelegate),
+      m_settings(settings),
+      m_options(std::move(options))
 {
     if (!m_options.now)
         m_options.now = [] { return QDateTime::currentDateTimeUtc(); };
@@ -190,8 +191,7 @@ void AppcastUpdater::appcastArrived()
     if (download->outcome() == BoundedDownload::Outcome::Cancelled)
         return;
     if (download->outcome() != BoundedDownload::Outcome::Ok) {
-        fail({UpdateError::Appcast,
-              tr("Corvane could not read the update feed. %1").arg(download->errorText())});
+        fail({UpdateError::Appcast, tr("Corvane could not read the update feed. %1").arg(download->errorText())});
         return;
     }
     const AppcastParser::Result parsed = AppcastParser::parse(download->body());
@@ -253,16 +253,12 @@ void AppcastUpdater::showUpdate()
 void AppcastUpdater::choiceMade(int choice)
 {
     switch (UpdateUserDriver::Choice(choice)) {
-    case UpdateUserDriver::Choice::Install:
-        install();
-        return;
+    case UpdateUserDriver::Choice::Install: install(); return;
     case UpdateUserDriver::Choice::Skip:
         m_settings.setString(QString::fromLatin1(skippedVersionKey), m_found->version);
         finishSession();
         return;
-    case UpdateUserDriver::Choice::RemindLater:
-        finishSession();
-        return;
+    case UpdateUserDriver::Choice::RemindLater: finishSession(); return;
     }
 }
 
@@ -308,9 +304,8 @@ void AppcastUpdater::archiveArrived()
     }
     const QByteArray archive = download->body();
     if (archive.size() != item.length) {
-        fail({UpdateError::Validation, tr("The download has %1 bytes but the update announces %2 bytes.")
-                                           .arg(archive.size())
-                                           .arg(item.length)});
+        fail({UpdateError::Validation,
+              tr("The download has %1 bytes but the update announces %2 bytes.").arg(archive.size()).arg(item.length)});
         return;
     }
     const Ed25519Verifier::Result verified =

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "config.h"
@@ -25,8 +26,8 @@ class UserDriverDelegate;
 // Everything the updater takes from outside, with the values the program uses.
 struct AppcastUpdaterOptions {
     bool enabled = CORVANE_SELF_UPDATE;
-    QString hostVersion = QStringLiteral(CORVANE_BUILD_NUMBER);     // compared with sparkle:version
-    QString hostDisplayVersion = QStringLiteral(CORVANE_VERSION);   // shown to the user
+    QString hostVersion = QStringLiteral(CORVANE_BUILD_NUMBER); // compared with sparkle:version
+    QString hostDisplayVersion = QStringLiteral(CORVANE_VERSION); // shown to the user
     QByteArray publicKeyBase64 = builtInPublicKey();
     bool allowInsecureLoopback = false;
     std::chrono::milliseconds appcastTimeout{30000};
@@ -34,13 +35,13 @@ struct AppcastUpdaterOptions {
     qint64 maxAppcastBytes = 1024 * 1024;
     qint64 maxDownloadBytes = qint64(1) << 30;
     std::chrono::seconds checkInterval{86400};
-    std::function<QDateTime()> now;                 // default: the wall clock
-    std::shared_ptr<CheckTimer> timer;              // default: a QTimer
-    std::shared_ptr<UpdateUserDriver> userDriver;   // default: Qt dialogs
-    std::function<bool()> inImmediateFocus;         // default: a window of ours is active
+    std::function<QDateTime()> now; // default: the wall clock
+    std::shared_ptr<CheckTimer> timer; // default: a QTimer
+    std::shared_ptr<UpdateUserDriver> userDriver; // default: Qt dialogs
+    std::function<bool()> inImmediateFocus; // default: a window of ours is active
     QString appImagePath = qEnvironmentVariable("APPIMAGE");
-    std::function<void(const QUrl &)> openUrl;      // default: QDesktopServices
-    std::function<void(const QString &)> relaunch;  // default: start the image and quit
+    std::function<void(const QUrl &)> openUrl; // default: QDesktopServices
+    std::function<void(const QString &)> relaunch; // default: start the image and quit
     // Runs before a scheduled check and calls `proceed` when the check may start (the owner
     // chooses the feed there). Default: the check starts at once.
     std::function<void(std::function<void()> proceed)> beforeScheduledCheck;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/BoundedDownload.h"
 
 #include "updates/FeedUrlPolicy.h"
@@ -7,8 +8,8 @@
 
 BoundedDownload::BoundedDownload(QNetworkAccessManager *network, const QUrl &url, qint64 maxBytes,
                                  std::chrono::milliseconds deadline, QObject *parent)
-    : QObject(parent)
-    , m_maxBytes(maxBytes)
+    : QObject(parent),
+      m_maxBytes(maxBytes)
 {
     m_reply = network->get(FeedUrlPolicy::request(url));
     // A small buffer makes readyRead arrive in steps, so an oversized body is caught early.
@@ -86,11 +87,8 @@ void BoundedDownload::end(Outcome outcome)
         m_errorText = tr("The server took too long to answer.");
         m_body.clear();
         break;
-    case Outcome::Cancelled:
-        m_body.clear();
-        break;
-    default:
-        break;
+    case Outcome::Cancelled: m_body.clear(); break;
+    default: break;
     }
     if (m_reply) {
         m_reply->disconnect(this);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/Ed25519Verifier.h"
 
 #include <openssl/evp.h>
@@ -30,9 +31,8 @@ Ed25519Verifier::Result Ed25519Verifier::verify(const QByteArray &data, qint64 a
         return result;
     }
     if (data.size() != advertisedLength) {
-        result.message = tr("The download has %1 bytes but the update announces %2 bytes.")
-                             .arg(data.size())
-                             .arg(advertisedLength);
+        result.message =
+            tr("The download has %1 bytes but the update announces %2 bytes.").arg(data.size()).arg(advertisedLength);
         return result;
     }
     QByteArray signature;
@@ -46,20 +46,19 @@ Ed25519Verifier::Result Ed25519Verifier::verify(const QByteArray &data, qint64 a
     }
 
     std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> pkey(
-        EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr,
-                                    reinterpret_cast<const unsigned char *>(key.constData()), size_t(key.size())),
+        EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, reinterpret_cast<const unsigned char *>(key.constData()),
+                                    size_t(key.size())),
         &EVP_PKEY_free);
     std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
     // Ed25519 hashes internally, so the one-shot call takes no digest.
-    const bool verified = pkey && ctx
-        && EVP_DigestVerifyInit(ctx.get(), nullptr, nullptr, nullptr, pkey.get()) == 1
+    const bool verified = pkey && ctx && EVP_DigestVerifyInit(ctx.get(), nullptr, nullptr, nullptr, pkey.get()) == 1
         && EVP_DigestVerify(ctx.get(), reinterpret_cast<const unsigned char *>(signature.constData()),
                             size_t(signature.size()), reinterpret_cast<const unsigned char *>(data.constData()),
                             size_t(data.size()))
             == 1;
     if (!verified) {
         result.message = tr("The update's signature does not match: it was not made by Corvane's "
-                                        "developers or was damaged on the way.");
+                            "developers or was damaged on the way.");
         return result;
     }
     result.ok = true;

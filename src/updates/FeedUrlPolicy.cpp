@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/FeedUrlPolicy.h"
 
 bool FeedUrlPolicy::isAllowed(const QUrl &url, bool allowInsecureLoopback)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/GentleUpdateReminder.h"
 
 bool GentleUpdateReminder::shouldHandleShowingScheduledUpdate(const AppcastItem &, bool inImmediateFocus)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/QtUserDriver.h"
 
 #include <QDesktopServices>
@@ -74,8 +75,7 @@ void QtUserDriver::dismissCheckingForUpdates()
 
 void QtUserDriver::showUpToDate(const QString &currentVersion)
 {
-    auto *box = messageBox(QMessageBox::Information, tr("Corvane Update"),
-                           tr("You're up to date!"));
+    auto *box = messageBox(QMessageBox::Information, tr("Corvane Update"), tr("You're up to date!"));
     box->setInformativeText(tr("Corvane %1 is currently the newest version available.").arg(currentVersion));
     m_current = box;
     present(box);
@@ -84,8 +84,7 @@ void QtUserDriver::showUpToDate(const QString &currentVersion)
 void QtUserDriver::showUpdaterError(const QString &message)
 {
     closeSessionWindows();
-    auto *box = messageBox(QMessageBox::Warning, tr("Corvane Update"),
-                           tr("Update Error!"));
+    auto *box = messageBox(QMessageBox::Warning, tr("Corvane Update"), tr("Update Error!"));
     box->setInformativeText(message);
     m_current = box;
     present(box);
@@ -182,9 +181,8 @@ void QtUserDriver::showReadyToRelaunch(const AppcastItem &update, std::function<
     box->setInformativeText(tr("Restart Corvane now to use the new version?"));
     QPushButton *restart = box->addButton(tr("Restart Now"), QMessageBox::AcceptRole);
     box->addButton(tr("Later"), QMessageBox::RejectRole);
-    QObject::connect(box, &QMessageBox::finished, box, [box, restart, reply = std::move(reply)] {
-        reply(box->clickedButton() == restart);
-    });
+    QObject::connect(box, &QMessageBox::finished, box,
+                     [box, restart, reply = std::move(reply)] { reply(box->clickedButton() == restart); });
     m_current = box;
     present(box);
 }

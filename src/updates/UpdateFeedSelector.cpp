@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/UpdateFeedSelector.h"
 
 #include "updates/FeedUrlPolicy.h"
@@ -21,17 +22,15 @@ const QUrl &UpdateFeedSelector::fallbackFeedURL()
 }
 
 UpdateFeedSelector::UpdateFeedSelector(QNetworkAccessManager *network, Options options, QObject *parent)
-    : QObject(parent)
-    , m_network(network)
-    , m_options(std::move(options))
-    , m_current(m_options.primary)
-{
-}
+    : QObject(parent),
+      m_network(network),
+      m_options(std::move(options)),
+      m_current(m_options.primary)
+{}
 
 UpdateFeedSelector::UpdateFeedSelector(QNetworkAccessManager *network, QObject *parent)
     : UpdateFeedSelector(network, Options{}, parent)
-{
-}
+{}
 
 QUrl UpdateFeedSelector::current() const
 {

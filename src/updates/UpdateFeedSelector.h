@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "updates/UpdaterDelegate.h"
@@ -9,7 +10,6 @@
 #include <QUrl>
 #include <chrono>
 #include <functional>
-
 
 // Chooses which of the two appcast feeds the updater reads: the primary whenever it
 // answers a HEAD request, the fallback only while the primary does not. The choice is made

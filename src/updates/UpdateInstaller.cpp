@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/UpdateInstaller.h"
 
 #include <QDir>
@@ -32,8 +33,7 @@ UpdateInstaller::Result UpdateInstaller::replaceAppImage(const QString &path, co
         result.message = tr("Corvane could not write the new version next to %1.").arg(target);
         return result;
     }
-    staged.setPermissions(info.permissions() | QFile::ExeOwner | QFile::ExeUser | QFile::ReadOwner
-                          | QFile::WriteOwner);
+    staged.setPermissions(info.permissions() | QFile::ExeOwner | QFile::ExeUser | QFile::ReadOwner | QFile::WriteOwner);
     staged.close();
 
     const QString backup = target + QStringLiteral(".bak");

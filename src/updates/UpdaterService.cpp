@@ -1,17 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "config.h"
 #include "updates/UpdaterService.h"
 
 #include <QNetworkAccessManager>
 #include <QPointer>
 
-UpdaterService::UpdaterService(SettingsStore &settings, QObject *parent)
-    : UpdaterService(settings, Options{}, parent)
-{
-}
+UpdaterService::UpdaterService(SettingsStore &settings, QObject *parent) : UpdaterService(settings, Options{}, parent)
+{}
 
 UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject *parent)
-    : QObject(parent)
-    , m_enabled(options.updater.enabled)
+    : QObject(parent),
+      m_enabled(options.updater.enabled)
 {
     // The feed is chosen right before each check, not at launch: most launches check nothing
     // (checks are a day apart), and the first request loads the network and TLS libraries,
@@ -28,8 +27,8 @@ UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject
     }
     m_feed = std::make_unique<UpdateFeedSelector>(network, options.feed);
     m_reminder = std::make_unique<GentleUpdateReminder>();
-    m_controller = std::make_unique<AppcastUpdater>(network, m_feed.get(), m_reminder.get(), settings,
-                                                    std::move(options.updater));
+    m_controller =
+        std::make_unique<AppcastUpdater>(network, m_feed.get(), m_reminder.get(), settings, std::move(options.updater));
 
     QPointer<UpdaterService> self(this);
     m_reminder->onChange = [self](bool waiting) {
@@ -60,7 +59,8 @@ UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject
 
     // From the event loop, so nothing changes while the caller is still constructing.
     QMetaObject::invokeMethod(
-        this, [controller] {
+        this,
+        [controller] {
             if (controller)
                 controller->startUpdater();
         },

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/AssertionMode.h"
 
 namespace AssertionModes {
@@ -5,10 +6,8 @@ namespace AssertionModes {
 QString rawValue(AssertionMode mode)
 {
     switch (mode) {
-    case AssertionMode::displayAndSystem:
-        return QStringLiteral("displayAndSystem");
-    case AssertionMode::systemOnly:
-        return QStringLiteral("systemOnly");
+    case AssertionMode::displayAndSystem: return QStringLiteral("displayAndSystem");
+    case AssertionMode::systemOnly: return QStringLiteral("systemOnly");
     }
     return {};
 }

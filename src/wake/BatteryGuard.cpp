@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/BatteryGuard.h"
 
 #include "wake/CorvaneTimerService.h"
@@ -9,7 +10,11 @@
 
 BatteryGuard::BatteryGuard(CorvaneTimerService &timer, PowerSource &power, Notifier &notifier,
                            const SettingSwitch &belowPercent, QObject *parent)
-    : QObject(parent), m_timer(timer), m_power(power), m_notifier(notifier), m_belowPercent(belowPercent)
+    : QObject(parent),
+      m_timer(timer),
+      m_power(power),
+      m_notifier(notifier),
+      m_belowPercent(belowPercent)
 {
     connect(&m_power, &PowerSource::changed, this, &BatteryGuard::check);
     // Queued: a period that starts on a low battery ends once start() has finished.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/CorvaneTimerService.h"
 
 #include "wake/Logging.h"
@@ -26,8 +27,8 @@ CorvaneTimerService::CorvaneTimerService(PowerAssertionManager &power, SettingsS
     if (m_defaults.contains(lastDurationKey)) {
         m_lastDuration = WakeDuration::fromStored(stored.value_or(0));
         if (!stored)
-            qCWarning(lcSettings).noquote() << "Ignoring the stored" << lastDurationKey
-                                            << "(not a whole number); using until turned off";
+            qCWarning(lcSettings).noquote()
+                << "Ignoring the stored" << lastDurationKey << "(not a whole number); using until turned off";
         else if (*stored > WakeDuration::maxRestoredMinutes)
             qCWarning(lcSettings).noquote() << "The stored" << lastDurationKey << *stored << "is over the limit; using"
                                             << WakeDuration::maxRestoredMinutes;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "wake/ContinuousClock.h"
@@ -18,8 +19,8 @@ class SystemEvents;
 // What the timer service runs on; tests replace each part.
 struct TimerServiceEnvironment {
     const ContinuousClock &clock; // counts through suspend
-    TickerFactory tickers;        // one-second ticks
-    SystemEvents &systemEvents;   // resume from suspend forces a tick
+    TickerFactory tickers; // one-second ticks
+    SystemEvents &systemEvents; // resume from suspend forces a tick
 };
 
 // Runs the wake period: takes and gives back the inhibition, counts down once a second
@@ -47,8 +48,8 @@ public:
     static inline const QString lastDurationKey = QStringLiteral("corvane.lastDuration");
     static inline const QString modeKey = QStringLiteral("corvane.mode");
 
-    CorvaneTimerService(PowerAssertionManager &power, SettingsStore &defaults,
-                        TimerServiceEnvironment environment, QObject *parent = nullptr);
+    CorvaneTimerService(PowerAssertionManager &power, SettingsStore &defaults, TimerServiceEnvironment environment,
+                        QObject *parent = nullptr);
     ~CorvaneTimerService() override;
 
     std::optional<WakeDuration> active() const { return m_active; }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Puts the display to sleep at once, the way the "Turn Display Off Now" command asks for.

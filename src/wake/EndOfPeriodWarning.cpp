@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/EndOfPeriodWarning.h"
 
 #include "wake/CorvaneTimerService.h"
@@ -8,7 +9,10 @@
 
 EndOfPeriodWarning::EndOfPeriodWarning(CorvaneTimerService &timer, Notifier &notifier,
                                        const SettingSwitch &minutesBefore, QObject *parent)
-    : QObject(parent), m_timer(timer), m_notifier(notifier), m_minutesBefore(minutesBefore)
+    : QObject(parent),
+      m_timer(timer),
+      m_notifier(notifier),
+      m_minutesBefore(minutesBefore)
 {
     connect(&m_timer, &CorvaneTimerService::remainingSecondsChanged, this, &EndOfPeriodWarning::check);
     connect(&m_timer, &CorvaneTimerService::activeChanged, this, &EndOfPeriodWarning::check);

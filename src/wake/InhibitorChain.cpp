@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/InhibitorChain.h"
 
 #include "wake/Logging.h"
@@ -17,10 +18,12 @@ class ChainGrant : public Grant {
 public:
     ChainGrant(QList<Inhibitor *> steps, AssertionMode mode, QString reason, DelayedCallScheduler scheduler,
                InhibitorChain::Timing timing)
-        : m_steps(std::move(steps)), m_mode(mode), m_reason(std::move(reason)), m_scheduler(std::move(scheduler)),
+        : m_steps(std::move(steps)),
+          m_mode(mode),
+          m_reason(std::move(reason)),
+          m_scheduler(std::move(scheduler)),
           m_timing(timing)
-    {
-    }
+    {}
 
     void begin()
     {
@@ -146,7 +149,8 @@ private:
         m_stepTimer.reset();
         m_overall.reset();
         m_lastResortDue.reset();
-        const QString summary = m_tried.isEmpty() ? QStringLiteral("no mechanism to ask") : m_tried.join(QLatin1String("; "));
+        const QString summary =
+            m_tried.isEmpty() ? QStringLiteral("no mechanism to ask") : m_tried.join(QLatin1String("; "));
         qCWarning(lcPower).noquote() << "Could not keep this computer awake (" << AssertionModes::rawValue(m_mode)
                                      << "):" << summary;
         markRefused(summary);
@@ -168,7 +172,10 @@ private:
 } // namespace
 
 InhibitorChain::InhibitorChain(Plan plan, DelayedCallScheduler scheduler, Timing timing, QObject *parent)
-    : Inhibitor(parent), m_plan(std::move(plan)), m_scheduler(std::move(scheduler)), m_timing(timing)
+    : Inhibitor(parent),
+      m_plan(std::move(plan)),
+      m_scheduler(std::move(scheduler)),
+      m_timing(timing)
 {
     for (Inhibitor *mechanism : mechanisms())
         connect(mechanism, &Inhibitor::serviceAppeared, this, &Inhibitor::serviceAppeared);

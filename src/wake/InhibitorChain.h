@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "wake/DelayedCall.h"
@@ -14,9 +15,9 @@ class InhibitorChain : public Inhibitor {
     Q_OBJECT
 public:
     struct Timing {
-        int budgetMs = 1800;     // the whole walk
-        int lastResortMs = 600;  // kept for the last mechanism
-        int perStepMs = 450;     // the most any other mechanism may take
+        int budgetMs = 1800; // the whole walk
+        int lastResortMs = 600; // kept for the last mechanism
+        int perStepMs = 450; // the most any other mechanism may take
     };
     using Plan = std::function<QList<Inhibitor *>(AssertionMode)>;
 

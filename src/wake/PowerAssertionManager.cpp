@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/PowerAssertionManager.h"
 
 #include "wake/Inhibitor.h"
@@ -18,7 +19,10 @@ void retire(std::unique_ptr<Grant> grant)
 
 PowerAssertionManager::PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelayLock *delayLock,
                                              DelayedCallScheduler scheduler, Options options, QObject *parent)
-    : QObject(parent), m_inhibitor(inhibitor), m_delayLock(delayLock), m_scheduler(std::move(scheduler)),
+    : QObject(parent),
+      m_inhibitor(inhibitor),
+      m_delayLock(delayLock),
+      m_scheduler(std::move(scheduler)),
       m_options(options)
 {
     connect(&inhibitor, &Inhibitor::serviceAppeared, this, &PowerAssertionManager::onServiceAppeared);
@@ -26,8 +30,7 @@ PowerAssertionManager::PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelay
 
 PowerAssertionManager::PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelayLock *delayLock)
     : PowerAssertionManager(inhibitor, delayLock, DelayedCall::mainThread(), Options{})
-{
-}
+{}
 
 PowerAssertionManager::~PowerAssertionManager()
 {

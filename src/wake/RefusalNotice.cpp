@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/RefusalNotice.h"
 
 #include "wake/CorvaneTimerService.h"
@@ -6,7 +7,10 @@
 
 RefusalNotice::RefusalNotice(CorvaneTimerService &timer, PowerAssertionManager &power, Notifier &notifier,
                              std::function<bool()> panelShown, QObject *parent)
-    : QObject(parent), m_timer(timer), m_notifier(notifier), m_panelShown(std::move(panelShown))
+    : QObject(parent),
+      m_timer(timer),
+      m_notifier(notifier),
+      m_panelShown(std::move(panelShown))
 {
     // The timer service hears these first (it was connected first), so its flag is current.
     connect(&power, &PowerAssertionManager::refused, this, &RefusalNotice::onFailure);

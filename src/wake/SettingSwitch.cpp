@@ -1,11 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/SettingSwitch.h"
 
 #include "wake/SettingsStore.h"
 
 SettingSwitch::SettingSwitch(SettingsStore &store, QString key, qint64 onValue, qint64 defaultValue, QObject *parent)
-    : QObject(parent), m_store(store), m_key(std::move(key)), m_onValue(onValue), m_defaultValue(defaultValue)
-{
-}
+    : QObject(parent),
+      m_store(store),
+      m_key(std::move(key)),
+      m_onValue(onValue),
+      m_defaultValue(defaultValue)
+{}
 
 qint64 SettingSwitch::value() const
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Asks the system to wait, briefly, before powering off, so the inhibition can be given

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/TerminationGuard.h"
 
 #include "wake/ShutdownDelayLock.h"
@@ -33,17 +34,17 @@ void watchSignals(PowerAssertionManager &power)
     SignalNotifier &notifier = SignalNotifier::shared();
     for (const int signalNumber : TerminationGuard::handledSignals) {
         notifier.watch(signalNumber);
-        sources().push_back(QObject::connect(&notifier, &SignalNotifier::received, &notifier,
-                                             [&power, signalNumber](int received) {
-                                                 if (received != signalNumber)
-                                                     return;
-                                                 power.release();
-                                                 // Not exit(): it would run static destructors
-                                                 // under the live application (a crash when
-                                                 // a signal comes during start-up).
-                                                 std::fflush(nullptr);
-                                                 std::quick_exit(0);
-                                             }));
+        sources().push_back(
+            QObject::connect(&notifier, &SignalNotifier::received, &notifier, [&power, signalNumber](int received) {
+                if (received != signalNumber)
+                    return;
+                power.release();
+                // Not exit(): it would run static destructors
+                // under the live application (a crash when
+                // a signal comes during start-up).
+                std::fflush(nullptr);
+                std::quick_exit(0);
+            }));
     }
 }
 

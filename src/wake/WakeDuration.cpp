@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/WakeDuration.h"
 
 #include <QCoreApplication>
@@ -20,8 +21,7 @@ QString formatClock(qint64 seconds)
 {
     if (seconds < 3600)
         return QString::asprintf("%lld:%02lld", (seconds % 3600) / 60, seconds % 60);
-    return QString::asprintf("%lld:%02lld:%02lld", seconds / 3600, (seconds % 3600) / 60,
-                             seconds % 60);
+    return QString::asprintf("%lld:%02lld:%02lld", seconds / 3600, (seconds % 3600) / 60, seconds % 60);
 }
 
 QString formatMinutes(qint64 minutes)

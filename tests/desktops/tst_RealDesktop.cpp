@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a real desktop (scripts/desktop-session): the desktop's own panel
 // shows the icon, xdotool clicks it like a user, and the desktop's own power service
 // says whether this computer is kept awake. One table row per desktop says what differs.
@@ -25,7 +26,7 @@ struct Desktop {
     bool statusNotifier; // else the XEmbed tray
     bool barAtBottom;
     QString menuButton; // "menu": right click shows our exported menu; "right": it toggles
-    bool altClick;      // the host passes Alt+click through
+    bool altClick; // the host passes Alt+click through
 };
 
 const Desktop &desktop()
@@ -96,7 +97,8 @@ QImage screenshot(const QString &name = {})
 QDBusMessage busCall(const QString &service, const QString &path, const QString &method, const QVariantList &args = {},
                      const QString &interface = {})
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface.isEmpty() ? service : interface, method);
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(service, path, interface.isEmpty() ? service : interface, method);
     message.setArguments(args);
     return QDBusConnection::sessionBus().call(message, QDBus::Block, 3000);
 }
@@ -104,9 +106,9 @@ QDBusMessage busCall(const QString &service, const QString &path, const QString 
 // PowerDevil's list of inhibitions, "app: reason" each.
 QStringList powerDevilList()
 {
-    const QDBusMessage reply = busCall(QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent"),
-                                       QStringLiteral("/org/kde/Solid/PowerManagement/PolicyAgent"),
-                                       QStringLiteral("ListInhibitions"));
+    const QDBusMessage reply =
+        busCall(QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent"),
+                QStringLiteral("/org/kde/Solid/PowerManagement/PolicyAgent"), QStringLiteral("ListInhibitions"));
     QStringList list;
     const QDBusArgument argument = reply.arguments().value(0).value<QDBusArgument>();
     if (reply.type() != QDBusMessage::ReplyMessage)
@@ -132,10 +134,15 @@ QString heldByTheDesktop()
         held = busCall(QStringLiteral("org.freedesktop.PowerManagement"),
                        QStringLiteral("/org/freedesktop/PowerManagement/Inhibit"), QStringLiteral("GetInhibitors"), {},
                        QStringLiteral("org.freedesktop.PowerManagement.Inhibit"))
-                   .arguments().value(0).toStringList();
+                   .arguments()
+                   .value(0)
+                   .toStringList();
     } else if (desktop().name == QLatin1String("gnome")) {
         if (busCall(QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
-                    QStringLiteral("IsInhibited"), {QVariant::fromValue(uint(4 | 8))}).arguments().value(0).toBool())
+                    QStringLiteral("IsInhibited"), {QVariant::fromValue(uint(4 | 8))})
+                .arguments()
+                .value(0)
+                .toBool())
             held << QStringLiteral("IsInhibited(suspend|idle)");
     } else if (desktop().name == QLatin1String("plasma")) {
         held = powerDevilList();
@@ -211,13 +218,15 @@ double contrastAgainstBar(const QImage &shot, const QRect &icon)
 QImage settledScreen()
 {
     QImage last;
-    TestBus::waitFor([&last] {
-        QTest::qWait(1000);
-        const QImage now = screenshot();
-        const bool same = now == last;
-        last = now;
-        return same;
-    }, longWaitMs);
+    TestBus::waitFor(
+        [&last] {
+            QTest::qWait(1000);
+            const QImage now = screenshot();
+            const bool same = now == last;
+            last = now;
+            return same;
+        },
+        longWaitMs);
     return last;
 }
 
@@ -264,7 +273,8 @@ private Q_SLOTS:
                 QVERIFY(screenshot(desktop().name + QStringLiteral("-panel.png")).copy(frame) != m_idle.copy(frame));
             QTest::qWait(600); // a second click in quick succession would be a double click
             click(m_icon.center(), 1);
-            QVERIFY2(TestBus::waitFor([] { return !panel().visible; }, shortWaitMs), qPrintable(QString::number(round)));
+            QVERIFY2(TestBus::waitFor([] { return !panel().visible; }, shortWaitMs),
+                     qPrintable(QString::number(round)));
             QTest::qWait(600);
         }
     }
@@ -285,13 +295,14 @@ private Q_SLOTS:
             QSKIP("XEmbed trays send no click point");
         const QList<int> area = [] {
             QList<int> v;
-            const QString line = run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_WORKAREA")});
+            const QString line =
+                run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_WORKAREA")});
             for (const QString &n : line.section(QLatin1Char('='), 1).split(QLatin1Char(',')).mid(0, 4))
                 v << n.trimmed().toInt();
             return v;
         }();
-        const QRect available = area.size() == 4 && area[2] > 0 ? QRect(area[0], area[1], area[2], area[3])
-                                                                : QRect(0, 0, 1280, 800);
+        const QRect available =
+            area.size() == 4 && area[2] > 0 ? QRect(area[0], area[1], area[2], area[3]) : QRect(0, 0, 1280, 800);
         activate(at);
         QVERIFY(TestBus::waitFor([] { return panel().visible; }, shortWaitMs));
         QTest::qWait(300);
@@ -335,7 +346,10 @@ private Q_SLOTS:
             if (how == QLatin1String("menu"))
                 chooseFirstMenuRow();
             else
-                click(m_icon.center(), how == QLatin1String("middle") ? 2 : how == QLatin1String("right") ? 3 : 1,
+                click(m_icon.center(),
+                      how == QLatin1String("middle")      ? 2
+                          : how == QLatin1String("right") ? 3
+                                                          : 1,
                       how == QLatin1String("alt"));
         };
         QVERIFY(!RunningCorvane::property(QStringLiteral("Active")).toBool());
@@ -345,7 +359,8 @@ private Q_SLOTS:
         QCOMPARE(panel().visible, panelOpen);
         QTest::qWait(600);
         toggle();
-        QVERIFY2(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, shortWaitMs), qPrintable(heldByTheDesktop()));
+        QVERIFY2(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, shortWaitMs),
+                 qPrintable(heldByTheDesktop()));
         QVERIFY(!RunningCorvane::property(QStringLiteral("Active")).toBool());
         QCOMPARE(panel().visible, panelOpen);
         xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
@@ -355,16 +370,18 @@ private Q_SLOTS:
     void countdownIsSeenInTheTray()
     {
         call(QStringLiteral("Start"), {uint(90)});
-        QVERIFY(TestBus::waitFor([] { return RunningCorvane::property(QStringLiteral("Active")).toBool(); }, shortWaitMs));
+        QVERIFY(
+            TestBus::waitFor([] { return RunningCorvane::property(QStringLiteral("Active")).toBool(); }, shortWaitMs));
         QImage shot;
         // The host redraws the icon (or the label) in its own time.
-        TestBus::waitFor([this, &shot] { return m_idle.copy(m_icon) != (shot = screenshot()).copy(m_icon); }, shortWaitMs);
+        TestBus::waitFor([this, &shot] { return m_idle.copy(m_icon) != (shot = screenshot()).copy(m_icon); },
+                         shortWaitMs);
         QTest::qWait(500);
         shot = screenshot(desktop().name + QStringLiteral("-countdown.png"));
         if (desktop().statusNotifier) {
             const QString tip = run(QStringLiteral("gdbus"),
-                                    {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), m_item,
-                                     QStringLiteral("--object-path"), QStringLiteral("/StatusNotifierItem"),
+                                    {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                                     m_item, QStringLiteral("--object-path"), QStringLiteral("/StatusNotifierItem"),
                                      QStringLiteral("--method"), QStringLiteral("org.freedesktop.DBus.Properties.Get"),
                                      itemInterface(), QStringLiteral("ToolTip")});
             QVERIFY2(tip.contains(QLatin1String("1 h 30 min left, awake until")), qPrintable(tip));
@@ -387,13 +404,16 @@ private Q_SLOTS:
         call(QStringLiteral("Start"), {uint(0)});
         QVERIFY(TestBus::waitFor([] { return powerDevilList().size() == 1; }, longWaitMs));
         for (int i = 0; i < 20; ++i) {
-            call(QStringLiteral("SetMode"), {i % 2 ? QStringLiteral("displayAndSystem") : QStringLiteral("systemOnly")});
+            call(QStringLiteral("SetMode"),
+                 {i % 2 ? QStringLiteral("displayAndSystem") : QStringLiteral("systemOnly")});
             QElapsedTimer since, two;
             since.start();
             bool sawTwo = false;
             while (since.elapsed() < powerDevilDelayMs + 3000 && !(sawTwo && powerDevilList().size() == 1)) {
                 const int held = int(powerDevilList().size());
-                QVERIFY2(held > 0, qPrintable(QStringLiteral("switch %1: nothing listed after %2 ms").arg(i).arg(since.elapsed())));
+                QVERIFY2(
+                    held > 0,
+                    qPrintable(QStringLiteral("switch %1: nothing listed after %2 ms").arg(i).arg(since.elapsed())));
                 if (held > 1 && !two.isValid())
                     two.start();
                 sawTwo = sawTwo || held > 1;
@@ -404,10 +424,13 @@ private Q_SLOTS:
         }
         // A new duration while awake is a new reason in every list.
         call(QStringLiteral("Start"), {uint(60)});
-        QVERIFY2(TestBus::waitFor([] {
-            const QStringList list = powerDevilList();
-            return list.size() == 1 && list.first().endsWith(QLatin1String("awake for 1 h"));
-        }, powerDevilDelayMs + 2000), qPrintable(powerDevilList().join(QLatin1Char('|'))));
+        QVERIFY2(TestBus::waitFor(
+                     [] {
+                         const QStringList list = powerDevilList();
+                         return list.size() == 1 && list.first().endsWith(QLatin1String("awake for 1 h"));
+                     },
+                     powerDevilDelayMs + 2000),
+                 qPrintable(powerDevilList().join(QLatin1Char('|'))));
         call(QStringLiteral("Stop"));
         QVERIFY(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, shortWaitMs));
     }
@@ -424,12 +447,14 @@ private Q_SLOTS:
         const QStringList before = visibleWindows();
         click(clock, 1);
         QVERIFY(TestBus::waitFor([] { return !panel().visible; }, shortWaitMs));
-        const bool calendar = TestBus::waitFor([&] {
-            for (const QString &id : visibleWindows())
-                if (!before.contains(id) && windowGeometry(id).height() > 150)
-                    return true;
-            return false;
-        }, shortWaitMs);
+        const bool calendar = TestBus::waitFor(
+            [&] {
+                for (const QString &id : visibleWindows())
+                    if (!before.contains(id) && windowGeometry(id).height() > 150)
+                        return true;
+                return false;
+            },
+            shortWaitMs);
         screenshot(QStringLiteral("plasma-clock.png"));
         QVERIFY2(calendar, "the calendar did not open");
         xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
@@ -472,7 +497,8 @@ private Q_SLOTS:
         // in a killed program to help it.
         if (how == SIGKILL && desktop().name == QLatin1String("xfce"))
             QEXPECT_FAIL("", "xfce4-power-manager keeps a killed client's inhibition", Abort);
-        QVERIFY2(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, longWaitMs), qPrintable(heldByTheDesktop()));
+        QVERIFY2(TestBus::waitFor([] { return heldByTheDesktop().isEmpty(); }, longWaitMs),
+                 qPrintable(heldByTheDesktop()));
         m_corvane.reset();
     }
 
@@ -502,13 +528,16 @@ private:
         const QStringList before = visibleWindows();
         QString menu;
         click(m_icon.center(), 3);
-        QVERIFY2(TestBus::waitFor([&] {
-            // The largest new window: a tooltip may show up too.
-            for (const QString &id : visibleWindows())
-                if (!before.contains(id) && windowGeometry(id).height() > 100)
-                    menu = id;
-            return !menu.isEmpty();
-        }, shortWaitMs), "the host showed no menu");
+        QVERIFY2(TestBus::waitFor(
+                     [&] {
+                         // The largest new window: a tooltip may show up too.
+                         for (const QString &id : visibleWindows())
+                             if (!before.contains(id) && windowGeometry(id).height() > 100)
+                                 menu = id;
+                         return !menu.isEmpty();
+                     },
+                     shortWaitMs),
+                 "the host showed no menu");
         QTest::qWait(500);
         screenshot(desktop().name + QStringLiteral("-menu.png"));
         // The first row is at the top, whichever way the menu opened.
@@ -530,36 +559,43 @@ private:
             m_item = QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(m_corvane->processId());
             // Listed by the watcher: by the name we registered (XFCE, Plasma) or, on GNOME,
             // as "unique name@path".
-            QVERIFY(TestBus::waitFor([&] {
-                const QString unique = QDBusConnection::sessionBus().interface()->serviceOwner(m_item);
-                const QString listed = run(QStringLiteral("gdbus"), {
-                    QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), watcher,
-                    QStringLiteral("--object-path"), QStringLiteral("/StatusNotifierWatcher"), QStringLiteral("--method"),
-                    QStringLiteral("org.freedesktop.DBus.Properties.Get"), watcher,
-                    QStringLiteral("RegisteredStatusNotifierItems")});
-                return listed.contains(m_item) || (!unique.isEmpty() && listed.contains(unique + QLatin1Char('@')));
-            }, longWaitMs));
+            QVERIFY(TestBus::waitFor(
+                [&] {
+                    const QString unique = QDBusConnection::sessionBus().interface()->serviceOwner(m_item);
+                    const QString listed =
+                        run(QStringLiteral("gdbus"),
+                            {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"), watcher,
+                             QStringLiteral("--object-path"), QStringLiteral("/StatusNotifierWatcher"),
+                             QStringLiteral("--method"), QStringLiteral("org.freedesktop.DBus.Properties.Get"), watcher,
+                             QStringLiteral("RegisteredStatusNotifierItems")});
+                    return listed.contains(m_item) || (!unique.isEmpty() && listed.contains(unique + QLatin1Char('@')));
+                },
+                longWaitMs));
             // Found where the bar changed, twice in the same place: the host may move the
             // icon once it is laid out, and a clock may tick meanwhile.
             QRect last;
-            QVERIFY(TestBus::waitFor([this, &last] {
-                const QRect now = appeared(m_before, m_idle = screenshot());
-                const bool settled = now.isValid() && now == last;
-                last = now;
-                if (!settled)
-                    QTest::qWait(700);
-                return settled;
-            }, longWaitMs));
+            QVERIFY(TestBus::waitFor(
+                [this, &last] {
+                    const QRect now = appeared(m_before, m_idle = screenshot());
+                    const bool settled = now.isValid() && now == last;
+                    last = now;
+                    if (!settled)
+                        QTest::qWait(700);
+                    return settled;
+                },
+                longWaitMs));
             m_icon = last;
         } else {
             // The XEmbed icon: our small visible window that the tray embedded.
-            QVERIFY(TestBus::waitFor([this] {
-                for (const QString &id : xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                  QStringLiteral("--class"), QStringLiteral("corvane")}))
-                    if (const QRect g = windowGeometry(id); g.width() > 0 && g.width() <= 64)
-                        m_icon = g;
-                return m_icon.isValid();
-            }, longWaitMs));
+            QVERIFY(TestBus::waitFor(
+                [this] {
+                    for (const QString &id : xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                      QStringLiteral("--class"), QStringLiteral("corvane")}))
+                        if (const QRect g = windowGeometry(id); g.width() > 0 && g.width() <= 64)
+                            m_icon = g;
+                    return m_icon.isValid();
+                },
+                longWaitMs));
             QTest::qWait(500);
             m_idle = screenshot();
         }

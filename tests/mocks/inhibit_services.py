@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 '''One desktop's session services that keep the computer awake, all names in one process.
 
 "desktop": gnome, kde (also PowerDevil's PolicyAgent: in force "delay" s late, 5 by default,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 '''KDE's org.kde.kglobalaccel with PowerDevil's component and its "Turn Off Screen" shortcut.
 
 Parameters: "fail" (invokeShortcut answers with an error), "hang" (it answers after 10 s).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 '''GNOME Mutter's org.gnome.Mutter.DisplayConfig, reduced to its PowerSaveMode property.
 
 Parameters: "mode" (the initial PowerSaveMode, 0 on; -1 means unsupported).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 '''A StatusNotifierWatcher with a host registered, as a desktop panel would run it.
 
 Items that register are kept in RegisteredStatusNotifierItems, so a test can find ours.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # check_install.sh CMAKE BUILD_DIR
 set -euo pipefail
 cmake=$1 build=$2

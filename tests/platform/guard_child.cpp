@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A process that installs the termination guard over a recording backend, then does what
 // its argument says; on the way out it prints every backend call, one a line.
 //   held          hold an assertion and wait to be signalled

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each mechanism against a mock of its desktop's services (tests/mocks/inhibit_services.py)
 // or python3-dbusmock's logind, on the private buses of scripts/test-env, walked by the real
 // chain under the real timer service: what users lived through when a service restarts,
@@ -32,8 +33,14 @@ qsizetype countOf(const QString &desktop, const QString &who)
 {
     if (!desktop.isEmpty())
         return ask(false, mockName, QStringLiteral("/org/corvane/MockInhibitServices"), "Live")
-            .arguments().value(0).toStringList().count(who);
-    return TestBus::logindInhibitors().filter(QStringLiteral("|block")).filter(QLatin1Char('|') + who + QLatin1Char('|')).size();
+            .arguments()
+            .value(0)
+            .toStringList()
+            .count(who);
+    return TestBus::logindInhibitors()
+        .filter(QStringLiteral("|block"))
+        .filter(QLatin1Char('|') + who + QLatin1Char('|'))
+        .size();
 }
 
 // The desktop's services (every name in one process), or a logind that takes over the name.
@@ -84,13 +91,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("desktop");
         QTest::addColumn<QString>("heldBy");
         QTest::addColumn<int>("tokens"); // what one inhibition is made of
-        QTest::newRow("gnome-session") << "gnome" << "GNOME Session Manager" << 1;
-        QTest::newRow("PowerDevil") << "kde" << "KDE Power Management" << 1;
-        QTest::newRow("XFCE") << "xfce" << "XFCE Power Manager" << 2;
-        QTest::newRow("ScreenSaver + PowerManagement") << "freedesktop" << "Screen Saver and Power Management" << 2;
-        QTest::newRow("portal") << "portal" << "Desktop portal" << 1;
+        QTest::newRow("gnome-session") << "gnome"
+                                       << "GNOME Session Manager" << 1;
+        QTest::newRow("PowerDevil") << "kde"
+                                    << "KDE Power Management" << 1;
+        QTest::newRow("XFCE") << "xfce"
+                              << "XFCE Power Manager" << 2;
+        QTest::newRow("ScreenSaver + PowerManagement") << "freedesktop"
+                                                       << "Screen Saver and Power Management" << 2;
+        QTest::newRow("portal") << "portal"
+                                << "Desktop portal" << 1;
         // Last: replacing the system bus leaves the rows after it a logind of this test's own.
-        QTest::newRow("logind") << "" << "systemd-logind" << 1;
+        QTest::newRow("logind") << ""
+                                << "systemd-logind" << 1;
     }
     void mechanismKeepsItsPromises()
     {
@@ -162,7 +175,8 @@ private Q_SLOTS:
                 clock.restart();
                 layer.timer.start(WakeDuration::indefinite());
                 QVERIFY2(TestBus::waitFor([&] { return layer.timer.heldBy() == "systemd-logind"; }, 2000), answer);
-                qInfo("%s: held by logind after %lld ms, %d beats of 10 ms", answer.constData(), clock.elapsed(), beats);
+                qInfo("%s: held by logind after %lld ms, %d beats of 10 ms", answer.constData(), clock.elapsed(),
+                      beats);
                 QVERIFY(answer != "hang" || beats > clock.elapsed() / 40); // a hung service stalls nothing
                 layer.timer.stop();
                 QVERIFY(TestBus::waitFor([&] { return countOf({}, "Corvane") == 0; }));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The end-of-period warning and the battery guard on their real services: python3-dbusmock's
 // notification_daemon on the private session bus and its upower on the private system bus,
 // with the timer on a fake clock so nothing waits for minutes to pass.
@@ -22,10 +23,9 @@ const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications
 
 void emitActionInvoked(const MockService &daemon, uint id, const QString &key)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(notifications, notificationsPath,
-                                                          QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
-    message << notifications << QStringLiteral("ActionInvoked") << QStringLiteral("us")
-            << QVariantList{id, key};
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        notifications, notificationsPath, QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
+    message << notifications << QStringLiteral("ActionInvoked") << QStringLiteral("us") << QVariantList{id, key};
     daemon.bus().call(message);
 }
 
@@ -78,9 +78,8 @@ private Q_SLOTS:
         QVERIFY2(call.contains(QLatin1String("extend,Extend 15 min,stop,Stop Now")), qPrintable(call));
 
         emitActionInvoked(daemon, 1, action);
-        QVERIFY(TestBus::waitFor([&] {
-            return timer->active().has_value() == activeAfter && timer->remainingSeconds() == remainingAfter;
-        }));
+        QVERIFY(TestBus::waitFor(
+            [&] { return timer->active().has_value() == activeAfter && timer->remainingSeconds() == remainingAfter; }));
         // Extending kept the one inhibition; stopping gave it back.
         QCOMPARE(rig.backend.log.size(), activeAfter ? 1 : 2);
     }
@@ -99,8 +98,9 @@ private Q_SLOTS:
             timer->start(WakeDuration::indefinite());
             QTest::qWait(300);
             QCOMPARE(notifyCalls(daemon).size(), panelShown ? 0 : 1);
-            QVERIFY(panelShown || (notifyCalls(daemon).first().contains(QLatin1String("could not keep this computer awake"))
-                                       && notifyCalls(daemon).first().contains(QLatin1String("refused"))));
+            QVERIFY(panelShown
+                    || (notifyCalls(daemon).first().contains(QLatin1String("could not keep this computer awake"))
+                        && notifyCalls(daemon).first().contains(QLatin1String("refused"))));
         }
     }
 
@@ -119,9 +119,9 @@ private Q_SLOTS:
         BatteryGuard guard(*timer, power, notifier, below);
         QVERIFY(TestBus::waitFor([&] { return power.onBattery(); }));
 
-        QDBusMessage set = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.UPower"), QStringLiteral("/org/freedesktop/UPower"),
-                                                          QStringLiteral("org.freedesktop.DBus.Mock"),
-                                                          QStringLiteral("SetDeviceProperties"));
+        QDBusMessage set = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.UPower"), QStringLiteral("/org/freedesktop/UPower"),
+            QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("SetDeviceProperties"));
         set << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice")))
             << QVariantMap{{QStringLiteral("Percentage"), 21.0}};
         QCOMPARE(upower.bus().call(set).type(), QDBusMessage::ReplyMessage);
@@ -130,8 +130,8 @@ private Q_SLOTS:
         QTest::qWait(50);
         QVERIFY(timer->active());
 
-        set.setArguments({set.arguments().at(0),
-                          QVariant::fromValue(QVariantMap{{QStringLiteral("Percentage"), 19.0}})});
+        set.setArguments(
+            {set.arguments().at(0), QVariant::fromValue(QVariantMap{{QStringLiteral("Percentage"), 19.0}})});
         upower.bus().call(set);
         QVERIFY(TestBus::waitFor([&] { return !timer->active(); }));
         QVERIFY(TestBus::waitFor([&] { return notifyCalls(daemon).size() == 1; }));

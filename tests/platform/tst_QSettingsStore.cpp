@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QSettingsStore.h"
 #include "platform/BootTimeClock.h"
 #include "platform/CoarseTicker.h"
@@ -30,7 +31,8 @@ private Q_SLOTS:
         QFETCH(bool, throughLink);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("dotfiles")));
-        const QString target = dir.filePath(throughLink ? QStringLiteral("dotfiles/corvane.ini") : QStringLiteral("Corvane.conf"));
+        const QString target =
+            dir.filePath(throughLink ? QStringLiteral("dotfiles/corvane.ini") : QStringLiteral("Corvane.conf"));
         const QString file = dir.filePath(QStringLiteral("Corvane.conf"));
         // Saving drops comments, so the comment shows whether the file was rewritten.
         const QByteArray original("# mine\n[General]\ncorvane.lastDuration=90\ncorvane.mode=systemOnly\n");
@@ -47,7 +49,8 @@ private Q_SLOTS:
             store.setInteger(durationKey, 30);
         }
         QCOMPARE(QFileInfo(file).isSymLink(), throughLink);
-        QCOMPARE(QDir(dir.filePath(QStringLiteral("dotfiles"))).entryList(QDir::Files | QDir::Hidden).size(), throughLink ? 1 : 0);
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("dotfiles"))).entryList(QDir::Files | QDir::Hidden).size(),
+                 throughLink ? 1 : 0);
         QVERIFY(readFile(target).contains("corvane.lastDuration=30\n"));
         QSettingsStore store(file);
         QCOMPARE(store.integer(durationKey), 30);
@@ -120,7 +123,8 @@ private Q_SLOTS:
         QTest::newRow("non-numeric duration, unknown mode")
             << QByteArray("[General]\ncorvane.lastDuration=ninety\ncorvane.mode=sideways\n");
         QTest::newRow("not an ini file at all") << QByteArray("\x00\xff\xfe garbage [[[ = = \n\x01\x02", 20);
-        QTest::newRow("list where a value belongs") << QByteArray("[General]\ncorvane.lastDuration=1, 2\ncorvane.mode=a, b\n");
+        QTest::newRow("list where a value belongs")
+            << QByteArray("[General]\ncorvane.lastDuration=1, 2\ncorvane.mode=a, b\n");
         QTest::newRow("overflowing number") << QByteArray("[General]\ncorvane.lastDuration=99999999999999999999999\n");
     }
     void garbledFilesFallBackToDefaults()

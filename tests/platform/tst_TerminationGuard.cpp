@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The guard's four ways out. Signals, exit() and quit end a process, so those run in a
 // child (guard_child) over a recording backend; power-off runs here.
 #include "RecordingInhibitor.h"
@@ -108,9 +109,10 @@ private Q_SLOTS:
         QVERIFY(TestBus::logindInhibitors().constFirst().endsWith(QLatin1String("|delay")));
 
         auto assertionsWhenLettingGo = std::make_shared<size_t>(99);
-        connect(&i.delayLock, &LogindShutdownDelayLock::heldChanged, this,
-                [&i, assertionsWhenLettingGo] { *assertionsWhenLettingGo = i.backend.live.size(); },
-                Qt::SingleShotConnection);
+        connect(
+            &i.delayLock, &LogindShutdownDelayLock::heldChanged, this,
+            [&i, assertionsWhenLettingGo] { *assertionsWhenLettingGo = i.backend.live.size(); },
+            Qt::SingleShotConnection);
         Q_EMIT i.events.willPowerOff();
         QCOMPARE(i.backend.releases.load(), 1);
         QVERIFY(!i.delayLock.isHeld());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // XDG autostart on real files, checked with desktop-file-validate and launched through
 // GLib's own desktop-entry code, which is what GNOME, XFCE and others start it with.
 #include "platform/XdgAutostart.h"
@@ -22,11 +23,12 @@ QString launchedProgram(const QString &entry, const QString &marker)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("CORVANE_MARKER"), marker);
     python.setProcessEnvironment(env);
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import sys\nfrom gi.repository import Gio\n"
-                                 "sys.exit(0 if Gio.DesktopAppInfo.new_from_filename(sys.argv[1]).launch([], None) else 1)"),
-                  entry});
+    python.start(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-c"),
+         QStringLiteral("import sys\nfrom gi.repository import Gio\n"
+                        "sys.exit(0 if Gio.DesktopAppInfo.new_from_filename(sys.argv[1]).launch([], None) else 1)"),
+         entry});
     if (!python.waitForFinished(10000) || python.exitCode() != 0)
         return QStringLiteral("<launch failed: %1>").arg(QString::fromUtf8(python.readAllStandardError()));
     QDeadlineTimer deadline(5000);
@@ -84,12 +86,15 @@ private Q_SLOTS:
         QTest::addRow("as written") << QByteArray() << Status::enabled;
         QTest::addRow("hidden by the user") << QByteArray("Hidden=true\n") << Status::requiresApproval;
         // Our own X-GNOME-Autostart-enabled=true comes first.
-        QTest::addRow("switched off in GNOME") << QByteArray("X-GNOME-Autostart-enabled=false\n") << Status::requiresApproval;
+        QTest::addRow("switched off in GNOME")
+            << QByteArray("X-GNOME-Autostart-enabled=false\n") << Status::requiresApproval;
         QTest::addRow("hidden, then not") << QByteArray("Hidden=true\nHidden=false\n") << Status::enabled;
         QTest::addRow("key of another group") << QByteArray("[Desktop Action x]\nHidden=true\n") << Status::enabled;
-        QTest::addRow("program moved away") << QByteArray("Exec=/nonexistent/Corvane-x86_64.AppImage\n") << Status::notRegistered;
+        QTest::addRow("program moved away")
+            << QByteArray("Exec=/nonexistent/Corvane-x86_64.AppImage\n") << Status::notRegistered;
         QTest::addRow("another program") << QByteArray("Exec=/bin/sh\n") << Status::notRegistered;
-        QTest::addRow("through env") << QByteArray("Exec=env CORVANE=1 \"") + program().toUtf8() + "\"\n" << Status::enabled;
+        QTest::addRow("through env") << QByteArray("Exec=env CORVANE=1 \"") + program().toUtf8() + "\"\n"
+                                     << Status::enabled;
     }
     void statusFollowsTheFile()
     {
@@ -106,7 +111,8 @@ private Q_SLOTS:
     {
         XdgAutostart autostart(m_autostart, program());
         QVERIFY(QDir().mkpath(m_autostart));
-        QVERIFY(writeFile(autostart.entryPath(), "[Desktop Entry]\nExec=" + program().toUtf8() + "\nHidden=true\n" + QByteArray(8192, '#')));
+        QVERIFY(writeFile(autostart.entryPath(),
+                          "[Desktop Entry]\nExec=" + program().toUtf8() + "\nHidden=true\n" + QByteArray(8192, '#')));
         QCOMPARE(autostart.status(), Status::requiresApproval);
 
         QVERIFY(autostart.registerItem());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display-off routes against our mocks of KDE's kglobalaccel and GNOME Mutter on the
 // private session bus; the X11 route is replaced by a recorder except where noted.
 #include "TestSupport.h"
@@ -19,9 +20,8 @@ const QString mutterPath = QStringLiteral("/org/gnome/Mutter/DisplayConfig");
 
 QVariant powerSaveMode()
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(mutterName, mutterPath,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        mutterName, mutterPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << mutterName << QStringLiteral("PowerSaveMode");
     const QDBusMessage reply = QDBusConnection::sessionBus().call(get);
     if (reply.type() != QDBusMessage::ReplyMessage)
@@ -43,8 +43,7 @@ struct Harness {
                                                }},
                   QDBusConnection::sessionBus()),
           finished(&sleeper, &LinuxDisplaySleeper::finished)
-    {
-    }
+    {}
 
     LinuxDisplaySleeper::Route run()
     {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line's grammar: what each invocation asks for, and the one line a mistake
 // gets before anything changes.
 #include "shell/CommandLine.h"

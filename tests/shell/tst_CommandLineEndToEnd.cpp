@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line with no Corvane running: it holds its own inhibition (logind's, on the
 // private system bus) for as long as asked, and gives it back on every way out.
 #include "RunningCorvane.h"
@@ -33,7 +34,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("signalNumber"); // 0: none, it ends by itself
-        QTest::addColumn<int>("exitCode");     // -1: killed
+        QTest::addColumn<int>("exitCode"); // -1: killed
 
         QTest::addRow("a command's status") << QStringList{"--", "sh", "-c", "sleep 1; exit 3"} << 0 << 3;
         QTest::addRow("SIGTERM") << QStringList{"--indefinitely"} << SIGTERM << 0;
@@ -49,7 +50,8 @@ private Q_SLOTS:
 
         const std::unique_ptr<QProcess> process = startCommandLine(arguments);
         QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }, 5000));
-        QVERIFY2(blockLocks().first().startsWith(QLatin1String("idle:sleep|Corvane|")), qPrintable(blockLocks().first()));
+        QVERIFY2(blockLocks().first().startsWith(QLatin1String("idle:sleep|Corvane|")),
+                 qPrintable(blockLocks().first()));
         QCOMPARE(process->state(), QProcess::Running);
         if (signalNumber)
             ::kill(pid_t(process->processId()), signalNumber);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on the private buses of scripts/test-env, driven through its
 // public interface: every way out gives the logind lock back, a power-off releases while the
 // program stays up, and a second launch hands over to the first.
@@ -71,7 +72,8 @@ private Q_SLOTS:
         if (holding) {
             call(QStringLiteral("Start"), {60u});
             // The previous row's process may still be on its way out of logind's list.
-            const QStringList ours{QStringLiteral("idle:sleep|Corvane|Corvane: keeping this computer awake for 1 h|block")};
+            const QStringList ours{
+                QStringLiteral("idle:sleep|Corvane|Corvane: keeping this computer awake for 1 h|block")};
             QVERIFY(TestBus::waitFor([&] { return state() == QLatin1String("active held") && blockLocks() == ours; }));
         }
         ::kill(pid_t(m_corvane->processId()), signalNumber);

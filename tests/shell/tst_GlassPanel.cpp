@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ManualScheduler.h"
 #include "TestSupport.h"
 #include "platform/X11WindowEffects.h"
@@ -11,7 +12,10 @@
 #include <QtTest>
 
 namespace {
-int lightness(QRgb c) { return qGray(c); }
+int lightness(QRgb c)
+{
+    return qGray(c);
+}
 } // namespace
 
 class GlassPanelTest : public QObject {
@@ -213,7 +217,8 @@ private Q_SLOTS:
         // panel flips to the side it fits on and never leaves the usable area.
         QTest::newRow("mid-screen point, room on neither side") << QRect(600, 400, 1, 1) << QPoint(450, 800 - 400);
         QTest::newRow("point left of and above the screen") << QRect(-500, -300, 1, 1) << QPoint(8, 30);
-        QTest::newRow("point beyond the bottom right") << QRect(2000, 1500, 1, 1) << QPoint(1280 - 300 - 8, 780 - 6 - 400);
+        QTest::newRow("point beyond the bottom right")
+            << QRect(2000, 1500, 1, 1) << QPoint(1280 - 300 - 8, 780 - 6 - 400);
     }
     void placement()
     {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service shows only what the desktop reports, and tells observers only of changes.
 #include "platform/LoginItemBackend.h"
 #include "shell/LoginItemService.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program talking StatusNotifierItem to a stand-in panel, for what the real
 // desktops (tests/desktops) do not show: ContextMenu, how often the item signals, and
 // registering again with a restarted watcher.
@@ -21,9 +22,9 @@ const QString itemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
 QStringList registeredItems()
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(watcherName, QStringLiteral("/StatusNotifierWatcher"),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(watcherName, QStringLiteral("/StatusNotifierWatcher"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << watcherName << QStringLiteral("RegisteredStatusNotifierItems");
     const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
     if (reply.type() != QDBusMessage::ReplyMessage)
@@ -33,8 +34,8 @@ QStringList registeredItems()
 
 QVariant itemProperty(const QString &service, const QString &name)
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(service, itemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        service, itemPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << itemInterface << name;
     const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
     return reply.type() == QDBusMessage::ReplyMessage ? qvariant_cast<QDBusVariant>(reply.arguments().first()).variant()
@@ -84,19 +85,21 @@ private Q_SLOTS:
     {
         CORVANE_REQUIRE(!qEnvironmentVariableIsEmpty("DISPLAY") && QDBusConnection::systemBus().isConnected(),
                         "Xvfb and private buses");
-        m_watcher = std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("sni_watcher.py")), false,
-                                                  watcherName);
+        m_watcher =
+            std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("sni_watcher.py")), false, watcherName);
         QVERIFY(m_watcher->isRunning());
         QProcessEnvironment env;
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
         m_corvane = launch(env);
         QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 10000));
-        QVERIFY(TestBus::waitFor([this] {
-            const QStringList items = registeredItems();
-            m_item = items.isEmpty() ? QString() : items.last();
-            return !m_item.isEmpty();
-        }, 5000));
+        QVERIFY(TestBus::waitFor(
+            [this] {
+                const QStringList items = registeredItems();
+                m_item = items.isEmpty() ? QString() : items.last();
+                return !m_item.isEmpty();
+            },
+            5000));
         QVERIFY2(m_item.startsWith(QStringLiteral("org.kde.StatusNotifierItem-")), qPrintable(m_item));
         QCOMPARE(itemProperty(m_item, QStringLiteral("ItemIsMenu")).toBool(), false);
         QCOMPARE(itemProperty(m_item, QStringLiteral("ToolTip")).isValid(), true);
@@ -125,7 +128,8 @@ private Q_SLOTS:
 
         // Started from the command line: it drives this instance, whose tray shows the period.
         QCOMPARE(commandLine({QStringLiteral("--for"), QStringLiteral("2m")}), 0);
-        QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("2m"); }));
+        QVERIFY(TestBus::waitFor(
+            [&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("2m"); }));
         QCOMPARE(itemProperty(m_item, QStringLiteral("XAyatanaLabelGuide")).toString().size(), 5);
         // 120 s down to 118 s still reads "2m": the panel hears nothing.
         QTest::qWait(200); // the signal for "2m" itself may still be on its way
@@ -138,16 +142,17 @@ private Q_SLOTS:
         QCOMPARE(listener.toolTips, toolTipsBefore);
 
         QCOMPARE(commandLine({QStringLiteral("--for"), QStringLiteral("1h5m")}), 0);
-        QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("1h05"); }));
+        QVERIFY(TestBus::waitFor(
+            [&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("1h05"); }));
 
         // Under a minute the label changes every second, and no more often.
         QCOMPARE(commandLine({QStringLiteral("--for"), QStringLiteral("1")}), 0);
-        QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("59s"); }, 3000));
+        QVERIFY(TestBus::waitFor(
+            [&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("59s"); }, 3000));
         const int start = int(listener.labels.size());
-        QDBusConnection::sessionBus().connect(SingleInstance::serviceName, SingleInstance::objectPath,
-                                              QStringLiteral("org.freedesktop.DBus.Properties"),
-                                              QStringLiteral("PropertiesChanged"), &listener,
-                                              SLOT(onProperties(QString, QVariantMap, QStringList)));
+        QDBusConnection::sessionBus().connect(
+            SingleInstance::serviceName, SingleInstance::objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("PropertiesChanged"), &listener, SLOT(onProperties(QString, QVariantMap, QStringList)));
         QTest::qWait(3200);
         // The public interface counts down with the tray: one change a tick, nothing else.
         QVERIFY2(listener.properties.size() >= 2 && listener.properties.size() <= 4,
@@ -157,7 +162,8 @@ private Q_SLOTS:
         QCOMPARE(commandLine({QStringLiteral("--status"), QStringLiteral("--json")}, &status), 0);
         const QJsonObject json = QJsonDocument::fromJson(status.toUtf8()).object();
         QCOMPARE(json.value(QStringLiteral("active")).toBool(), true);
-        QVERIFY2(json.value(QStringLiteral("remaining")).toInt() > 50 && json.value(QStringLiteral("remaining")).toInt() < 58,
+        QVERIFY2(json.value(QStringLiteral("remaining")).toInt() > 50
+                     && json.value(QStringLiteral("remaining")).toInt() < 58,
                  qPrintable(status));
         QVERIFY(!json.value(QStringLiteral("end")).toString().isEmpty());
         QCOMPARE(json.value(QStringLiteral("mode")).toString(), QStringLiteral("displayAndSystem"));
@@ -167,15 +173,16 @@ private Q_SLOTS:
             QVERIFY(listener.times[i] - listener.times[i - 1] >= 800);
 
         QCOMPARE(commandLine({QStringLiteral("--stop")}), 0);
-        QVERIFY(TestBus::waitFor([&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")).toString().isEmpty(); }));
+        QVERIFY(TestBus::waitFor(
+            [&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")).toString().isEmpty(); }));
         QCOMPARE(RunningCorvane::property(QStringLiteral("Active")).toBool(), false);
     }
 
     void registersAgainWhenTheWatcherRestarts()
     {
         m_watcher.reset();
-        m_watcher = std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("sni_watcher.py")), false,
-                                                  watcherName);
+        m_watcher =
+            std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("sni_watcher.py")), false, watcherName);
         QVERIFY(TestBus::waitFor([this] { return registeredItems().contains(m_item); }, 5000));
     }
 

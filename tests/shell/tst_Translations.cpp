@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program follows the system locale: its panel, its menu and the reason it gives
 // logind come out in German or French, and stay English where no translation exists.
 #include "RunningCorvane.h"
@@ -28,9 +29,8 @@ private Q_SLOTS:
                                                QStringLiteral("Garder éveillé")}
                                 << QStringLiteral("Corvane\u00a0: garde cet ordinateur éveillé pendant 1 h")
                                 << QStringLiteral("Cet ordinateur est maintenu éveillé encore");
-        QTest::newRow("no translation") << QStringLiteral("ja_JP.UTF-8")
-                                        << QStringList{QStringLiteral("Custom duration"),
-                                                       QStringLiteral("Quit Corvane")}
+        QTest::newRow("no translation") << QStringLiteral(
+            "ja_JP.UTF-8") << QStringList{QStringLiteral("Custom duration"), QStringLiteral("Quit Corvane")}
                                         << QStringLiteral("Corvane: keeping this computer awake for 1 h")
                                         << QStringLiteral("Keeping this computer awake for");
     }

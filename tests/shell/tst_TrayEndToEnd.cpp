@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program in a throwaway X session with an XEmbed tray (trayer): a click outside the
 // open panel must reach the window it was aimed at. The clicks, menus and countdown on real
 // desktops are covered by the desktop rig (tests/desktops).
@@ -26,8 +27,9 @@ void xdotool(const QStringList &args)
 // The tray icon: our visible window that the tray embedded (small, not the panel).
 QRect trayIconGeometry()
 {
-    const QStringList ids = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                           QStringLiteral("--class"), QStringLiteral("corvane")})
+    const QStringList ids = run(QStringLiteral("xdotool"),
+                                {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+                                 QStringLiteral("corvane")})
                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &id : ids) {
         QMap<QString, int> values;
@@ -46,7 +48,6 @@ QRect trayIconGeometry()
     return {};
 }
 
-
 void click(QPoint at, int button)
 {
     xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
@@ -62,11 +63,13 @@ private Q_SLOTS:
     {
         CORVANE_REQUIRE(!qEnvironmentVariableIsEmpty("DISPLAY") && QDBusConnection::systemBus().isConnected(),
                         "Xvfb and private buses");
-        QVERIFY2(!run(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("command -v trayer xdotool")}).isEmpty(),
-                 "trayer and xdotool are installed by scripts/deps");
-        m_tray.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                                                 QStringLiteral("right"), QStringLiteral("--widthtype"),
-                                                 QStringLiteral("request"), QStringLiteral("--height"), QStringLiteral("24")});
+        QVERIFY2(
+            !run(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("command -v trayer xdotool")}).isEmpty(),
+            "trayer and xdotool are installed by scripts/deps");
+        m_tray.start(QStringLiteral("trayer"),
+                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                      QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
+                      QStringLiteral("--height"), QStringLiteral("24")});
         QVERIFY(m_tray.waitForStarted());
 
         QProcessEnvironment env;
@@ -74,18 +77,21 @@ private Q_SLOTS:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
         m_corvane = launch(env);
         QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 10000));
-        QVERIFY(TestBus::waitFor([this] {
-            m_icon = trayIconGeometry();
-            return m_icon.isValid();
-        }, 10000));
+        QVERIFY(TestBus::waitFor(
+            [this] {
+                m_icon = trayIconGeometry();
+                return m_icon.isValid();
+            },
+            10000));
     }
 
     void aClickElsewhereReachesItsWindowAndClosesThePanel()
     {
         // Another program's window, which reports the presses it receives.
         QProcess other;
-        other.start(QStringLiteral("xev"), {QStringLiteral("-geometry"), QStringLiteral("300x200+40+400"),
-                                            QStringLiteral("-event"), QStringLiteral("button")});
+        other.start(QStringLiteral("xev"),
+                    {QStringLiteral("-geometry"), QStringLiteral("300x200+40+400"), QStringLiteral("-event"),
+                     QStringLiteral("button")});
         QVERIFY(other.waitForStarted());
         xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
                  QStringLiteral("--name"), QStringLiteral("Event Tester")});

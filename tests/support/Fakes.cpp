@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Fakes.h"
 
 std::optional<qint64> MemorySettingsStore::integer(const QString &key) const
@@ -32,7 +33,9 @@ class FakeTicker : public Ticker {
 public:
     FakeTicker(std::function<void()> onTick, std::shared_ptr<int> alive,
                std::shared_ptr<std::vector<std::function<void()> *>> live)
-        : m_onTick(std::move(onTick)), m_alive(std::move(alive)), m_live(std::move(live))
+        : m_onTick(std::move(onTick)),
+          m_alive(std::move(alive)),
+          m_live(std::move(live))
     {
         ++*m_alive;
         m_live->push_back(&m_onTick);

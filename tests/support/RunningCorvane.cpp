@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "RunningCorvane.h"
 
 #include "TestControl.h"
@@ -61,7 +62,8 @@ QString state()
 
 bool exitedWithZero(QProcess &process)
 {
-    return (process.state() == QProcess::NotRunning || process.waitForFinished(10000)) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return (process.state() == QProcess::NotRunning || process.waitForFinished(10000))
+        && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
 QStringList blockLocks()

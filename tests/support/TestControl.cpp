@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestControl.h"
 
 #include "shell/AppDelegate.h"
@@ -17,7 +18,8 @@ void TestControl::exportFor(AppDelegate &delegate)
     QDBusConnection::sessionBus().registerObject(objectPath, control, QDBusConnection::ExportScriptableSlots);
 }
 
-TestControl::TestControl(AppDelegate &delegate) : QObject(&delegate), m_delegate(delegate) {}
+TestControl::TestControl(AppDelegate &delegate) : QObject(&delegate), m_delegate(delegate)
+{}
 
 QString TestControl::PanelGeometry()
 {

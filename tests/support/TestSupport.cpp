@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
 #include <QDBusArgument>
@@ -42,8 +43,7 @@ FifoWatchdog::FifoWatchdog(const QString &path)
               std::this_thread::sleep_for(std::chrono::milliseconds(20));
           }
       })
-{
-}
+{}
 
 FifoWatchdog::~FifoWatchdog()
 {
@@ -51,17 +51,18 @@ FifoWatchdog::~FifoWatchdog()
     m_thread.join();
 }
 
-
 MockService::MockService(const QString &templateName, bool systemBus, const QString &busName,
                          const QVariantMap &parameters)
-    : m_system(systemBus), m_busName(busName)
+    : m_system(systemBus),
+      m_busName(busName)
 {
     QStringList args{QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"), templateName};
     if (systemBus)
         args << QStringLiteral("--system");
     if (!parameters.isEmpty())
         args << QStringLiteral("--parameters")
-             << QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(parameters)).toJson(QJsonDocument::Compact));
+             << QString::fromUtf8(
+                    QJsonDocument(QJsonObject::fromVariantMap(parameters)).toJson(QJsonDocument::Compact));
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral("/usr/bin/python3"), args);
     TestBus::waitFor([this] { return isRunning(); }, 10000);
@@ -197,14 +198,17 @@ bool replaceBus(bool system)
         if (command.split('\0').value(0).endsWith("dbus-daemon") && command.contains("--address=" + address + '\0'))
             daemons << pid;
     }
-    auto gone = [](const QString &pid) { return readFile(QStringLiteral("/proc/%1/stat").arg(pid)).split(' ').value(2, "Z") == "Z"; };
+    auto gone = [](const QString &pid) {
+        return readFile(QStringLiteral("/proc/%1/stat").arg(pid)).split(' ').value(2, "Z") == "Z";
+    };
     for (const QString &pid : daemons)
         ::kill(pid.toInt(), SIGTERM);
     if (daemons.isEmpty() || !waitFor([&] { return std::all_of(daemons.cbegin(), daemons.cend(), gone); }, 5000))
         return false;
     QFile::remove(QString::fromLocal8Bit(address.mid(address.indexOf('=') + 1)));
-    return QProcess::startDetached(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                   QStringLiteral("--address=") + QString::fromLocal8Bit(address)})
+    return QProcess::startDetached(QStringLiteral("dbus-daemon"),
+                                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                    QStringLiteral("--address=") + QString::fromLocal8Bit(address)})
         && waitFor([&] { return bus(system).isConnected(); }, 5000);
 }
 

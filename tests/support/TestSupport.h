@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "Fakes.h"
@@ -55,13 +56,13 @@ private:
 // For a case that needs what scripts/test-env provides (a bus, the logind mock, the X
 // server): without it, a developer running the binary by hand gets a skip, but CI (CI set,
 // as CI services do) gets a failure, since there a skip would hide a broken environment.
-#define CORVANE_REQUIRE(condition, what)                                                        \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
-            if (TestBus::inCi())                                                               \
-                QFAIL("needs " what ", which CI must provide: run it through scripts/test-env"); \
-            QSKIP("needs " what);                                                              \
-        }                                                                                      \
+#define CORVANE_REQUIRE(condition, what)                                                                               \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            if (TestBus::inCi())                                                                                       \
+                QFAIL("needs " what ", which CI must provide: run it through scripts/test-env");                       \
+            QSKIP("needs " what);                                                                                      \
+        }                                                                                                              \
     } while (false)
 
 namespace TestBus {

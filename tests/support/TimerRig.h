@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "RecordingInhibitor.h"
@@ -21,7 +22,7 @@ struct TimerRig {
 
     std::unique_ptr<CorvaneTimerService> make()
     {
-        return std::make_unique<CorvaneTimerService>(
-            manager, settings, TimerServiceEnvironment{clock, tickers.factory(), events});
+        return std::make_unique<CorvaneTimerService>(manager, settings,
+                                                     TimerServiceEnvironment{clock, tickers.factory(), events});
     }
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The glass card against a real X server: the rounded region its blur and shape use, and the
 // blur region on the window when a compositor announces KDE's blur.
 #include "TestSupport.h"
@@ -41,7 +42,7 @@ void TestGlass::roundedRegionRows()
     QVERIFY(!region.contains(QPoint(299, 199)));
     QVERIFY(region.contains(QPoint(18, 0)));
     QVERIFY(region.contains(QPoint(0, 100)));
-    QVERIFY(region.contains(QPoint(5, 5)));  // inside the curve
+    QVERIFY(region.contains(QPoint(5, 5))); // inside the curve
     QVERIFY(!region.contains(QPoint(2, 2))); // outside it
     QCOMPARE(region.boundingRect(), card);
 }
@@ -57,8 +58,8 @@ void TestGlass::blurRegionWithCompositor()
     XSetSelectionOwner(dpy, XInternAtom(dpy, sel.constData(), False), owner, CurrentTime);
     const Atom blur = XInternAtom(dpy, "_KDE_NET_WM_BLUR_BEHIND_REGION", False);
     const Atom supported = XInternAtom(dpy, "_NET_SUPPORTED", False);
-    XChangeProperty(dpy, root, supported, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(&blur), 1);
+    XChangeProperty(dpy, root, supported, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(&blur),
+                    1);
     XSync(dpy, False);
     QVERIFY(X11WindowEffects::compositorActive());
     QVERIFY(X11WindowEffects::blurBehindSupported());
@@ -78,8 +79,8 @@ void TestGlass::blurRegionWithCompositor()
     unsigned long after = 0;
     unsigned char *data = nullptr;
     XSync(dpy, False);
-    QCOMPARE(XGetWindowProperty(dpy, Window(window.winId()), blur, 0, 4096, False, XA_CARDINAL,
-                                &type, &format, &count, &after, &data),
+    QCOMPARE(XGetWindowProperty(dpy, Window(window.winId()), blur, 0, 4096, False, XA_CARDINAL, &type, &format, &count,
+                                &after, &data),
              Success);
     QVERIFY(data);
     QCOMPARE(format, 32);

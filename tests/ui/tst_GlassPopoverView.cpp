@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The popover against a real timer service on a recording inhibitor: what it shows in each
 // state, what its controls start and stop, how its parts come and go, and the custom
 // duration section inside it. Animation time is stepped by hand.
@@ -59,9 +60,12 @@ private Q_SLOTS:
         QTest::addColumn<double>("fill");
         QTest::addColumn<bool>("bar");
         QTest::addColumn<int>("selected");
-        QTest::newRow("idle") << 0 << "Sleep allowed" << "IDLE" << 0.0 << false << -1;
-        QTest::newRow("1 h, a second in") << 60 << "59:59" << "AWAKE" << 3599.0 / 3600.0 << true << 1;
-        QTest::newRow("until turned off") << -1 << "\u221E Indefinite Wake" << "AWAKE" << 1.0 << false << 5;
+        QTest::newRow("idle") << 0 << "Sleep allowed"
+                              << "IDLE" << 0.0 << false << -1;
+        QTest::newRow("1 h, a second in") << 60 << "59:59"
+                                          << "AWAKE" << 3599.0 / 3600.0 << true << 1;
+        QTest::newRow("until turned off") << -1 << "\u221E Indefinite Wake"
+                                          << "AWAKE" << 1.0 << false << 5;
     }
     void showsTheState()
     {
@@ -132,7 +136,8 @@ private Q_SLOTS:
         // Thursday 2024-05-16, evening.
         const QDateTime now(QDate(2024, 5, 16), QTime(20, 10));
         QTest::newRow("later today") << now.addSecs(90 * 60) << QStringLiteral("Until 21:40");
-        QTest::newRow("past midnight") << QDateTime(QDate(2024, 5, 17), QTime(0, 5)) << QStringLiteral("Until tomorrow 00:05");
+        QTest::newRow("past midnight") << QDateTime(QDate(2024, 5, 17), QTime(0, 5))
+                                       << QStringLiteral("Until tomorrow 00:05");
         QTest::newRow("24 h") << now.addDays(1) << QStringLiteral("Until tomorrow 20:10");
         QTest::newRow("48 h") << now.addDays(2) << QStringLiteral("Until Sat 20:10");
         QTest::newRow("6 days") << now.addDays(6) << QStringLiteral("Until Wed 20:10");
@@ -157,9 +162,10 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             order << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(order, (QStringList{QStringLiteral("wake-switch"), QStringLiteral("preset-0"), QStringLiteral("preset-1"),
-                                     QStringLiteral("preset-2"), QStringLiteral("preset-3"), QStringLiteral("preset-4"),
-                                     QStringLiteral("preset-5"), QStringLiteral("wake-switch")}));
+        QCOMPARE(order,
+                 (QStringList{QStringLiteral("wake-switch"), QStringLiteral("preset-0"), QStringLiteral("preset-1"),
+                              QStringLiteral("preset-2"), QStringLiteral("preset-3"), QStringLiteral("preset-4"),
+                              QStringLiteral("preset-5"), QStringLiteral("wake-switch")}));
 
         // The focused control shows a ring where it had none.
         auto *pill = rig.view.pills()[1];
@@ -288,7 +294,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&rig.view));
         const int collapsed = rig.view.heightForWidth(300);
         // Anywhere on the row counts, the empty middle too.
-        QTest::mouseClick(section->disclosureRow(), Qt::LeftButton, {}, QPoint(section->disclosureRow()->width() / 2, 5));
+        QTest::mouseClick(section->disclosureRow(), Qt::LeftButton, {},
+                          QPoint(section->disclosureRow()->width() / 2, 5));
         QVERIFY(section->isEditorInteractive());
         QVERIFY(rig.view.heightForWidth(300) >= collapsed + 130 + 32); // the room is there at once
         rig.animation.advance(0.1);

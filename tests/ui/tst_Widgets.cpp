@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The animation machinery and the panel's controls: how they move, when they cost frames,
 // what they draw and what they tell assistive technology. Time is stepped by hand.
 #include "ui/AnimatedValue.h"
@@ -78,9 +79,9 @@ void TestWidgets::framesOnlyWhileActiveAndSeen()
     window.show();
     clock.advance(1.0, 0.001);
     QVERIFY(frames >= 29 && frames <= 30); // never faster than asked
-    for (auto hideIt : std::vector<std::function<void()>>{[&] { window.hide(); }, [&] { host->hide(); },
-                                                          [&] { window.showMinimized(); },
-                                                          [&] { timeline.setActive(false); }}) {
+    for (auto hideIt :
+         std::vector<std::function<void()>>{[&] { window.hide(); }, [&] { host->hide(); },
+                                            [&] { window.showMinimized(); }, [&] { timeline.setActive(false); }}) {
         hideIt();
         QVERIFY(!timeline.isRunning());
         timeline.setActive(true);
@@ -187,7 +188,7 @@ void TestWidgets::switchTakesClicksOnlyInsideItsShapeAndGlides()
     const QRectF t = s.trackRect();
     QTest::mouseClick(&s, Qt::LeftButton, {}, t.center().toPoint());
     QTest::mouseClick(&s, Qt::LeftButton, {}, (t.topLeft() + QPointF(1, 1)).toPoint()); // the rounded corner
-    QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(2, 2));                             // the glow margin
+    QTest::mouseClick(&s, Qt::LeftButton, {}, QPoint(2, 2)); // the glow margin
     QCOMPARE(clicked.count(), 1);
     QVERIFY(!s.isOn()); // the caller decides
 

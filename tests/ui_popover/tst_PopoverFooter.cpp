@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The footer and its gear menu inside the real panel, against real services: the timer on a
 // recording inhibitor (the power layer's own suites check the real mechanisms), launch at
 // login on real autostart files in the session's private config folder, an updater built
@@ -38,7 +39,8 @@ struct CountingSleeper : DisplaySleeper {
 
 QString autostartEntry()
 {
-    return QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath(QStringLiteral("autostart/") + XdgAutostart::fileName);
+    return QDir(qEnvironmentVariable("XDG_CONFIG_HOME"))
+        .filePath(QStringLiteral("autostart/") + XdgAutostart::fileName);
 }
 
 bool xdotool(const QStringList &args)
@@ -53,7 +55,10 @@ bool clickAt(QPoint global)
     return xdotool({"mousemove", QString::number(global.x()), QString::number(global.y()), "click", "1"});
 }
 
-bool click(QWidget *w) { return clickAt(w->mapToGlobal(w->rect().center())); }
+bool click(QWidget *w)
+{
+    return clickAt(w->mapToGlobal(w->rect().center()));
+}
 } // namespace
 
 class PopoverFooterTest : public QObject {
@@ -128,10 +133,11 @@ private Q_SLOTS:
         QStringList items;
         for (QAction *a : footer->menu()->actions())
             items << (a->isSeparator() ? QStringLiteral("---") : a->text());
-        QCOMPARE(items, (QStringList{"Launch at Login", "Enable in Autostart Settings\u2026",
-                                     "Keep Display Off, Keep System Awake", "Turn Display Off Now", "---",
-                                     "Not keeping this computer awake", "Also keeping it awake: ", "---", "Check for Updates\u2026", "Version " + UpdaterService::versionString(), "---",
-                                     "Quit Corvane"}));
+        QCOMPARE(items,
+                 (QStringList{
+                     "Launch at Login", "Enable in Autostart Settings\u2026", "Keep Display Off, Keep System Awake",
+                     "Turn Display Off Now", "---", "Not keeping this computer awake", "Also keeping it awake: ", "---",
+                     "Check for Updates\u2026", "Version " + UpdaterService::versionString(), "---", "Quit Corvane"}));
         QVERIFY(!footer->approveAction()->isVisible());
         QTRY_VERIFY(!updater->canCheck());
         QVERIFY(!footer->checkForUpdatesAction()->isEnabled());
@@ -147,7 +153,8 @@ private Q_SLOTS:
         QCOMPARE(footer->modeIconName(), QStringLiteral("cpu"));
         QCOMPARE(footer->modeText(), QStringLiteral("System Only"));
         QCOMPARE(timer->active(), std::optional(WakeDuration::minutes(60)));
-        QCOMPARE(backend.log, (QStringList{"acquire systemOnly Corvane: keeping this computer awake for 1 h", "release 1"}));
+        QCOMPARE(backend.log,
+                 (QStringList{"acquire systemOnly Corvane: keeping this computer awake for 1 h", "release 1"}));
         // Changed elsewhere: the toggle follows.
         timer->setMode(AssertionMode::displayAndSystem);
         QVERIFY(!footer->displayOffModeAction()->isChecked());

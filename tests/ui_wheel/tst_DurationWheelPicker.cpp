@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picker driven through real input events, with time stepped by hand.
 #include "ui/DurationWheelPicker.h"
 #include "ui/WheelClock.h"
@@ -94,7 +95,8 @@ struct Fixture {
     }
     QList<int> lastChange() const
     {
-        return changes.isEmpty() ? QList<int>{} : QList<int>{changes.last().at(0).toInt(), changes.last().at(1).toInt()};
+        return changes.isEmpty() ? QList<int>{}
+                                 : QList<int>{changes.last().at(0).toInt(), changes.last().at(1).toInt()};
     }
 };
 } // namespace
@@ -348,8 +350,8 @@ private Q_SLOTS:
         QFETCH(double, velocity);
         QFETCH(double, to);
         QFETCH(double, damping);
-        const WheelMotion m = glide ? WheelMotion::glide(from, velocity, to)
-                                    : WheelMotion::spring(from, velocity, to, 0.35, damping);
+        const WheelMotion m =
+            glide ? WheelMotion::glide(from, velocity, to) : WheelMotion::spring(from, velocity, to, 0.35, damping);
         QCOMPARE(m.position(0), from);
         QVERIFY2(std::abs(m.velocity(0) - velocity) < 0.02 * std::abs(velocity) + 1.0, "velocity is not carried over");
         double t = 0;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "UpdateTestDoubles.h"
 
 #include <QNetworkAccessManager>
@@ -40,20 +41,29 @@ QByteArray TestSigningKey::signBase64(const QByteArray &data) const
     return signature.toBase64();
 }
 
-QByteArray makeAppcast(const QList<QPair<QString, QString>> &versionsAndOs, const QString &downloadUrl,
-                       qint64 length, const QByteArray &signature)
+QByteArray makeAppcast(const QList<QPair<QString, QString>> &versionsAndOs, const QString &downloadUrl, qint64 length,
+                       const QByteArray &signature)
 {
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                      "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">\n"
                      "<channel><title>Corvane</title>\n";
     for (const auto &[version, os] : versionsAndOs) {
-        const QString url = downloadUrl.isEmpty() ? QStringLiteral("https://example.invalid/Corvane-%1.AppImage").arg(version)
-                                                  : downloadUrl;
-        xml += "<item><title>Corvane " + version.toUtf8() + "</title>"
-               "<sparkle:shortVersionString>" + version.toUtf8() + ".0</sparkle:shortVersionString>"
-               "<description><![CDATA[<p>Notes for " + version.toUtf8() + "</p>]]></description>"
-               "<enclosure url=\"" + url.toUtf8() + "\" length=\"" + QByteArray::number(length) + "\""
-               " type=\"application/octet-stream\" sparkle:version=\"" + version.toUtf8() + "\"";
+        const QString url = downloadUrl.isEmpty()
+            ? QStringLiteral("https://example.invalid/Corvane-%1.AppImage").arg(version)
+            : downloadUrl;
+        xml += "<item><title>Corvane " + version.toUtf8()
+            + "</title>"
+              "<sparkle:shortVersionString>"
+            + version.toUtf8()
+            + ".0</sparkle:shortVersionString>"
+              "<description><![CDATA[<p>Notes for "
+            + version.toUtf8()
+            + "</p>]]></description>"
+              "<enclosure url=\""
+            + url.toUtf8() + "\" length=\"" + QByteArray::number(length)
+            + "\""
+              " type=\"application/octet-stream\" sparkle:version=\""
+            + version.toUtf8() + "\"";
         if (!os.isEmpty())
             xml += " sparkle:os=\"" + os.toUtf8() + "\"";
         if (!signature.isEmpty())

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "Fakes.h"
@@ -34,7 +35,7 @@ public:
 class RecordingUserDriver : public UpdateUserDriver {
 public:
     QStringList shown;
-    std::optional<Choice> answer;          // reply at once to "update found", when set
+    std::optional<Choice> answer; // reply at once to "update found", when set
     std::function<void(Choice)> pendingReply;
     std::function<void()> cancel;
     bool relaunchAnswer = false;

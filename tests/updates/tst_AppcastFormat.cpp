@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "UpdateTestDoubles.h"
 #include "updates/AppcastParser.h"
 #include "updates/SparkleVersion.h"
@@ -14,17 +15,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("order"); // the sign of compare(a, b)
         const auto row = [](const char *a, const char *b, int order) {
-            QTest::addRow("%s %s %s", a, order < 0 ? "<" : "==", b) << QString::fromUtf8(a) << QString::fromUtf8(b)
-                                                                    << order;
+            QTest::addRow("%s %s %s", a, order < 0 ? "<" : "==", b)
+                << QString::fromUtf8(a) << QString::fromUtf8(b) << order;
         };
-        for (const auto &[a, b] : {std::pair{"1.0b9", "1.0b10"}, {"1.0rc", "1.0"}, {"1.0b", "1.0"}, {"1.0a1", "1.0b1"},
-                                   {"1.0 (1234)", "1.0 (1235)"}, {"1.0", "1.0.1"}, {"1.0.1", "1.1"}, {"1.9.9", "2.0"},
-                                   {"1.0.9", "1.0.10"}, {"2", "10"}, {"1.0b5 (1234)", "1.0b5 (1235)"},
-                                   {"1.0", "1.0 (1234)"}, {"", "1"},
+        for (const auto &[a, b] : {std::pair{"1.0b9", "1.0b10"},
+                                   {"1.0rc", "1.0"},
+                                   {"1.0b", "1.0"},
+                                   {"1.0a1", "1.0b1"},
+                                   {"1.0 (1234)", "1.0 (1235)"},
+                                   {"1.0", "1.0.1"},
+                                   {"1.0.1", "1.1"},
+                                   {"1.9.9", "2.0"},
+                                   {"1.0.9", "1.0.10"},
+                                   {"2", "10"},
+                                   {"1.0b5 (1234)", "1.0b5 (1235)"},
+                                   {"1.0", "1.0 (1234)"},
+                                   {"", "1"},
                                    {"99999999999999999999", "100000000000000000000"}}) // beyond 64 bits
             row(a, b, -1);
-        for (const auto &[a, b] : {std::pair{"1.0", "1.0.0"}, {"1.0pre1", "1.0.0pre1"}, {"1.01", "1.1"},
-                                   {"1.0-beta", "1.0"}, {"1.2.3 (45)", "1.2.3 (45)"}})
+        for (const auto &[a, b] : {std::pair{"1.0", "1.0.0"},
+                                   {"1.0pre1", "1.0.0pre1"},
+                                   {"1.01", "1.1"},
+                                   {"1.0-beta", "1.0"},
+                                   {"1.2.3 (45)", "1.2.3 (45)"}})
             row(a, b, 0);
     }
     void versionOrder()
@@ -66,11 +79,21 @@ private Q_SLOTS:
         const QByteArray mixed = makeAppcast({{"1.0b9", ""}, {"1.0", ""}, {"1.0b10", ""}, {"2.0", "macos"}});
         QByteArray critical = makeAppcast({{"5", ""}});
         critical.replace("<title>Corvane 5</title>", "<title>Corvane 5</title><sparkle:criticalUpdate/>");
-        QTest::newRow("highest, not first; other systems ignored") << mixed << "0.9" << "" << "1.0";
-        QTest::newRow("up to date") << mixed << "1.0" << "" << "";
-        QTest::newRow("skipped") << mixed << "0.9" << "1.0" << "";
-        QTest::newRow("an older skip does not hide a newer one") << mixed << "0.9" << "1.0b9" << "1.0";
-        QTest::newRow("critical ignores the skip") << critical << "4" << "5" << "5";
+        QTest::newRow("highest, not first; other systems ignored") << mixed << "0.9"
+                                                                   << ""
+                                                                   << "1.0";
+        QTest::newRow("up to date") << mixed << "1.0"
+                                    << ""
+                                    << "";
+        QTest::newRow("skipped") << mixed << "0.9"
+                                 << "1.0"
+                                 << "";
+        QTest::newRow("an older skip does not hide a newer one") << mixed << "0.9"
+                                                                 << "1.0b9"
+                                                                 << "1.0";
+        QTest::newRow("critical ignores the skip") << critical << "4"
+                                                   << "5"
+                                                   << "5";
     }
     void picksTheBestItem()
     {
@@ -93,7 +116,8 @@ private Q_SLOTS:
         QTest::newRow("truncated") << makeAppcast({{"2.0", ""}}).left(300);
         QTest::newRow("mismatched tags") << QByteArray("<rss><channel><item></channel></rss>");
         QTest::newRow("entity bomb") << QByteArray(
-            "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+            "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+            "\"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
             "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
             "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>"
             "<rss><channel><item><title>&f;&f;&f;&f;&f;&f;</title></item></channel></rss>");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "LoopbackHttpServer.h"
 #include "UpdateTestDoubles.h"
 #include "updates/AppcastUpdater.h"
@@ -75,7 +76,8 @@ class AppcastUpdaterTest : public QObject {
     {
         server->route(archivePath, {200, archive, {}, LoopbackHttpServer::Behaviour::Answer});
         const QByteArray sig = signature.isNull() ? key->signBase64(archive) : signature;
-        serveAppcast(makeAppcast({{"2", ""}}, server->url(archivePath).toString(), length == -2 ? archive.size() : length, sig));
+        serveAppcast(
+            makeAppcast({{"2", ""}}, server->url(archivePath).toString(), length == -2 ? archive.size() : length, sig));
         return sig;
     }
 
@@ -171,17 +173,22 @@ private Q_SLOTS:
         QTest::newRow("insecure feed address, never contacted")
             << 200 << makeAppcast({{"2", ""}}) << answer << int(UpdateError::Appcast)
             << QStringLiteral("http://updates.example.invalid/corvane/appcast.xml");
-        QTest::newRow("malformed xml") << 200 << QByteArray("<rss><channel><item>") << answer << int(UpdateError::AppcastParse) << QString();
+        QTest::newRow("malformed xml") << 200 << QByteArray("<rss><channel><item>") << answer
+                                       << int(UpdateError::AppcastParse) << QString();
         QTest::newRow("missing versions")
-            << 200 << QByteArray("<rss><channel><item><enclosure url=\"https://x/y\" length=\"1\"/></item></channel></rss>")
+            << 200
+            << QByteArray("<rss><channel><item><enclosure url=\"https://x/y\" length=\"1\"/></item></channel></rss>")
             << answer << int(UpdateError::NoUpdateFound) << QString();
-        QTest::newRow("only older or other systems")
-            << 200 << makeAppcast({{"1", ""}, {"0.9", ""}, {"5", "windows"}}) << answer << int(UpdateError::NoUpdateFound) << QString();
+        QTest::newRow("only older or other systems") << 200 << makeAppcast({{"1", ""}, {"0.9", ""}, {"5", "windows"}})
+                                                     << answer << int(UpdateError::NoUpdateFound) << QString();
         QTest::newRow("http 404") << 404 << QByteArray("gone") << answer << int(UpdateError::Appcast) << QString();
         QTest::newRow("http 500") << 500 << QByteArray() << answer << int(UpdateError::Appcast) << QString();
-        QTest::newRow("huge") << 200 << QByteArray(2 * 1024 * 1024, ' ') << answer << int(UpdateError::Appcast) << QString();
-        QTest::newRow("endless") << 200 << QByteArray() << int(LoopbackHttpServer::Behaviour::Endless) << int(UpdateError::Appcast) << QString();
-        QTest::newRow("silent server") << 200 << QByteArray() << int(LoopbackHttpServer::Behaviour::Hang) << int(UpdateError::Appcast) << QString();
+        QTest::newRow("huge") << 200 << QByteArray(2 * 1024 * 1024, ' ') << answer << int(UpdateError::Appcast)
+                              << QString();
+        QTest::newRow("endless") << 200 << QByteArray() << int(LoopbackHttpServer::Behaviour::Endless)
+                                 << int(UpdateError::Appcast) << QString();
+        QTest::newRow("silent server") << 200 << QByteArray() << int(LoopbackHttpServer::Behaviour::Hang)
+                                       << int(UpdateError::Appcast) << QString();
     }
     void brokenFeedsAbortWithTheirCode()
     {
@@ -197,7 +204,8 @@ private Q_SLOTS:
         runSession([&] { updater->checkForUpdates(); });
         QCOMPARE(delegate.aborts.size(), 1);
         QCOMPARE(delegate.aborts[0].code, code);
-        QCOMPARE(driver->shown.value(driver->shown.size() - 1), code == UpdateError::NoUpdateFound ? QStringLiteral("upToDate") : QStringLiteral("error"));
+        QCOMPARE(driver->shown.value(driver->shown.size() - 1),
+                 code == UpdateError::NoUpdateFound ? QStringLiteral("upToDate") : QStringLiteral("error"));
         QVERIFY(updater->canCheckForUpdates());
         if (!feed.isEmpty())
             QVERIFY(server->requests().isEmpty());

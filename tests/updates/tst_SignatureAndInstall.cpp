@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "UpdateTestDoubles.h"
 #include "updates/AppcastParser.h"
 #include "updates/AppcastUpdater.h"
@@ -137,15 +138,15 @@ private Q_SLOTS:
         for (int i = 0; i < archive.size(); ++i)
             archive[i] = char(i % 251);
         write(archiveFile, archive);
-        const QByteArray item = run({QStringLiteral("--key"), keyFile, QStringLiteral("--version"), QStringLiteral("28"),
-                                     QStringLiteral("--short-version"), QStringLiteral("1.5 <beta> & co"),
-                                     QStringLiteral("--url"), QStringLiteral("https://dl.example/C.AppImage?a=1&b=2"),
-                                     archiveFile});
+        const QByteArray item =
+            run({QStringLiteral("--key"), keyFile, QStringLiteral("--version"), QStringLiteral("28"),
+                 QStringLiteral("--short-version"), QStringLiteral("1.5 <beta> & co"), QStringLiteral("--url"),
+                 QStringLiteral("https://dl.example/C.AppImage?a=1&b=2"), archiveFile});
         QVERIFY2(item.startsWith("<item>"), item.constData());
 
-        const auto parsed = AppcastParser::parse(
-            "<rss xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\"><channel>" + item
-            + "</channel></rss>");
+        const auto parsed =
+            AppcastParser::parse("<rss xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\"><channel>"
+                                 + item + "</channel></rss>");
         QVERIFY2(parsed.ok, qPrintable(parsed.error));
         QCOMPARE(parsed.items.size(), 1);
         const AppcastItem &release = parsed.items[0];

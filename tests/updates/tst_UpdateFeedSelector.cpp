@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "LoopbackHttpServer.h"
 #include "UpdateTestDoubles.h"
 #include "updates/UpdateFeedSelector.h"
@@ -7,7 +8,7 @@
 namespace {
 const QString feedPath = QStringLiteral("/corvane/appcast.xml");
 using Behaviour = LoopbackHttpServer::Behaviour;
-}
+} // namespace
 
 class UpdateFeedSelectorTest : public QObject {
     Q_OBJECT
@@ -54,11 +55,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("primaryStatus");
         QTest::addColumn<int>("fallbackStatus");
-        QTest::addColumn<int>("behaviour");       // of both servers
-        QTest::addColumn<bool>("fromFallback");   // a failed earlier selection left the fallback in use
-        QTest::addColumn<bool>("secure");         // plain http refused, as outside tests
+        QTest::addColumn<int>("behaviour"); // of both servers
+        QTest::addColumn<bool>("fromFallback"); // a failed earlier selection left the fallback in use
+        QTest::addColumn<bool>("secure"); // plain http refused, as outside tests
         QTest::addColumn<bool>("choosesPrimary");
-        QTest::addColumn<int>("fallbackProbes");  // in this selection
+        QTest::addColumn<int>("fallbackProbes"); // in this selection
         const int answer = int(Behaviour::Answer);
         QTest::newRow("primary answers") << 200 << 200 << answer << false << false << true << 0;
         QTest::newRow("primary 404") << 404 << 200 << answer << false << false << false << 1;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "LoopbackHttpServer.h"
 #include "UpdateTestDoubles.h"
 #include "updates/UpdaterService.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "TimerRig.h"
 
 #include <QSignalSpy>
@@ -34,9 +35,8 @@ private Q_SLOTS:
                                      << QVariant(QStringList{QStringLiteral("1"), QStringLiteral("2")})
                                      << AssertionMode::displayAndSystem << WakeDuration::indefinite()
                                      << QStringList{mode, duration};
-        QTest::newRow("empty mode, negative") << QVariant(QString()) << QVariant(-3)
-                                              << AssertionMode::displayAndSystem << WakeDuration::indefinite()
-                                              << QStringList{mode};
+        QTest::newRow("empty mode, negative") << QVariant(QString()) << QVariant(-3) << AssertionMode::displayAndSystem
+                                              << WakeDuration::indefinite() << QStringList{mode};
     }
     void launchesIdleWithStoredChoices()
     {
@@ -68,7 +68,8 @@ private Q_SLOTS:
         auto timer = rig.make();
         QSignalSpy remaining(timer.get(), &CorvaneTimerService::remainingSecondsChanged);
         timer->start(WakeDuration::minutes(1));
-        QCOMPARE(rig.backend.log.last(), QStringLiteral("acquire displayAndSystem Corvane: keeping this computer awake for 1 min"));
+        QCOMPARE(rig.backend.log.last(),
+                 QStringLiteral("acquire displayAndSystem Corvane: keeping this computer awake for 1 min"));
         QCOMPARE(timer->totalSeconds(), 60);
         QCOMPARE(timer->remainingSeconds(), 60);
         QCOMPARE(rig.settings.values.value(CorvaneTimerService::lastDurationKey).toLongLong(), 1);
@@ -114,7 +115,9 @@ private Q_SLOTS:
         timer->start(WakeDuration::minutes(30));
         // A new inhibition even in the same mode, so the listed reason says 30 min; the old
         // one goes only after.
-        QCOMPARE(rig.backend.log.mid(1), (QStringList{"acquire displayAndSystem Corvane: keeping this computer awake for 30 min", "release 1"}));
+        QCOMPARE(
+            rig.backend.log.mid(1),
+            (QStringList{"acquire displayAndSystem Corvane: keeping this computer awake for 30 min", "release 1"}));
         QCOMPARE(timer->remainingSeconds(), 1800);
         QCOMPARE(timer->totalSeconds(), 1800);
         QCOMPARE(rig.settings.values.value(CorvaneTimerService::lastDurationKey).toLongLong(), 30);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What watches a running period from outside: the warning before a timed period ends (on
 // the fake clock, no sleeping) and the battery guard.
 #include "TimerRig.h"
@@ -64,7 +65,7 @@ private Q_SLOTS:
     void warnsOnceBeforeTheEnd_data()
     {
         QTest::addColumn<qint64>("periodMinutes"); // 0: until turned off
-        QTest::addColumn<QVariant>("setting");     // invalid: never set
+        QTest::addColumn<QVariant>("setting"); // invalid: never set
         QTest::addColumn<int>("elapsedSeconds");
         QTest::addColumn<bool>("warned");
 
@@ -91,7 +92,8 @@ private Q_SLOTS:
         rig.run(std::chrono::seconds(elapsedSeconds));
         QCOMPARE(rig.notifier.shown.size(), warned ? 1 : 0);
         if (warned)
-            QCOMPARE(rig.notifier.shown.first(), QStringLiteral("This computer may sleep soon|extend=Extend 15 min,stop=Stop Now"));
+            QCOMPARE(rig.notifier.shown.first(),
+                     QStringLiteral("This computer may sleep soon|extend=Extend 15 min,stop=Stop Now"));
         rig.run(30s); // never twice for one approach
         QVERIFY(rig.notifier.shown.size() <= 1);
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's power logic against fakes: the chain's walk and deadline, the manager's
 // make-before-break and renewal, and the timer service's asynchronous start.
 #include "ManualScheduler.h"
@@ -11,7 +12,11 @@ namespace {
 // A mechanism that answers as the row says: "yes", "no", "hang", or "late" (a yes after
 // the chain gave up).
 struct Scripted : RecordingInhibitor {
-    explicit Scripted(const QString &n) { mechanismName = n; answerLater = true; }
+    explicit Scripted(const QString &n)
+    {
+        mechanismName = n;
+        answerLater = true;
+    }
 };
 
 struct ChainRig {
@@ -156,13 +161,16 @@ private Q_SLOTS:
         QVERIFY(!timer->starting());
         QCOMPARE(timer->assertionFailed(), !yes);
         const auto expected = yes ? std::optional(WakeDuration::minutes(30))
-                                  : running ? std::optional(WakeDuration::minutes(60)) : std::nullopt;
+            : running             ? std::optional(WakeDuration::minutes(60))
+                                  : std::nullopt;
         QCOMPARE(timer->active(), expected);
         QCOMPARE(timer->heldBy(), expected ? QStringLiteral("GNOME Session Manager") : QString());
         QCOMPARE(rig.backend.live.size(), size_t(expected ? 1 : 0));
         // A change of duration asks anew so the listed reason is current, old released after.
         if (running && yes)
-            QCOMPARE(rig.backend.log.mid(1), (QStringList{"acquire displayAndSystem Corvane: keeping this computer awake for 30 min", "release 1"}));
+            QCOMPARE(
+                rig.backend.log.mid(1),
+                (QStringList{"acquire displayAndSystem Corvane: keeping this computer awake for 30 min", "release 1"}));
         timer->stop();
         QVERIFY(rig.backend.live.empty());
         QVERIFY(timer->heldBy().isEmpty());

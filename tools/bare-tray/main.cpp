@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference the benchmark measures Corvane against: Qt's own tray icon and nothing else.
 // What this costs in memory and wake-ups is what any Qt tray program pays before doing anything.
 #include <QApplication>

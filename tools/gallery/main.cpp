@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gallery --out DIR [--scale N]: draws the whole panel in each of its states, translucent
 // over a white and a black window, then each widget of it in each of its states on the glass
 // card's colours, one PNG per state.
@@ -59,19 +60,20 @@ void save(QWidget &w, const QString &name)
     g_log << path << '\n';
 }
 
-void settle() { g_clock.advance(1.5); }
+void settle()
+{
+    g_clock.advance(1.5);
+}
 
 void press(QWidget &w, QPoint at)
 {
-    QMouseEvent e(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                  Qt::NoModifier);
+    QMouseEvent e(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&w, &e);
 }
 
 void release(QWidget &w, QPoint at)
 {
-    QMouseEvent e(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton,
-                  Qt::NoButton, Qt::NoModifier);
+    QMouseEvent e(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&w, &e);
 }
 
@@ -202,10 +204,8 @@ void bars()
         double value;
         QColor accent;
     } states[] = {
-        {"bar-full", 1.0, CorvaneStyles::amber()},
-        {"bar-half", 0.5, CorvaneStyles::amber()},
-        {"bar-zero-stub", 0.0, CorvaneStyles::amber()},
-        {"bar-nan-stub", std::nan(""), CorvaneStyles::amber()},
+        {"bar-full", 1.0, CorvaneStyles::amber()},      {"bar-half", 0.5, CorvaneStyles::amber()},
+        {"bar-zero-stub", 0.0, CorvaneStyles::amber()}, {"bar-nan-stub", std::nan(""), CorvaneStyles::amber()},
         {"bar-cyan-0.75", 0.75, CorvaneStyles::cyan()},
     };
     for (const auto &s : states) {
@@ -236,8 +236,7 @@ void icons()
             x += 28;
         }
         p.end();
-        const QString name = c == QColor(Qt::white) ? QStringLiteral("icons-white")
-                                                     : QStringLiteral("icons-amber");
+        const QString name = c == QColor(Qt::white) ? QStringLiteral("icons-white") : QStringLiteral("icons-amber");
         const QString path = QDir(g_out).filePath(name + QStringLiteral(".png"));
         img.save(path);
         g_log << path << '\n';
@@ -289,7 +288,10 @@ class HandClock : public ContinuousClock {
 public:
     std::chrono::nanoseconds t{std::chrono::hours(1)};
     std::chrono::nanoseconds now() const override { return t; }
-    QDateTime wallNow() const override { return QDateTime(QDate(2024, 5, 16), QTime(14, 0)).addSecs(t.count() / 1000000000); }
+    QDateTime wallNow() const override
+    {
+        return QDateTime(QDate(2024, 5, 16), QTime(14, 0)).addSecs(t.count() / 1000000000);
+    }
 };
 
 // The whole panel in every state, as the user sees it under a compositor: translucent, over
@@ -320,10 +322,12 @@ void panels()
         struct NoTicker : Ticker {};
         SystemEvents events;
         CorvaneTimerService timer(manager, settings,
-                                  TimerServiceEnvironment{clock, [&](std::function<void()> onTick) {
+                                  TimerServiceEnvironment{clock,
+                                                          [&](std::function<void()> onTick) {
                                                               tick = std::move(onTick);
                                                               return std::unique_ptr<Ticker>(new NoTicker);
-                                                          }, events});
+                                                          },
+                                                          events});
         WheelClock wheels;
         timer.setMode(s.mode);
         GlassPopoverView view(timer, g_clock, {});
@@ -351,9 +355,9 @@ void panels()
             img.setDevicePixelRatio(g_scale);
             img.fill(behind);
             view.render(&img, QPoint(24, 24), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-            const QString path = QDir(g_out).filePath(QString::fromLatin1(s.name)
-                                                      + (behind == Qt::white ? QStringLiteral("-over-white.png")
-                                                                             : QStringLiteral("-over-black.png")));
+            const QString path = QDir(g_out).filePath(
+                QString::fromLatin1(s.name)
+                + (behind == Qt::white ? QStringLiteral("-over-white.png") : QStringLiteral("-over-black.png")));
             img.save(path);
             g_log << path << '\n';
         }
@@ -386,10 +390,10 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Renders every widget state to PNG files."));
     parser.addHelpOption();
-    QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Folder for the PNG files."),
-                           QStringLiteral("DIR"), QStringLiteral("gallery"));
-    QCommandLineOption scale(QStringLiteral("scale"), QStringLiteral("Pixel ratio (default 2)."),
-                             QStringLiteral("N"), QStringLiteral("2"));
+    QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Folder for the PNG files."), QStringLiteral("DIR"),
+                           QStringLiteral("gallery"));
+    QCommandLineOption scale(QStringLiteral("scale"), QStringLiteral("Pixel ratio (default 2)."), QStringLiteral("N"),
+                             QStringLiteral("2"));
     parser.addOption(out);
     parser.addOption(scale);
     parser.process(app);

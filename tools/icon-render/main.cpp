@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders one SVG to square PNGs at build time, so the hicolor theme gets raster sizes
 // without another image tool on the build machine.
 //   icon-render IN.svg OUTDIR NAME SIZE... -> OUTDIR/SIZExSIZE/apps/NAME.png (hicolor layout)
