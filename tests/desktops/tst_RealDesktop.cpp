@@ -270,9 +270,12 @@ private Q_SLOTS:
             const int distance = desktop().barAtBottom ? m_icon.top() - frame.bottom() : frame.top() - m_icon.bottom();
             QVERIFY2(distance >= 0 && distance <= 40, qPrintable(QString::number(distance)));
             if (round == 1) // really drawn on screen (a compositing shell paints it a moment later)
-                QVERIFY(TestBus::waitFor([&] {
-                    return screenshot(desktop().name + QStringLiteral("-panel.png")).copy(frame) != m_idle.copy(frame);
-                }, shortWaitMs));
+                QVERIFY(TestBus::waitFor(
+                    [&] {
+                        return screenshot(desktop().name + QStringLiteral("-panel.png")).copy(frame)
+                            != m_idle.copy(frame);
+                    },
+                    shortWaitMs));
             QTest::qWait(600); // a second click in quick succession would be a double click
             click(m_icon.center(), 1);
             QVERIFY2(TestBus::waitFor([] { return !panel().visible; }, shortWaitMs),
