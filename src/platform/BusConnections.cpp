@@ -3,6 +3,7 @@
 
 #include "wake/Logging.h"
 
+#include <QDBusMessage>
 #include <QPointer>
 
 BusConnections::BusConnections(QObject *parent) : QObject(parent)
@@ -17,6 +18,23 @@ BusConnections::~BusConnections()
     for (Slot *s : {&m_session, &m_system}) {
         if (s->open)
             QDBusConnection::disconnectFromBus(s->name);
+    }
+}
+
+void BusConnections::flush(int timeoutMs)
+{
+    for (const Slot *s : {&m_session, &m_system}) {
+        if (!s->open)
+            continue;
+        QDBusConnection bus(s->name);
+        if (!bus.isConnected())
+            continue;
+        // Messages leave a connection in order, so the daemon's answer to this one means
+        // everything before it was written.
+        const QDBusMessage ping = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+        bus.call(ping, QDBus::Block, timeoutMs);
     }
 }
 

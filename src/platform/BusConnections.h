@@ -25,6 +25,11 @@ public:
     // Keeps the drop check running while the returned handle lives.
     std::shared_ptr<void> watch(Bus bus);
 
+    // Waits (at most `timeoutMs` per bus) until every message queued on the open connections
+    // has gone out: a release sent just before the process ends would otherwise die in the
+    // queue, and a service that does not watch its clients leave keeps the inhibition.
+    void flush(int timeoutMs);
+
 Q_SIGNALS:
     void dropped(BusConnections::Bus bus);
     void reconnected(BusConnections::Bus bus);

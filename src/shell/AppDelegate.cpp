@@ -83,7 +83,9 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_launched)
         return;
     m_launched = true;
-    TerminationGuard::install({m_services->power->manager, m_services->power->events, &m_services->power->delayLock});
+    BusConnections &buses = m_services->power->inhibitors.buses();
+    TerminationGuard::install({m_services->power->manager, m_services->power->events, &m_services->power->delayLock,
+                               true, [&buses] { flushOnTheWayOut(buses); }});
     createStatusItem();
 }
 

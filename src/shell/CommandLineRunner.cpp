@@ -272,7 +272,9 @@ int runLocal(const CommandLineRequest &request)
         relay.emplace();
     static HeadlessWake *wake = new HeadlessWake; // kept past main(), like the power layer
     CorvaneTimerService &timer = wake->timer;
-    TerminationGuard::install({wake->power.manager, wake->power.events, &wake->power.delayLock, !passSignalsOn});
+    BusConnections &buses = wake->power.inhibitors.buses();
+    TerminationGuard::install({wake->power.manager, wake->power.events, &wake->power.delayLock, !passSignalsOn,
+                               [&buses] { flushOnTheWayOut(buses); }});
     if (request.mode)
         timer.setMode(*request.mode);
 

@@ -7,6 +7,8 @@
 #include "wake/DelayedCall.h"
 #include "wake/PowerAssertionManager.h"
 
+#include <QCoreApplication>
+
 // The platform's inhibitors behind the one assertion manager: what the tray application
 // and the command line without a tray both hold their inhibition through.
 struct PowerLayer {
@@ -20,3 +22,11 @@ struct PowerLayer {
     // down: this is the one object the process keeps past its composition root.
     static PowerLayer &build();
 };
+
+// After a release on the way out: waits briefly until the release has left for the bus.
+// After main() has returned there is no application object to talk over any more.
+inline void flushOnTheWayOut(BusConnections &buses)
+{
+    if (QCoreApplication::instance())
+        buses.flush(250);
+}

@@ -91,7 +91,19 @@ GlassPanel &StatusItemController::panel()
         // double click and do nothing.) Any other press closes the panel and goes on.
         m_panel->onOutsidePress = [this](QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
             const bool quick = button != Qt::LeftButton || modifiers.testFlag(Qt::AltModifier);
-            if (!quick || m_tray->backend() != TrayIcon::Backend::XEmbed || !m_tray->anchorRect().contains(at))
+            const bool xembed = m_tray->backend() == TrayIcon::Backend::XEmbed;
+            // A StatusNotifier host tells where it was clicked, not how large the icon is.
+            const QRect icon = xembed ? m_tray->anchorRect() : m_tray->anchorRect().adjusted(-10, -10, 10, 10);
+            if (!icon.contains(at))
+                return false;
+            if (!quick) {
+                // A plain click on our own icon only closes. Kept from the host: it would
+                // otherwise activate the item again (GNOME's extension does so after its
+                // double-click wait) and the panel would reopen.
+                closePanel();
+                return true;
+            }
+            if (!xembed)
                 return false;
             Haptics::levelChange();
             toggleWake();

@@ -29,6 +29,20 @@ std::vector<QMetaObject::Connection> &observers()
 // Read by the exit hook on whichever thread calls exit(); set before the hook exists.
 std::atomic<PowerAssertionManager *> guardedPower{nullptr};
 
+// Set once by install(), before any way out can run it.
+std::function<void()> &afterRelease()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+void releaseBeforeLeaving(PowerAssertionManager &power)
+{
+    power.release();
+    if (afterRelease())
+        afterRelease()();
+}
+
 void watchSignals(PowerAssertionManager &power)
 {
     SignalNotifier &notifier = SignalNotifier::shared();
@@ -38,7 +52,7 @@ void watchSignals(PowerAssertionManager &power)
             QObject::connect(&notifier, &SignalNotifier::received, &notifier, [&power, signalNumber](int received) {
                 if (received != signalNumber)
                     return;
-                power.release();
+                releaseBeforeLeaving(power);
                 // Not exit(): it would run static destructors
                 // under the live application (a crash when
                 // a signal comes during start-up).
@@ -51,7 +65,7 @@ void watchSignals(PowerAssertionManager &power)
 extern "C" void releaseOnExit()
 {
     if (PowerAssertionManager *power = guardedPower.load())
-        power->release();
+        releaseBeforeLeaving(*power);
 }
 } // namespace
 
@@ -63,6 +77,7 @@ void TerminationGuard::install(const Parts &parts)
     SystemEvents *events = &parts.events;
     ShutdownDelayLock *delayLock = parts.delayLock;
 
+    afterRelease() = parts.afterRelease;
     guardedPower.store(power);
     std::atexit(releaseOnExit);
 
@@ -70,7 +85,7 @@ void TerminationGuard::install(const Parts &parts)
         watchSignals(*power);
 
     observers().push_back(QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
-                                           QCoreApplication::instance(), [power] { power->release(); }));
+                                           QCoreApplication::instance(), [power] { releaseBeforeLeaving(*power); }));
     observers().push_back(QObject::connect(events, &SystemEvents::willPowerOff, events, [power, delayLock] {
         power->release();
         // Only now may logind go ahead.

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <csignal>
+#include <functional>
 
 class PowerAssertionManager;
 class ShutdownDelayLock;
@@ -29,6 +30,9 @@ public:
         // False when the caller takes the signals over itself (to pass them on to a child)
         // and leaves through exit() or a quit, which the guard still covers.
         bool handleSignals = true;
+        // Run after the release on the ways out of the process, before it ends: lets what
+        // the release queued (messages to a desktop service) actually leave.
+        std::function<void()> afterRelease = {};
     };
 
     // Requires a QCoreApplication. A second call registers nothing more.
