@@ -188,6 +188,13 @@ void TrayIcon::publish()
     }
 }
 
+bool TrayIcon::knowsWhereTheIconIs() const
+{
+    if (m_backend == Backend::XEmbed && m_xembed)
+        return m_xembed->geometry().isValid() && !m_xembed->geometry().isEmpty();
+    return m_backend == Backend::StatusNotifier && m_haveActivate;
+}
+
 QRect TrayIcon::anchorRect() const
 {
     if (m_backend == Backend::XEmbed && m_xembed) {

@@ -40,6 +40,8 @@ public:
     // Where the icon is on screen, as well as it is known: the point of the last click
     // from the host, the XEmbed icon's geometry, or the mouse.
     QRect anchorRect() const;
+    // False while anchorRect() is only the mouse's position (no click from the host yet).
+    bool knowsWhereTheIconIs() const;
 
 Q_SIGNALS:
     // A plain click: open or close the panel.

@@ -88,13 +88,14 @@ GlassPanel &StatusItemController::panel()
         // While the panel is open every press passes here first: Alt+click, a right or a
         // middle click on our own XEmbed icon is still the quick toggle, and the panel stays
         // as it is. (The icon itself would take a second click soon after the first for a
-        // double click and do nothing.) Any other press closes the panel and goes on.
+        // double click and do nothing.) A plain click on our own icon only closes. Any other
+        // press closes the panel and goes on.
         m_panel->onOutsidePress = [this](QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
             const bool quick = button != Qt::LeftButton || modifiers.testFlag(Qt::AltModifier);
             const bool xembed = m_tray->backend() == TrayIcon::Backend::XEmbed;
             // A StatusNotifier host tells where it was clicked, not how large the icon is.
             const QRect icon = xembed ? m_tray->anchorRect() : m_tray->anchorRect().adjusted(-10, -10, 10, 10);
-            if (!icon.contains(at))
+            if (!m_tray->knowsWhereTheIconIs() || !icon.contains(at))
                 return false;
             if (!quick) {
                 // A plain click on our own icon only closes. Kept from the host: it would
