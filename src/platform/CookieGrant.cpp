@@ -3,6 +3,7 @@
 
 #include "wake/Logging.h"
 
+#include <QCoreApplication>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QPointer>
@@ -34,7 +35,7 @@ CookieGrant::~CookieGrant()
         if (!call || call->property("corvaneRead").toBool())
             continue;
         call->disconnect(this);
-        call->setParent(nullptr);
+        call->setParent(QCoreApplication::instance()); // gone with the application at the latest
         QDBusPendingCallWatcher *orphan = call;
         const Call what = m_tokens.value(orphan->property("corvaneToken").toInt()).call;
         QDBusConnection connection = m_connection;

@@ -3,6 +3,7 @@
 
 #include "platform/ServiceAppearance.h"
 
+#include <QCoreApplication>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
@@ -35,7 +36,7 @@ public:
             return;
         QDBusPendingCallWatcher *orphan = m_call;
         orphan->disconnect(this);
-        orphan->setParent(nullptr);
+        orphan->setParent(QCoreApplication::instance()); // gone with the application at the latest
         QDBusConnection connection = m_connection;
         connect(orphan, &QDBusPendingCallWatcher::finished, orphan, [orphan, connection] {
             orphan->deleteLater();

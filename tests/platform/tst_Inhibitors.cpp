@@ -85,6 +85,7 @@ struct Layer {
 
 class InhibitorsTest : public QObject {
     Q_OBJECT
+    std::unique_ptr<MockService> m_logindOnNewBus; // for the rest of the run
 private Q_SLOTS:
     void mechanismKeepsItsPromises_data()
     {
@@ -190,9 +191,9 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor(holds));
         services.reset();
         QVERIFY(TestBus::replaceBus(logind));
-        // A logind for the new system bus, for the rest of this run (never stopped here).
+        // A logind for the new system bus, for the rest of this run.
         if (logind)
-            (void)startServices({}).release();
+            m_logindOnNewBus = startServices({});
         else
             services = startServices(desktop);
         QVERIFY(TestBus::waitFor(holds, 8000));
