@@ -42,13 +42,6 @@ QVariant itemProperty(const QString &service, const QString &name)
                                                       : QVariant();
 }
 
-void callItem(const QString &service, const QString &method, int x, int y)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(service, itemPath, itemInterface, method);
-    call << x << y;
-    QDBusConnection::sessionBus().call(call, QDBus::Block, 2000);
-}
-
 } // namespace
 
 // Records the label signals the item sends.
@@ -103,16 +96,6 @@ private Q_SLOTS:
         QVERIFY2(m_item.startsWith(QStringLiteral("org.kde.StatusNotifierItem-")), qPrintable(m_item));
         QCOMPARE(itemProperty(m_item, QStringLiteral("ItemIsMenu")).toBool(), false);
         QCOMPARE(itemProperty(m_item, QStringLiteral("ToolTip")).isValid(), true);
-    }
-
-    void contextMenuAndSecondaryActivateToggle()
-    {
-        callItem(m_item, QStringLiteral("ContextMenu"), 400, 10);
-        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
-        QVERIFY(blockLocks().first().contains(QStringLiteral("until turned off")));
-        QVERIFY(!panel().visible);
-        callItem(m_item, QStringLiteral("SecondaryActivate"), 400, 10);
-        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
     }
 
     void labelFollowsTheCountdownAndOnlyOnChange()

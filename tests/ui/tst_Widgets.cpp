@@ -10,7 +10,6 @@
 #include "ui/PresetPill.h"
 #include "ui/ProgressBar.h"
 #include "ui/PulseDot.h"
-#include "ui/SoftShadow.h"
 #include "ui/WakeSwitch.h"
 
 #include <QAccessible>
@@ -26,7 +25,6 @@ class TestWidgets : public QObject {
 private Q_SLOTS:
     void interruptedAnimationsNeverJump();
     void framesOnlyWhileActiveAndSeen();
-    void glowReusesItsImagesAndFadesOutwards();
 
     void switchReportsChangesOnceAndDrawsItsState();
     void switchTakesClicksOnlyInsideItsShapeAndGlides();
@@ -112,39 +110,6 @@ void TestWidgets::framesOnlyWhileActiveAndSeen()
     QVERIFY(pulse.deliveredFrames() >= 14 && pulse.deliveredFrames() <= 15);
     dot->setActive(false);
     QCOMPARE(pulse.activeSubscriptions(), 0);
-}
-
-void TestWidgets::glowReusesItsImagesAndFadesOutwards()
-{
-    ManualAnimationClock clock;
-    QWidget host;
-    BreathingGlow glow(&host, clock, 16);
-    glow.setColor(Qt::red);
-    glow.setActive(true);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(30, 30, 140, 40), 14, 14);
-    QImage canvas(200, 100, QImage::Format_ARGB32_Premultiplied);
-    auto drawPeriod = [&] {
-        for (int i = 0; i < 96; ++i) { // one 3.2 s breath at 30 frames a second
-            clock.setNow(clock.now() + 1.0 / 30.0);
-            canvas.fill(Qt::transparent);
-            QPainter p(&canvas);
-            glow.paint(p, shape);
-        }
-    };
-    drawPeriod();
-    const quint64 afterFirst = SoftShadow::blurCount();
-    drawPeriod();
-    QCOMPARE(SoftShadow::blurCount(), afterFirst);
-    // At the top of a breath: strongest at the shape's edge, fading outwards.
-    clock.setNow(0.8);
-    canvas.fill(Qt::transparent);
-    {
-        QPainter p(&canvas);
-        glow.paint(p, shape);
-    }
-    QVERIFY(qAlpha(canvas.pixel(100, 27)) > qAlpha(canvas.pixel(100, 12)));
-    QVERIFY(qAlpha(canvas.pixel(100, 12)) > 0);
 }
 
 void TestWidgets::switchReportsChangesOnceAndDrawsItsState()

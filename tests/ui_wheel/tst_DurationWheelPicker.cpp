@@ -3,7 +3,6 @@
 #include "ui/DurationWheelPicker.h"
 #include "ui/WheelClock.h"
 #include "ui/WheelColumn.h"
-#include "ui/WheelMotion.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -306,64 +305,6 @@ private Q_SLOTS:
         QVERIFY(f.clock.settle());
         QVERIFY(f.restsOn(f.minutes(), 59));
         QCOMPARE(f.ticks.count(), 0);
-    }
-
-    void onlyRowsNearTheWindowArePainted()
-    {
-        Fixture f(2, 30);
-        f.picker.setMinutes(33); // mid-turn, so rows between positions are drawn too
-        f.clock.advance(0.08);
-        QImage image(280, 170, QImage::Format_ARGB32_Premultiplied);
-        f.picker.render(&image, QPoint(20, 20), QRegion(), QWidget::DrawChildren);
-        QVERIFY(f.minutes()->paintedRows() <= 5 + 2);
-        // The first and the last value sit in the band like any other.
-        for (int value : {0, 59}) {
-            f.picker.setMinutes(value);
-            QVERIFY(f.clock.settle());
-            QVERIFY(f.restsOn(f.minutes(), value));
-            f.minutes()->grab();
-            QCOMPARE(f.minutes()->paintedRows(), 3);
-        }
-    }
-
-    // The motion under every gesture: it starts where and as fast as it is told, a glide
-    // never passes its target, the shared spring overshoots a little, and all come to rest
-    // exactly on their target.
-    void motionStartsAsToldAndRestsOnTarget_data()
-    {
-        QTest::addColumn<bool>("glide");
-        QTest::addColumn<double>("from");
-        QTest::addColumn<double>("velocity");
-        QTest::addColumn<double>("to");
-        QTest::addColumn<double>("damping");
-        QTest::newRow("spring at rest") << false << 0.0 << 0.0 << 26.0 << 0.7;
-        QTest::newRow("critical spring") << false << 0.0 << 0.0 << 26.0 << 1.0;
-        QTest::newRow("spring thrown the other way") << false << 52.0 << -900.0 << 78.0 << 0.7;
-        QTest::newRow("glide with the throw") << true << 10.0 << 600.0 << 182.0 << 0.0;
-        QTest::newRow("glide that would crawl") << true << 0.0 << 5.0 << 26.0 << 0.0;
-        QTest::newRow("long glide") << true << 0.0 << 1500.0 << 26.0 * 17 << 0.0;
-    }
-    void motionStartsAsToldAndRestsOnTarget()
-    {
-        QFETCH(bool, glide);
-        QFETCH(double, from);
-        QFETCH(double, velocity);
-        QFETCH(double, to);
-        QFETCH(double, damping);
-        const WheelMotion m =
-            glide ? WheelMotion::glide(from, velocity, to) : WheelMotion::spring(from, velocity, to, 0.35, damping);
-        QCOMPARE(m.position(0), from);
-        QVERIFY2(std::abs(m.velocity(0) - velocity) < 0.02 * std::abs(velocity) + 1.0, "velocity is not carried over");
-        double t = 0;
-        double peak = from;
-        for (; !m.finished(t) && t < 5.0; t += 1.0 / 240.0)
-            peak = std::max(peak, m.position(t));
-        QVERIFY2(t < 2.0, "motion does not settle in time");
-        QVERIFY(std::abs(m.position(t) - to) < 0.1);
-        if (glide && velocity > 0)
-            QVERIFY(peak <= to + 1e-9);
-        if (!glide && velocity == 0) // 0.7 overshoots by about 4.6 %, a critical spring not at all
-            QVERIFY(damping < 1 ? peak > to * 1.04 && peak < to * 1.052 : peak <= to + 1e-9);
     }
 };
 

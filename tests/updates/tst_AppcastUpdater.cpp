@@ -148,17 +148,17 @@ private Q_SLOTS:
     {
         QFETCH(QVariant, lastCheck);
         QFETCH(int, waitHours);
-        const QString key = QString::fromLatin1(AppcastUpdater::lastCheckKey);
+        const QString lastCheckKey = QString::fromLatin1(AppcastUpdater::lastCheckKey);
         if (lastCheck.typeId() == QMetaType::Int)
-            settings.setInteger(key, clock.toSecsSinceEpoch() - lastCheck.toInt());
+            settings.setInteger(lastCheckKey, clock.toSecsSinceEpoch() - lastCheck.toInt());
         else if (lastCheck.isValid())
-            settings.values[key] = lastCheck;
+            settings.values[lastCheckKey] = lastCheck;
         updater->startUpdater();
         QCOMPARE(timer->pending.value(), std::chrono::hours(waitHours));
         // After the check, a full day from it.
         serveAppcast(makeAppcast({{"1", ""}}));
         runSession([&] { timer->fire(); });
-        QCOMPARE(settings.integer(key), clock.toSecsSinceEpoch());
+        QCOMPARE(settings.integer(lastCheckKey), clock.toSecsSinceEpoch());
         QCOMPARE(timer->pending.value(), std::chrono::hours(24));
     }
 
@@ -209,17 +209,6 @@ private Q_SLOTS:
         QVERIFY(updater->canCheckForUpdates());
         if (!feed.isEmpty())
             QVERIFY(server->requests().isEmpty());
-    }
-
-    void scheduledUpdateInFocusIsShownDirectly()
-    {
-        focused = true;
-        driver->answer = UpdateUserDriver::Choice::RemindLater;
-        serveAppcast(makeAppcast({{"2", ""}}));
-        updater->startUpdater();
-        runSession([&] { timer->fire(); });
-        QCOMPARE(driver->shown, QStringList({"found 2"}));
-        QVERIFY(!reminderCalls.contains(true));
     }
 
     void skippedVersionStaysQuietUntilAskedOrSuperseded()

@@ -109,35 +109,6 @@ private Q_SLOTS:
         QCOMPARE(available.size(), 2);
     }
 
-    // A check the user asked for shows its result itself and never raises "Update available";
-    // each one selects a feed again, also when the second comes before the first is done.
-    void userChecks_data()
-    {
-        QTest::addColumn<QString>("offered");
-        QTest::addColumn<int>("checks");
-        QTest::addColumn<QStringList>("shown");
-        QTest::newRow("update found") << "2" << 1 << QStringList{"checking", "found 2"};
-        QTest::newRow("two quick checks") << "1" << 2 << QStringList{"checking", "upToDate", "checking", "upToDate"};
-    }
-    void userChecks()
-    {
-        QFETCH(QString, offered);
-        QFETCH(int, checks);
-        QFETCH(QStringList, shown);
-        driver->answer = UpdateUserDriver::Choice::RemindLater;
-        serve(*primary, 200, makeAppcast({{offered, ""}}));
-        UpdaterService service(settings, options());
-        QSignalSpy available(&service, &UpdaterService::updateAvailableChanged);
-        QTRY_VERIFY(service.updater().started());
-        const int probes = heads(*primary);
-        for (int i = 0; i < checks; ++i)
-            service.checkForUpdates();
-        QTRY_COMPARE(driver->shown, shown);
-        QCOMPARE(heads(*primary), probes + checks);
-        QCOMPARE(gets(*primary), checks);
-        QVERIFY(available.isEmpty());
-    }
-
     void failedCycleMovesToFallbackForTheNextOne()
     {
         // The primary answers HEAD but serves garbage; the next selection still prefers it,
