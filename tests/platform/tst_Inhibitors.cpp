@@ -44,7 +44,8 @@ qsizetype countOf(const QString &desktop, const QString &who)
 }
 
 // The desktop's services (every name in one process), or a logind that takes over the name.
-// Returns once the new process owns the names.
+// Returns once the new process answers: it owns its main name before it has loaded the
+// desktop's names, and a chain started in between would rightly fall through to logind.
 std::unique_ptr<MockService> startServices(const QString &desktop, const QVariantMap &behaviour = {})
 {
     const bool system = desktop.isEmpty();
@@ -56,7 +57,16 @@ std::unique_ptr<MockService> startServices(const QString &desktop, const QVarian
     auto mock = system ? std::make_unique<MockService>(QStringLiteral("logind"), true, login1)
                        : std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("inhibit_services.py")),
                                                        false, mockName, parameters);
-    TestBus::waitFor([&] { return !owner().isEmpty() && owner() != before; }, 10000);
+    const bool up = TestBus::waitFor(
+        [&] {
+            return !owner().isEmpty() && owner() != before
+                && (system
+                    || ask(false, mockName, QStringLiteral("/org/corvane/MockInhibitServices"), "Live").type()
+                        == QDBusMessage::ReplyMessage);
+        },
+        30000);
+    if (!up)
+        qWarning("the services for %s did not come up", qPrintable(desktop));
     return mock;
 }
 
