@@ -153,6 +153,7 @@ private Q_SLOTS:
             timer->start(WakeDuration::minutes(60));
         rig.backend.answerLater = true;
         QSignalSpy active(timer.get(), &CorvaneTimerService::activeChanged);
+        const auto stored = rig.settings.values;
         timer->start(WakeDuration::minutes(30));
         QVERIFY(timer->starting());
         QCOMPARE(active.count(), 0);
@@ -164,6 +165,9 @@ private Q_SLOTS:
             : running             ? std::optional(WakeDuration::minutes(60))
                                   : std::nullopt;
         QCOMPARE(timer->active(), expected);
+        QCOMPARE(active.count(), int(expected != (running ? std::optional(WakeDuration::minutes(60)) : std::nullopt)));
+        if (!yes) // a refusal changes nothing but the failure flag
+            QCOMPARE(rig.settings.values, stored);
         QCOMPARE(timer->heldBy(), expected ? QStringLiteral("GNOME Session Manager") : QString());
         QCOMPARE(rig.backend.live.size(), size_t(expected ? 1 : 0));
         // A change of duration asks anew so the listed reason is current, old released after.
