@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A process that installs the termination guard over a recording backend, then does what
-// its argument says; on the way out it prints every backend call, one a line.
-//   held          hold an assertion and wait to be signalled
-//   exit-thread   hold an assertion and call exit(7) from another thread
-//   quit          hold an assertion and quit the application normally
+// holds an assertion and calls exit(7) from another thread; on the way out it prints every
+// backend call, one a line.
 #include "RecordingInhibitor.h"
 #include "wake/SystemEvents.h"
 #include "wake/PowerAssertionManager.h"
 #include "wake/TerminationGuard.h"
 
 #include <QCoreApplication>
-#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +29,6 @@ extern "C" void printCalls()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QString mode = app.arguments().value(1);
     backend = new RecordingInhibitor;
     auto *power = new PowerAssertionManager(*backend);
     auto *events = new SystemEvents(&app);
@@ -43,17 +39,7 @@ int main(int argc, char **argv)
 
     power->acquire(AssertionMode::systemOnly, QStringLiteral("child"));
 
-    if (mode == QLatin1String("exit-thread")) {
-        std::thread([] { std::exit(7); }).detach();
-        for (;;)
-            std::this_thread::sleep_for(std::chrono::hours(1));
-    }
-    if (mode == QLatin1String("quit"))
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
-    else
-        QTimer::singleShot(0, &app, [] {
-            std::printf("ready\n");
-            std::fflush(stdout);
-        });
-    return app.exec();
+    std::thread([] { std::exit(7); }).detach();
+    for (;;)
+        std::this_thread::sleep_for(std::chrono::hours(1));
 }

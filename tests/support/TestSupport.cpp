@@ -127,12 +127,6 @@ QStringList MockService::calls(const QString &path) const
     return mockCalls(bus(), m_busName, path);
 }
 
-void MockService::clearCalls(const QString &path) const
-{
-    bus().call(QDBusMessage::createMethodCall(m_busName, path, QStringLiteral("org.freedesktop.DBus.Mock"),
-                                              QStringLiteral("ClearCalls")));
-}
-
 namespace TestBus {
 
 bool inCi()

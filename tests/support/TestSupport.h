@@ -44,7 +44,6 @@ public:
     bool isRunning() const;
     // Method calls recorded by dbusmock on `path`, as "Method arg1 arg2".
     QStringList calls(const QString &path) const;
-    void clearCalls(const QString &path) const;
     QDBusConnection bus() const;
 
 private:
