@@ -80,8 +80,18 @@ private Q_SLOTS:
         emitActionInvoked(daemon, 1, action);
         QVERIFY(TestBus::waitFor(
             [&] { return timer->active().has_value() == activeAfter && timer->remainingSeconds() == remainingAfter; }));
-        // Extending kept the one inhibition; stopping gave it back.
+        // Extending kept the one inhibition and warns again before the new end; stopping gave it back.
         QCOMPARE(rig.backend.log.size(), activeAfter ? 1 : 2);
+        for (auto s = 0s; s < 15min; s += 1s) {
+            rig.clock.advance(1s);
+            rig.tickers.fire();
+        }
+        QVERIFY(TestBus::waitFor([&] { return notifyCalls(daemon).size() == (activeAfter ? 2 : 1); }));
+        // A click on the first warning, long gone, changes nothing.
+        timer->start(WakeDuration::minutes(60));
+        emitActionInvoked(daemon, 1, EndOfPeriodWarning::stopKey);
+        QTest::qWait(200);
+        QVERIFY(timer->active());
     }
 
     // With the panel open, the panel shows the failure itself.

@@ -16,7 +16,6 @@ namespace {
 class FakeNotifier : public Notifier {
 public:
     QStringList shown; // "title|action keys"
-    int withdrawn = 0;
     void show(const QString &title, const QString &, const QList<Action> &actions) override
     {
         QStringList keys;
@@ -24,8 +23,7 @@ public:
             keys << action.key + QLatin1Char('=') + action.label;
         shown << title + QLatin1Char('|') + keys.join(QLatin1Char(','));
     }
-    void withdraw() override { ++withdrawn; }
-    void invoke(const QString &key) { Q_EMIT actionInvoked(key); }
+    void withdraw() override {}
 };
 
 class FakePowerSource : public PowerSource {
@@ -96,27 +94,6 @@ private Q_SLOTS:
                      QStringLiteral("This computer may sleep soon|extend=Extend 15 min,stop=Stop Now"));
         rig.run(30s); // never twice for one approach
         QVERIFY(rig.notifier.shown.size() <= 1);
-    }
-
-    void extendingKeepsTheInhibitionAndWarnsAgain()
-    {
-        WarningRig rig;
-        rig.timer->start(WakeDuration::minutes(60));
-        rig.run(56min);
-        rig.notifier.invoke(EndOfPeriodWarning::extendKey);
-        QCOMPARE(rig.timer->remainingSeconds(), 19 * 60);
-        QCOMPARE(rig.timer->active(), WakeDuration::minutes(75));
-        QCOMPARE(rig.backend.log.size(), 1); // the one acquire: no gap, no second inhibition
-        QCOMPARE(rig.notifier.withdrawn, 1);
-        rig.run(14min);
-        QCOMPARE(rig.notifier.shown.size(), 2);
-        rig.notifier.invoke(EndOfPeriodWarning::stopKey);
-        QVERIFY(!rig.timer->active());
-        QVERIFY(rig.backend.log.last().startsWith(QLatin1String("release")));
-        // An action on a notification no longer shown changes nothing.
-        rig.timer->start(WakeDuration::minutes(60));
-        rig.notifier.invoke(EndOfPeriodWarning::stopKey);
-        QVERIFY(rig.timer->active());
     }
 
     void batteryGuard_data()
