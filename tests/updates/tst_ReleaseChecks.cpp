@@ -73,7 +73,7 @@ private Q_SLOTS:
 
     void offersTheHighestNewerItem()
     {
-        const auto mixed = AppcastParser::parse(makeAppcast({{"1.0b9", ""}, {"1.0", ""}, {"1.0b10", ""}}));
+        const auto mixed = AppcastParser::parse(makeAppcast({"1.0b9", "1.0", "1.0b10"}));
         QCOMPARE(AppcastParser::best(mixed.items, QStringLiteral("0.9")), &mixed.items[1]);
     }
 
