@@ -25,11 +25,6 @@ void LoopbackHttpServer::route(const QString &path, Route answer)
     m_routes.insert(path, std::move(answer));
 }
 
-int LoopbackHttpServer::count(const QString &method, const QString &path) const
-{
-    return int(m_requests.count(method + u' ' + path));
-}
-
 void LoopbackHttpServer::serve(QTcpSocket *socket)
 {
     if (socket->property("served").toBool())
@@ -49,9 +44,14 @@ void LoopbackHttpServer::serve(QTcpSocket *socket)
     if (route.behaviour == Behaviour::Hang)
         return;
     if (route.behaviour == Behaviour::Endless) {
+        // No length announced, and never more than a little waiting to be written.
+        const auto more = [socket] {
+            if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 256 * 1024)
+                socket->write(QByteArray(64 * 1024, ' '));
+        };
         socket->write("HTTP/1.0 200 OK\r\nContent-Type: application/xml\r\n\r\n<rss>");
-        connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket] { stream(socket); });
-        stream(socket);
+        connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        more();
         return;
     }
     QByteArray answer = "HTTP/1.0 " + QByteArray::number(route.status) + " Status\r\n";
@@ -62,10 +62,4 @@ void LoopbackHttpServer::serve(QTcpSocket *socket)
         answer += route.body;
     socket->write(answer);
     socket->disconnectFromHost();
-}
-
-void LoopbackHttpServer::stream(QTcpSocket *socket)
-{
-    if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 256 * 1024)
-        socket->write(QByteArray(64 * 1024, ' '));
 }

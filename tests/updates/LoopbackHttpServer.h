@@ -10,10 +10,12 @@
 
 class QTcpSocket;
 
+// Where the tests serve the appcast.
+inline const QString feedPath = QStringLiteral("/corvane/appcast.xml");
+
 // A tiny HTTP/1.0 server on 127.0.0.1 for the updater tests: fixed answers per path,
 // plus servers that never answer and servers that never stop sending.
 class LoopbackHttpServer : public QObject {
-    Q_OBJECT
 public:
     enum class Behaviour { Answer, Hang, Endless };
 
@@ -28,13 +30,15 @@ public:
 
     QUrl url(const QString &path) const;
     void route(const QString &path, Route answer);
+    void route(const QString &path, int status, const QByteArray &body = {})
+    {
+        route(path, {status, body, {}, Behaviour::Answer});
+    }
     // "HEAD /path", in arrival order.
     QStringList requests() const { return m_requests; }
-    int count(const QString &method, const QString &path) const;
 
 private:
     void serve(QTcpSocket *socket);
-    void stream(QTcpSocket *socket);
 
     QTcpServer m_server;
     QHash<QString, Route> m_routes;

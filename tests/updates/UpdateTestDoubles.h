@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <memory>
 
 class QNetworkAccessManager;
 
@@ -39,7 +40,6 @@ public:
     std::function<void(Choice)> pendingReply;
     std::function<void()> cancel;
     bool relaunchAnswer = false;
-    QString lastError;
 
     void showCheckingForUpdates(std::function<void()> c) override
     {
@@ -48,11 +48,7 @@ public:
     }
     void dismissCheckingForUpdates() override {}
     void showUpToDate(const QString &) override { shown << QStringLiteral("upToDate"); }
-    void showUpdaterError(const QString &message) override
-    {
-        lastError = message;
-        shown << QStringLiteral("error");
-    }
+    void showUpdaterError(const QString &) override { shown << QStringLiteral("error"); }
     void showUpdateFound(const AppcastItem &update, const QString &, std::function<void(Choice)> reply) override
     {
         shown << QStringLiteral("found ") + update.version;
@@ -72,19 +68,15 @@ public:
 // A fresh Ed25519 key pair for signing test archives.
 struct TestSigningKey {
     TestSigningKey();
-    ~TestSigningKey();
-    TestSigningKey(const TestSigningKey &) = delete;
-    TestSigningKey &operator=(const TestSigningKey &) = delete;
-
     QByteArray publicKeyBase64() const;
     QByteArray signBase64(const QByteArray &data) const;
 
-    void *key = nullptr; // EVP_PKEY
+    std::shared_ptr<void> key; // EVP_PKEY
 };
 
-// An appcast with one item per (version, os) pair; os may be empty.
-QByteArray makeAppcast(const QList<QPair<QString, QString>> &versionsAndOs, const QString &downloadUrl = {},
-                       qint64 length = 0, const QByteArray &signature = {});
+// An appcast with one item per entry, "version" or "version os".
+QByteArray makeAppcast(const QStringList &items, const QString &downloadUrl = {}, qint64 length = 0,
+                       const QByteArray &signature = {});
 
 // A manager that never goes through a proxy, so loopback requests stay on 127.0.0.1.
 QNetworkAccessManager *loopbackNetwork(QObject *parent);

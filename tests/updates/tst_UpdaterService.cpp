@@ -5,10 +5,7 @@
 
 #include <QtTest>
 
-namespace {
-const QString feedPath = QStringLiteral("/corvane/appcast.xml");
-}
-
+// The service, and the feed selector it consults before every check.
 class UpdaterServiceTest : public QObject {
     Q_OBJECT
 
@@ -17,7 +14,6 @@ class UpdaterServiceTest : public QObject {
     MemorySettingsStore settings;
     std::shared_ptr<ManualCheckTimer> timer;
     std::shared_ptr<RecordingUserDriver> driver;
-    bool focused = false;
 
     UpdaterService::Options options()
     {
@@ -30,21 +26,22 @@ class UpdaterServiceTest : public QObject {
         o.updater.enabled = true;
         o.updater.hostVersion = QStringLiteral("1");
         o.updater.allowInsecureLoopback = true;
-        o.updater.appcastTimeout = std::chrono::milliseconds(1000);
         o.updater.timer = timer;
         o.updater.userDriver = driver;
-        o.updater.inImmediateFocus = [this] { return focused; };
-        o.updater.openUrl = [](const QUrl &) {};
+        o.updater.inImmediateFocus = [] { return false; };
         return o;
     }
 
-    void serve(LoopbackHttpServer &server, int headStatus, const QByteArray &appcast)
+    static QUrl select(UpdateFeedSelector &selector)
     {
-        server.route(feedPath, {headStatus, appcast, {}, LoopbackHttpServer::Behaviour::Answer});
+        std::optional<QUrl> choice;
+        selector.selectReachableFeed([&choice](const QUrl &url) { choice = url; });
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(choice.has_value(), 5000); }();
+        return choice.value_or(QUrl());
     }
 
-    int heads(const LoopbackHttpServer &server) const { return server.count(QStringLiteral("HEAD"), feedPath); }
-    int gets(const LoopbackHttpServer &server) const { return server.count(QStringLiteral("GET"), feedPath); }
+    static int heads(const LoopbackHttpServer &server) { return int(server.requests().count("HEAD " + feedPath)); }
+    static int gets(const LoopbackHttpServer &server) { return int(server.requests().count("GET " + feedPath)); }
 
 private Q_SLOTS:
     void init()
@@ -54,12 +51,75 @@ private Q_SLOTS:
         settings.values.clear();
         timer = std::make_shared<ManualCheckTimer>();
         driver = std::make_shared<RecordingUserDriver>();
-        focused = false;
     }
-    void cleanup()
+
+    // Redirects are followed as for the feed itself, so the primary's final answer counts.
+    void choosesTheFeedThatAnswers_data()
     {
-        primary.reset();
-        fallback.reset();
+        QTest::addColumn<int>("primaryStatus");
+        QTest::addColumn<QString>("location"); // on the primary's server
+        QTest::addColumn<int>("fallbackStatus");
+        QTest::addColumn<bool>("fromFallback"); // a failed earlier selection left the fallback in use
+        QTest::addColumn<bool>("choosesPrimary");
+        QTest::addColumn<bool>("fallbackProbed");
+        const auto row = [](const char *name, int primaryStatus, const char *location, int fallbackStatus,
+                            bool fromFallback, bool choosesPrimary, bool fallbackProbed) {
+            QTest::newRow(name) << primaryStatus << QString::fromLatin1(location) << fallbackStatus << fromFallback
+                                << choosesPrimary << fallbackProbed;
+        };
+        row("primary answers", 200, "", 200, false, true, false);
+        row("primary 503", 503, "", 200, false, false, true);
+        row("back to primary as soon as it answers", 200, "", 200, true, true, false);
+        row("neither answers: primary", 500, "", 500, true, true, true);
+        row("301 to a live path", 301, "/live", 200, false, true, false);
+        row("302 to a dead path", 302, "/gone", 200, false, false, true);
+        row("redirect loop", 307, "/corvane/appcast.xml", 200, false, false, true);
+        row("300 with nowhere to go", 300, "", 200, false, true, false);
+    }
+    void choosesTheFeedThatAnswers()
+    {
+        const auto o = options();
+        UpdateFeedSelector selector(o.network, o.feed);
+        QFETCH(int, primaryStatus);
+        QFETCH(QString, location);
+        QFETCH(int, fallbackStatus);
+        QFETCH(bool, fromFallback);
+        QFETCH(bool, choosesPrimary);
+        QFETCH(bool, fallbackProbed);
+        if (fromFallback) {
+            primary->route(feedPath, 503);
+            fallback->route(feedPath, 200);
+            QCOMPARE(select(selector), fallback->url(feedPath));
+        }
+        const int fallbackBefore = heads(*fallback);
+        const QByteArray target = location.isEmpty() ? QByteArray() : primary->url(location).toEncoded();
+        primary->route(feedPath, {primaryStatus, {}, target, LoopbackHttpServer::Behaviour::Answer});
+        primary->route(QStringLiteral("/live"), 200);
+        fallback->route(feedPath, fallbackStatus);
+
+        const QUrl expected = (choosesPrimary ? primary : fallback)->url(feedPath);
+        QCOMPARE(select(selector), expected);
+        QCOMPARE(selector.feedURLString(), expected.toString());
+        QCOMPARE(heads(*fallback) - fallbackBefore, fallbackProbed ? 1 : 0);
+        QCOMPARE(fallback->requests().size(), heads(*fallback)); // a probe never GETs
+    }
+
+    void abortStartsOneSelectionUnlessNoUpdate()
+    {
+        const auto o = options();
+        UpdateFeedSelector selector(o.network, o.feed);
+        primary->route(feedPath, 200);
+
+        selector.didAbortWithError({UpdateError::NoUpdateFound, {}});
+        select(selector); // any selection the abort had started would have been posted before this one
+        QCOMPARE(heads(*primary), 1);
+
+        selector.didAbortWithError({UpdateError::Appcast, {}});
+        QTRY_COMPARE(heads(*primary), 2);
+        selector.didAbortWithError({UpdateError::Signature, {}});
+        QTRY_COMPARE(heads(*primary), 3);
+        select(selector);
+        QCOMPARE(heads(*primary), 4);
     }
 
     void choosesTheFeedRightBeforeAScheduledCheckNotAtLaunch()
@@ -67,22 +127,18 @@ private Q_SLOTS:
         primary->route(feedPath, {0, {}, {}, LoopbackHttpServer::Behaviour::Hang});
         fallback->route(feedPath, {0, {}, {}, LoopbackHttpServer::Behaviour::Hang});
         UpdaterService service(settings, options());
-        QVERIFY(!service.canCheck());
-        QTRY_VERIFY(service.updater().started());
-        QTRY_VERIFY(service.canCheck());
-        QTest::qWait(100);
-        QCOMPARE(heads(*primary) + heads(*fallback), 0); // launching touched no network
+        QTRY_VERIFY(service.canCheck()); // the updater has started
 
         timer->fire();
         QTRY_COMPARE(heads(*fallback), 1); // neither answers: the primary stays
-        QCOMPARE(heads(*primary), 1);
+        QCOMPARE(heads(*primary), 1); // one probe: launching sent none
         QTRY_COMPARE(gets(*primary), 1);
         QCOMPARE(service.feed().current(), primary->url(feedPath));
     }
 
     void scheduledUpdateInBackgroundRaisesUpdateAvailableUntilAttention()
     {
-        serve(*primary, 200, makeAppcast({{"2", ""}}));
+        primary->route(feedPath, 200, makeAppcast({"2"}));
         UpdaterService service(settings, options());
         QSignalSpy available(&service, &UpdaterService::updateAvailableChanged);
         QTRY_VERIFY(service.updater().started());
@@ -109,26 +165,18 @@ private Q_SLOTS:
         QCOMPARE(available.size(), 2);
     }
 
-    void failedCycleMovesToFallbackForTheNextOne()
+    void userCheckReadsTheFallbackWhileThePrimaryIsDown()
     {
-        // The primary answers HEAD but serves garbage; the next selection still prefers it,
-        // because it answers. Only when it stops answering does the fallback take over.
-        serve(*primary, 200, "garbage");
-        serve(*fallback, 200, makeAppcast({{"1", ""}}));
+        primary->route(feedPath, 503);
+        fallback->route(feedPath, 200, makeAppcast({"1"}));
         UpdaterService service(settings, options());
         QTRY_VERIFY(service.updater().started());
         service.checkForUpdates();
-        QTRY_COMPARE(driver->shown.value(driver->shown.size() - 1), QStringLiteral("error"));
-        primary->route(feedPath, {503, {}, {}, LoopbackHttpServer::Behaviour::Answer});
-        service.checkForUpdates();
-        QTRY_COMPARE(driver->shown.value(driver->shown.size() - 1), QStringLiteral("upToDate"));
-        QCOMPARE(service.feed().current(), fallback->url(feedPath));
-        QCOMPARE(gets(*fallback), 1);
+        QTRY_COMPARE(driver->shown, QStringList({"checking", "upToDate"})); // only the fallback serves an appcast
     }
 
     void switchedOffBuildStaysOffline()
     {
-        serve(*primary, 200, makeAppcast({{"2", ""}}));
         auto o = options();
         o.updater.enabled = false;
         UpdaterService service(settings, o);
@@ -139,7 +187,6 @@ private Q_SLOTS:
         bool probed = false;
         marker.probe(primary->url(feedPath), [&probed](bool) { probed = true; });
         QTRY_VERIFY(probed);
-        QVERIFY(!service.canCheck());
         QCOMPARE(primary->requests(), QStringList({QStringLiteral("HEAD ") + feedPath}));
         QVERIFY(fallback->requests().isEmpty());
     }

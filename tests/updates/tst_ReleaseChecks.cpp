@@ -1,0 +1,248 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TestSupport.h"
+#include "UpdateTestDoubles.h"
+#include "updates/AppcastParser.h"
+#include "updates/AppcastUpdater.h"
+#include "updates/Ed25519Verifier.h"
+#include "updates/SparkleVersion.h"
+#include "updates/UpdateInstaller.h"
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// What an offered release goes through before it runs: version order, appcast, signature
+// and the swap of the AppImage.
+class ReleaseChecksTest : public QObject {
+    Q_OBJECT
+
+    static QByteArray fullAppcast()
+    {
+        return readFile(QStringLiteral(CORVANE_TESTS_DIR "/updates/data/full-appcast.xml"));
+    }
+
+private Q_SLOTS:
+    void versionOrder_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("order"); // the sign of compare(a, b)
+        const auto row = [](const char *a, const char *b, int order) {
+            QTest::addRow("%s %s %s", a, order < 0 ? "<" : "==", b)
+                << QString::fromUtf8(a) << QString::fromUtf8(b) << order;
+        };
+        for (const auto &[a, b] : {std::pair{"1.0b9", "1.0b10"},
+                                   {"1.0rc", "1.0"},
+                                   {"1.0a1", "1.0b1"},
+                                   {"1.0 (1234)", "1.0 (1235)"},
+                                   {"1.0", "1.0.1"},
+                                   {"1.0.9", "1.0.10"},
+                                   {"1.0", "1.0 (1234)"},
+                                   {"", "1"},
+                                   {"99999999999999999999", "100000000000000000000"}}) // beyond 64 bits
+            row(a, b, -1);
+        for (const auto &[a, b] :
+             {std::pair{"1.0", "1.0.0"}, {"1.0pre1", "1.0.0pre1"}, {"1.01", "1.1"}, {"1.0-beta", "1.0"}})
+            row(a, b, 0);
+    }
+    void versionOrder()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, order);
+        QCOMPARE(qBound(-1, SparkleVersion::compare(a, b), 1), order);
+        QCOMPARE(qBound(-1, SparkleVersion::compare(b, a), 1), -order);
+    }
+
+    void parsesSparkleFields()
+    {
+        const AppcastParser::Result result = AppcastParser::parse(fullAppcast());
+        QVERIFY2(result.ok, qPrintable(result.error));
+        // Other systems, no version, no enclosure and relative downloads are left out.
+        QCOMPARE(result.items.size(), 2);
+        const AppcastItem &first = result.items[0];
+        QCOMPARE(first.version, QStringLiteral("12"));
+        QCOMPARE(first.displayVersion(), QStringLiteral("1.2"));
+        QCOMPARE(first.releaseNotesLink, QUrl(QStringLiteral("https://corvane.app/notes/1.2.html")));
+        // The enclosure's version wins over the element.
+        QCOMPARE(result.items[1].version, QStringLiteral("13"));
+        // 12 is critical: offered although the user skipped up to 13.
+        QCOMPARE(AppcastParser::best(result.items, QStringLiteral("11"), QStringLiteral("13")), &result.items[0]);
+    }
+
+    void offersTheHighestNewerItem()
+    {
+        const auto mixed = AppcastParser::parse(makeAppcast({"1.0b9", "1.0", "1.0b10"}));
+        QCOMPARE(AppcastParser::best(mixed.items, QStringLiteral("0.9")), &mixed.items[1]);
+    }
+
+    void rejectsBrokenDocuments_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("not xml") << QByteArray("HTTP error page");
+        QTest::newRow("html") << QByteArray("<html><body>502</body></html>");
+        QTest::newRow("entity bomb") << QByteArray(
+            "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+            "\"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+            "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+            "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>"
+            "<rss><channel><item><title>&f;&f;&f;&f;&f;&f;</title></item></channel></rss>");
+    }
+    void rejectsBrokenDocuments()
+    {
+        QFETCH(QByteArray, xml);
+        const auto result = AppcastParser::parse(xml);
+        QVERIFY(!result.ok);
+        QVERIFY(result.items.isEmpty());
+        QVERIFY(!result.error.isEmpty());
+    }
+
+    // Random damage to a valid appcast must never crash, hang or produce an item that breaks
+    // the rules the updater relies on. Fixed seed, so a failure is reproducible.
+    void fuzzMutations()
+    {
+        const QByteArray seed = fullAppcast();
+        QRandomGenerator random(20240501);
+        const QByteArray alphabet = "<>/=\"'&;:!?[]- \n\t0123456789abcsparkle:versionenclosure\xff\x00";
+        for (int round = 0; round < 4000; ++round) {
+            QByteArray doc = seed;
+            for (int e = int(random.bounded(1, 9)); e > 0 && !doc.isEmpty(); --e) {
+                const int at = int(random.bounded(doc.size()));
+                switch (random.bounded(4)) {
+                case 0: doc[at] = alphabet[int(random.bounded(alphabet.size()))]; break;
+                case 1: doc.remove(at, int(random.bounded(1, 40))); break;
+                case 2: doc.insert(at, doc.mid(int(random.bounded(doc.size())), int(random.bounded(1, 60)))); break;
+                default: doc.truncate(at); break;
+                }
+            }
+            const auto result = AppcastParser::parse(doc);
+            QVERIFY(result.ok || result.items.isEmpty());
+            for (const AppcastItem &item : result.items) {
+                QVERIFY(!item.version.isEmpty());
+                QVERIFY(item.os.isEmpty() || item.os.compare(u"linux", Qt::CaseInsensitive) == 0);
+                QVERIFY(item.downloadUrl.isValid() && !item.downloadUrl.isRelative());
+            }
+            AppcastParser::best(result.items, QStringLiteral("1"));
+        }
+    }
+
+    // Tampering and wrong lengths are refused end to end in the updater's install flow. The
+    // built-in key stands for a wrong one, which also shows it is a usable key.
+    void verification_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("messagePart"); // empty: accepted
+        QTest::newRow("valid") << 0 << QString();
+        QTest::newRow("built-in key") << 1 << QStringLiteral("does not match");
+        QTest::newRow("bad base64") << 2 << QStringLiteral("garbled");
+        QTest::newRow("short signature") << 3 << QStringLiteral("garbled");
+        QTest::newRow("no signature") << 4 << QStringLiteral("not signed");
+        QTest::newRow("no length") << 5 << QStringLiteral("size");
+        QTest::newRow("broken public key") << 6 << QStringLiteral("key");
+    }
+    void verification()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, messagePart);
+        TestSigningKey key;
+        const QByteArray data = QByteArray("signed bytes \x01\xff").repeated(5000);
+        QString signature = QString::fromLatin1(key.signBase64(data));
+        QByteArray publicKey = key.publicKeyBase64();
+        qint64 length = data.size();
+        switch (fault) {
+        case 1: publicKey = AppcastUpdaterOptions::builtInPublicKey(); break;
+        case 2: signature.replace(10, 1, QStringLiteral("!")); break;
+        case 3: signature = QString::fromLatin1(QByteArray(63, 'a').toBase64()); break;
+        case 4: signature.clear(); break;
+        case 5: length = -1; break;
+        case 6: publicKey = QByteArray(16, 'a').toBase64(); break;
+        }
+        const auto result = Ed25519Verifier::verify(data, length, signature, publicKey);
+        QCOMPARE(result.ok, messagePart.isEmpty());
+        QVERIFY2(result.message.contains(messagePart), qPrintable(result.message));
+    }
+
+    void replacesTheAppImageOrLeavesIt_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("an old backup is replaced") << "old backup" << true;
+        // Root may write anywhere, so the one failure it meets is a name already taken.
+        QTest::newRow("backup name taken by a folder") << "backup folder" << false;
+        QTest::newRow("no such file") << "missing" << false;
+    }
+    void replacesTheAppImageOrLeavesIt()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, ok);
+        QTemporaryDir dir;
+        const QString image = dir.filePath(QStringLiteral("Corvane-x86_64.AppImage"));
+        const QString backup = image + QStringLiteral(".bak");
+        if (setup != u"missing")
+            QVERIFY(writeFile(image, "old image"));
+        if (setup == u"old backup")
+            QVERIFY(writeFile(backup, "older image"));
+        if (setup == u"backup folder") {
+            QVERIFY(QDir().mkpath(backup));
+            QVERIFY(writeFile(backup + QStringLiteral("/keep"), "x"));
+        }
+
+        const auto result = UpdateInstaller::replaceAppImage(image, "new image");
+        QCOMPARE(result.ok, ok);
+        QCOMPARE(UpdateInstaller::canReplace(image), setup != u"missing");
+        if (ok) {
+            QCOMPARE(readFile(image), QByteArray("new image"));
+            QCOMPARE(readFile(result.backupPath), QByteArray("old image"));
+            QVERIFY(QFileInfo(image).isExecutable());
+        } else {
+            QVERIFY(!result.message.isEmpty());
+            QCOMPARE(readFile(image), setup == u"missing" ? QByteArray() : QByteArray("old image"));
+        }
+        // Nothing staged is left behind.
+        QVERIFY(QDir(dir.path()).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    // The release tool and the program must agree on every byte: sign with the script,
+    // read its item with the parser, verify with the built-in verifier.
+    void releaseToolSignsWhatTheUpdaterAccepts()
+    {
+        const QString tool = QStringLiteral(CORVANE_TESTS_DIR "/../scripts/release-sign");
+        QTemporaryDir dir;
+        const auto run = [&](const QStringList &args) {
+            QProcess p;
+            p.start(QStringLiteral("bash"), QStringList{tool} + args);
+            if (!p.waitForFinished(30000) || p.exitCode() != 0)
+                return QByteArray("failed: ") + p.readAllStandardError();
+            return p.readAllStandardOutput();
+        };
+        const QString keyFile = dir.filePath(QStringLiteral("key.pem"));
+        const QByteArray publicKey = run({QStringLiteral("--generate-key"), keyFile}).trimmed();
+        QCOMPARE(run({QStringLiteral("--public-key"), keyFile}).trimmed(), publicKey);
+
+        const QString archiveFile = dir.filePath(QStringLiteral("Corvane.AppImage"));
+        const QByteArray archive = QByteArray("release bytes \x01\xff").repeated(5000);
+        QVERIFY(writeFile(archiveFile, archive));
+        const QByteArray item =
+            run({QStringLiteral("--key"), keyFile, QStringLiteral("--version"), QStringLiteral("28"),
+                 QStringLiteral("--short-version"), QStringLiteral("1.5 <beta> & co"), QStringLiteral("--url"),
+                 QStringLiteral("https://dl.example/C.AppImage?a=1&b=2"), archiveFile});
+
+        const auto parsed =
+            AppcastParser::parse("<rss xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\"><channel>"
+                                 + item + "</channel></rss>");
+        QVERIFY2(parsed.items.size() == 1, item.constData());
+        const AppcastItem &release = parsed.items[0];
+        QCOMPARE(release.version, QStringLiteral("28"));
+        QCOMPARE(release.displayVersion(), QStringLiteral("1.5 <beta> & co"));
+        QCOMPARE(release.downloadUrl, QUrl(QStringLiteral("https://dl.example/C.AppImage?a=1&b=2")));
+        QVERIFY(Ed25519Verifier::verify(archive, release.length, release.edSignature, publicKey).ok);
+
+        // A key file is never overwritten.
+        QVERIFY(run({QStringLiteral("--generate-key"), keyFile}).startsWith("failed"));
+    }
+};
+
+QTEST_GUILESS_MAIN(ReleaseChecksTest)
+#include "tst_ReleaseChecks.moc"
