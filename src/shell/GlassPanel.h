@@ -71,6 +71,8 @@ protected:
 
 private:
     bool pressedSomewhere(QPoint globalPos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    // The card as far as its content is laid out: shorter than cardRect() while a shrink waits.
+    QRect laidOutCard() const;
     void setMargin(int margin);
     void updateShape();
     void applyHeight(int height);
