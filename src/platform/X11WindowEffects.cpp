@@ -119,21 +119,33 @@ void X11WindowEffects::clearBlurBehind(QWindow *window)
     XFlush(dpy);
 }
 
-bool X11WindowEffects::setShape(QWindow *window, const QVector<QRect> &rects)
+namespace {
+bool combineShape(QWindow *window, int kind, const QVector<QRect> &rects)
 {
     Display *dpy = x11Display();
     if (!dpy || !window || !window->winId())
         return false;
     const Window id = Window(window->winId());
     if (rects.isEmpty()) {
-        XShapeCombineMask(dpy, id, ShapeBounding, 0, 0, None, ShapeSet);
+        XShapeCombineMask(dpy, id, kind, 0, 0, None, ShapeSet);
     } else {
         std::vector<XRectangle> xr;
         xr.reserve(size_t(rects.size()));
         for (const QRect &r : rects)
             xr.push_back({short(r.x()), short(r.y()), ushort(r.width()), ushort(r.height())});
-        XShapeCombineRectangles(dpy, id, ShapeBounding, 0, 0, xr.data(), int(xr.size()), ShapeSet, Unsorted);
+        XShapeCombineRectangles(dpy, id, kind, 0, 0, xr.data(), int(xr.size()), ShapeSet, Unsorted);
     }
     XFlush(dpy);
     return true;
+}
+} // namespace
+
+bool X11WindowEffects::setShape(QWindow *window, const QVector<QRect> &rects)
+{
+    return combineShape(window, ShapeBounding, rects);
+}
+
+bool X11WindowEffects::setInputShape(QWindow *window, const QVector<QRect> &rects)
+{
+    return combineShape(window, ShapeInput, rects);
 }

@@ -30,4 +30,8 @@ public:
     // parts of the window outside the card must not be part of the window at all. An empty
     // list gives the window back its whole rectangle. Returns false where there is no X11.
     static bool setShape(QWindow *window, const QVector<QRect> &rects);
+    // Limits where the window takes the pointer to `rects`, in the same terms; a press
+    // anywhere else goes to what lies below, in the X server and in a compositing shell that
+    // draws windows itself. An empty list gives the window back its whole rectangle.
+    static bool setInputShape(QWindow *window, const QVector<QRect> &rects);
 };

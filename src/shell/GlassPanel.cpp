@@ -127,6 +127,11 @@ QRect GlassPanel::cardRect() const
     return rect().marginsRemoved(QMargins(m_margin, m_margin, m_margin, m_margin));
 }
 
+QRect GlassPanel::laidOutCard() const
+{
+    return m_content ? cardRect() & m_content->geometry() : cardRect();
+}
+
 void GlassPanel::moveCardTo(QPoint globalPos)
 {
     const QPoint origin = globalPos - QPoint(m_margin, m_margin);
@@ -152,23 +157,26 @@ void GlassPanel::updateShape()
 {
     if (!isVisible() || !windowHandle())
         return;
-    if (m_composited) {
-        X11WindowEffects::setShape(windowHandle(), {});
-        return;
-    }
-    // The card as far as it is laid out: during a delayed shrink the window is taller than
-    // the content, and the part below it must not be shown.
-    QRect card = cardRect();
+    // During a delayed shrink the window is taller than the content, and the part below it
+    // must not be shown.
+    const QRect card = laidOutCard();
     double radius = 0;
-    if (m_content) {
-        card &= m_content->geometry();
-        if (auto *glass = qobject_cast<GlassContainer *>(m_content.data()))
-            radius = glass->cornerRadius();
-    }
+    if (auto *glass = qobject_cast<GlassContainer *>(m_content.data()))
+        radius = glass->cornerRadius();
     const qreal dpr = devicePixelRatioF();
     const QRect device(QPoint(int(std::lround(card.x() * dpr)), int(std::lround(card.y() * dpr))),
                        (QSizeF(card.size()) * dpr).toSize());
-    X11WindowEffects::setShape(windowHandle(), X11WindowEffects::roundedRects(device, radius * dpr));
+    const QVector<QRect> shape = X11WindowEffects::roundedRects(device, radius * dpr);
+    if (m_composited) {
+        // The shadow shows but takes no clicks: they go to what lies below it, as anywhere
+        // else outside the card. It reaches over the tray's bar, and a compositing shell
+        // would otherwise hand a click on the icons there to our window, which never sees it.
+        X11WindowEffects::setShape(windowHandle(), {});
+        X11WindowEffects::setInputShape(windowHandle(), shape);
+        return;
+    }
+    X11WindowEffects::setInputShape(windowHandle(), {});
+    X11WindowEffects::setShape(windowHandle(), shape);
 }
 
 void GlassPanel::paintEvent(QPaintEvent *event)
@@ -179,7 +187,7 @@ void GlassPanel::paintEvent(QPaintEvent *event)
     // than the window), drawn once per size.
     const qreal dpr = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * dpr).toSize();
-    const QRect cardNow = m_content ? cardRect() & m_content->geometry() : cardRect();
+    const QRect cardNow = laidOutCard();
     if (m_shadow.size() != pixels || m_shadow.devicePixelRatio() != dpr || m_shadowCard != cardNow) {
         m_shadowCard = cardNow;
         m_shadow = QPixmap(pixels);
@@ -218,8 +226,10 @@ void GlassPanel::keyPressEvent(QKeyEvent *event)
 
 bool GlassPanel::pressedSomewhere(QPoint globalPos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
-    // Presses on the window itself go on to it as ordinary events (the margin's below).
-    if (!isVisible() || geometry().contains(globalPos))
+    // Presses on the card go on to it as ordinary events. The shadow around it takes no
+    // clicks, so a press there is outside, our own icon under it included (the shadow reaches
+    // over the tray's bar).
+    if (!isVisible() || laidOutCard().translated(geometry().topLeft()).contains(globalPos))
         return false;
     if (onOutsidePress && onOutsidePress(globalPos, button, modifiers))
         return true;
@@ -229,8 +239,8 @@ bool GlassPanel::pressedSomewhere(QPoint globalPos, Qt::MouseButton button, Qt::
 
 void GlassPanel::mousePressEvent(QMouseEvent *event)
 {
-    // Presses on the shadow margin reach here because no child lies under them: they are
-    // outside the card.
+    // Presses on the shadow margin reach here only where its input could not be cut away and
+    // no press watcher took them first (no child lies under them): they are outside the card.
     if (!cardRect().contains(event->position().toPoint())) {
         event->accept();
         if (onOutsidePress && onOutsidePress(event->globalPosition().toPoint(), event->button(), event->modifiers()))

@@ -16,9 +16,9 @@
 //
 // Where a compositor runs, the window is larger than the card by a margin on every side in
 // which it draws the card's soft shadow; the margin is not part of the panel, so a click on
-// it counts as a click outside. Without a compositor the window is cut to the card's rounded
-// shape, so neither the corners nor the part of the window below a card waiting to shrink
-// show as black.
+// it counts as a click outside and goes on to what lies below. Without a compositor the
+// window is cut to the card's rounded shape, so neither the corners nor the part of the
+// window below a card waiting to shrink show as black.
 //
 // A click anywhere outside closes it, like a menu, but unlike a menu it takes no hold of the
 // pointer: the click goes on to what it was aimed at (the clock opens its calendar). It sees
@@ -71,6 +71,8 @@ protected:
 
 private:
     bool pressedSomewhere(QPoint globalPos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    // The card as far as its content is laid out: shorter than cardRect() while a shrink waits.
+    QRect laidOutCard() const;
     void setMargin(int margin);
     void updateShape();
     void applyHeight(int height);
