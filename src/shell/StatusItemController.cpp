@@ -99,8 +99,8 @@ GlassPanel &StatusItemController::panel()
                 return false;
             if (!quick) {
                 // A plain click on our own icon only closes. Kept from the host: it would
-                // otherwise activate the item again (GNOME's extension does so after its
-                // double-click wait) and the panel would reopen.
+                // otherwise activate the item again (GNOME's extension does so on release)
+                // and the panel would reopen.
                 closePanel();
                 return true;
             }
