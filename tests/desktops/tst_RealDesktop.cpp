@@ -241,8 +241,7 @@ class RealDesktopTest : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        if (desktop().name.isEmpty())
-            QSKIP("runs inside scripts/desktop-session");
+        CORVANE_REQUIRE(!desktop().name.isEmpty(), "a desktop of scripts/desktop-session");
         m_before = settledScreen();
         startCorvane();
         QVERIFY2(m_icon.isValid(), "no icon appeared in the bar");

@@ -40,8 +40,9 @@ class PeriodNotificationsTest : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!QDBusConnection::systemBus().isConnected() || !QDBusConnection::sessionBus().isConnected())
-            QSKIP("needs scripts/test-env: private buses");
+        CORVANE_REQUIRE(QDBusConnection::systemBus().isConnected() && QDBusConnection::sessionBus().isConnected()
+                            && qEnvironmentVariableIsSet("CORVANE_TEST_WORK"),
+                        "private buses");
     }
 
     void warningOffersExtendAndStop_data()
