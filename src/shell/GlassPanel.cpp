@@ -167,6 +167,9 @@ void GlassPanel::updateShape()
     const QRect device(QPoint(int(std::lround(card.x() * dpr)), int(std::lround(card.y() * dpr))),
                        (QSizeF(card.size()) * dpr).toSize());
     const QVector<QRect> shape = X11WindowEffects::roundedRects(device, radius * dpr);
+    if (m_appliedShape && m_appliedShape->first == m_composited && m_appliedShape->second == shape)
+        return;
+    m_appliedShape.emplace(m_composited, shape);
     if (m_composited) {
         // The shadow shows but takes no clicks: they go to what lies below it, as anywhere
         // else outside the card. It reaches over the tray's bar, and a compositing shell
@@ -271,6 +274,7 @@ void GlassPanel::showEvent(QShowEvent *event)
     setMargin(m_composited ? shadowMargin : 0);
     QWidget::showEvent(event);
     qApp->installEventFilter(this);
+    m_appliedShape.reset();
     updateShape();
     m_presses.arm();
 }

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 // The floating, frameless, translucent window that hangs under the tray icon and hosts
 // the popover. Its width stays fixed; its height follows the content's natural height,
@@ -85,6 +86,9 @@ private:
     qreal m_targetHeight = 0;
     int m_margin = 0;
     bool m_composited = false;
+    // What the X server last got, so a layout pass that changes nothing sends nothing; cleared
+    // on every show.
+    std::optional<std::pair<bool, QVector<QRect>>> m_appliedShape;
     QPixmap m_shadow;
     QRect m_shadowCard;
     X11PressWatcher m_presses;

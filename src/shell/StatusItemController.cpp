@@ -61,12 +61,13 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, std::func
         toggleWake();
     });
 
-    connect(&m_timer, &CorvaneTimerService::activeChanged, this, &StatusItemController::scheduleRender);
+    connect(&m_timer, &CorvaneTimerService::activeChanged, this, &StatusItemController::scheduleMenu);
     connect(&m_timer, &CorvaneTimerService::remainingSecondsChanged, this, &StatusItemController::scheduleRender);
-    connect(&m_timer, &CorvaneTimerService::modeChanged, this, &StatusItemController::scheduleRender);
-    connect(&m_timer, &CorvaneTimerService::lastDurationChanged, this, &StatusItemController::scheduleRender);
+    connect(&m_timer, &CorvaneTimerService::modeChanged, this, &StatusItemController::scheduleMenu);
+    connect(&m_timer, &CorvaneTimerService::lastDurationChanged, this, &StatusItemController::scheduleMenu);
     connect(m_tray, &TrayIcon::menuTriggered, this, &StatusItemController::onMenu);
-    connect(m_tray, &TrayIcon::menuAboutToShow, this, &StatusItemController::renderButton);
+    // The end time in the first row is read afresh whenever the menu opens.
+    connect(m_tray, &TrayIcon::menuAboutToShow, this, &StatusItemController::renderMenu);
     connect(&m_timer, &CorvaneTimerService::assertionFailedChanged, this, &StatusItemController::scheduleRender);
     connect(&m_timer, &CorvaneTimerService::startingChanged, this, &StatusItemController::scheduleRender);
     renderButton();
@@ -134,6 +135,12 @@ void StatusItemController::scheduleRender()
     });
 }
 
+void StatusItemController::scheduleMenu()
+{
+    m_menuStale = true;
+    scheduleRender();
+}
+
 void StatusItemController::renderButton()
 {
     const std::optional<WakeDuration> active = m_timer.active();
@@ -176,7 +183,8 @@ void StatusItemController::renderButton()
         m_tray->setToolTip(tr("Awake until turned off"));
     else
         m_tray->setToolTip(tr("Click for options, middle-click to keep this computer awake"));
-    renderMenu();
+    if (m_menuStale)
+        renderMenu();
 }
 
 QString StatusItemController::countdownToolTip(qint64 remainingSeconds, const QDateTime &now)
@@ -188,6 +196,7 @@ QString StatusItemController::countdownToolTip(qint64 remainingSeconds, const QD
 
 void StatusItemController::renderMenu()
 {
+    m_menuStale = false;
     const std::optional<WakeDuration> active = m_timer.active();
     QList<DBusMenuEntry> rows;
     DBusMenuEntry toggle{QuickToggleRow, {}};

@@ -65,6 +65,8 @@ public:
 
 private:
     void scheduleRender();
+    // Also rebuilds the menu on that turn: only what it shows changes it, not the tick.
+    void scheduleMenu();
     void renderButton();
     void positionPanel();
     void renderMenu();
@@ -80,5 +82,6 @@ private:
     QString m_symbol;
     QString m_countdown;
     bool m_renderQueued = false;
+    bool m_menuStale = true;
     QElapsedTimer m_sinceClosed;
 };
