@@ -508,7 +508,7 @@
     </message>
 </context>
 <context>
-    <name>StatusItemController</name>
+    <name>TrayPresenter</name>
     <message>
         <source>Corvane active</source>
         <translation>Corvane aktiv</translation>
@@ -568,6 +568,10 @@
     <message>
         <source>Corvane could not keep this computer awake</source>
         <translation>Corvane konnte diesen Computer nicht wach halten</translation>
+    </message>
+    <message>
+        <source>Until Turned Off</source>
+        <translation>Bis zum Ausschalten</translation>
     </message>
 </context>
 <context>

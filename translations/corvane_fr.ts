@@ -508,7 +508,7 @@
     </message>
 </context>
 <context>
-    <name>StatusItemController</name>
+    <name>TrayPresenter</name>
     <message>
         <source>Corvane active</source>
         <translation>Corvane actif</translation>
@@ -568,6 +568,10 @@
     <message>
         <source>Corvane could not keep this computer awake</source>
         <translation>Corvane n’a pas pu maintenir cet ordinateur éveillé</translation>
+    </message>
+    <message>
+        <source>Until Turned Off</source>
+        <translation>Jusqu’à désactivation</translation>
     </message>
 </context>
 <context>

@@ -13,7 +13,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-TrayIcon::TrayIcon(QObject *parent) : QObject(parent)
+TrayIcon::TrayIcon(QObject *parent) : AbstractTrayIcon(parent)
 {
     // Plasma's and XFCE's trays show no label beside the icon.
     const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
@@ -188,11 +188,15 @@ void TrayIcon::publish()
     }
 }
 
-bool TrayIcon::knowsWhereTheIconIs() const
+QRect TrayIcon::pressArea() const
 {
-    if (m_backend == Backend::XEmbed && m_xembed)
-        return m_xembed->geometry().isValid() && !m_xembed->geometry().isEmpty();
-    return m_backend == Backend::StatusNotifier && m_haveActivate;
+    if (m_backend == Backend::XEmbed && m_xembed) {
+        const QRect geometry = m_xembed->geometry();
+        return geometry.isValid() ? geometry : QRect();
+    }
+    if (m_backend == Backend::StatusNotifier && m_haveActivate)
+        return QRect(m_lastActivate, QSize(1, 1)).adjusted(-10, -10, 10, 10);
+    return {};
 }
 
 QRect TrayIcon::anchorRect() const

@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/DBusMenuExporter.h"
+#include "platform/AbstractTrayIcon.h"
 
-#include <QIcon>
-#include <QObject>
 #include <QPointer>
-#include <QRect>
 #include <memory>
 
 class QSystemTrayIcon;
@@ -16,7 +13,7 @@ class StatusNotifierItem;
 // is there, and falls back to an XEmbed icon (QSystemTrayIcon) otherwise, moving to the
 // StatusNotifierItem as soon as a watcher appears. It reports clicks already sorted into
 // the two things the program does with them.
-class TrayIcon : public QObject {
+class TrayIcon : public AbstractTrayIcon {
     Q_OBJECT
 public:
     enum class Backend { None, StatusNotifier, XEmbed };
@@ -24,35 +21,23 @@ public:
     explicit TrayIcon(QObject *parent = nullptr);
     ~TrayIcon() override;
 
-    void show();
+    void show() override;
 
-    void setIcon(const QIcon &icon, const QString &description);
-    // The short countdown: the label beside the icon where the host shows one. `guide` is
-    // the widest text the label will need.
-    void setCountdown(const QString &text, const QString &guide);
-    // The text under "Corvane" when the pointer rests on the icon.
-    void setToolTip(const QString &text);
-    // The rows a host shows on right click. GNOME's extension gets none: there a menu
-    // with rows would take every plain left click.
-    void setMenu(const QList<DBusMenuEntry> &entries);
+    void setIcon(const QIcon &icon, const QString &description) override;
+    void setCountdown(const QString &text, const QString &guide) override;
+    void setToolTip(const QString &text) override;
+    // GNOME's extension gets no rows: there a menu with rows would take every plain left
+    // click.
+    void setMenu(const QList<DBusMenuEntry> &entries) override;
 
     Backend backend() const { return m_backend; }
-    // Where the icon is on screen, as well as it is known: the point of the last click
-    // from the host, the XEmbed icon's geometry, or the mouse.
-    QRect anchorRect() const;
-    // False while anchorRect() is only the mouse's position (no click from the host yet).
-    bool knowsWhereTheIconIs() const;
+    QRect anchorRect() const override;
+    // The XEmbed icon's geometry; around the point of the last click for a StatusNotifier
+    // host, which tells where it was clicked but not how large the icon is.
+    QRect pressArea() const override;
 
 Q_SIGNALS:
-    // A plain click: open or close the panel.
-    void clicked();
-    // Alt+click, right click or middle click: start or stop a wake period.
-    void quickToggleRequested();
     void backendChanged();
-    // A row of the menu was chosen; `id` is the entry's.
-    void menuTriggered(int id);
-    // The host is about to show the menu.
-    void menuAboutToShow();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -9,6 +9,7 @@
 #include "platform/LogindSystemEvents.h"
 #include "platform/QSettingsStore.h"
 #include "platform/SessionInhibitorList.h"
+#include "platform/TrayIcon.h"
 #include "platform/UPowerSource.h"
 #include "platform/X11WindowEffects.h"
 #include "platform/XdgAutostart.h"
@@ -104,7 +105,7 @@ void AppDelegate::createStatusItem()
         popover->setFooter(footer);
         return popover;
     };
-    auto *controller = new StatusItemController(*m_timer, makePopover, &StatusItemController::trayIcon);
+    auto *controller = new StatusItemController(*m_timer, new TrayIcon, makePopover);
     m_statusItem.reset(controller);
     connect(this, &AppDelegate::showPanelRequested, controller, &StatusItemController::openPanel);
     connect(controller, &StatusItemController::quitRequested, this, &AppDelegate::quit);

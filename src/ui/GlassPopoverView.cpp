@@ -12,6 +12,7 @@
 #include "ui/StatusChip.h"
 #include "ui/WakeSwitch.h"
 #include "wake/CorvaneTimerService.h"
+#include "wake/DurationPresets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -103,8 +104,8 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, AnimationClock &c
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(8);
-    for (int i = 0; i < presets.size(); ++i) {
-        const WakeDuration preset = presets[i];
+    for (int i = 0; i < DurationPresets::all.size(); ++i) {
+        const WakeDuration preset = DurationPresets::all[i];
         auto *pill = new PresetPill(presetTitle(preset), clock, this);
         pill->setObjectName(QStringLiteral("preset-%1").arg(i));
         connect(pill, &PresetPill::clicked, this, [this, preset] { choosePreset(preset); });
@@ -232,7 +233,7 @@ void GlassPopoverView::refresh()
     m_bannerTransition->setShown(m_timer.assertionFailed());
 
     for (int i = 0; i < m_pills.size(); ++i) {
-        m_pills[i]->setSelected(active && *active == presets[i]);
+        m_pills[i]->setSelected(active && *active == DurationPresets::all[i]);
         m_pills[i]->setAccent(tint);
     }
 }

@@ -29,11 +29,6 @@ class WakeSwitch;
 class GlassPopoverView : public GlassContainer {
     Q_OBJECT
 public:
-    static inline const QList<WakeDuration> presets = {
-        WakeDuration::minutes(15),  WakeDuration::minutes(60),   WakeDuration::minutes(240),
-        WakeDuration::minutes(480), WakeDuration::minutes(1440), WakeDuration::indefinite(),
-    };
-
     GlassPopoverView(CorvaneTimerService &timer, AnimationClock &clock, std::function<void()> onQuit,
                      QWidget *parent = nullptr);
 

@@ -3,7 +3,6 @@
 #include "TestSupport.h"
 #include "platform/X11WindowEffects.h"
 #include "shell/GlassPanel.h"
-#include "shell/StatusItemController.h"
 #include "ui/GlassContainer.h"
 
 #include <QProcess>
@@ -174,33 +173,6 @@ private Q_SLOTS:
             compositor.waitForFinished();
             QTRY_VERIFY(!X11WindowEffects::compositorActive());
         }
-    }
-
-    void placement_data()
-    {
-        QTest::addColumn<QRect>("anchor");
-        QTest::addColumn<QPoint>("origin");
-        // Available area: a 24 px bar at the top.
-        QTest::newRow("centred under the icon") << QRect(600, 0, 24, 24) << QPoint(462, 30);
-        QTest::newRow("near the left edge") << QRect(2, 0, 24, 24) << QPoint(8, 30);
-        QTest::newRow("near the right edge") << QRect(1270, 0, 10, 24) << QPoint(1280 - 300 - 8, 30);
-        QTest::newRow("a click point inside the bar") << QRect(640, 10, 1, 1) << QPoint(490, 30);
-        QTest::newRow("tray at the bottom") << QRect(600, 780, 24, 20) << QPoint(462, 780 - 6 - 400);
-        // Points a host may send from anywhere (a hidden-items popup, another screen): the
-        // panel flips to the side it fits on and never leaves the usable area.
-        QTest::newRow("mid-screen point, room on neither side") << QRect(600, 400, 1, 1) << QPoint(450, 800 - 400);
-        QTest::newRow("point left of and above the screen") << QRect(-500, -300, 1, 1) << QPoint(8, 30);
-        QTest::newRow("point beyond the bottom right")
-            << QRect(2000, 1500, 1, 1) << QPoint(1280 - 300 - 8, 780 - 6 - 400);
-    }
-    void placement()
-    {
-        QFETCH(QRect, anchor);
-        QFETCH(QPoint, origin);
-        QRect available(0, 24, 1280, 776);
-        if (anchor.y() > 400)
-            available = QRect(0, 0, 1280, 780);
-        QCOMPARE(StatusItemController::panelOrigin(anchor, QSize(300, 400), available), origin);
     }
 };
 

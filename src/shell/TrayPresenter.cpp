@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/TrayPresenter.h"
+
+#include "wake/CorvaneTimerService.h"
+#include "wake/DurationPresets.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace {
+// The end of the period to the minute, rounded, so it reads the same every second.
+QString endTime(qint64 remainingSeconds, const QDateTime &now)
+{
+    const QDateTime end = now.addSecs(remainingSeconds + 30);
+    return QLocale().toString(QTime(end.time().hour(), end.time().minute()), QLocale::ShortFormat);
+}
+
+bool showsRing(const TrayPresenter::State &state)
+{
+    return state.active && state.active->isTimed() && !state.refused;
+}
+} // namespace
+
+TrayPresenter::State TrayPresenter::State::of(const CorvaneTimerService &timer)
+{
+    return {timer.active(),    timer.remainingSeconds(), timer.totalSeconds(), timer.lastDuration(),
+            timer.mode(),      timer.assertionFailed() && !timer.starting()};
+}
+
+QString TrayPresenter::symbol(const State &state)
+{
+    if (state.refused)
+        return QStringLiteral("exclamationmark.triangle.fill");
+    return state.active ? QStringLiteral("eye.fill") : QStringLiteral("eye");
+}
+
+double TrayPresenter::ring(const State &state)
+{
+    if (!showsRing(state))
+        return -1.0;
+    // The seconds the label stands for, so that the ring steps only where the label does.
+    const qint64 left = state.remainingSeconds;
+    const qint64 shown = left >= 3600 ? left / 60 * 60 : (left >= 60 ? (left + 59) / 60 * 60 : left);
+    const double total = double(std::max<qint64>(1, state.totalSeconds));
+    return std::ceil(ringSteps * std::clamp(double(shown) / total, 0.0, 1.0)) / ringSteps;
+}
+
+QString TrayPresenter::description(const State &state)
+{
+    if (state.refused)
+        return tr("Corvane could not keep this computer awake");
+    return state.active ? tr("Corvane active") : tr("Corvane idle");
+}
+
+QString TrayPresenter::label(const State &state)
+{
+    return state.active && state.active->isTimed() ? formatCompact(state.remainingSeconds) : QString();
+}
+
+QString TrayPresenter::toolTip(const State &state, const QDateTime &now)
+{
+    if (state.refused)
+        return tr("Corvane could not keep this computer awake");
+    if (!state.active)
+        return tr("Click for options, middle-click to keep this computer awake");
+    if (state.active->isIndefinite())
+        return tr("Awake until turned off");
+    const qint64 seconds = state.remainingSeconds;
+    const QString left =
+        seconds < 60 ? tr("Less than a minute left") : tr("%1 left").arg(formatMinutes((seconds + 59) / 60));
+    return tr("%1, awake until %2").arg(left, endTime(seconds, now));
+}
+
+QList<TrayPresenter::MenuRow> TrayPresenter::menu(const State &state, const QDateTime &now)
+{
+    QList<MenuRow> rows;
+    MenuRow toggle{QuickToggleRow, {}};
+    if (!state.active)
+        toggle.text = state.lastDuration.isTimed()
+            ? tr("Keep Awake for %1").arg(formatMinutes(state.lastDuration.minuteCount()))
+            : tr("Keep Awake Until Turned Off");
+    else if (state.active->isTimed())
+        toggle.text = tr("Turn Off (awake until %1)").arg(endTime(state.remainingSeconds, now));
+    else
+        toggle.text = tr("Turn Off");
+    int separator = firstSeparatorId;
+    rows << toggle << MenuRow{separator++, {}};
+    for (qsizetype i = 0; i < DurationPresets::all.size(); ++i) {
+        const WakeDuration preset = DurationPresets::all[i];
+        rows << MenuRow{FirstPresetRow + int(i),
+                        preset.isTimed() ? formatMinutes(preset.minuteCount()) : tr("Until Turned Off"),
+                        MenuRow::Check::Radio, state.active == preset};
+    }
+    rows << MenuRow{separator++, {}};
+    rows << MenuRow{ModeRow, tr("Keep the Display On"), MenuRow::Check::Checkmark,
+                    state.mode == AssertionMode::displayAndSystem};
+    rows << MenuRow{separator++, {}};
+    rows << MenuRow{OpenRow, tr("Open Corvane")} << MenuRow{QuitRow, tr("Quit Corvane")};
+    return rows;
+}

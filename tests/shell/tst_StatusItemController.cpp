@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The controller between the timer and a stand-in icon: what the icon's clicks and menu
+// rows do, and that the icon follows the timer on its own. The texts themselves are the
+// presenter's table.
+#include "TimerRig.h"
+#include "platform/AbstractTrayIcon.h"
+#include "shell/GlassPanel.h"
+#include "shell/StatusItemController.h"
+#include "shell/TrayPresenter.h"
+
+#include <QtTest>
+
+using namespace std::chrono;
+
+namespace {
+class FakeTrayIcon : public AbstractTrayIcon {
+public:
+    void show() override { shown = true; }
+    void setIcon(const QIcon &, const QString &text) override { description = text; }
+    void setCountdown(const QString &text, const QString &) override { countdown = text; }
+    void setToolTip(const QString &text) override { toolTip = text; }
+    void setMenu(const QList<DBusMenuEntry> &entries) override { menu = entries; }
+    QRect anchorRect() const override { return area; }
+    QRect pressArea() const override { return area; }
+
+    bool shown = false;
+    QString description;
+    QString countdown;
+    QString toolTip;
+    QList<DBusMenuEntry> menu;
+    QRect area{600, 0, 24, 24};
+};
+
+struct Rig {
+    TimerRig timerRig;
+    std::unique_ptr<CorvaneTimerService> timer = timerRig.make();
+    FakeTrayIcon *icon = new FakeTrayIcon;
+    StatusItemController controller{*timer, icon, [] { return new QWidget; }};
+
+    bool panelOpen() { return controller.hasPanel() && controller.panel().isVisible(); }
+};
+} // namespace
+
+class StatusItemControllerTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void menuRowsActOnTheTimer_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("running"); // a 1 h period runs before the row is chosen
+        QTest::addColumn<QString>("active");
+        QTest::addColumn<bool>("modeFlips");
+        QTest::addColumn<bool>("panelOpens");
+        QTest::addColumn<bool>("quits");
+        using P = TrayPresenter;
+        QTest::newRow("toggle starts the last duration") << int(P::QuickToggleRow) << false << "last" << false << false
+                                                         << false;
+        QTest::newRow("toggle stops") << int(P::QuickToggleRow) << true << "" << false << false << false;
+        QTest::newRow("4 h preset") << P::FirstPresetRow + 2 << true << "240" << false << false << false;
+        QTest::newRow("until turned off") << P::FirstPresetRow + 5 << false << "indefinite" << false << false << false;
+        QTest::newRow("past the last preset") << P::FirstPresetRow + 6 << false << "" << false << false << false;
+        QTest::newRow("display") << int(P::ModeRow) << true << "60" << true << false << false;
+        QTest::newRow("open") << int(P::OpenRow) << false << "" << false << true << false;
+        QTest::newRow("quit") << int(P::QuitRow) << true << "60" << false << false << true;
+    }
+    void menuRowsActOnTheTimer()
+    {
+        QFETCH(int, row);
+        QFETCH(bool, running);
+        QFETCH(QString, active);
+        QFETCH(bool, modeFlips);
+        QFETCH(bool, panelOpens);
+        QFETCH(bool, quits);
+        Rig rig;
+        QVERIFY(rig.icon->shown);
+        if (running)
+            rig.timer->start(WakeDuration::minutes(60));
+        const AssertionMode mode = rig.timer->mode();
+        QSignalSpy quit(&rig.controller, &StatusItemController::quitRequested);
+
+        Q_EMIT rig.icon->menuTriggered(row);
+        const std::optional<WakeDuration> expected = active.isEmpty() ? std::nullopt
+            : active == QLatin1String("last")                         ? std::optional(rig.timer->lastDuration())
+            : active == QLatin1String("indefinite")                   ? std::optional(WakeDuration::indefinite())
+                                                                      : std::optional(WakeDuration::minutes(active.toInt()));
+        QCOMPARE(rig.timer->active(), expected);
+        QCOMPARE(rig.timer->mode() != mode, modeFlips);
+        QCOMPARE(rig.panelOpen(), panelOpens);
+        QCOMPARE(quit.count(), quits ? 1 : 0);
+    }
+
+    // The icon follows the timer by itself: the label with every tick that changes it, the
+    // menu's rows with a start, and the refusal until the next attempt.
+    void iconFollowsTheTimer()
+    {
+        Rig rig;
+        QCOMPARE(rig.icon->description, QStringLiteral("Corvane idle"));
+        QVERIFY(!rig.icon->menu.isEmpty());
+        Q_EMIT rig.icon->quickToggleRequested();
+        QCOMPARE(rig.timer->active(), rig.timer->lastDuration());
+        rig.timer->start(WakeDuration::minutes(60));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.icon->countdown, QStringLiteral("1h00"), 5000);
+        QCOMPARE(rig.icon->description, QStringLiteral("Corvane active"));
+        QCOMPARE(rig.icon->menu.value(2 + 1).checked, true); // the 1 h preset
+        QVERIFY(rig.icon->menu.first().label.startsWith(QStringLiteral("Turn Off")));
+
+        rig.timerRig.clock.advance(seconds(61));
+        rig.timerRig.tickers.fire();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.icon->countdown, QStringLiteral("59m"), 5000);
+
+        Q_EMIT rig.icon->quickToggleRequested();
+        rig.timerRig.backend.refuse = true;
+        rig.timer->start(WakeDuration::minutes(15));
+        QTRY_COMPARE_WITH_TIMEOUT(rig.icon->description,
+                                  QStringLiteral("Corvane could not keep this computer awake"), 5000);
+        QCOMPARE(rig.icon->countdown, QString());
+        QVERIFY(rig.icon->menu.first().label.startsWith(QStringLiteral("Keep Awake")));
+    }
+};
+
+QTEST_MAIN(StatusItemControllerTest)
+#include "tst_StatusItemController.moc"

@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every text the tray shows, for each state of the timer, in English and German.
+#include "shell/TrayPresenter.h"
+
+#include <QTranslator>
+#include <QtTest>
+
+using State = TrayPresenter::State;
+Q_DECLARE_METATYPE(TrayPresenter::State)
+
+namespace {
+const QDateTime now(QDate(2026, 12, 7), QTime(14, 0));
+
+State idle(WakeDuration last, AssertionMode mode = AssertionMode::systemOnly)
+{
+    return {std::nullopt, 0, 0, last, mode, false};
+}
+
+State timed(qint64 minutes, qint64 remaining, AssertionMode mode = AssertionMode::systemOnly)
+{
+    return {WakeDuration::minutes(minutes), remaining, minutes * 60, WakeDuration::minutes(minutes), mode, false};
+}
+
+State indefinite(AssertionMode mode)
+{
+    return {WakeDuration::indefinite(), 0, 0, WakeDuration::indefinite(), mode, false};
+}
+
+State refused(AssertionMode mode)
+{
+    State state = idle(WakeDuration::minutes(60), mode);
+    state.refused = true;
+    return state;
+}
+
+// The menu as a user reads it: "(•)" a chosen radio row, "[x]" a ticked one, "---" a line.
+QStringList readMenu(const QList<TrayPresenter::MenuRow> &rows)
+{
+    QStringList lines;
+    for (const TrayPresenter::MenuRow &row : rows) {
+        if (row.isSeparator()) {
+            lines << QStringLiteral("---");
+            continue;
+        }
+        QString mark;
+        if (row.check == TrayPresenter::MenuRow::Check::Radio)
+            mark = row.checked ? QStringLiteral("(•) ") : QStringLiteral("( ) ");
+        else if (row.check == TrayPresenter::MenuRow::Check::Checkmark)
+            mark = row.checked ? QStringLiteral("[x] ") : QStringLiteral("[ ] ");
+        lines << mark + row.text;
+    }
+    return lines;
+}
+} // namespace
+
+class TrayPresenterTest : public QObject {
+    Q_OBJECT
+
+    QTranslator m_german;
+
+    void useLanguage(const QString &lang)
+    {
+        QCoreApplication::removeTranslator(&m_german);
+        if (lang == QLatin1String("de")) {
+            QVERIFY(m_german.load(QStringLiteral(":/i18n/corvane_de.qm")));
+            QCoreApplication::installTranslator(&m_german);
+        }
+        QLocale::setDefault(QLocale(lang == QLatin1String("de") ? QStringLiteral("de_DE") : QStringLiteral("en_GB")));
+    }
+
+private Q_SLOTS:
+    void iconAndToolTip_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<State>("state");
+        QTest::addColumn<QString>("symbol");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("toolTip");
+        const auto system = AssertionMode::systemOnly;
+        const auto display = AssertionMode::displayAndSystem;
+        QTest::newRow("idle") << "en" << idle(WakeDuration::minutes(60), display) << "eye"
+                              << "Corvane idle"
+                              << ""
+                              << "Click for options, middle-click to keep this computer awake";
+        QTest::newRow("timed, 59 s left") << "en" << timed(15, 59, system) << "eye.fill"
+                                          << "Corvane active"
+                                          << "59s"
+                                          << "Less than a minute left, awake until 14:01";
+        QTest::newRow("timed, 61 s left") << "en" << timed(15, 61, display) << "eye.fill"
+                                          << "Corvane active"
+                                          << "2m"
+                                          << "2 min left, awake until 14:01";
+        QTest::newRow("timed, 3900 s left") << "en" << timed(240, 3900, system) << "eye.fill"
+                                            << "Corvane active"
+                                            << "1h05"
+                                            << "1 h 5 min left, awake until 15:05";
+        QTest::newRow("indefinite") << "en" << indefinite(display) << "eye.fill"
+                                    << "Corvane active"
+                                    << ""
+                                    << "Awake until turned off";
+        QTest::newRow("refused") << "en" << refused(system) << "exclamationmark.triangle.fill"
+                                 << "Corvane could not keep this computer awake"
+                                 << ""
+                                 << "Corvane could not keep this computer awake";
+        QTest::newRow("German: idle") << "de" << idle(WakeDuration::minutes(60), system) << "eye"
+                                      << "Corvane inaktiv"
+                                      << ""
+                                      << "Klicken für Optionen, Mittelklick hält diesen Computer wach";
+        QTest::newRow("German: timed, 59 s left") << "de" << timed(15, 59, display) << "eye.fill"
+                                                  << "Corvane aktiv"
+                                                  << "59s"
+                                                  << "Weniger als eine Minute übrig, wach bis 14:01";
+        QTest::newRow("German: timed, 3900 s left") << "de" << timed(240, 3900, display) << "eye.fill"
+                                                    << "Corvane aktiv"
+                                                    << "1h05"
+                                                    << "Noch 1 Std. 5 Min., wach bis 15:05";
+        QTest::newRow("German: indefinite") << "de" << indefinite(system) << "eye.fill"
+                                            << "Corvane aktiv"
+                                            << ""
+                                            << "Wach, bis ausgeschaltet";
+        QTest::newRow("German: refused") << "de" << refused(display) << "exclamationmark.triangle.fill"
+                                         << "Corvane konnte diesen Computer nicht wach halten"
+                                         << ""
+                                         << "Corvane konnte diesen Computer nicht wach halten";
+    }
+    void iconAndToolTip()
+    {
+        QFETCH(QString, lang);
+        QFETCH(State, state);
+        QFETCH(QString, symbol);
+        QFETCH(QString, description);
+        QFETCH(QString, label);
+        QFETCH(QString, toolTip);
+        useLanguage(lang);
+        QCOMPARE(TrayPresenter::symbol(state), symbol);
+        QCOMPARE(TrayPresenter::description(state), description);
+        QCOMPARE(TrayPresenter::label(state), label);
+        QCOMPARE(TrayPresenter::toolTip(state, now), toolTip);
+        QVERIFY(TrayPresenter::labelGuide().size() >= label.size());
+    }
+
+    void menu_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<State>("state");
+        QTest::addColumn<QStringList>("menu");
+        const auto system = AssertionMode::systemOnly;
+        const auto display = AssertionMode::displayAndSystem;
+        const QStringList tail{"---", "Open Corvane", "Quit Corvane"};
+        QTest::newRow("idle, last 1 h, system only")
+            << "en" << idle(WakeDuration::minutes(60), system)
+            << QStringList{"Keep Awake for 1 h", "---",     "( ) 15 min", "( ) 1 h", "( ) 4 h", "( ) 8 h", "( ) 24 h",
+                           "( ) Until Turned Off", "---", "[ ] Keep the Display On"}
+                   + tail;
+        QTest::newRow("timed 4 h, display on")
+            << "en" << timed(240, 3900, display)
+            << QStringList{"Turn Off (awake until 15:05)", "---",     "( ) 15 min", "( ) 1 h", "(•) 4 h", "( ) 8 h",
+                           "( ) 24 h", "( ) Until Turned Off", "---", "[x] Keep the Display On"}
+                   + tail;
+        QTest::newRow("indefinite, system only")
+            << "en" << indefinite(system)
+            << QStringList{"Turn Off", "---",      "( ) 15 min", "( ) 1 h", "( ) 4 h", "( ) 8 h", "( ) 24 h",
+                           "(•) Until Turned Off", "---", "[ ] Keep the Display On"}
+                   + tail;
+        QTest::newRow("refused, display on")
+            << "en" << refused(display)
+            << QStringList{"Keep Awake for 1 h", "---",     "( ) 15 min", "( ) 1 h", "( ) 4 h", "( ) 8 h", "( ) 24 h",
+                           "( ) Until Turned Off", "---", "[x] Keep the Display On"}
+                   + tail;
+        const QStringList germanTail{"---", "Corvane öffnen", "Corvane beenden"};
+        QTest::newRow("German: idle, last until turned off, display on")
+            << "de" << idle(WakeDuration::indefinite(), display)
+            << QStringList{"Wach halten, bis ausgeschaltet",
+                           "---",
+                           "( ) 15 Min.",
+                           "( ) 1 Std.",
+                           "( ) 4 Std.",
+                           "( ) 8 Std.",
+                           "( ) 24 Std.",
+                           "( ) Bis zum Ausschalten",
+                           "---",
+                           "[x] Bildschirm eingeschaltet lassen"}
+                   + germanTail;
+        QTest::newRow("German: timed 15 min, system only")
+            << "de" << timed(15, 59, system)
+            << QStringList{"Ausschalten (wach bis 14:01)",
+                           "---",
+                           "(•) 15 Min.",
+                           "( ) 1 Std.",
+                           "( ) 4 Std.",
+                           "( ) 8 Std.",
+                           "( ) 24 Std.",
+                           "( ) Bis zum Ausschalten",
+                           "---",
+                           "[ ] Bildschirm eingeschaltet lassen"}
+                   + germanTail;
+        QTest::newRow("German: indefinite") << "de" << indefinite(system)
+                                            << QStringList{"Ausschalten", "---", "( ) 15 Min.", "( ) 1 Std.",
+                                                           "( ) 4 Std.", "( ) 8 Std.", "( ) 24 Std.",
+                                                           "(•) Bis zum Ausschalten", "---",
+                                                           "[ ] Bildschirm eingeschaltet lassen"}
+                   + germanTail;
+    }
+    void menu()
+    {
+        QFETCH(QString, lang);
+        QFETCH(State, state);
+        QFETCH(QStringList, menu);
+        useLanguage(lang);
+        QCOMPARE(readMenu(TrayPresenter::menu(state, now)), menu);
+    }
+
+    // The icon is redrawn and sent to the host only when the ring moves: it must move no
+    // more often than the label, down to its last step in the last second, and over a
+    // long period through every step.
+    void ringMovesOnlyWithTheLabel_data()
+    {
+        QTest::addColumn<qint64>("minutes");
+        QTest::addColumn<bool>("everyStep");
+        QTest::newRow("15 min") << qint64(15) << false;
+        QTest::newRow("4 h") << qint64(240) << true;
+    }
+    void ringMovesOnlyWithTheLabel()
+    {
+        QFETCH(qint64, minutes);
+        QFETCH(bool, everyStep);
+        State state = timed(minutes, minutes * 60);
+        QCOMPARE(TrayPresenter::ring(state), 1.0);
+        QString label = TrayPresenter::label(state);
+        double ring = 1.0;
+        int moves = 0;
+        for (qint64 left = minutes * 60 - 1; left > 0; --left) {
+            state.remainingSeconds = left;
+            const double now = TrayPresenter::ring(state);
+            QVERIFY(now > 0.0 && now <= ring);
+            if (now != ring) {
+                QVERIFY2(TrayPresenter::label(state) != label, qPrintable(QString::number(left)));
+                ++moves;
+            }
+            ring = now;
+            label = TrayPresenter::label(state);
+        }
+        QCOMPARE(ring, 1.0 / TrayPresenter::ringSteps);
+        if (everyStep)
+            QCOMPARE(moves, TrayPresenter::ringSteps - 1);
+        QCOMPARE(TrayPresenter::ring(indefinite(AssertionMode::systemOnly)), -1.0);
+        QCOMPARE(TrayPresenter::ring(refused(AssertionMode::systemOnly)), -1.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TrayPresenterTest)
+#include "tst_TrayPresenter.moc"
