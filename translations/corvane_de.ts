@@ -573,6 +573,15 @@
         <source>Until Turned Off</source>
         <translation>Bis zum Ausschalten</translation>
     </message>
+    <message>
+        <source>tomorrow %1</source>
+        <translation>morgen %1</translation>
+    </message>
+    <message>
+        <source>%1 %2</source>
+        <extracomment>%1 is the short weekday name, %2 the time: &quot;Wed 15:44&quot;</extracomment>
+        <translation>%1 %2</translation>
+    </message>
 </context>
 <context>
     <name>UpdateInstaller</name>

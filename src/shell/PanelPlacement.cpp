@@ -46,8 +46,9 @@ QPoint PanelPlacement::origin(const QRect &anchor, const QSize &panel, const QRe
     if (edge == Edge::Left || edge == Edge::Right) {
         x = edge == Edge::Left ? available.x() + gap : available.x() + available.width() - gap - panel.width();
         const int y = int(std::lround(centreY - panel.height() * 0.5));
-        return {x, clampInto(y, available.y() + screenMargin,
-                             available.y() + available.height() - panel.height() - screenMargin)};
+        return {x,
+                clampInto(y, available.y() + screenMargin,
+                          available.y() + available.height() - panel.height() - screenMargin)};
     }
 
     // A click point may lie inside the bar; hang from the bar's edge.

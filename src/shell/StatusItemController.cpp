@@ -99,12 +99,10 @@ bool StatusItemController::onOutsidePress(QPoint at, Qt::MouseButton button, Qt:
         closePanel();
         return true;
     }
-    // Alt+click, a right or a middle click on our own XEmbed icon (the one whose area is its
-    // exact geometry) is still the quick toggle, and the panel stays as it is. (The icon
-    // itself would take a second click soon after the first for a double click and do
-    // nothing.)
-    if (m_tray->pressArea() != m_tray->anchorRect())
-        return false;
+    // Alt+click, a right or a middle click on our own icon is still the quick toggle, and
+    // the panel stays as it is. Kept from the host too, which would toggle a second time or
+    // show its menu; and the XEmbed icon would take a second such click soon after the first
+    // for a double click and do nothing.
     Haptics::levelChange();
     toggleWake();
     return true;

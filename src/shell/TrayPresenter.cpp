@@ -3,18 +3,12 @@
 
 #include "wake/CorvaneTimerService.h"
 #include "wake/DurationPresets.h"
+#include "wake/PeriodEnd.h"
 
 #include <QLocale>
 #include <cmath>
 
 namespace {
-// The end of the period to the minute, rounded, so it reads the same every second.
-QString endTime(qint64 remainingSeconds, const QDateTime &now)
-{
-    const QDateTime end = now.addSecs(remainingSeconds + 30);
-    return QLocale().toString(QTime(end.time().hour(), end.time().minute()), QLocale::ShortFormat);
-}
-
 bool showsRing(const TrayPresenter::State &state)
 {
     return state.active && state.active->isTimed() && !state.refused;
@@ -23,8 +17,25 @@ bool showsRing(const TrayPresenter::State &state)
 
 TrayPresenter::State TrayPresenter::State::of(const CorvaneTimerService &timer)
 {
-    return {timer.active(),    timer.remainingSeconds(), timer.totalSeconds(), timer.lastDuration(),
-            timer.mode(),      timer.assertionFailed() && !timer.starting()};
+    const std::optional<QDateTime> end = timer.endDate();
+    return {timer.active(),
+            timer.remainingSeconds(),
+            timer.totalSeconds(),
+            timer.lastDuration(),
+            timer.mode(),
+            timer.assertionFailed() && !timer.starting(),
+            end ? std::optional(end->toLocalTime()) : std::nullopt};
+}
+
+QString TrayPresenter::endText(const State &state, const QDateTime &now)
+{
+    const PeriodEnd at = PeriodEnd::of(state.end.value_or(now.addSecs(state.remainingSeconds)), now, QLocale());
+    if (at.daysAhead == 0)
+        return at.time;
+    if (at.daysAhead == 1)
+        return tr("tomorrow %1").arg(at.time);
+    //: %1 is the short weekday name, %2 the time: "Wed 15:44"
+    return tr("%1 %2").arg(at.weekday, at.time);
 }
 
 QString TrayPresenter::symbol(const State &state)
@@ -68,7 +79,7 @@ QString TrayPresenter::toolTip(const State &state, const QDateTime &now)
     const qint64 seconds = state.remainingSeconds;
     const QString left =
         seconds < 60 ? tr("Less than a minute left") : tr("%1 left").arg(formatMinutes((seconds + 59) / 60));
-    return tr("%1, awake until %2").arg(left, endTime(seconds, now));
+    return tr("%1, awake until %2").arg(left, endText(state, now));
 }
 
 QList<TrayPresenter::MenuRow> TrayPresenter::menu(const State &state, const QDateTime &now)
@@ -80,7 +91,7 @@ QList<TrayPresenter::MenuRow> TrayPresenter::menu(const State &state, const QDat
             ? tr("Keep Awake for %1").arg(formatMinutes(state.lastDuration.minuteCount()))
             : tr("Keep Awake Until Turned Off");
     else if (state.active->isTimed())
-        toggle.text = tr("Turn Off (awake until %1)").arg(endTime(state.remainingSeconds, now));
+        toggle.text = tr("Turn Off (awake until %1)").arg(endText(state, now));
     else
         toggle.text = tr("Turn Off");
     int separator = firstSeparatorId;

@@ -35,6 +35,8 @@ public:
         AssertionMode mode = AssertionMode::systemOnly;
         // The system refused the last attempt; shown until the next one.
         bool refused = false;
+        // When a timed period ends, in local time.
+        std::optional<QDateTime> end;
 
         static State of(const CorvaneTimerService &timer);
     };
@@ -61,7 +63,12 @@ public:
     static QString label(const State &state);
     // The widest label there will be, so the label never changes width.
     static QString labelGuide() { return QStringLiteral("00h00"); }
-    // Above a minute it changes once a minute, so the host hears of it no more often.
+    // Above a minute it changes once a minute, so the host hears of it no more often. The
+    // end time reads as the panel's does, with the day when it is not today.
     static QString toolTip(const State &state, const QDateTime &now);
     static QList<MenuRow> menu(const State &state, const QDateTime &now);
+
+private:
+    // "15:44", "tomorrow 15:44" or "Wed 15:44".
+    static QString endText(const State &state, const QDateTime &now);
 };

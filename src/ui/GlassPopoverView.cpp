@@ -13,12 +13,12 @@
 #include "ui/WakeSwitch.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/DurationPresets.h"
+#include "wake/PeriodEnd.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QPainter>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -192,18 +192,13 @@ QString GlassPopoverView::subtitleFor(const CorvaneTimerService &timer)
 
 QString GlassPopoverView::endTimeText(const QDateTime &end, const QDateTime &now, const QLocale &locale)
 {
-    // The user's own short time format, so 12- or 24-hour as they have it; some locales'
-    // short format still carries seconds, which an end time does not need.
-    QString format = locale.timeFormat(QLocale::ShortFormat);
-    format.remove(QRegularExpression(QStringLiteral("[:.]?s+")));
-    const QString time = locale.toString(end.time(), format.trimmed());
-    const qint64 days = now.date().daysTo(end.date());
-    if (days <= 0)
-        return tr("Until %1").arg(time);
-    if (days == 1)
-        return tr("Until tomorrow %1").arg(time);
+    const PeriodEnd at = PeriodEnd::of(end, now, locale);
+    if (at.daysAhead == 0)
+        return tr("Until %1").arg(at.time);
+    if (at.daysAhead == 1)
+        return tr("Until tomorrow %1").arg(at.time);
     //: %1 is the short weekday name, %2 the time: "Until Tue 21:40"
-    return tr("Until %1 %2").arg(locale.dayName(end.date().dayOfWeek(), QLocale::ShortFormat), time);
+    return tr("Until %1 %2").arg(at.weekday, at.time);
 }
 
 void GlassPopoverView::refresh()

@@ -20,15 +20,16 @@ public:
     void setCountdown(const QString &text, const QString &) override { countdown = text; }
     void setToolTip(const QString &text) override { toolTip = text; }
     void setMenu(const QList<DBusMenuEntry> &entries) override { menu = entries; }
-    QRect anchorRect() const override { return area; }
-    QRect pressArea() const override { return area; }
+    // As a StatusNotifier host tells it: only the point of the last click.
+    QRect anchorRect() const override { return QRect(clickedAt, QSize(1, 1)); }
+    QRect pressArea() const override { return anchorRect().adjusted(-10, -10, 10, 10); }
 
     bool shown = false;
     QString description;
     QString countdown;
     QString toolTip;
     QList<DBusMenuEntry> menu;
-    QRect area{600, 0, 24, 24};
+    QPoint clickedAt{640, 10};
 };
 
 struct Rig {
@@ -53,8 +54,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("panelOpens");
         QTest::addColumn<bool>("quits");
         using P = TrayPresenter;
-        QTest::newRow("toggle starts the last duration") << int(P::QuickToggleRow) << false << "last" << false << false
-                                                         << false;
+        QTest::newRow("toggle starts the last duration")
+            << int(P::QuickToggleRow) << false << "last" << false << false << false;
         QTest::newRow("toggle stops") << int(P::QuickToggleRow) << true << "" << false << false << false;
         QTest::newRow("4 h preset") << P::FirstPresetRow + 2 << true << "240" << false << false << false;
         QTest::newRow("until turned off") << P::FirstPresetRow + 5 << false << "indefinite" << false << false << false;
@@ -82,7 +83,7 @@ private Q_SLOTS:
         const std::optional<WakeDuration> expected = active.isEmpty() ? std::nullopt
             : active == QLatin1String("last")                         ? std::optional(rig.timer->lastDuration())
             : active == QLatin1String("indefinite")                   ? std::optional(WakeDuration::indefinite())
-                                                                      : std::optional(WakeDuration::minutes(active.toInt()));
+                                                    : std::optional(WakeDuration::minutes(active.toInt()));
         QCOMPARE(rig.timer->active(), expected);
         QCOMPARE(rig.timer->mode() != mode, modeFlips);
         QCOMPARE(rig.panelOpen(), panelOpens);
@@ -111,10 +112,51 @@ private Q_SLOTS:
         Q_EMIT rig.icon->quickToggleRequested();
         rig.timerRig.backend.refuse = true;
         rig.timer->start(WakeDuration::minutes(15));
-        QTRY_COMPARE_WITH_TIMEOUT(rig.icon->description,
-                                  QStringLiteral("Corvane could not keep this computer awake"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.icon->description, QStringLiteral("Corvane could not keep this computer awake"),
+                                  5000);
         QCOMPARE(rig.icon->countdown, QString());
         QVERIFY(rig.icon->menu.first().label.startsWith(QStringLiteral("Keep Awake")));
+    }
+
+    // With the panel open, every press comes to the controller first. Alt+click, a right or
+    // a middle click on the icon toggles and leaves the panel open; a plain click there only
+    // closes it; both are kept from the host. Any press elsewhere closes and goes on.
+    void pressesWhileThePanelIsOpen_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<bool>("toggles");
+        QTest::addColumn<bool>("closes"); // elsewhere the panel closes itself
+        QTest::addColumn<bool>("kept");
+        const QPoint icon(646, 4);
+        QTest::newRow("right click on the icon")
+            << Qt::RightButton << Qt::KeyboardModifiers() << icon << true << false << true;
+        QTest::newRow("middle click on the icon")
+            << Qt::MiddleButton << Qt::KeyboardModifiers() << icon << true << false << true;
+        QTest::newRow("Alt+click on the icon")
+            << Qt::LeftButton << Qt::KeyboardModifiers(Qt::AltModifier) << icon << true << false << true;
+        QTest::newRow("plain click on the icon")
+            << Qt::LeftButton << Qt::KeyboardModifiers() << icon << false << true << true;
+        QTest::newRow("right click elsewhere")
+            << Qt::RightButton << Qt::KeyboardModifiers() << QPoint(300, 4) << false << false << false;
+    }
+    void pressesWhileThePanelIsOpen()
+    {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QPoint, at);
+        QFETCH(bool, toggles);
+        QFETCH(bool, closes);
+        QFETCH(bool, kept);
+        Rig rig;
+        Q_EMIT rig.icon->clicked();
+        QVERIFY(rig.panelOpen());
+        GlassPanel &panel = rig.controller.panel();
+        QVERIFY(panel.onOutsidePress);
+        QCOMPARE(panel.onOutsidePress(at, button, modifiers), kept);
+        QCOMPARE(rig.timer->active().has_value(), toggles);
+        QCOMPARE(rig.panelOpen(), !closes);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "shell/SingleInstance.h"
+#include "wake/PeriodEnd.h"
 
 #include <QDBusArgument>
 #include <QDBusVariant>
@@ -42,6 +43,38 @@ QVariant itemProperty(const QString &service, const QString &name)
                                                       : QVariant();
 }
 
+bool xdotool(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    return p.waitForFinished(5000) && p.exitCode() == 0;
+}
+
+bool panelShows()
+{
+    return RunningCorvane::panel().visible;
+}
+
+// The tooltip's text under its heading.
+QString toolTipText(const QString &service)
+{
+    const QDBusArgument tip = itemProperty(service, QStringLiteral("ToolTip")).value<QDBusArgument>();
+    QString iconName, title, text;
+    tip.beginStructure();
+    tip >> iconName;
+    tip.beginArray();
+    while (!tip.atEnd()) {
+        int width = 0, height = 0;
+        QByteArray pixels;
+        tip.beginStructure();
+        tip >> width >> height >> pixels;
+        tip.endStructure();
+    }
+    tip.endArray();
+    tip >> title >> text;
+    tip.endStructure();
+    return text;
+}
 } // namespace
 
 // Records the label signals the item sends.
@@ -159,6 +192,59 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor(
             [&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")).toString().isEmpty(); }));
         QCOMPARE(RunningCorvane::property(QStringLiteral("Active")).toBool(), false);
+    }
+
+    // With the panel open, a right, middle or Alt click on the icon toggles and the panel
+    // stays; a plain click there closes it. Real presses on the X server, at the point the
+    // host said the icon was clicked.
+    void clicksOnTheIconWithThePanelOpen_data()
+    {
+        QTest::addColumn<QStringList>("click"); // xdotool's words after the move
+        QTest::addColumn<bool>("toggles");
+        QTest::newRow("right click") << QStringList{"click", "3"} << true;
+        QTest::newRow("middle click") << QStringList{"click", "2"} << true;
+        QTest::newRow("Alt+click") << QStringList{"keydown", "alt", "click", "1", "keyup", "alt"} << true;
+        QTest::newRow("plain click") << QStringList{"click", "1"} << false;
+    }
+    void clicksOnTheIconWithThePanelOpen()
+    {
+        QFETCH(QStringList, click);
+        QFETCH(bool, toggles);
+        CORVANE_REQUIRE(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(), "xdotool");
+        const QPoint icon(640, 10);
+        if (!panelShows()) {
+            QDBusMessage activate =
+                QDBusMessage::createMethodCall(m_item, itemPath, itemInterface, QStringLiteral("Activate"));
+            activate << icon.x() << icon.y();
+            QDBusConnection::sessionBus().call(activate, QDBus::Block, 2000);
+            QVERIFY(TestBus::waitFor(panelShows));
+        }
+        const bool active = RunningCorvane::property(QStringLiteral("Active")).toBool();
+        QVERIFY(xdotool(QStringList{"mousemove", QString::number(icon.x()), QString::number(icon.y())} + click));
+        if (toggles) {
+            QVERIFY(TestBus::waitFor(
+                [active] { return RunningCorvane::property(QStringLiteral("Active")).toBool() != active; }));
+            QVERIFY(panelShows());
+        } else {
+            QVERIFY(TestBus::waitFor([] { return !panelShows(); }));
+            QCOMPARE(RunningCorvane::property(QStringLiteral("Active")).toBool(), active);
+        }
+    }
+
+    // The tooltip gives the program's end as the panel does (the panel's own sentences are
+    // its view's table): to the minute, seconds dropped, with the day for an end on another.
+    void toolTipGivesTheEndWithItsDay()
+    {
+        QCOMPARE(commandLine({QStringLiteral("--for"), QStringLiteral("25h")}), 0);
+        QVERIFY(TestBus::waitFor([this] { return toolTipText(m_item).contains(QStringLiteral("left, awake until")); }));
+        const QDateTime end =
+            QDateTime::fromString(RunningCorvane::property(QStringLiteral("EndTime")).toString(), Qt::ISODate);
+        const PeriodEnd at = PeriodEnd::of(end.toLocalTime(), QDateTime::currentDateTime(), QLocale::system());
+        QVERIFY(at.daysAhead >= 1);
+        const QString day = at.daysAhead == 1 ? QStringLiteral("tomorrow") : at.weekday;
+        QVERIFY2(toolTipText(m_item).endsWith(QStringLiteral("awake until %1 %2").arg(day, at.time)),
+                 qPrintable(toolTipText(m_item)));
+        QCOMPARE(commandLine({QStringLiteral("--stop")}), 0);
     }
 
     void registersAgainWhenTheWatcherRestarts()

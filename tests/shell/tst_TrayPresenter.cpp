@@ -13,17 +13,18 @@ const QDateTime now(QDate(2026, 12, 7), QTime(14, 0));
 
 State idle(WakeDuration last, AssertionMode mode = AssertionMode::systemOnly)
 {
-    return {std::nullopt, 0, 0, last, mode, false};
+    return {std::nullopt, 0, 0, last, mode, false, std::nullopt};
 }
 
 State timed(qint64 minutes, qint64 remaining, AssertionMode mode = AssertionMode::systemOnly)
 {
-    return {WakeDuration::minutes(minutes), remaining, minutes * 60, WakeDuration::minutes(minutes), mode, false};
+    return {WakeDuration::minutes(minutes), remaining, minutes * 60, WakeDuration::minutes(minutes), mode, false,
+            now.addSecs(remaining)};
 }
 
 State indefinite(AssertionMode mode)
 {
-    return {WakeDuration::indefinite(), 0, 0, WakeDuration::indefinite(), mode, false};
+    return {WakeDuration::indefinite(), 0, 0, WakeDuration::indefinite(), mode, false, std::nullopt};
 }
 
 State refused(AssertionMode mode)
@@ -86,7 +87,7 @@ private Q_SLOTS:
         QTest::newRow("timed, 59 s left") << "en" << timed(15, 59, system) << "eye.fill"
                                           << "Corvane active"
                                           << "59s"
-                                          << "Less than a minute left, awake until 14:01";
+                                          << "Less than a minute left, awake until 14:00";
         QTest::newRow("timed, 61 s left") << "en" << timed(15, 61, display) << "eye.fill"
                                           << "Corvane active"
                                           << "2m"
@@ -95,6 +96,15 @@ private Q_SLOTS:
                                             << "Corvane active"
                                             << "1h05"
                                             << "1 h 5 min left, awake until 15:05";
+        // Seconds dropped as the panel drops them, and the day when it is not today.
+        QTest::newRow("timed, ends tomorrow") << "en" << timed(1440, 86000, system) << "eye.fill"
+                                              << "Corvane active"
+                                              << "23h53"
+                                              << "23 h 54 min left, awake until tomorrow 13:53";
+        QTest::newRow("timed, ends the day after") << "en" << timed(2880, 172000, display) << "eye.fill"
+                                                   << "Corvane active"
+                                                   << "47h46"
+                                                   << "47 h 47 min left, awake until Wed 13:46";
         QTest::newRow("indefinite") << "en" << indefinite(display) << "eye.fill"
                                     << "Corvane active"
                                     << ""
@@ -110,11 +120,19 @@ private Q_SLOTS:
         QTest::newRow("German: timed, 59 s left") << "de" << timed(15, 59, display) << "eye.fill"
                                                   << "Corvane aktiv"
                                                   << "59s"
-                                                  << "Weniger als eine Minute übrig, wach bis 14:01";
+                                                  << "Weniger als eine Minute übrig, wach bis 14:00";
         QTest::newRow("German: timed, 3900 s left") << "de" << timed(240, 3900, display) << "eye.fill"
                                                     << "Corvane aktiv"
                                                     << "1h05"
                                                     << "Noch 1 Std. 5 Min., wach bis 15:05";
+        QTest::newRow("German: timed, ends tomorrow") << "de" << timed(1440, 86000, system) << "eye.fill"
+                                                      << "Corvane aktiv"
+                                                      << "23h53"
+                                                      << "Noch 23 Std. 54 Min., wach bis morgen 13:53";
+        QTest::newRow("German: timed, ends the day after") << "de" << timed(2880, 172000, display) << "eye.fill"
+                                                           << "Corvane aktiv"
+                                                           << "47h46"
+                                                           << "Noch 47 Std. 47 Min., wach bis Mi. 13:46";
         QTest::newRow("German: indefinite") << "de" << indefinite(system) << "eye.fill"
                                             << "Corvane aktiv"
                                             << ""
@@ -148,26 +166,47 @@ private Q_SLOTS:
         const auto system = AssertionMode::systemOnly;
         const auto display = AssertionMode::displayAndSystem;
         const QStringList tail{"---", "Open Corvane", "Quit Corvane"};
-        QTest::newRow("idle, last 1 h, system only")
-            << "en" << idle(WakeDuration::minutes(60), system)
-            << QStringList{"Keep Awake for 1 h", "---",     "( ) 15 min", "( ) 1 h", "( ) 4 h", "( ) 8 h", "( ) 24 h",
-                           "( ) Until Turned Off", "---", "[ ] Keep the Display On"}
-                   + tail;
-        QTest::newRow("timed 4 h, display on")
-            << "en" << timed(240, 3900, display)
-            << QStringList{"Turn Off (awake until 15:05)", "---",     "( ) 15 min", "( ) 1 h", "(•) 4 h", "( ) 8 h",
-                           "( ) 24 h", "( ) Until Turned Off", "---", "[x] Keep the Display On"}
-                   + tail;
+        QTest::newRow("idle, last 1 h, system only") << "en" << idle(WakeDuration::minutes(60), system)
+                                                     << QStringList{"Keep Awake for 1 h",
+                                                                    "---",
+                                                                    "( ) 15 min",
+                                                                    "( ) 1 h",
+                                                                    "( ) 4 h",
+                                                                    "( ) 8 h",
+                                                                    "( ) 24 h",
+                                                                    "( ) Until Turned Off",
+                                                                    "---",
+                                                                    "[ ] Keep the Display On"}
+                + tail;
+        QTest::newRow("timed 4 h, display on") << "en" << timed(240, 3900, display)
+                                               << QStringList{"Turn Off (awake until 15:05)",
+                                                              "---",
+                                                              "( ) 15 min",
+                                                              "( ) 1 h",
+                                                              "(•) 4 h",
+                                                              "( ) 8 h",
+                                                              "( ) 24 h",
+                                                              "( ) Until Turned Off",
+                                                              "---",
+                                                              "[x] Keep the Display On"}
+                + tail;
         QTest::newRow("indefinite, system only")
             << "en" << indefinite(system)
-            << QStringList{"Turn Off", "---",      "( ) 15 min", "( ) 1 h", "( ) 4 h", "( ) 8 h", "( ) 24 h",
-                           "(•) Until Turned Off", "---", "[ ] Keep the Display On"}
-                   + tail;
-        QTest::newRow("refused, display on")
-            << "en" << refused(display)
-            << QStringList{"Keep Awake for 1 h", "---",     "( ) 15 min", "( ) 1 h", "( ) 4 h", "( ) 8 h", "( ) 24 h",
-                           "( ) Until Turned Off", "---", "[x] Keep the Display On"}
-                   + tail;
+            << QStringList{"Turn Off", "---",      "( ) 15 min",           "( ) 1 h", "( ) 4 h",
+                           "( ) 8 h",  "( ) 24 h", "(•) Until Turned Off", "---",     "[ ] Keep the Display On"}
+                + tail;
+        QTest::newRow("refused, display on") << "en" << refused(display)
+                                             << QStringList{"Keep Awake for 1 h",
+                                                            "---",
+                                                            "( ) 15 min",
+                                                            "( ) 1 h",
+                                                            "( ) 4 h",
+                                                            "( ) 8 h",
+                                                            "( ) 24 h",
+                                                            "( ) Until Turned Off",
+                                                            "---",
+                                                            "[x] Keep the Display On"}
+                + tail;
         const QStringList germanTail{"---", "Corvane öffnen", "Corvane beenden"};
         QTest::newRow("German: idle, last until turned off, display on")
             << "de" << idle(WakeDuration::indefinite(), display)
@@ -181,26 +220,27 @@ private Q_SLOTS:
                            "( ) Bis zum Ausschalten",
                            "---",
                            "[x] Bildschirm eingeschaltet lassen"}
-                   + germanTail;
-        QTest::newRow("German: timed 15 min, system only")
-            << "de" << timed(15, 59, system)
-            << QStringList{"Ausschalten (wach bis 14:01)",
+                + germanTail;
+        QTest::newRow("German: timed 24 h, ends tomorrow, system only")
+            << "de" << timed(1440, 86000, system)
+            << QStringList{"Ausschalten (wach bis morgen 13:53)",
                            "---",
-                           "(•) 15 Min.",
+                           "( ) 15 Min.",
                            "( ) 1 Std.",
                            "( ) 4 Std.",
                            "( ) 8 Std.",
-                           "( ) 24 Std.",
+                           "(•) 24 Std.",
                            "( ) Bis zum Ausschalten",
                            "---",
                            "[ ] Bildschirm eingeschaltet lassen"}
-                   + germanTail;
+                + germanTail;
         QTest::newRow("German: indefinite") << "de" << indefinite(system)
-                                            << QStringList{"Ausschalten", "---", "( ) 15 Min.", "( ) 1 Std.",
-                                                           "( ) 4 Std.", "( ) 8 Std.", "( ) 24 Std.",
-                                                           "(•) Bis zum Ausschalten", "---",
-                                                           "[ ] Bildschirm eingeschaltet lassen"}
-                   + germanTail;
+                                            << QStringList{"Ausschalten", "---",
+                                                           "( ) 15 Min.", "( ) 1 Std.",
+                                                           "( ) 4 Std.",  "( ) 8 Std.",
+                                                           "( ) 24 Std.", "(•) Bis zum Ausschalten",
+                                                           "---",         "[ ] Bildschirm eingeschaltet lassen"}
+                + germanTail;
     }
     void menu()
     {
