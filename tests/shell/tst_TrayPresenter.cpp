@@ -165,82 +165,31 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("menu");
         const auto system = AssertionMode::systemOnly;
         const auto display = AssertionMode::displayAndSystem;
-        const QStringList tail{"---", "Open Corvane", "Quit Corvane"};
-        QTest::newRow("idle, last 1 h, system only") << "en" << idle(WakeDuration::minutes(60), system)
-                                                     << QStringList{"Keep Awake for 1 h",
-                                                                    "---",
-                                                                    "( ) 15 min",
-                                                                    "( ) 1 h",
-                                                                    "( ) 4 h",
-                                                                    "( ) 8 h",
-                                                                    "( ) 24 h",
-                                                                    "( ) Until Turned Off",
-                                                                    "---",
-                                                                    "[ ] Keep the Display On"}
-                + tail;
-        QTest::newRow("timed 4 h, display on") << "en" << timed(240, 3900, display)
-                                               << QStringList{"Turn Off (awake until 15:05)",
-                                                              "---",
-                                                              "( ) 15 min",
-                                                              "( ) 1 h",
-                                                              "(•) 4 h",
-                                                              "( ) 8 h",
-                                                              "( ) 24 h",
-                                                              "( ) Until Turned Off",
-                                                              "---",
-                                                              "[x] Keep the Display On"}
-                + tail;
-        QTest::newRow("indefinite, system only")
-            << "en" << indefinite(system)
-            << QStringList{"Turn Off", "---",      "( ) 15 min",           "( ) 1 h", "( ) 4 h",
-                           "( ) 8 h",  "( ) 24 h", "(•) Until Turned Off", "---",     "[ ] Keep the Display On"}
-                + tail;
-        QTest::newRow("refused, display on") << "en" << refused(display)
-                                             << QStringList{"Keep Awake for 1 h",
-                                                            "---",
-                                                            "( ) 15 min",
-                                                            "( ) 1 h",
-                                                            "( ) 4 h",
-                                                            "( ) 8 h",
-                                                            "( ) 24 h",
-                                                            "( ) Until Turned Off",
-                                                            "---",
-                                                            "[x] Keep the Display On"}
-                + tail;
-        const QStringList germanTail{"---", "Corvane öffnen", "Corvane beenden"};
+        // The whole menu: the toggle, the presets with the chosen one marked (-1: none),
+        // the display row, then opening and quitting.
+        auto menuIn = [](const QStringList &presets, const QString &displayRow, const QStringList &tail) {
+            return [=](const QString &toggle, int chosen, bool displayOn) {
+                QStringList rows{toggle, "---"};
+                for (int i = 0; i < presets.size(); ++i)
+                    rows << (i == chosen ? "(•) " : "( ) ") + presets[i];
+                return rows + QStringList{"---", (displayOn ? "[x] " : "[ ] ") + displayRow, "---"} + tail;
+            };
+        };
+        const auto english = menuIn({"15 min", "1 h", "4 h", "8 h", "24 h", "Until Turned Off"}, "Keep the Display On",
+                                    {"Open Corvane", "Quit Corvane"});
+        const auto german = menuIn({"15 Min.", "1 Std.", "4 Std.", "8 Std.", "24 Std.", "Bis zum Ausschalten"},
+                                   "Bildschirm eingeschaltet lassen", {"Corvane öffnen", "Corvane beenden"});
+        QTest::newRow("idle, last 1 h, system only")
+            << "en" << idle(WakeDuration::minutes(60), system) << english("Keep Awake for 1 h", -1, false);
+        QTest::newRow("timed 4 h, display on")
+            << "en" << timed(240, 3900, display) << english("Turn Off (awake until 15:05)", 2, true);
+        QTest::newRow("indefinite, system only") << "en" << indefinite(system) << english("Turn Off", 5, false);
+        QTest::newRow("refused, display on") << "en" << refused(display) << english("Keep Awake for 1 h", -1, true);
         QTest::newRow("German: idle, last until turned off, display on")
-            << "de" << idle(WakeDuration::indefinite(), display)
-            << QStringList{"Wach halten, bis ausgeschaltet",
-                           "---",
-                           "( ) 15 Min.",
-                           "( ) 1 Std.",
-                           "( ) 4 Std.",
-                           "( ) 8 Std.",
-                           "( ) 24 Std.",
-                           "( ) Bis zum Ausschalten",
-                           "---",
-                           "[x] Bildschirm eingeschaltet lassen"}
-                + germanTail;
+            << "de" << idle(WakeDuration::indefinite(), display) << german("Wach halten, bis ausgeschaltet", -1, true);
         QTest::newRow("German: timed 24 h, ends tomorrow, system only")
-            << "de" << timed(1440, 86000, system)
-            << QStringList{"Ausschalten (wach bis morgen 13:53)",
-                           "---",
-                           "( ) 15 Min.",
-                           "( ) 1 Std.",
-                           "( ) 4 Std.",
-                           "( ) 8 Std.",
-                           "(•) 24 Std.",
-                           "( ) Bis zum Ausschalten",
-                           "---",
-                           "[ ] Bildschirm eingeschaltet lassen"}
-                + germanTail;
-        QTest::newRow("German: indefinite") << "de" << indefinite(system)
-                                            << QStringList{"Ausschalten", "---",
-                                                           "( ) 15 Min.", "( ) 1 Std.",
-                                                           "( ) 4 Std.",  "( ) 8 Std.",
-                                                           "( ) 24 Std.", "(•) Bis zum Ausschalten",
-                                                           "---",         "[ ] Bildschirm eingeschaltet lassen"}
-                + germanTail;
+            << "de" << timed(1440, 86000, system) << german("Ausschalten (wach bis morgen 13:53)", 4, false);
+        QTest::newRow("German: indefinite") << "de" << indefinite(system) << german("Ausschalten", 5, false);
     }
     void menu()
     {
