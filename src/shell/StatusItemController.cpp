@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/StatusItemController.h"
 
-#include "ui/Haptics.h"
 #include "platform/TrayIcon.h"
 #include "shell/GlassPanel.h"
 #include "wake/CorvaneTimerService.h"
@@ -56,10 +55,7 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, std::func
     m_makeContent = std::move(makeContent);
 
     connect(m_tray, &TrayIcon::clicked, this, &StatusItemController::togglePanel);
-    connect(m_tray, &TrayIcon::quickToggleRequested, this, [this] {
-        Haptics::levelChange();
-        toggleWake();
-    });
+    connect(m_tray, &TrayIcon::quickToggleRequested, this, &StatusItemController::toggleWake);
 
     connect(&m_timer, &CorvaneTimerService::activeChanged, this, &StatusItemController::scheduleMenu);
     connect(&m_timer, &CorvaneTimerService::remainingSecondsChanged, this, &StatusItemController::scheduleRender);
@@ -107,7 +103,6 @@ GlassPanel &StatusItemController::panel()
             }
             if (!xembed)
                 return false;
-            Haptics::levelChange();
             toggleWake();
             return true;
         };

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/GlassPopoverView.h"
 
-#include "ui/Haptics.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/EdgeTransition.h"
 #include "ui/Icons.h"
@@ -239,7 +238,6 @@ void GlassPopoverView::refresh()
 
 void GlassPopoverView::toggleWake()
 {
-    Haptics::levelChange();
     if (!m_timer.active())
         m_timer.start(m_timer.lastDuration());
     else
@@ -248,7 +246,6 @@ void GlassPopoverView::toggleWake()
 
 void GlassPopoverView::choosePreset(WakeDuration preset)
 {
-    Haptics::levelChange();
     if (m_timer.active() == preset)
         m_timer.stop();
     else
