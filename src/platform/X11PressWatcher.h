@@ -26,7 +26,6 @@ public:
     // managers do): then nothing is watched.
     bool arm();
     void disarm();
-    bool isArmed() const { return m_armed; }
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 

@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/AppDelegate.h"
 
-#include "platform/BootTimeClock.h"
-#include "platform/CoarseTicker.h"
 #include "platform/FreedesktopNotifier.h"
 #include "platform/LinuxDisplaySleeper.h"
-#include "platform/LogindShutdownDelayLock.h"
-#include "platform/LogindSystemEvents.h"
+#include "platform/LinuxWakeStack.h"
 #include "platform/QSettingsStore.h"
 #include "platform/SessionInhibitorList.h"
 #include "platform/TrayIcon.h"
@@ -15,7 +12,6 @@
 #include "platform/XdgAutostart.h"
 #include "shell/GlassPanel.h"
 #include "shell/LoginItemService.h"
-#include "shell/PowerLayer.h"
 #include "shell/StatusItemController.h"
 #include "shell/UpdaterModel.h"
 #include "ui/AnimationClock.h"
@@ -30,18 +26,18 @@
 #include "wake/SettingSwitch.h"
 #include "wake/PowerAssertionManager.h"
 #include "wake/RefusalNotice.h"
-#include "wake/TerminationGuard.h"
 
 #include <QCoreApplication>
 
 struct AppServices {
-    PowerLayer *power = &PowerLayer::build();
     QSettingsStore settings;
-    BootTimeClock clock;
+    // Guards the process from here on: a signal that came during start-up waits in the
+    // signal pipe until the event loop runs, then goes out through the guard.
+    LinuxWakeStack wake{settings, WakeStack::Guard::allWaysOut};
     LinuxDisplaySleeper displaySleeper;
     FreedesktopNotifier notifier;
     UPowerSource powerSource;
-    SessionInhibitorList otherInhibitors{power->inhibitors.buses()};
+    SessionInhibitorList otherInhibitors{wake.buses()};
     SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
     SettingSwitch stopBelowBattery{settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0};
@@ -54,9 +50,7 @@ struct AppServices {
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent),
       m_services(std::make_unique<AppServices>()),
-      m_timer(std::make_unique<CorvaneTimerService>(
-          m_services->power->manager, m_services->settings,
-          TimerServiceEnvironment{m_services->clock, CoarseTicker::factory(), m_services->power->events}))
+      m_timer(&m_services->wake.timer())
 {
     m_updater = std::make_unique<UpdaterService>(m_services->settings);
     m_updaterModel = std::make_unique<UpdaterModel>(*m_updater);
@@ -65,7 +59,7 @@ AppDelegate::AppDelegate(QObject *parent)
     m_batteryGuard = std::make_unique<BatteryGuard>(*m_timer, m_services->powerSource, m_services->notifier,
                                                     m_services->stopBelowBattery);
     m_refusalNotice =
-        std::make_unique<RefusalNotice>(*m_timer, m_services->power->manager, m_services->notifier, [this] {
+        std::make_unique<RefusalNotice>(*m_timer, m_services->wake.manager(), m_services->notifier, [this] {
             auto *controller = static_cast<StatusItemController *>(m_statusItem.get());
             return controller && controller->hasPanel() && controller->panel().isVisible();
         });
@@ -76,7 +70,7 @@ AppDelegate::~AppDelegate() = default;
 
 PowerAssertionManager &AppDelegate::power() const
 {
-    return m_services->power->manager;
+    return m_services->wake.manager();
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -84,31 +78,36 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_launched)
         return;
     m_launched = true;
-    BusConnections &buses = m_services->power->inhibitors.buses();
-    TerminationGuard::install({m_services->power->manager, m_services->power->events, &m_services->power->delayLock,
-                               true, [&buses] { flushOnTheWayOut(buses); }});
     createStatusItem();
 }
 
 void AppDelegate::createStatusItem()
 {
     auto makePopover = [this]() -> QWidget * {
-        auto onQuit = [this] { quit(); };
-        auto *popover = new GlassPopoverView(*m_timer, m_services->animationClock, onQuit);
-        popover->setBackdrop({&X11WindowEffects::compositorActive, &X11WindowEffects::applyBlurBehind});
-        popover->setCustomSection(new CustomDurationSection(*m_timer, m_services->settings, m_services->animationClock,
-                                                            m_services->wheelClock));
-        auto *footer = new PopoverFooter(*m_timer, *m_updaterModel, *m_login, m_services->displaySleeper, onQuit);
-        footer->addSwitch(tr("Warn Before the End"), m_services->warnBeforeEnd);
-        footer->addSwitch(tr("Stop Below 20 % Battery"), m_services->stopBelowBattery);
-        footer->setOtherInhibitors(&m_services->otherInhibitors);
-        popover->setFooter(footer);
-        return popover;
+        AppServices &s = *m_services;
+        return createPanelContent({*m_timer, s.settings, s.animationClock, s.wheelClock, *m_updaterModel, *m_login,
+                                   s.displaySleeper, s.warnBeforeEnd, s.stopBelowBattery, &s.otherInhibitors,
+                                   [this] { quit(); }});
     };
     auto *controller = new StatusItemController(*m_timer, new TrayIcon, makePopover);
     m_statusItem.reset(controller);
     connect(this, &AppDelegate::showPanelRequested, controller, &StatusItemController::openPanel);
     connect(controller, &StatusItemController::quitRequested, this, &AppDelegate::quit);
+}
+
+GlassPopoverView *AppDelegate::createPanelContent(const PanelParts &parts)
+{
+    auto *popover = new GlassPopoverView(parts.timer, parts.animationClock, parts.onQuit);
+    popover->setBackdrop({&X11WindowEffects::compositorActive, &X11WindowEffects::applyBlurBehind});
+    popover->setCustomSection(
+        new CustomDurationSection(parts.timer, parts.settings, parts.animationClock, parts.wheelClock));
+    auto *footer = new PopoverFooter(parts.timer, parts.updater, parts.login, parts.displaySleeper, parts.onQuit);
+    footer->addSwitch(tr("Warn Before the End"), parts.warnBeforeEnd);
+    footer->addSwitch(tr("Stop Below 20 % Battery"), parts.stopBelowBattery);
+    if (parts.otherInhibitors)
+        footer->setOtherInhibitors(parts.otherInhibitors);
+    popover->setFooter(footer);
+    return popover;
 }
 
 void AppDelegate::quit()

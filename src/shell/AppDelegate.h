@@ -2,16 +2,26 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
+class AnimationClock;
 class BatteryGuard;
 class CorvaneTimerService;
+class DisplaySleeper;
 class EndOfPeriodWarning;
+class GlassPopoverView;
+class LoginItemModel;
 class LoginItemService;
+class OtherInhibitors;
 class PowerAssertionManager;
 class RefusalNotice;
+class SettingSwitch;
+class SettingsStore;
+class UpdateModel;
 class UpdaterService;
 class UpdaterModel;
+class WheelClock;
 struct AppServices;
 
 // The composition root: builds every service once, hands each its collaborators, owns them
@@ -20,8 +30,9 @@ struct AppServices;
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
-    // Creates, in this order: the platform parts, the timer service, the updater service,
-    // the login-item service (which reads its status).
+    // Creates, in this order: the wake stack (which guards the process from then on), the
+    // other platform parts, the updater service, the login-item service (which reads its
+    // status).
     explicit AppDelegate(QObject *parent = nullptr);
     ~AppDelegate() override;
 
@@ -32,13 +43,31 @@ public:
     // Absent until launching has finished.
     QObject *statusItem() const { return m_statusItem.get(); }
 
-    // Once the event loop runs: installs the termination guard, then creates the status
-    // item. Runs its steps once however often it is called.
+    // Once the event loop runs: creates the status item. Runs once however often it is
+    // called.
     void applicationDidFinishLaunching();
 
     // Quit from the user interface: the wake period ends first, then the application is
     // asked to quit. Quitting is never delayed or refused.
     void quit();
+
+    // What the panel's content shows and acts on; each must outlive the content.
+    struct PanelParts {
+        CorvaneTimerService &timer;
+        SettingsStore &settings;
+        AnimationClock &animationClock;
+        WheelClock &wheelClock;
+        UpdateModel &updater;
+        LoginItemModel &login;
+        DisplaySleeper &displaySleeper;
+        SettingSwitch &warnBeforeEnd;
+        SettingSwitch &stopBelowBattery;
+        OtherInhibitors *otherInhibitors;
+        std::function<void()> onQuit;
+    };
+    // The panel's content with every section and menu item the program shows; the panel's
+    // own tests build theirs here too, so they check what users see.
+    static GlassPopoverView *createPanelContent(const PanelParts &parts);
 
 Q_SIGNALS:
     // Someone asked for the panel (a second launch); the status item opens it.
@@ -50,7 +79,7 @@ private:
     void applicationWillTerminate();
 
     std::unique_ptr<AppServices> m_services;
-    std::unique_ptr<CorvaneTimerService> m_timer;
+    CorvaneTimerService *m_timer; // the wake stack's, in m_services
     std::unique_ptr<UpdaterService> m_updater;
     std::unique_ptr<UpdaterModel> m_updaterModel;
     std::unique_ptr<LoginItemService> m_login;

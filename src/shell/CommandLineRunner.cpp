@@ -2,14 +2,10 @@
 #include "shell/CommandLineRunner.h"
 
 #include "config.h"
-#include "platform/BootTimeClock.h"
-#include "platform/CoarseTicker.h"
-#include "platform/LogindShutdownDelayLock.h"
-#include "platform/LogindSystemEvents.h"
+#include "platform/LinuxWakeStack.h"
 #include "platform/ProcessExitWatcher.h"
 #include "platform/QSettingsStore.h"
 #include "shell/CorvaneBusInterface.h"
-#include "shell/PowerLayer.h"
 #include "shell/SingleInstance.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/SignalNotifier.h"
@@ -237,15 +233,6 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
     }
 }
 
-// The wake engine on the platform's inhibitors, without a tray.
-struct HeadlessWake {
-    PowerLayer &power = PowerLayer::build();
-    QSettingsStore settings;
-    BootTimeClock clock;
-    CorvaneTimerService timer{power.manager, settings,
-                              TimerServiceEnvironment{clock, CoarseTicker::factory(), power.events}};
-};
-
 int runLocal(const CommandLineRequest &request)
 {
     switch (request.action) {
@@ -270,11 +257,10 @@ int runLocal(const CommandLineRequest &request)
     std::optional<SignalRelay> relay;
     if (passSignalsOn)
         relay.emplace();
-    static HeadlessWake *wake = new HeadlessWake; // kept past main(), like the power layer
-    CorvaneTimerService &timer = wake->timer;
-    BusConnections &buses = wake->power.inhibitors.buses();
-    TerminationGuard::install({wake->power.manager, wake->power.events, &wake->power.delayLock, !passSignalsOn,
-                               [&buses] { flushOnTheWayOut(buses); }});
+    // The wake engine on the platform's inhibitors, without a tray.
+    QSettingsStore settings;
+    LinuxWakeStack wake(settings, passSignalsOn ? WakeStack::Guard::allButSignals : WakeStack::Guard::allWaysOut);
+    CorvaneTimerService &timer = wake.timer();
     if (request.mode)
         timer.setMode(*request.mode);
 

@@ -5,7 +5,6 @@
 #include "shell/GlassPanel.h"
 #include "shell/PanelPlacement.h"
 #include "shell/TrayPresenter.h"
-#include "ui/Haptics.h"
 #include "ui/Icons.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/DurationPresets.h"
@@ -43,10 +42,7 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, AbstractT
 {
     m_tray->setParent(this);
     connect(m_tray, &AbstractTrayIcon::clicked, this, &StatusItemController::togglePanel);
-    connect(m_tray, &AbstractTrayIcon::quickToggleRequested, this, [this] {
-        Haptics::levelChange();
-        toggleWake();
-    });
+    connect(m_tray, &AbstractTrayIcon::quickToggleRequested, this, &StatusItemController::toggleWake);
     connect(m_tray, &AbstractTrayIcon::menuTriggered, this, &StatusItemController::onMenu);
     // The end time in the first row is read afresh whenever the menu opens.
     connect(m_tray, &AbstractTrayIcon::menuAboutToShow, this, &StatusItemController::renderMenu);
@@ -103,7 +99,6 @@ bool StatusItemController::onOutsidePress(QPoint at, Qt::MouseButton button, Qt:
     // the panel stays as it is. Kept from the host too, which would toggle a second time or
     // show its menu; and the XEmbed icon would take a second such click soon after the first
     // for a double click and do nothing.
-    Haptics::levelChange();
     toggleWake();
     return true;
 }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/CustomDurationSection.h"
 
-#include "ui/Haptics.h"
 #include "wake/SettingsStore.h"
 #include "ui/AnimationClock.h"
 #include "ui/AnimationTimeline.h"
@@ -277,7 +276,6 @@ CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, Setting
     m_picker->setValue(toInt(m_hours), toInt(m_minutes));
     m_pushingToPicker = false;
     connect(m_picker, &DurationWheelPicker::valueChanged, this, &CustomDurationSection::pickerChanged);
-    connect(m_picker, &DurationWheelPicker::ticked, this, [] { Haptics::alignment(); });
     connect(m_start, &QAbstractButton::clicked, this, &CustomDurationSection::startCustom);
     connect(&m_timer, &CorvaneTimerService::modeChanged, this, &CustomDurationSection::applyAccent);
 
@@ -389,7 +387,6 @@ void CustomDurationSection::startCustom()
     const qint64 minutes = effectiveMinutes();
     if (minutes <= 0)
         return;
-    Haptics::levelChange();
     m_timer.start(WakeDuration::minutes(minutes));
 }
 

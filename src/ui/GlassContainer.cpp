@@ -15,15 +15,6 @@ GlassContainer::GlassContainer(double cornerRadius, QWidget *parent) : QWidget(p
     setAutoFillBackground(false);
 }
 
-void GlassContainer::setCornerRadius(double radius)
-{
-    if (radius == m_cornerRadius)
-        return;
-    m_cornerRadius = radius;
-    updateBlur();
-    update();
-}
-
 void GlassContainer::setTranslucent(bool translucent)
 {
     if (translucent == m_translucent)

@@ -26,7 +26,6 @@ public:
     explicit GlassContainer(double cornerRadius = 18.0, QWidget *parent = nullptr);
 
     double cornerRadius() const { return m_cornerRadius; }
-    void setCornerRadius(double radius);
 
     // Whether the card is drawn see-through (a compositor was running when it was shown).
     bool isTranslucent() const { return m_translucent; }
@@ -51,7 +50,7 @@ private:
     void updateBlur();
     void paintCard(QPainter &painter) const;
 
-    double m_cornerRadius;
+    const double m_cornerRadius;
     GlassBackdrop m_backdrop;
     bool m_translucent = false;
     bool m_blurred = false;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/GlassPopoverView.h"
 
-#include "ui/Haptics.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/EdgeTransition.h"
 #include "ui/Icons.h"
@@ -235,7 +234,6 @@ void GlassPopoverView::refresh()
 
 void GlassPopoverView::toggleWake()
 {
-    Haptics::levelChange();
     if (!m_timer.active())
         m_timer.start(m_timer.lastDuration());
     else
@@ -244,7 +242,6 @@ void GlassPopoverView::toggleWake()
 
 void GlassPopoverView::choosePreset(WakeDuration preset)
 {
-    Haptics::levelChange();
     if (m_timer.active() == preset)
         m_timer.stop();
     else

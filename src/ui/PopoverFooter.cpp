@@ -93,6 +93,7 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     layout->addWidget(m_icon, 0, Qt::AlignVCenter);
 
     m_text = new QLabel(this);
+    m_text->setObjectName(QStringLiteral("footer-mode"));
     m_text->setFont(CorvaneStyles::systemFont(11, QFont::Normal));
     m_text->setStyleSheet(
         QStringLiteral("color: %1; background: transparent;").arg(rgba(CorvaneStyles::withOpacity(Qt::white, 0.55))));
@@ -105,6 +106,7 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     update->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: transparent; border: none;"
                                          " padding: 0px; }")
                               .arg(CorvaneStyles::cyan().name()));
+    update->setObjectName(QStringLiteral("update-available"));
     connect(update, &QAbstractButton::clicked, &m_updater, &UpdateModel::checkForUpdates);
     m_updateButton = update;
     layout->addWidget(m_updateButton, 0, Qt::AlignVCenter);
@@ -118,9 +120,11 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     connect(m_gear, &QAbstractButton::pressed, this, &PopoverFooter::openMenu);
 
     m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("settings-menu"));
     m_menu->setStyleSheet(menuStyle(CorvaneStyles::amber()));
 
     m_launchAtLogin = m_menu->addAction(tr("Launch at Login"));
+    m_launchAtLogin->setObjectName(QStringLiteral("launch-at-login"));
     m_launchAtLogin->setCheckable(true);
     connect(m_launchAtLogin, &QAction::triggered, this, [this](bool on) {
         m_login.setEnabled(on);
@@ -129,9 +133,11 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     });
 
     m_approve = m_menu->addAction(tr("Enable in Autostart Settings\u2026"));
+    m_approve->setObjectName(QStringLiteral("approve-launch-at-login"));
     connect(m_approve, &QAction::triggered, &m_login, &LoginItemModel::openSystemSettings);
 
     m_displayOffMode = m_menu->addAction(tr("Keep Display Off, Keep System Awake"));
+    m_displayOffMode->setObjectName(QStringLiteral("display-off-mode"));
     m_displayOffMode->setCheckable(true);
     connect(m_displayOffMode, &QAction::triggered, this, [this](bool on) {
         m_timer.setMode(on ? AssertionMode::systemOnly : AssertionMode::displayAndSystem);
@@ -139,9 +145,10 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     });
 
     m_turnDisplayOff = m_menu->addAction(tr("Turn Display Off Now"));
+    m_turnDisplayOff->setObjectName(QStringLiteral("turn-display-off"));
     connect(m_turnDisplayOff, &QAction::triggered, this, [this] { m_displaySleeper.turnDisplayOffNow(); });
 
-    m_menu->addSeparator();
+    m_switchesEnd = m_menu->addSeparator();
 
     m_heldBy = m_menu->addAction(QString());
     m_heldBy->setEnabled(false);
@@ -150,16 +157,16 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     m_menu->addSeparator();
 
     m_checkForUpdates = m_menu->addAction(tr("Check for Updates\u2026"));
+    m_checkForUpdates->setObjectName(QStringLiteral("check-for-updates"));
     connect(m_checkForUpdates, &QAction::triggered, &m_updater, &UpdateModel::checkForUpdates);
 
-    m_version = m_menu->addAction(tr("Version %1").arg(m_updater.versionString()));
-    m_version->setEnabled(false);
+    m_menu->addAction(tr("Version %1").arg(m_updater.versionString()))->setEnabled(false);
 
     m_menu->addSeparator();
 
-    m_quit = m_menu->addAction(tr("Quit Corvane"));
-    m_quit->setShortcut(quitKeys);
-    connect(m_quit, &QAction::triggered, this, [this] {
+    QAction *quit = m_menu->addAction(tr("Quit Corvane"));
+    quit->setShortcut(quitKeys);
+    connect(quit, &QAction::triggered, this, [this] {
         if (m_onQuit)
             m_onQuit();
     });
@@ -167,7 +174,7 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     // only labels the item.
     auto *quitWhileOpen = new QShortcut(quitKeys, m_menu);
     quitWhileOpen->setContext(Qt::WindowShortcut);
-    connect(quitWhileOpen, &QShortcut::activated, m_quit, &QAction::trigger);
+    connect(quitWhileOpen, &QShortcut::activated, quit, &QAction::trigger);
 
     connect(m_menu, &QMenu::aboutToShow, this, [this] {
         m_login.refresh();
@@ -208,18 +215,12 @@ void PopoverFooter::refreshHeldBy()
     m_others->setText(tr("Also keeping it awake: %1").arg(others.join(QLatin1String("; "))));
 }
 
-QString PopoverFooter::modeText() const
-{
-    return m_text->text();
-}
-
 QAction *PopoverFooter::addSwitch(const QString &text, SettingSwitch &option)
 {
-    const QList<QAction *> items = m_menu->actions();
     auto *action = new QAction(text, m_menu);
     action->setCheckable(true);
     action->setChecked(option.isOn());
-    m_menu->insertAction(items.value(items.indexOf(m_turnDisplayOff) + 1), action);
+    m_menu->insertAction(m_switchesEnd, action);
     connect(action, &QAction::triggered, &option, &SettingSwitch::setOn);
     connect(&option, &SettingSwitch::isOnChanged, action, &QAction::setChecked);
     return action;
@@ -250,9 +251,8 @@ void PopoverFooter::refreshMode()
 {
     const bool systemOnly = m_timer.mode() == AssertionMode::systemOnly;
     const QColor accent = GlassPopoverView::accentFor(m_timer.mode());
-    m_iconName = systemOnly ? QStringLiteral("cpu") : QStringLiteral("display");
-    m_iconColor = CorvaneStyles::withOpacity(accent, 0.85);
-    m_icon->setPixmap(Icons::pixmap(m_iconName, iconSize, m_iconColor, devicePixelRatioF()));
+    m_icon->setPixmap(Icons::pixmap(systemOnly ? QStringLiteral("cpu") : QStringLiteral("display"), iconSize,
+                                    CorvaneStyles::withOpacity(accent, 0.85), devicePixelRatioF()));
     m_text->setText(systemOnly ? tr("System Only") : tr("Display + System"));
     {
         const QSignalBlocker block(m_displayOffMode);

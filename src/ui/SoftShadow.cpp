@@ -11,8 +11,6 @@
 
 namespace {
 
-quint64 g_blurs = 0;
-
 // Shadow radii name a blur width; the Gaussian behind them has half that deviation.
 double sigmaFor(double radius)
 {
@@ -145,7 +143,6 @@ void SoftShadow::paint(QPainter &painter, const QPainterPath &shape, const QColo
     if (QPixmap *cached = cache().object(key)) {
         pixmap = *cached;
     } else {
-        ++g_blurs;
         const QRectF area = bounds.adjusted(-margin, -margin, margin, margin);
         const QSize size(int(std::ceil(area.width() * dpr)), int(std::ceil(area.height() * dpr)));
         QImage alpha(size, QImage::Format_Alpha8);
@@ -167,16 +164,6 @@ void SoftShadow::paint(QPainter &painter, const QPainterPath &shape, const QColo
     painter.setOpacity(before);
 }
 
-quint64 SoftShadow::blurCount()
-{
-    return g_blurs;
-}
-
-void SoftShadow::clearCache()
-{
-    cache().clear();
-}
-
 void SoftShadow::paintImage(QPainter &painter, const QString &key, const QImage &source, QPointF topLeft,
                             const QColor &color, double radius)
 {
@@ -192,7 +179,6 @@ void SoftShadow::paintImage(QPainter &painter, const QString &key, const QImage 
     if (QPixmap *cached = cache().object(fullKey)) {
         pixmap = *cached;
     } else {
-        ++g_blurs;
         const int m = int(std::ceil(margin * dpr));
         const QSize size = source.size() + QSize(2 * m, 2 * m);
         QImage alpha(size, QImage::Format_Alpha8);

@@ -25,10 +25,6 @@ public:
     // How far the glow reaches beyond the shape, in logical points.
     static double reach(double radius);
 
-    // Blurs computed so far (cache misses): a test reads it to see that redraws reuse them.
-    static quint64 blurCount();
-    static void clearCache();
-
     // Three box passes approximating a Gaussian of standard deviation `sigma` pixels, in place
     // on an 8-bit alpha image.
     static void blurAlpha(QImage &alpha, double sigma);

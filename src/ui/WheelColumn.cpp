@@ -528,7 +528,6 @@ void WheelColumn::paintEvent(QPaintEvent *)
 
 void WheelColumn::paintRows(QPainter &painter, const QRectF &area)
 {
-    m_paintedRows = 0;
     if (m_values.isEmpty())
         return;
     const double h = m_rowHeight;
@@ -575,6 +574,5 @@ void WheelColumn::paintRows(QPainter &painter, const QRectF &area)
             x += cell;
         }
         painter.restore();
-        ++m_paintedRows;
     }
 }

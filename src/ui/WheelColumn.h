@@ -49,7 +49,6 @@ public:
     double offset() const { return m_offset; }
     bool isMoving() const { return m_motion.has_value() || m_dragging || m_touchpadActive; }
     // Rows drawn by the last paint; only those near the visible window are drawn.
-    int paintedRows() const { return m_paintedRows; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -128,5 +127,4 @@ private:
     int m_angleRemainder = 0;
 
     QImage m_layer;
-    int m_paintedRows = 0;
 };

@@ -27,12 +27,12 @@ BoundedDownload::BoundedDownload(QNetworkAccessManager *network, const QUrl &url
         readSome();
         if (m_done)
             return;
-        m_httpStatus = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (m_reply->error() != QNetworkReply::NoError && m_httpStatus == 0) {
+        const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (m_reply->error() != QNetworkReply::NoError && status == 0) {
             m_errorText = m_reply->errorString();
             end(Outcome::NetworkError);
-        } else if (m_httpStatus < 200 || m_httpStatus > 299) {
-            m_errorText = tr("The server answered with HTTP status %1.").arg(m_httpStatus);
+        } else if (status < 200 || status > 299) {
+            m_errorText = tr("The server answered with HTTP status %1.").arg(status);
             end(Outcome::HttpError);
         } else {
             end(Outcome::Ok);

@@ -26,7 +26,6 @@ public:
 
     Outcome outcome() const { return m_outcome; }
     QByteArray body() const { return m_body; }
-    int httpStatus() const { return m_httpStatus; }
     QString errorText() const { return m_errorText; }
 
 Q_SIGNALS:
@@ -41,7 +40,6 @@ private:
     qint64 m_maxBytes;
     QByteArray m_body;
     Outcome m_outcome = Outcome::Ok;
-    int m_httpStatus = 0;
     QString m_errorText;
     bool m_done = false;
 };

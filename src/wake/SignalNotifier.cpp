@@ -56,7 +56,6 @@ bool SignalNotifier::watch(int signalNumber)
     if (!takeOver(signalNumber))
         return false;
     m_watchedMask |= quint64(1) << signalNumber;
-    ++m_watched;
     return true;
 }
 

@@ -24,7 +24,6 @@ public:
     // Takes over `signalNumber` from now on. Watching a signal twice changes nothing and
     // answers false.
     bool watch(int signalNumber);
-    int watchedCount() const { return m_watched; }
 
 Q_SIGNALS:
     void received(int signalNumber);
@@ -36,5 +35,4 @@ private:
 
     QSocketNotifier *m_notifier = nullptr;
     quint64 m_watchedMask = 0;
-    int m_watched = 0;
 };

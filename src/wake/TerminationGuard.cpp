@@ -1,100 +1,86 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wake/TerminationGuard.h"
 
+#include "wake/PowerAssertionManager.h"
 #include "wake/ShutdownDelayLock.h"
 #include "wake/SignalNotifier.h"
 #include "wake/SystemEvents.h"
-#include "wake/PowerAssertionManager.h"
 
 #include <QCoreApplication>
-#include <atomic>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
+#include <mutex>
 
 namespace {
-// Only ever appended to, on the main thread, by install().
-std::vector<QMetaObject::Connection> &sources()
-{
-    static std::vector<QMetaObject::Connection> list;
-    return list;
-}
-
-std::vector<QMetaObject::Connection> &observers()
-{
-    static std::vector<QMetaObject::Connection> list;
-    return list;
-}
-
-// Read by the exit hook on whichever thread calls exit(); set before the hook exists.
-std::atomic<PowerAssertionManager *> guardedPower{nullptr};
-
-// Set once by install(), before any way out can run it.
-std::function<void()> &afterRelease()
-{
-    static std::function<void()> hook;
-    return hook;
-}
-
-void releaseBeforeLeaving(PowerAssertionManager &power)
-{
-    power.release();
-    if (afterRelease())
-        afterRelease()();
-}
-
-void watchSignals(PowerAssertionManager &power)
-{
-    SignalNotifier &notifier = SignalNotifier::shared();
-    for (const int signalNumber : TerminationGuard::handledSignals) {
-        notifier.watch(signalNumber);
-        sources().push_back(
-            QObject::connect(&notifier, &SignalNotifier::received, &notifier, [&power, signalNumber](int received) {
-                if (received != signalNumber)
-                    return;
-                releaseBeforeLeaving(power);
-                // Not exit(): it would run static destructors
-                // under the live application (a crash when
-                // a signal comes during start-up).
-                std::fflush(nullptr);
-                std::quick_exit(0);
-            }));
-    }
-}
-
-extern "C" void releaseOnExit()
-{
-    if (PowerAssertionManager *power = guardedPower.load())
-        releaseBeforeLeaving(*power);
-}
+// The exit hook runs on whichever thread calls exit(), possibly while the main thread
+// destroys the guard: the lock makes the hook see either a whole guard or none.
+std::mutex currentLock;
+TerminationGuard *current = nullptr;
+bool hookRegistered = false;
 } // namespace
 
-void TerminationGuard::install(const Parts &parts)
+// A hook given to exit() cannot be taken back, so it is registered once per process and
+// looks up the guard of the moment.
+void releaseGuardedOnExit()
 {
-    if (!observers().empty())
-        return;
-    PowerAssertionManager *power = &parts.power;
-    SystemEvents *events = &parts.events;
-    ShutdownDelayLock *delayLock = parts.delayLock;
-
-    afterRelease() = parts.afterRelease;
-    guardedPower.store(power);
-    std::atexit(releaseOnExit);
-
-    if (parts.handleSignals)
-        watchSignals(*power);
-
-    observers().push_back(QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
-                                           QCoreApplication::instance(), [power] { releaseBeforeLeaving(*power); }));
-    observers().push_back(QObject::connect(events, &SystemEvents::willPowerOff, events, [power, delayLock] {
-        power->release();
-        // Only now may logind go ahead.
-        if (delayLock)
-            delayLock->letGo();
-    }));
+    const std::lock_guard lock(currentLock);
+    if (current)
+        current->releaseBeforeLeaving();
 }
 
-bool TerminationGuard::isInstalled()
+TerminationGuard::TerminationGuard(Parts parts) : m_parts(std::move(parts))
 {
-    return !observers().empty();
+    {
+        const std::lock_guard lock(currentLock);
+        Q_ASSERT_X(!current, "TerminationGuard", "one guard at a time");
+        current = this;
+        if (!hookRegistered)
+            hookRegistered = std::atexit(releaseGuardedOnExit) == 0;
+    }
+
+    if (m_parts.handleSignals) {
+        SignalNotifier &notifier = SignalNotifier::shared();
+        for (const int signalNumber : handledSignals)
+            notifier.watch(signalNumber);
+        m_connections.push_back(QObject::connect(&notifier, &SignalNotifier::received, &notifier, [this](int received) {
+            if (std::find(handledSignals.begin(), handledSignals.end(), received) == handledSignals.end())
+                return;
+            releaseBeforeLeaving();
+            // Not exit(): it would run static destructors under the live application (a
+            // crash when a signal comes during start-up).
+            std::fflush(nullptr);
+            std::quick_exit(0);
+        }));
+    }
+
+    QCoreApplication *app = QCoreApplication::instance();
+    m_connections.push_back(
+        QObject::connect(app, &QCoreApplication::aboutToQuit, app, [this] { releaseBeforeLeaving(); }));
+    PowerAssertionManager *power = &m_parts.power;
+    ShutdownDelayLock *delayLock = m_parts.delayLock;
+    m_connections.push_back(
+        QObject::connect(&m_parts.events, &SystemEvents::willPowerOff, &m_parts.events, [power, delayLock] {
+            power->release();
+            // Only now may logind go ahead.
+            if (delayLock)
+                delayLock->letGo();
+        }));
+}
+
+TerminationGuard::~TerminationGuard()
+{
+    for (const QMetaObject::Connection &connection : m_connections)
+        QObject::disconnect(connection);
+    // Leaving its owner is one more way out: what is held goes back before the parts do.
+    releaseBeforeLeaving();
+    const std::lock_guard lock(currentLock);
+    current = nullptr;
+}
+
+void TerminationGuard::releaseBeforeLeaving()
+{
+    m_parts.power.release();
+    if (m_parts.afterRelease)
+        m_parts.afterRelease();
 }

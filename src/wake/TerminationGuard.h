@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QMetaObject>
 #include <array>
 #include <csignal>
 #include <functional>
+#include <vector>
 
 class PowerAssertionManager;
 class ShutdownDelayLock;
@@ -11,16 +13,17 @@ class SystemEvents;
 
 // Gives the held inhibition back on every way out of the process, not only on an orderly
 // quit: on SIGTERM, SIGINT, SIGHUP and SIGQUIT (then leaves with status 0 through
-// quick_exit(), which runs at_quick_exit hooks but no static destructors), on exit(), when
-// the application quits, and when the machine powers off. It talks to the assertion
-// manager directly, never to the timer service. Installed once, on the main thread, once
-// the event loop runs; there is no way back.
+// quick_exit(), which runs at_quick_exit hooks but no static destructors), on exit() from
+// any thread, when the application quits, and when the machine powers off. It talks to the
+// assertion manager directly, never to the timer service.
+//
+// WakeStack owns the one guard of a process, on the main thread. Destroying it releases
+// and then disarms it, so an exit() after its owner is gone finds nothing to touch.
 class TerminationGuard {
 public:
     static constexpr std::array<int, 4> handledSignals{SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 
-    // What the guard acts on. They must outlive the process's last exit hook, which is why
-    // the composition root never destroys them.
+    // What the guard acts on; they must outlive it.
     struct Parts {
         PowerAssertionManager &power;
         SystemEvents &events;
@@ -35,9 +38,16 @@ public:
         std::function<void()> afterRelease = {};
     };
 
-    // Requires a QCoreApplication. A second call registers nothing more.
-    static void install(const Parts &parts);
-    static bool isInstalled();
+    // Requires a QCoreApplication. Only one guard may exist at a time.
+    explicit TerminationGuard(Parts parts);
+    ~TerminationGuard();
+    TerminationGuard(const TerminationGuard &) = delete;
+    TerminationGuard &operator=(const TerminationGuard &) = delete;
 
-    TerminationGuard() = delete;
+private:
+    friend void releaseGuardedOnExit();
+    void releaseBeforeLeaving();
+
+    Parts m_parts;
+    std::vector<QMetaObject::Connection> m_connections;
 };

@@ -103,7 +103,7 @@ private Q_SLOTS:
             TimerRig rig;
             auto timer = rig.make();
             FreedesktopNotifier notifier;
-            RefusalNotice notice(*timer, rig.manager, notifier, [&] { return panelShown; });
+            RefusalNotice notice(*timer, timer.manager(), notifier, [&] { return panelShown; });
             rig.backend.refuse = true;
             timer->start(WakeDuration::indefinite());
             timer->start(WakeDuration::indefinite());

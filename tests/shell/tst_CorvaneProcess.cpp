@@ -83,15 +83,6 @@ private Q_SLOTS:
         QVERIFY(holding || TestBus::logindCalls().filter(QStringLiteral("Inhibit ")).isEmpty());
     }
 
-    void aKilledProgramLeavesNoLock()
-    {
-        call(QStringLiteral("Start"), {0u});
-        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
-        ::kill(pid_t(m_corvane->processId()), SIGKILL);
-        m_corvane->waitForFinished(5000);
-        QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
-    }
-
     void quittingEndsTheWakePeriod()
     {
         call(QStringLiteral("Start"), {30u});

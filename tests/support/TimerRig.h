@@ -1,28 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "RecordingInhibitor.h"
 #include "Fakes.h"
+#include "RecordingInhibitor.h"
 #include "wake/SystemEvents.h"
-#include "wake/CorvaneTimerService.h"
-#include "wake/PowerAssertionManager.h"
+#include "wake/WakeStack.h"
 
 #include <memory>
 
 // Everything a timer service stands on, as fakes the test controls: a backend that records
 // and refuses on demand, settings in memory, and a clock and tickers that move only when
-// told to.
+// told to. make() builds the wake stack on them as the program builds its own, without
+// the termination guard (a test process has its own ways out).
 struct TimerRig {
     RecordingInhibitor backend;
-    PowerAssertionManager manager{backend};
     MemorySettingsStore settings;
     FakeClock clock;
     FakeTickers tickers;
     SystemEvents events;
 
-    std::unique_ptr<CorvaneTimerService> make()
+    // A built stack, used as its timer service; destroying it releases what it holds.
+    struct Stack {
+        std::unique_ptr<WakeStack> stack;
+        CorvaneTimerService *get() const { return &stack->timer(); }
+        CorvaneTimerService *operator->() const { return get(); }
+        CorvaneTimerService &operator*() const { return *get(); }
+        PowerAssertionManager &manager() const { return stack->manager(); }
+    };
+
+    // Reads the settings as they are now, as the program does at launch.
+    Stack make()
     {
-        return std::make_unique<CorvaneTimerService>(manager, settings,
-                                                     TimerServiceEnvironment{clock, tickers.factory(), events});
+        return {std::make_unique<WakeStack>(
+            WakeStack::Parts{backend, nullptr, settings, TimerServiceEnvironment{clock, tickers.factory(), events}})};
     }
 };

@@ -23,7 +23,7 @@ using namespace std::chrono;
 
 namespace {
 struct Rig : TimerRig {
-    std::unique_ptr<CorvaneTimerService> owned = make();
+    TimerRig::Stack owned = make();
     CorvaneTimerService &timer = *owned;
     ManualAnimationClock animation{1000.0};
     WheelClock wheels;

@@ -1,32 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The footer and its gear menu inside the real panel, against real services: the timer on a
-// recording inhibitor (the power layer's own suites check the real mechanisms), launch at
-// login on real autostart files in the session's private config folder, an updater built
-// without self-update. Real pointer and key events through the session's X server (xdotool)
-// show that the menu, a popup inside the panel, keeps the panel open and that Ctrl+Q quits
-// with and without it.
-#include "RecordingInhibitor.h"
+// The footer and its gear menu inside the panel's content as the program builds it, against
+// real services: the timer on a recording inhibitor (the power layer's own suites check the
+// real mechanisms), launch at login on real autostart files in the session's private config
+// folder, an updater built without self-update. Real pointer and key events through the
+// session's X server (xdotool) show that the menu, a popup inside the panel, keeps the panel
+// open and that Ctrl+Q quits with and without it.
 #include "TestSupport.h"
+#include "TimerRig.h"
 #include "platform/XdgAutostart.h"
+#include "shell/AppDelegate.h"
 #include "shell/GlassPanel.h"
 #include "shell/LoginItemService.h"
 #include "shell/UpdaterModel.h"
 #include "ui/AnimationClock.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
-#include "ui/PopoverFooter.h"
 #include "ui/WheelClock.h"
 #include "updates/UpdaterService.h"
-#include "wake/CorvaneTimerService.h"
+#include "wake/BatteryGuard.h"
 #include "wake/DisplaySleeper.h"
-#include "wake/PowerAssertionManager.h"
-#include "wake/SystemEvents.h"
+#include "wake/EndOfPeriodWarning.h"
+#include "wake/SettingSwitch.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
@@ -44,11 +45,19 @@ QString autostartEntry()
         .filePath(QStringLiteral("autostart/") + XdgAutostart::fileName);
 }
 
+// Returns once the X server has made the input; inputSeen() then sees it handled.
 bool xdotool(const QStringList &args)
 {
     QProcess p;
     p.start(QStringLiteral("xdotool"), args);
     return p.waitForFinished(5000) && p.exitCode() == 0;
+}
+
+// Everything the X server sent so far, handled: a round trip to the server, then the
+// events it brought. What did not happen by then will not happen from that input.
+void inputSeen()
+{
+    QGuiApplication::sync();
 }
 
 bool clickAt(QPoint global)
@@ -65,30 +74,37 @@ bool click(QWidget *w)
 class PopoverFooterTest : public QObject {
     Q_OBJECT
 
-    MemorySettingsStore settings;
-    FakeClock clock;
-    FakeTickers tickers;
-    SystemEvents events;
-    RecordingInhibitor backend;
-    PowerAssertionManager manager{backend};
+    TimerRig rig;
+    TimerRig::Stack timer;
     SystemAnimationClock animation;
     WheelClock wheels;
-    std::unique_ptr<CorvaneTimerService> timer;
     std::unique_ptr<UpdaterService> updater;
     std::unique_ptr<UpdaterModel> updaterModel;
     std::unique_ptr<LoginItemService> login;
+    std::unique_ptr<SettingSwitch> warnBeforeEnd;
+    std::unique_ptr<SettingSwitch> stopBelowBattery;
     CountingSleeper sleeper;
     int quits = 0;
     std::unique_ptr<GlassPanel> panel;
-    PopoverFooter *footer = nullptr;
-    CustomDurationSection *section = nullptr;
+    QMenu *menu = nullptr;
+
+    template <typename T>
+    T *part(const char *name) const
+    {
+        T *found = panel->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("the panel has no %s", name);
+        return found;
+    }
+    QAction *item(const char *name) const { return part<QAction>(name); }
+    QWidget *gear() const { return part<QWidget>("settings-gear"); }
 
     void showPanel()
     {
         panel->show();
         QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
         panel->activateWindow();
-        QTest::qWait(100);
+        QVERIFY(QTest::qWaitForWindowActive(panel.get()));
     }
 
 private Q_SLOTS:
@@ -103,21 +119,23 @@ private Q_SLOTS:
     void init()
     {
         QFile::remove(autostartEntry());
-        timer = std::make_unique<CorvaneTimerService>(manager, settings,
-                                                      TimerServiceEnvironment{clock, tickers.factory(), events});
+        rig.settings.values.clear();
+        timer = rig.make();
         UpdaterService::Options offline;
         offline.updater.enabled = false;
-        updater = std::make_unique<UpdaterService>(settings, offline);
+        updater = std::make_unique<UpdaterService>(rig.settings, offline);
         updaterModel = std::make_unique<UpdaterModel>(*updater);
         login = std::make_unique<LoginItemService>(std::make_unique<XdgAutostart>());
-        auto onQuit = [this] { ++quits; };
-        auto *popover = new GlassPopoverView(*timer, animation, onQuit);
-        section = new CustomDurationSection(*timer, settings, animation, wheels);
-        popover->setCustomSection(section);
-        footer = new PopoverFooter(*timer, *updaterModel, *login, sleeper, onQuit);
-        popover->setFooter(footer);
-        panel = std::make_unique<GlassPanel>(popover);
+        warnBeforeEnd =
+            std::make_unique<SettingSwitch>(rig.settings, EndOfPeriodWarning::settingKey,
+                                            EndOfPeriodWarning::defaultMinutes, EndOfPeriodWarning::defaultMinutes);
+        stopBelowBattery =
+            std::make_unique<SettingSwitch>(rig.settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0);
+        panel = std::make_unique<GlassPanel>(
+            AppDelegate::createPanelContent({*timer, rig.settings, animation, wheels, *updaterModel, *login, sleeper,
+                                             *warnBeforeEnd, *stopBelowBattery, nullptr, [this] { ++quits; }}));
         panel->move(400, 60);
+        menu = part<QMenu>("settings-menu");
         quits = 0;
         sleeper.calls = 0;
     }
@@ -125,83 +143,99 @@ private Q_SLOTS:
     void cleanup()
     {
         panel.reset();
-        timer.reset();
+        timer = {};
         QFile::remove(autostartEntry());
     }
 
     void menuItems()
     {
         QStringList items;
-        for (QAction *a : footer->menu()->actions())
+        for (QAction *a : menu->actions())
             items << (a->isSeparator() ? QStringLiteral("---") : a->text());
-        QCOMPARE(items,
-                 (QStringList{
-                     "Launch at Login", "Enable in Autostart Settings\u2026", "Keep Display Off, Keep System Awake",
-                     "Turn Display Off Now", "---", "Not keeping this computer awake", "Also keeping it awake: ", "---",
-                     "Check for Updates\u2026", "Version " + UpdaterService::versionString(), "---", "Quit Corvane"}));
-        QVERIFY(!footer->approveAction()->isVisible());
+        QCOMPARE(
+            items,
+            (QStringList{"Launch at Login", "Enable in Autostart Settings\u2026", "Keep Display Off, Keep System Awake",
+                         "Turn Display Off Now", "Warn Before the End", "Stop Below 20 % Battery", "---",
+                         "Not keeping this computer awake", "Also keeping it awake: ", "---", "Check for Updates\u2026",
+                         "Version " + UpdaterService::versionString(), "---", "Quit Corvane"}));
+        QVERIFY(!item("approve-launch-at-login")->isVisible());
         QTRY_VERIFY(!updater->canCheck());
-        QVERIFY(!footer->checkForUpdatesAction()->isEnabled());
-        QVERIFY(footer->updateButton()->isHidden());
+        QVERIFY(!item("check-for-updates")->isEnabled());
+        QVERIFY(part<QWidget>("update-available")->isHidden());
+
+        // The two switches show their settings and write them (the warning's is on by default).
+        QAction *warn = menu->actions().at(4);
+        QAction *battery = menu->actions().at(5);
+        QVERIFY(warn->isChecked() && !battery->isChecked());
+        warn->trigger();
+        battery->trigger();
+        QCOMPARE(rig.settings.values.value(EndOfPeriodWarning::settingKey).toLongLong(), 0);
+        QCOMPARE(rig.settings.values.value(BatteryGuard::settingKey).toLongLong(), BatteryGuard::onPercent);
+        // Changed elsewhere: the item follows.
+        warnBeforeEnd->setOn(true);
+        QVERIFY(warn->isChecked());
     }
 
     void modeSwitchFollowsTheTimer()
     {
-        QCOMPARE(footer->modeText(), QStringLiteral("Display + System"));
+        auto *modeText = part<QLabel>("footer-mode");
+        QCOMPARE(modeText->text(), QStringLiteral("Display + System"));
         timer->start(WakeDuration::minutes(60));
-        footer->displayOffModeAction()->trigger();
-        QCOMPARE(footer->modeIconName(), QStringLiteral("cpu"));
-        QCOMPARE(footer->modeText(), QStringLiteral("System Only"));
+        item("display-off-mode")->trigger();
+        QCOMPARE(modeText->text(), QStringLiteral("System Only"));
         QCOMPARE(timer->active(), std::optional(WakeDuration::minutes(60)));
         // Changed elsewhere: the toggle follows.
         timer->setMode(AssertionMode::displayAndSystem);
-        QVERIFY(!footer->displayOffModeAction()->isChecked());
+        QVERIFY(!item("display-off-mode")->isChecked());
+        QCOMPARE(modeText->text(), QStringLiteral("Display + System"));
         timer->stop();
-        QVERIFY(backend.live.empty());
+        QVERIFY(rig.backend.live.empty());
     }
 
     void launchAtLoginShowsWhatTheDesktopHas()
     {
-        footer->launchAtLoginAction()->trigger();
+        QAction *launchAtLogin = item("launch-at-login");
+        QAction *approve = item("approve-launch-at-login");
+        launchAtLogin->trigger();
         QVERIFY(QFile::exists(autostartEntry()));
-        QVERIFY(footer->launchAtLoginAction()->isChecked());
-        footer->launchAtLoginAction()->trigger();
+        QVERIFY(launchAtLogin->isChecked());
+        launchAtLogin->trigger();
         QVERIFY(!QFile::exists(autostartEntry()));
         // Switched off in the desktop's settings while the panel was closed: read on showing.
-        footer->launchAtLoginAction()->trigger();
+        launchAtLogin->trigger();
         QFile entry(autostartEntry());
         QVERIFY(entry.open(QIODevice::Append));
         entry.write("Hidden=true\n");
         entry.close();
-        QVERIFY(footer->launchAtLoginAction()->isChecked()); // nobody asked yet
+        QVERIFY(launchAtLogin->isChecked()); // nobody asked yet
         showPanel();
-        QVERIFY(!footer->launchAtLoginAction()->isChecked());
-        QVERIFY(footer->approveAction()->isVisible());
+        QVERIFY(!launchAtLogin->isChecked());
+        QVERIFY(approve->isVisible());
         // Removed by hand while the panel stays open: read when the menu opens.
         QFile::remove(autostartEntry());
-        footer->openMenu();
-        QVERIFY(!footer->approveAction()->isVisible());
-        footer->menu()->hide();
+        QVERIFY(click(gear()));
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(!approve->isVisible());
+        menu->hide();
         // Refused (a file where the folder belongs stops even root): the switch stays off.
         const QString folder = QFileInfo(autostartEntry()).path();
         QVERIFY(QDir(folder).removeRecursively() && writeFile(folder, "not a folder"));
-        footer->launchAtLoginAction()->trigger();
-        QVERIFY(!footer->launchAtLoginAction()->isChecked());
+        launchAtLogin->trigger();
+        QVERIFY(!launchAtLogin->isChecked());
         QVERIFY(QFile::remove(folder) && QDir().mkpath(folder));
     }
 
     void choosingAnItemKeepsThePanelOpen()
     {
         showPanel();
-        QVERIFY(click(footer->gearButton()));
-        QTRY_VERIFY(footer->menu()->isVisible());
-        QMenu *menu = footer->menu();
-        QVERIFY(clickAt(menu->mapToGlobal(menu->actionGeometry(footer->turnDisplayOffAction()).center())));
+        QVERIFY(click(gear()));
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(clickAt(menu->mapToGlobal(menu->actionGeometry(item("turn-display-off")).center())));
         QTRY_COMPARE(sleeper.calls, 1);
         QTRY_VERIFY(!menu->isVisible());
-        QTest::qWait(100);
-        QVERIFY(panel->isVisible());
         // The panel still works after the menu: the disclosure row opens the editor.
+        auto *section = panel->findChild<CustomDurationSection *>();
+        QVERIFY(section);
         QVERIFY(click(section->disclosureRow()));
         QTRY_VERIFY(section->showCustom());
         QVERIFY(panel->isVisible());
@@ -211,12 +245,11 @@ private Q_SLOTS:
     {
         showPanel();
         for (bool onGear : {false, true}) {
-            QVERIFY(click(footer->gearButton()));
-            QTRY_VERIFY(footer->menu()->isVisible());
-            QVERIFY(onGear ? click(footer->gearButton()) : clickAt(panel->mapToGlobal(QPoint(8, 8))));
-            QTRY_VERIFY(!footer->menu()->isVisible());
-            QTest::qWait(150);
-            QVERIFY(!footer->menu()->isVisible()); // the gear did not open it again
+            QVERIFY(click(gear()));
+            QTRY_VERIFY(menu->isVisible());
+            QVERIFY(onGear ? click(gear()) : clickAt(panel->mapToGlobal(QPoint(8, 8))));
+            inputSeen();
+            QVERIFY(!menu->isVisible()); // closed, and the gear did not open it again
             QVERIFY(panel->isVisible());
         }
     }
@@ -226,13 +259,12 @@ private Q_SLOTS:
         showPanel();
         QVERIFY(xdotool({"key", "ctrl+q"}));
         QTRY_COMPARE(quits, 1);
-        QVERIFY(click(footer->gearButton()));
-        QTRY_VERIFY(footer->menu()->isVisible());
+        QVERIFY(click(gear()));
+        QTRY_VERIFY(menu->isVisible());
         QVERIFY(xdotool({"key", "ctrl+q"}));
-        QTRY_COMPARE(quits, 2);
-        QTest::qWait(100);
-        QCOMPARE(quits, 2);
-        footer->menu()->hide();
+        inputSeen();
+        QCOMPARE(quits, 2); // once, not by both the menu's shortcut and the panel's
+        menu->hide();
     }
 };
 

@@ -42,7 +42,7 @@ public:
 
 struct WarningRig : TimerRig {
     FakeNotifier notifier;
-    std::unique_ptr<CorvaneTimerService> timer = make();
+    TimerRig::Stack timer = make();
     SettingSwitch minutesBefore{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
     EndOfPeriodWarning warning{*timer, notifier, minutesBefore};

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The engine's power logic against fakes: the chain's walk and deadline, the manager's
-// make-before-break and renewal, and the timer service's asynchronous start.
+// The assertion manager against fakes: the chain it asks (its walk and deadline), its
+// make-before-break and renewal, and the timer service's asynchronous start through it.
 #include "ManualScheduler.h"
 #include "TimerRig.h"
 #include "wake/InhibitorChain.h"
@@ -40,7 +40,7 @@ struct ChainRig {
 };
 } // namespace
 
-class PowerLayerTest : public QObject {
+class PowerAssertionManagerTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // Each row: how each mechanism answers (in order, the last is the last resort), when
@@ -201,5 +201,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(PowerLayerTest)
-#include "tst_PowerLayer.moc"
+QTEST_GUILESS_MAIN(PowerAssertionManagerTest)
+#include "tst_PowerAssertionManager.moc"
