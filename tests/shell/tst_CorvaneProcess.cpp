@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on the private buses of scripts/test-env, driven through its
-// public interface: every way out gives the logind lock back, a power-off releases while the
-// program stays up, and a second launch hands over to the first.
+// public interface and its command line: every way out gives the logind lock back, a
+// power-off releases while the program stays up, a second launch hands over to the first,
+// and no surface reads "awake" while nothing holds.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "shell/SingleInstance.h"
@@ -9,7 +10,10 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 #include <csignal>
 #include <memory>
@@ -26,6 +30,29 @@ void emitLogindSignal(const QString &name, const QString &signature, const QVari
     QDBusConnection::systemBus().call(message);
 }
 
+bool logindRuns()
+{
+    return TestBus::bus(true).interface()->isServiceRegistered(QStringLiteral("org.freedesktop.login1")).value();
+}
+
+// Nothing on the system bus can hold any more: logind's mock goes, with what it held.
+bool stopLogind()
+{
+    const uint pid = TestBus::bus(true).interface()->servicePid(QStringLiteral("org.freedesktop.login1")).value();
+    return pid > 0 && ::kill(pid_t(pid), SIGTERM) == 0 && TestBus::waitFor([] { return !logindRuns(); });
+}
+
+QString panelTexts()
+{
+    return control(QStringLiteral("PanelTexts")).arguments().value(0).toStringList().join(QLatin1Char('\n'));
+}
+
+QJsonObject statusJson(int *exitCode)
+{
+    QString output;
+    *exitCode = commandLine({QStringLiteral("--status"), QStringLiteral("--json")}, &output);
+    return QJsonDocument::fromJson(output.toUtf8()).object();
+}
 } // namespace
 
 class CorvaneProcessTest : public QObject {
@@ -44,6 +71,10 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        // A fresh logind's mock where a test stopped the one of the environment.
+        if (!logindRuns())
+            m_logind =
+                std::make_unique<MockService>(QStringLiteral("logind"), true, QStringLiteral("org.freedesktop.login1"));
         if (m_corvane && m_corvane->state() != QProcess::NotRunning) {
             m_corvane->kill();
             m_corvane->waitForFinished(5000);
@@ -129,8 +160,140 @@ private Q_SLOTS:
         QCOMPARE(m_corvane->state(), QProcess::Running);
     }
 
+    // The service holding the period goes and nothing else can hold: every surface says
+    // so, the period runs on, and it is held again as soon as a service answers.
+    void aLostInhibitionNeverReadsAwake()
+    {
+        QCOMPARE(commandLine({QStringLiteral("--for"), QStringLiteral("30m")}), 0);
+        QCOMPARE(RunningCorvane::property(QStringLiteral("Held")), QVariant(true));
+        QVERIFY(stopLogind());
+        QVERIFY(TestBus::waitFor([] { return RunningCorvane::property(QStringLiteral("Held")) == QVariant(false); }));
+        QCOMPARE(RunningCorvane::property(QStringLiteral("Active")), QVariant(true));
+
+        QString output;
+        QCOMPARE(commandLine({QStringLiteral("--status")}, &output), 1);
+        QVERIFY2(output.contains(QLatin1String("not being kept awake")) && !output.contains(QLatin1String("Keeping")),
+                 qPrintable(output));
+        int exitCode = 0;
+        const QJsonObject json = statusJson(&exitCode);
+        QCOMPARE(exitCode, 1);
+        QCOMPARE(json.value(QStringLiteral("active")), QJsonValue(true));
+        QCOMPARE(json.value(QStringLiteral("held")), QJsonValue(false));
+        QVERIFY2(panelTexts().contains(QLatin1String("NOT AWAKE.")), qPrintable(panelTexts()));
+
+        m_logind =
+            std::make_unique<MockService>(QStringLiteral("logind"), true, QStringLiteral("org.freedesktop.login1"));
+        QVERIFY(TestBus::waitFor(
+            [] {
+                return RunningCorvane::property(QStringLiteral("Held")) == QVariant(true) && blockLocks().size() == 1;
+            },
+            5000));
+        QCOMPARE(commandLine({QStringLiteral("--status")}, &output), 0);
+        QVERIFY2(output.startsWith(QLatin1String("Keeping this computer awake for ")), qPrintable(output));
+        QVERIFY2(panelTexts().contains(QLatin1String("\nAWAKE.")), qPrintable(panelTexts()));
+    }
+
+    // The command line reports what its own request came to, never the state before it.
+    void theCommandLineReportsItsOwnOutcome_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("pattern"); // what it prints
+        QTest::addColumn<bool>("heldAfter");
+
+        QTest::addRow("idle") << "" << QStringList{"--for", "90m"} << 0
+                              << "^Keeping this computer awake for 1:(30:00|29:5\\d) more" << true;
+        QTest::addRow("longer than the running period")
+            << "1 h" << QStringList{"--for", "2h"} << 0 << "^Keeping this computer awake for (2:00:00|1:59:5\\d) more"
+            << true;
+        QTest::addRow("nothing can hold")
+            << "nothing holds" << QStringList{"--for", "30m"} << 1 << "^corvane: The system refused" << false;
+        QTest::addRow("a command after an earlier refusal")
+            << "refused once" << QStringList{"--", "sh", "-c", "echo ran"} << 0 << "^ran$" << false;
+    }
+    void theCommandLineReportsItsOwnOutcome()
+    {
+        QFETCH(QString, before);
+        QFETCH(QStringList, arguments);
+        if (before == u"1 h")
+            QCOMPARE(commandLine({QStringLiteral("--for"), QStringLiteral("1h")}), 0);
+        if (before == u"nothing holds" || before == u"refused once")
+            QVERIFY(stopLogind());
+        if (before == u"refused once") {
+            QCOMPARE(commandLine({QStringLiteral("--indefinitely")}), 1);
+            QCOMPARE(RunningCorvane::property(QStringLiteral("AssertionFailed")), QVariant(true));
+            m_logind =
+                std::make_unique<MockService>(QStringLiteral("logind"), true, QStringLiteral("org.freedesktop.login1"));
+        }
+        QString output;
+        QTEST(commandLine(arguments, &output), "exitCode");
+        QFETCH(QString, pattern);
+        QVERIFY2(output.contains(QRegularExpression(pattern, QRegularExpression::MultilineOption)), qPrintable(output));
+        QTEST(RunningCorvane::property(QStringLiteral("Held")).toBool(), "heldAfter");
+    }
+
+    // The service answers in 0.3 s; the toggles all come before it does. The last wins.
+    void quickTogglesEndInTheLastIntent_data()
+    {
+        QTest::addColumn<int>("toggles");
+        QTest::addRow("on, off") << 2;
+        QTest::addRow("on, off, on") << 3;
+    }
+    void quickTogglesEndInTheLastIntent()
+    {
+        QFETCH(int, toggles);
+        const QString mockName = QStringLiteral("org.corvane.MockInhibitServices");
+        MockService gnome(
+            TestBus::mockTemplate(QStringLiteral("inhibit_services.py")), false, mockName,
+            {{QStringLiteral("desktop"), QStringLiteral("gnome")}, {QStringLiteral("answer"), QStringLiteral("slow")}});
+        QVERIFY(TestBus::waitFor([&gnome] {
+            return gnome.bus().interface()->isServiceRegistered(QStringLiteral("org.gnome.SessionManager")).value();
+        }));
+        QList<QDBusPendingCall> replies;
+        for (int i = 0; i < toggles; ++i)
+            replies << QDBusConnection::sessionBus().asyncCall(
+                QDBusMessage::createMethodCall(SingleInstance::serviceName, SingleInstance::objectPath,
+                                               SingleInstance::serviceName, QStringLiteral("Toggle")));
+        for (QDBusPendingCall &reply : replies)
+            reply.waitForFinished();
+        const bool on = toggles % 2 == 1;
+        // The last call's answer is the state; a start it overtook was answered "not awake".
+        QCOMPARE(replies.last().isError(), false);
+        // Once the mock has answered every Inhibit (it answers one call at a time), what is
+        // held is the last intent's alone.
+        auto live = [&] {
+            const QDBusMessage reply = gnome.bus().call(QDBusMessage::createMethodCall(
+                mockName, QStringLiteral("/org/corvane/MockInhibitServices"),
+                QStringLiteral("org.corvane.MockInhibitServices"), QStringLiteral("Live")));
+            return reply.arguments().value(0).toStringList();
+        };
+        live();
+        // (The mock answers one call at a time, so the last start may go on to logind.)
+        QVERIFY(TestBus::waitFor([&] { return live().size() + blockLocks().size() == (on ? 1 : 0); }));
+        QCOMPARE(RunningCorvane::property(QStringLiteral("Active")), QVariant(on));
+        QCOMPARE(RunningCorvane::property(QStringLiteral("Held")), QVariant(on));
+        QCOMPARE(RunningCorvane::property(QStringLiteral("HeldBy")).toString().isEmpty(), !on);
+    }
+
+    void badModesAreRefused_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addRow("garbage") << "garbage";
+        QTest::addRow("empty") << "";
+        QTest::addRow("a near miss") << "SystemOnly";
+    }
+    void badModesAreRefused()
+    {
+        QFETCH(QString, mode);
+        const QDBusMessage reply = call(QStringLiteral("SetMode"), {mode});
+        QCOMPARE(reply.errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+        QCOMPARE(RunningCorvane::property(QStringLiteral("Mode")), QVariant(QStringLiteral("displayAndSystem")));
+    }
+
 private:
     std::unique_ptr<QProcess> m_corvane;
+    std::unique_ptr<MockService> m_logind;
 };
 
 QTEST_GUILESS_MAIN(CorvaneProcessTest)
