@@ -23,6 +23,7 @@
 #include <QProcess>
 #include <QTextStream>
 #include <csignal>
+#include <sys/prctl.h>
 #include <unistd.h>
 #include <functional>
 #include <optional>
@@ -154,6 +155,13 @@ private:
 int runChild(const QStringList &command, SignalRelay &relay)
 {
     QProcess child;
+    const pid_t parent = ::getpid();
+    // Should this process be killed outright, the command goes too, as from a closed terminal.
+    child.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::raise(SIGTERM);
+    });
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.setInputChannelMode(QProcess::ForwardedInputChannel);
     int status = 0;
@@ -207,8 +215,9 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
     // A start is answered once it is decided, so the state read afterwards is its own.
     auto start = [&](const QString &method, const QVariantList &args, bool quietly) {
         const Outcome outcome = call(method, args);
-        if (outcome == Outcome::noAnswer)
-            // It may still be decided after we leave: it must not outlive us.
+        // It may still be decided after we leave: it must not outlive us. (A hold ends
+        // with this process by itself.)
+        if (outcome == Outcome::noAnswer && method != QLatin1String("Hold"))
             call(QStringLiteral("Stop"));
         if (outcome != Outcome::done)
             return exitFailed;
@@ -235,14 +244,15 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
     case Action::runCommand: {
         // Before the period starts, so that no signal can leave it running.
         SignalRelay relay;
-        if (const int failed = start(QStringLiteral("Start"), {0u}, true))
+        // Held for as long as this process lives: the running Corvane watches it on the bus.
+        if (const int failed = start(QStringLiteral("Hold"), {}, true))
             return failed;
         int status = 0;
         if (request.action == Action::runCommand)
             status = runChild(request.command, relay);
         else
             waitForProcess(pid_t(request.pid), &relay);
-        call(QStringLiteral("Stop"));
+        call(QStringLiteral("Release"));
         return status;
     }
     default: return exitBadInput;

@@ -2,6 +2,7 @@
 #include "shell/CorvaneBusInterface.h"
 
 #include "corvaneadaptor.h"
+#include "shell/CallerHolds.h"
 #include "shell/SingleInstance.h"
 #include "wake/CorvaneTimerService.h"
 
@@ -35,6 +36,7 @@ CorvaneBusInterface::~CorvaneBusInterface()
 bool CorvaneBusInterface::publish(QDBusConnection bus)
 {
     m_bus = std::move(bus);
+    m_holds = std::make_unique<CallerHolds>(m_timer, m_bus);
     return m_bus.registerObject(SingleInstance::objectPath, this, QDBusConnection::ExportAdaptors);
 }
 
@@ -142,6 +144,24 @@ void CorvaneBusInterface::answer(const QDBusMessage &call)
 void CorvaneBusInterface::Stop()
 {
     m_timer.stop();
+}
+
+void CorvaneBusInterface::Hold()
+{
+    if (!calledFromDBus() || !m_holds)
+        return;
+    if (!m_holds->add(message().service())) {
+        // Whoever asked has gone: nobody waits for an answer, and nothing starts.
+        setDelayedReply(true);
+        return;
+    }
+    answerWhenDecided();
+}
+
+void CorvaneBusInterface::Release()
+{
+    if (calledFromDBus() && m_holds)
+        m_holds->remove(message().service());
 }
 
 void CorvaneBusInterface::Toggle()

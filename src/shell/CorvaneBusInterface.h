@@ -7,7 +7,9 @@
 #include <QDateTime>
 #include <QObject>
 #include <QTimer>
+#include <memory>
 
+class CallerHolds;
 class CorvaneTimerService;
 
 // The public face of a running Corvane on the session bus (app.corvane.Corvane, described
@@ -51,6 +53,8 @@ public Q_SLOTS:
     void Start(uint minutes);
     void StartUntil(qlonglong end);
     void Stop();
+    void Hold();
+    void Release();
     void Toggle();
     void SetMode(const QString &mode);
     void ShowPanel();
@@ -87,4 +91,5 @@ private:
     mutable QDateTime m_end;
     QTimer m_coalesce;
     QList<QDBusMessage> m_waiting;
+    std::unique_ptr<CallerHolds> m_holds;
 };

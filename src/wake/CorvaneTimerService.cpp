@@ -88,6 +88,7 @@ void CorvaneTimerService::startUntil(const QDateTime &end)
 
 void CorvaneTimerService::ask(WakeDuration duration, const std::optional<QDateTime> &until)
 {
+    ++m_periodSerial;
     m_pendingUntil = until;
     setPendingStart(duration);
     m_asking = true;
@@ -161,6 +162,7 @@ void CorvaneTimerService::retake()
 
 void CorvaneTimerService::stop()
 {
+    ++m_periodSerial;
     m_asking = false;
     setPendingStart(std::nullopt);
     m_power.release();

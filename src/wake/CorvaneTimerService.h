@@ -62,6 +62,9 @@ public:
     bool assertionFailed() const { return m_assertionFailed; }
     // A start is waiting for the inhibition.
     bool starting() const { return m_pendingStart.has_value(); }
+    // Changes with every start and every end of a period, whoever asked: lets a caller
+    // tell whether the period it started is still the one running.
+    quint64 periodSerial() const { return m_periodSerial; }
     // The mechanism keeping the computer awake ("GNOME Session Manager"), empty when none.
     QString heldBy() const { return m_heldBy; }
     // A period runs and an inhibition keeps the computer awake for it.
@@ -125,6 +128,7 @@ private:
     bool m_assertionFailed = false;
     QString m_heldBy;
     bool m_held = false;
+    quint64 m_periodSerial = 0;
     // What the inhibition in flight is for: a start of that duration, or (absent) the
     // running period's new mode or a retake.
     std::optional<WakeDuration> m_pendingStart;

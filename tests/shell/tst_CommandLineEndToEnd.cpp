@@ -67,6 +67,20 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
     }
 
+    // Killed outright, the command line cannot pass a signal on; the kernel sends one.
+    void aKilledCommandLineTakesItsCommandAlong()
+    {
+        const std::unique_ptr<QProcess> process = startCommandLine({"--", "sleep", "30"});
+        const QString children = QStringLiteral("/proc/%1/task/%1/children").arg(process->processId());
+        QVERIFY(TestBus::waitFor([&] { return readFile(children).trimmed().toInt() > 0; }, 5000));
+        const int command = readFile(children).trimmed().toInt();
+        ::kill(pid_t(process->processId()), SIGKILL);
+        QVERIFY(process->waitForFinished(5000));
+        QVERIFY(TestBus::waitFor(
+            [&] { return readFile(QStringLiteral("/proc/%1/stat").arg(command)).split(' ').value(2, "Z") == "Z"; }));
+        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
+    }
+
     void whilePidReleasesWithinASecond()
     {
         QProcess watched;

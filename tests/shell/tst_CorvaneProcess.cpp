@@ -47,6 +47,21 @@ QString panelTexts()
     return control(QStringLiteral("PanelTexts")).arguments().value(0).toStringList().join(QLatin1Char('\n'));
 }
 
+// The processes `pid` started that are still there.
+QList<pid_t> childrenOf(qint64 pid)
+{
+    QList<pid_t> out;
+    for (const QByteArray &child : readFile(QStringLiteral("/proc/%1/task/%1/children").arg(pid)).split(' '))
+        if (child.toInt() > 0)
+            out << child.toInt();
+    return out;
+}
+
+bool gone(pid_t pid)
+{
+    return readFile(QStringLiteral("/proc/%1/stat").arg(pid)).split(' ').value(2, "Z") == "Z";
+}
+
 QJsonObject statusJson(int *exitCode)
 {
     QString output;
@@ -274,6 +289,46 @@ private Q_SLOTS:
         QCOMPARE(RunningCorvane::property(QStringLiteral("Active")), QVariant(on));
         QCOMPARE(RunningCorvane::property(QStringLiteral("Held")), QVariant(on));
         QCOMPARE(RunningCorvane::property(QStringLiteral("HeldBy")).toString().isEmpty(), !on);
+    }
+
+    // A command run through the tray: the tray holds for the command line's process, and
+    // only for as long as it lives, and never ends a period the user started.
+    void aCommandsHoldGoesWithTheCommandLine_data()
+    {
+        QTest::addColumn<bool>("userPeriod");
+        QTest::addColumn<bool>("killTheCommandLine"); // else the command ends
+        QTest::addRow("the command ends") << false << false;
+        QTest::addRow("the command line is killed") << false << true;
+        QTest::addRow("the command ends in the user's period") << true << false;
+        QTest::addRow("the command line is killed in the user's period") << true << true;
+    }
+    void aCommandsHoldGoesWithTheCommandLine()
+    {
+        QFETCH(bool, userPeriod);
+        QFETCH(bool, killTheCommandLine);
+        if (userPeriod)
+            QCOMPARE(call(QStringLiteral("Start"), {240u}).type(), QDBusMessage::ReplyMessage);
+        QProcess commandLine;
+        commandLine.setProcessChannelMode(QProcess::ForwardedChannels);
+        commandLine.start(QStringLiteral(CORVANE_BINARY),
+                          {QStringLiteral("--"), QStringLiteral("sleep"), QStringLiteral("30")});
+        // The command runs once the hold is in place.
+        QVERIFY(TestBus::waitFor([&] { return !childrenOf(commandLine.processId()).isEmpty(); }, 5000));
+        const pid_t command = childrenOf(commandLine.processId()).first();
+        QCOMPARE(RunningCorvane::property(QStringLiteral("Held")), QVariant(true));
+        ::kill(killTheCommandLine ? pid_t(commandLine.processId()) : command, SIGKILL);
+        QVERIFY(commandLine.waitForFinished(5000));
+        QVERIFY(TestBus::waitFor([&] { return gone(command); }));
+        if (userPeriod) {
+            // The user's period carries on with its own end.
+            QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
+            QCOMPARE(RunningCorvane::property(QStringLiteral("Active")), QVariant(true));
+            QVERIFY(RunningCorvane::property(QStringLiteral("RemainingSeconds")).toLongLong() > 230 * 60);
+        } else {
+            QVERIFY(TestBus::waitFor([] {
+                return RunningCorvane::property(QStringLiteral("Active")) == QVariant(false) && blockLocks().isEmpty();
+            }));
+        }
     }
 
     void badModesAreRefused_data()
