@@ -158,6 +158,8 @@ int runChild(const QStringList &command, SignalRelay &relay)
     const pid_t parent = ::getpid();
     // Should this process be killed outright, the command goes too, as from a closed terminal.
     child.setChildProcessModifier([parent] {
+        // Until exec the child still has our handler, which would only write to our pipe.
+        ::signal(SIGTERM, SIG_DFL);
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (::getppid() != parent)
             ::raise(SIGTERM);
