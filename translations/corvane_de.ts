@@ -225,6 +225,37 @@
         <source>Held by %1.</source>
         <translation>Gehalten von %1.</translation>
     </message>
+    <message>
+        <source>This computer is not being kept awake: nothing holds the inhibition. Asking again until turned off (%1).</source>
+        <translation>Dieser Computer wird nicht wach gehalten: Nichts hält die Sperre. Erneute Anfrage bis zum Ausschalten (%1).</translation>
+    </message>
+    <message>
+        <source>This computer is not being kept awake: nothing holds the inhibition. Asking again for the %1 left, until %2 (%3).</source>
+        <translation>Dieser Computer wird nicht wach gehalten: Nichts hält die Sperre. Erneute Anfrage für die verbleibenden %1, bis %2 (%3).</translation>
+    </message>
+    <message>
+        <source>process %1 is this corvane itself: give the id of another process</source>
+        <translation>Prozess %1 ist dieses corvane selbst: Geben Sie die Kennung eines anderen Prozesses an</translation>
+    </message>
+</context>
+<context>
+    <name>CorvaneBusInterface</name>
+    <message>
+        <source>The end must lie within the next 48 hours.</source>
+        <translation>Das Ende muss innerhalb der nächsten 48 Stunden liegen.</translation>
+    </message>
+    <message>
+        <source>The system refused to keep this computer awake.</source>
+        <translation>Das System hat abgelehnt, diesen Computer wach zu halten.</translation>
+    </message>
+    <message>
+        <source>The wake period ended before the system answered.</source>
+        <translation>Die Wachphase endete, bevor das System antwortete.</translation>
+    </message>
+    <message>
+        <source>No such mode &quot;%1&quot;: use displayAndSystem or systemOnly.</source>
+        <translation>Unbekannter Modus &quot;%1&quot;: displayAndSystem oder systemOnly verwenden.</translation>
+    </message>
 </context>
 <context>
     <name>CorvaneTimerService</name>
@@ -353,6 +384,14 @@
     <message>
         <source>Kept awake by %1</source>
         <translation>Wach gehalten von %1</translation>
+    </message>
+    <message>
+        <source>NOT AWAKE</source>
+        <translation>NICHT WACH</translation>
+    </message>
+    <message>
+        <source>Asking the system again · click to stop</source>
+        <translation>Erneute Anfrage · Klicken zum Beenden</translation>
     </message>
 </context>
 <context>

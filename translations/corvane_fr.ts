@@ -225,6 +225,37 @@
         <source>Held by %1.</source>
         <translation>Tenu par %1.</translation>
     </message>
+    <message>
+        <source>This computer is not being kept awake: nothing holds the inhibition. Asking again until turned off (%1).</source>
+        <translation>Cet ordinateur n’est pas maintenu éveillé : rien ne tient l’inhibition. Nouvelle demande jusqu’à l’arrêt (%1).</translation>
+    </message>
+    <message>
+        <source>This computer is not being kept awake: nothing holds the inhibition. Asking again for the %1 left, until %2 (%3).</source>
+        <translation>Cet ordinateur n’est pas maintenu éveillé : rien ne tient l’inhibition. Nouvelle demande pour les %1 restantes, jusqu’à %2 (%3).</translation>
+    </message>
+    <message>
+        <source>process %1 is this corvane itself: give the id of another process</source>
+        <translation>le processus %1 est ce corvane lui-même : indiquez l’identifiant d’un autre processus</translation>
+    </message>
+</context>
+<context>
+    <name>CorvaneBusInterface</name>
+    <message>
+        <source>The end must lie within the next 48 hours.</source>
+        <translation>La fin doit se situer dans les 48 prochaines heures.</translation>
+    </message>
+    <message>
+        <source>The system refused to keep this computer awake.</source>
+        <translation>Le système a refusé de garder cet ordinateur éveillé.</translation>
+    </message>
+    <message>
+        <source>The wake period ended before the system answered.</source>
+        <translation>La période d’éveil a pris fin avant la réponse du système.</translation>
+    </message>
+    <message>
+        <source>No such mode &quot;%1&quot;: use displayAndSystem or systemOnly.</source>
+        <translation>Mode &quot;%1&quot; inconnu : utilisez displayAndSystem ou systemOnly.</translation>
+    </message>
 </context>
 <context>
     <name>CorvaneTimerService</name>
@@ -353,6 +384,14 @@
     <message>
         <source>Kept awake by %1</source>
         <translation>Maintenu éveillé par %1</translation>
+    </message>
+    <message>
+        <source>NOT AWAKE</source>
+        <translation>PAS ÉVEILLÉ</translation>
+    </message>
+    <message>
+        <source>Asking the system again · click to stop</source>
+        <translation>Nouvelle demande · cliquer pour arrêter</translation>
     </message>
 </context>
 <context>

@@ -4,10 +4,16 @@
 #include "wake/Logging.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
+// QSettings reads the whole file into memory at once and writes it whole on every change,
+// so a file far beyond what the program ever stores is not read at all.
+constexpr qint64 maxFileBytes = 1024 * 1024;
+
 // Whether QSettings may open `path`: nothing there yet (it creates a regular file), a
 // regular file, or a symlink that ends in one. Opening a FIFO would block for ever, and
 // saving over a device or through a dangling link would put our file where none belongs.
@@ -30,11 +36,16 @@ QSettingsStore::QSettingsStore()
 
 QSettingsStore::QSettingsStore(const QString &fileName) : m_fileName(fileName)
 {
-    if (isSafeToOpen(fileName))
-        m_settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
-    else
+    if (!isSafeToOpen(fileName))
         qCWarning(lcSettings, "%s is not a regular file; settings stay in memory for this run.",
                   qUtf8Printable(fileName));
+    else if (const qint64 size = QFileInfo(fileName).size(); size > maxFileBytes)
+        qCWarning(lcSettings,
+                  "%s is %lld bytes, far more than settings take; it is left as it is and the defaults are "
+                  "used for this run.",
+                  qUtf8Printable(fileName), size);
+    else
+        m_settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
 }
 
 QSettingsStore::~QSettingsStore() = default;
@@ -94,6 +105,10 @@ void QSettingsStore::write(const QString &key, const QVariant &value)
     }
     m_settings->setValue(key, value);
     m_settings->sync();
+    // Said once: every later change would fail the same way.
+    if (m_settings->status() == QSettings::AccessError && !std::exchange(m_reportedUnsaved, true))
+        qCWarning(lcSettings, "Cannot save the settings to %s; changes last only for this run.",
+                  qUtf8Printable(m_fileName));
 }
 
 void QSettingsStore::keepInMemory()

@@ -10,7 +10,9 @@
 // The settings file in the user's config folder (organisation and application "Corvane").
 // Only a regular file, or a symlink to one, is ever read or written; anything else at that
 // path (a FIFO, a device, a directory, a dangling link) leaves the settings in memory for
-// this run. A value is written only when it differs from what is stored.
+// this run, and so does a file too large to be settings (over 1 MB), which is left
+// untouched. A value is written only when it differs from what is stored; a failure to save
+// is logged once.
 class QSettingsStore : public SettingsStore {
 public:
     QSettingsStore();
@@ -33,4 +35,5 @@ private:
     // Null once the file is found unfit; m_memory holds the values from then on.
     std::unique_ptr<QSettings> m_settings;
     QVariantMap m_memory;
+    bool m_reportedUnsaved = false;
 };

@@ -4,11 +4,22 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <QTimeZone>
 #include <algorithm>
+#include <limits>
+#include <sys/types.h>
 #include <vector>
 
 namespace {
 constexpr qint64 maxMinutes = WakeDuration::maxRestoredMinutes;
+// What of an argument an error line repeats: enough to recognise it, never a screenful.
+constexpr qsizetype shownArgumentLength = 40;
+constexpr qsizetype errorLineLength = 120;
+
+QString shown(const QString &argument, qsizetype length = shownArgumentLength)
+{
+    return argument.size() <= length ? argument : argument.left(length - 1) + QChar(0x2026);
+}
 
 // Free functions and the option table share one context, so lupdate and the program agree.
 struct Texts {
@@ -74,7 +85,7 @@ std::optional<qint64> CommandLine::parseDuration(const QString &text)
     return std::min(minutes, maxMinutes);
 }
 
-std::optional<qint64> CommandLine::minutesUntil(const QString &clockTime, const QDateTime &now)
+std::optional<QDateTime> CommandLine::nextTime(const QString &clockTime, const QDateTime &now)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{1,2}):(\\d{2})$"));
     const QRegularExpressionMatch match = pattern.match(clockTime.trimmed());
@@ -83,12 +94,20 @@ std::optional<qint64> CommandLine::minutesUntil(const QString &clockTime, const 
     const QTime time(match.captured(1).toInt(), match.captured(2).toInt());
     if (!time.isValid())
         return std::nullopt;
-    QDateTime target = now;
-    target.setTime(time);
-    if (target <= now)
-        target = target.addDays(1);
-    const qint64 seconds = now.secsTo(target);
-    return std::min((seconds + 59) / 60, maxMinutes);
+    // Qt settles a time that occurs twice on one of the two readings, so the hour either
+    // side is looked at too; a time that never occurs (skipped forward) is taken as Qt
+    // places it.
+    std::optional<QDateTime> best;
+    for (int day = 0; day <= 1; ++day) {
+        const QDateTime resolved(now.date().addDays(day), time, now.timeZone());
+        for (const int shift : {-3600, 0, 3600}) {
+            const QDateTime candidate = resolved.addSecs(shift);
+            const bool readsSo = candidate.time() == time || shift == 0;
+            if (readsSo && candidate > now && (!best || candidate < *best))
+                best = candidate;
+        }
+    }
+    return best;
 }
 
 QString CommandLine::helpText()
@@ -122,7 +141,7 @@ CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateT
                     return true;
             return false;
         });
-        return mentionsOurs ? invalid(parser.errorText()) : CommandLineRequest{};
+        return mentionsOurs ? invalid(shown(parser.errorText(), errorLineLength)) : CommandLineRequest{};
     }
 
     CommandLineRequest request;
@@ -139,13 +158,13 @@ CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateT
         else if (mode == QLatin1String("system"))
             request.mode = AssertionMode::systemOnly;
         else
-            return invalid(Texts::tr("unknown mode \"%1\": use display or system").arg(mode));
+            return invalid(Texts::tr("unknown mode \"%1\": use display or system").arg(shown(mode)));
     }
 
     const QStringList positional = parser.positionalArguments();
     const bool hasCommand = arguments.contains(QStringLiteral("--"));
     if (!positional.isEmpty() && !hasCommand)
-        return invalid(Texts::tr("unexpected argument \"%1\": put a command after --").arg(positional.first()));
+        return invalid(Texts::tr("unexpected argument \"%1\": put a command after --").arg(shown(positional.first())));
 
     int actions = 0;
     for (const QCommandLineOption *option :
@@ -160,15 +179,17 @@ CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateT
         const std::optional<qint64> minutes = parseDuration(parser.value(o.forOption));
         if (!minutes)
             return invalid(
-                Texts::tr("unknown duration \"%1\": try 90m, 1h30m, 2h or 45").arg(parser.value(o.forOption)));
+                Texts::tr("unknown duration \"%1\": try 90m, 1h30m, 2h or 45").arg(shown(parser.value(o.forOption))));
         request.action = Action::start;
         request.duration = WakeDuration::minutes(*minutes);
     } else if (parser.isSet(o.until)) {
-        const std::optional<qint64> minutes = minutesUntil(parser.value(o.until), now);
-        if (!minutes)
-            return invalid(Texts::tr("unknown time \"%1\": use HH:MM, from 00:00 to 23:59").arg(parser.value(o.until)));
+        const std::optional<QDateTime> end = nextTime(parser.value(o.until), now);
+        if (!end)
+            return invalid(
+                Texts::tr("unknown time \"%1\": use HH:MM, from 00:00 to 23:59").arg(shown(parser.value(o.until))));
         request.action = Action::start;
-        request.duration = WakeDuration::minutes(*minutes);
+        request.until = end;
+        request.duration = WakeDuration::minutes(std::clamp<qint64>((now.secsTo(*end) + 59) / 60, 1, maxMinutes));
     } else if (parser.isSet(o.indefinitely)) {
         request.action = Action::start;
         request.duration = WakeDuration::indefinite();
@@ -181,8 +202,8 @@ CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateT
     } else if (parser.isSet(o.whilePid)) {
         bool ok = false;
         request.pid = parser.value(o.whilePid).toLongLong(&ok);
-        if (!ok || request.pid < 1)
-            return invalid(Texts::tr("\"%1\" is not a process id").arg(parser.value(o.whilePid)));
+        if (!ok || request.pid < 1 || request.pid > std::numeric_limits<pid_t>::max())
+            return invalid(Texts::tr("\"%1\" is not a process id").arg(shown(parser.value(o.whilePid))));
         request.action = Action::whilePid;
     } else if (hasCommand) {
         if (positional.isEmpty())

@@ -27,6 +27,8 @@ struct CommandLineRequest {
 
     Action action = Action::launchTray;
     WakeDuration duration;
+    // With --until: the moment the period ends, whatever the wall clock does meanwhile.
+    std::optional<QDateTime> until;
     std::optional<AssertionMode> mode;
     bool json = false;
     qint64 pid = 0;
@@ -43,7 +45,8 @@ public:
     // "90m", "1h30m", "2h", "45" (minutes): the minute count, capped at 48 hours like the
     // panel's custom duration; absent for anything else, zero included.
     static std::optional<qint64> parseDuration(const QString &text);
-    // Whole minutes, rounded up, from `now` to the next "HH:MM" on the wall clock.
-    static std::optional<qint64> minutesUntil(const QString &clockTime, const QDateTime &now);
+    // The next moment after `now` at which the local wall clock reads "HH:MM": in the
+    // repeated hour of a daylight-saving change that may be the second reading of it.
+    static std::optional<QDateTime> nextTime(const QString &clockTime, const QDateTime &now);
     static QString helpText();
 };

@@ -19,6 +19,8 @@
 #include <QProcess>
 #include <QTextStream>
 #include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
 #include <functional>
 #include <optional>
 
@@ -56,40 +58,53 @@ QString modeWords(const QString &raw)
                                                                       : Texts::tr("display and system");
 }
 
-// The interface's properties, whoever serves them, as one line or as JSON.
-void printStatus(const QVariantMap &state, bool json)
+// The interface's properties, whoever serves them, as one line or as JSON. Returns the
+// exit status: 1 while a period runs that nothing holds.
+int printStatus(const QVariantMap &state, bool json)
 {
     const bool active = state.value(QStringLiteral("Active")).toBool();
+    // A Corvane from before Held existed held whatever it showed as active.
+    const bool held = state.value(QStringLiteral("Held"), active).toBool();
     const qint64 remaining = state.value(QStringLiteral("RemainingSeconds")).toLongLong();
     const QString end = state.value(QStringLiteral("EndTime")).toString();
     const QString mode = state.value(QStringLiteral("Mode")).toString();
     const QString heldBy = state.value(QStringLiteral("HeldBy")).toString();
+    const int status = active && !held ? exitFailed : 0;
     if (json) {
-        const QJsonObject object{{QStringLiteral("active"), active},
-                                 {QStringLiteral("remaining"), remaining},
-                                 {QStringLiteral("end"), end},
-                                 {QStringLiteral("mode"), mode},
-                                 {QStringLiteral("heldBy"), heldBy}};
+        const QJsonObject object{{QStringLiteral("active"), active},       {QStringLiteral("held"), held},
+                                 {QStringLiteral("remaining"), remaining}, {QStringLiteral("end"), end},
+                                 {QStringLiteral("mode"), mode},           {QStringLiteral("heldBy"), heldBy}};
         say(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
-        return;
+        return status;
     }
     if (state.value(QStringLiteral("AssertionFailed")).toBool())
         say(refusal());
     if (!active) {
         say(Texts::tr("Not keeping this computer awake (%1).").arg(modeWords(mode)));
-        return;
+        return status;
+    }
+    const QString endClock =
+        QDateTime::fromString(end, Qt::ISODate).toLocalTime().time().toString(QStringLiteral("HH:mm"));
+    if (!held) {
+        say(remaining < 0 ? Texts::tr("This computer is not being kept awake: nothing holds the inhibition. Asking "
+                                      "again until turned off (%1).")
+                                .arg(modeWords(mode))
+                          : Texts::tr("This computer is not being kept awake: nothing holds the inhibition. Asking "
+                                      "again for the %1 left, until %2 (%3).")
+                                .arg(formatClock(remaining), endClock, modeWords(mode)));
+        return status;
     }
     QString line;
     if (remaining < 0) {
         line = Texts::tr("Keeping this computer awake until turned off (%1).").arg(modeWords(mode));
     } else {
-        const QDateTime endTime = QDateTime::fromString(end, Qt::ISODate).toLocalTime();
         line = Texts::tr("Keeping this computer awake for %1 more, until %2 (%3).")
-                   .arg(formatClock(remaining), endTime.time().toString(QStringLiteral("HH:mm")), modeWords(mode));
+                   .arg(formatClock(remaining), endClock, modeWords(mode));
     }
     if (!heldBy.isEmpty())
         line += QLatin1Char(' ') + Texts::tr("Held by %1.").arg(heldBy);
     say(line);
+    return status;
 }
 
 // Takes SIGINT, SIGTERM, SIGHUP and SIGQUIT over from the moment it exists and passes them
@@ -136,6 +151,15 @@ private:
 int runChild(const QStringList &command, SignalRelay &relay)
 {
     QProcess child;
+    const pid_t parent = ::getpid();
+    // Should this process be killed outright, the command goes too, as from a closed terminal.
+    child.setChildProcessModifier([parent] {
+        // Until exec the child still has our handler, which would only write to our pipe.
+        ::signal(SIGTERM, SIG_DFL);
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::raise(SIGTERM);
+    });
     child.setProcessChannelMode(QProcess::ForwardedChannels);
     child.setInputChannelMode(QProcess::ForwardedInputChannel);
     int status = 0;
@@ -174,59 +198,59 @@ void waitForProcess(pid_t pid, SignalRelay *relay = nullptr)
 
 int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
 {
+    enum class Outcome { done, notAwake, noAnswer };
     auto call = [&instance](const QString &method, const QVariantList &args = {}) {
         const QDBusMessage reply = instance.callRunning(method, args);
-        if (reply.type() == QDBusMessage::ErrorMessage)
-            complain(Texts::tr("the running Corvane did not answer: %1").arg(reply.errorMessage()));
-        return reply.type() == QDBusMessage::ReplyMessage;
-    };
-    auto reportStart = [&instance](bool quietly) {
-        const QVariantMap state = instance.runningProperties();
-        if (state.value(QStringLiteral("AssertionFailed")).toBool()) {
-            complain(refusal());
-            return exitFailed;
+        if (reply.type() == QDBusMessage::ReplyMessage)
+            return Outcome::done;
+        if (reply.errorName() == CorvaneBusInterface::notAwakeError) {
+            complain(reply.errorMessage());
+            return Outcome::notAwake;
         }
-        if (!quietly)
-            printStatus(state, false);
-        return 0;
+        complain(Texts::tr("the running Corvane did not answer: %1").arg(reply.errorMessage()));
+        return Outcome::noAnswer;
+    };
+    // A start is answered once it is decided, so the state read afterwards is its own.
+    auto start = [&](const QString &method, const QVariantList &args, bool quietly) {
+        const Outcome outcome = call(method, args);
+        // It may still be decided after we leave: it must not outlive us. (A hold ends
+        // with this process by itself.)
+        if (outcome == Outcome::noAnswer && method != QLatin1String("Hold"))
+            call(QStringLiteral("Stop"));
+        if (outcome != Outcome::done)
+            return exitFailed;
+        return quietly ? 0 : printStatus(instance.runningProperties(), false);
     };
 
-    if (request.mode && !call(QStringLiteral("SetMode"), {AssertionModes::rawValue(*request.mode)}))
+    if (request.mode && call(QStringLiteral("SetMode"), {AssertionModes::rawValue(*request.mode)}) != Outcome::done)
         return exitFailed;
     switch (request.action) {
     case Action::start:
-        if (!call(QStringLiteral("Start"), {uint(request.duration.storedValue())}))
-            return exitFailed;
-        return reportStart(false);
-    case Action::toggle:
-        if (!call(QStringLiteral("Toggle")))
-            return exitFailed;
-        return reportStart(false);
-    case Action::stop: return call(QStringLiteral("Stop")) ? 0 : exitFailed;
+        if (request.until)
+            return start(QStringLiteral("StartUntil"), {qlonglong(request.until->toSecsSinceEpoch())}, false);
+        return start(QStringLiteral("Start"), {uint(request.duration.storedValue())}, false);
+    case Action::toggle: return start(QStringLiteral("Toggle"), {}, false);
+    case Action::stop: return call(QStringLiteral("Stop")) == Outcome::done ? 0 : exitFailed;
     case Action::status: {
         const QVariantMap state = instance.runningProperties();
         if (state.isEmpty())
             return exitFailed;
-        printStatus(state, request.json);
-        return 0;
+        return printStatus(state, request.json);
     }
     case Action::setMode: return 0;
     case Action::whilePid:
     case Action::runCommand: {
         // Before the period starts, so that no signal can leave it running.
         SignalRelay relay;
-        if (!call(QStringLiteral("Start"), {0u}))
-            return exitFailed;
-        if (const int refused = reportStart(true)) {
-            call(QStringLiteral("Stop"));
-            return refused;
-        }
+        // Held for as long as this process lives: the running Corvane watches it on the bus.
+        if (const int failed = start(QStringLiteral("Hold"), {}, true))
+            return failed;
         int status = 0;
         if (request.action == Action::runCommand)
             status = runChild(request.command, relay);
         else
             waitForProcess(pid_t(request.pid), &relay);
-        call(QStringLiteral("Stop"));
+        call(QStringLiteral("Release"));
         return status;
     }
     default: return exitBadInput;
@@ -242,13 +266,12 @@ int runLocal(const CommandLineRequest &request)
         return 0;
     case Action::status: {
         const QString mode = QSettingsStore().string(CorvaneTimerService::modeKey).value_or(QString());
-        printStatus(
+        return printStatus(
             {{QStringLiteral("Active"), false},
              {QStringLiteral("RemainingSeconds"), 0},
              {QStringLiteral("Mode"),
               AssertionModes::rawValue(AssertionModes::fromRawValue(mode).value_or(AssertionMode::displayAndSystem))}},
             request.json);
-        return 0;
     }
     default: break;
     }
@@ -269,7 +292,10 @@ int runLocal(const CommandLineRequest &request)
         duration = timer.lastDuration();
     else if (request.action == Action::whilePid || request.action == Action::runCommand)
         duration = WakeDuration::indefinite();
-    timer.start(duration);
+    if (request.until)
+        timer.startUntil(*request.until);
+    else
+        timer.start(duration);
     // The inhibition is asked for without blocking; the answer comes through the loop.
     if (timer.starting()) {
         QEventLoop answer;
@@ -279,7 +305,7 @@ int runLocal(const CommandLineRequest &request)
         });
         answer.exec();
     }
-    if (timer.assertionFailed() || !timer.active()) {
+    if (!timer.held()) {
         complain(refusal());
         return exitFailed;
     }
@@ -313,6 +339,10 @@ int CommandLineRunner::run(const CommandLineRequest &request)
     case Action::invalid: complain(request.error); return exitBadInput;
     case Action::launchTray: return exitBadInput;
     default: break;
+    }
+    if (request.action == Action::whilePid && pid_t(request.pid) == ::getpid()) {
+        complain(Texts::tr("process %1 is this corvane itself: give the id of another process").arg(request.pid));
+        return exitBadInput;
     }
     if (request.action == Action::whilePid && !ProcessExitWatcher::exists(pid_t(request.pid))) {
         complain(Texts::tr("no process with id %1").arg(request.pid));

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <csignal>
+#include <cstdio>
 
 namespace {
 void nameApplication()
@@ -36,6 +37,13 @@ struct Translations {
             QCoreApplication::installTranslator(&own);
     }
 };
+// Whether Qt can find a display: a platform chosen by the user (variable or -platform)
+// is theirs to answer for.
+bool hasGraphicalSession(const QStringList &arguments)
+{
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || arguments.contains(QStringLiteral("-platform"));
+}
 } // namespace
 
 void CorvaneApp::catchSignalsEarly(int, char **, char **)
@@ -60,6 +68,14 @@ int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate 
         const Translations translations;
         // Parsed again now that the translations are in, for the help and the error lines.
         return CommandLineRunner::run(CommandLine::parse(arguments, now));
+    }
+
+    if (!hasGraphicalSession(arguments)) {
+        // Qt would abort with four lines about platform plugins.
+        std::fputs("corvane: the tray needs a graphical session (DISPLAY or WAYLAND_DISPLAY is not set); "
+                   "from a terminal, use corvane --for 90m, corvane --status, corvane --help\n",
+                   stderr);
+        return 1;
     }
 
     // Wayland gives ordinary windows no position; through XWayland the panel can still be

@@ -2,10 +2,11 @@
 #include "shell/CorvaneBusInterface.h"
 
 #include "corvaneadaptor.h"
+#include "shell/CallerHolds.h"
 #include "shell/SingleInstance.h"
 #include "wake/CorvaneTimerService.h"
-#include "wake/Logging.h"
 
+#include <QDBusError>
 #include <QDBusMessage>
 
 namespace {
@@ -20,8 +21,9 @@ CorvaneBusInterface::CorvaneBusInterface(CorvaneTimerService &timer, QObject *pa
     connect(&m_coalesce, &QTimer::timeout, this, &CorvaneBusInterface::announce);
     for (auto changed : {&CorvaneTimerService::activeChanged, &CorvaneTimerService::remainingSecondsChanged,
                          &CorvaneTimerService::modeChanged, &CorvaneTimerService::assertionFailedChanged,
-                         &CorvaneTimerService::heldByChanged})
+                         &CorvaneTimerService::heldByChanged, &CorvaneTimerService::heldChanged})
         connect(&m_timer, changed, &m_coalesce, qOverload<>(&QTimer::start));
+    connect(&m_timer, &CorvaneTimerService::startingChanged, this, &CorvaneBusInterface::answerWaiting);
     m_announced = snapshot();
 }
 
@@ -34,6 +36,7 @@ CorvaneBusInterface::~CorvaneBusInterface()
 bool CorvaneBusInterface::publish(QDBusConnection bus)
 {
     m_bus = std::move(bus);
+    m_holds = std::make_unique<CallerHolds>(m_timer, m_bus);
     return m_bus.registerObject(SingleInstance::objectPath, this, QDBusConnection::ExportAdaptors);
 }
 
@@ -72,11 +75,17 @@ bool CorvaneBusInterface::assertionFailed() const
     return m_timer.assertionFailed();
 }
 
+bool CorvaneBusInterface::held() const
+{
+    return m_timer.held();
+}
+
 QVariantMap CorvaneBusInterface::properties() const
 {
     return {{QStringLiteral("Active"), active()},   {QStringLiteral("RemainingSeconds"), remainingSeconds()},
             {QStringLiteral("EndTime"), endTime()}, {QStringLiteral("Mode"), mode()},
-            {QStringLiteral("HeldBy"), heldBy()},   {QStringLiteral("AssertionFailed"), assertionFailed()}};
+            {QStringLiteral("HeldBy"), heldBy()},   {QStringLiteral("AssertionFailed"), assertionFailed()},
+            {QStringLiteral("Held"), held()}};
 }
 
 void CorvaneBusInterface::Start(uint minutes)
@@ -85,6 +94,51 @@ void CorvaneBusInterface::Start(uint minutes)
         m_timer.start(WakeDuration::indefinite());
     else
         m_timer.start(WakeDuration::minutes(std::min<qint64>(minutes, WakeDuration::maxRestoredMinutes)));
+    answerWhenDecided();
+}
+
+void CorvaneBusInterface::StartUntil(qlonglong end)
+{
+    const QDateTime until = QDateTime::fromSecsSinceEpoch(end);
+    const qint64 seconds = QDateTime::currentDateTime().secsTo(until);
+    if (seconds < 1 || seconds > WakeDuration::maxRestoredMinutes * 60) {
+        if (calledFromDBus())
+            sendErrorReply(QDBusError::InvalidArgs, tr("The end must lie within the next 48 hours."));
+        return;
+    }
+    m_timer.startUntil(until);
+    answerWhenDecided();
+}
+
+void CorvaneBusInterface::answerWhenDecided()
+{
+    if (!calledFromDBus())
+        return;
+    setDelayedReply(true);
+    if (m_timer.starting())
+        m_waiting << message();
+    else
+        answer(message());
+}
+
+void CorvaneBusInterface::answerWaiting()
+{
+    if (m_timer.starting())
+        return;
+    // Every start asked for meanwhile was superseded by the last: all share its outcome.
+    const QList<QDBusMessage> waiting = std::exchange(m_waiting, {});
+    for (const QDBusMessage &call : waiting)
+        answer(call);
+}
+
+void CorvaneBusInterface::answer(const QDBusMessage &call)
+{
+    if (m_timer.held())
+        m_bus.send(call.createReply());
+    else if (m_timer.assertionFailed())
+        m_bus.send(call.createErrorReply(notAwakeError, tr("The system refused to keep this computer awake.")));
+    else
+        m_bus.send(call.createErrorReply(notAwakeError, tr("The wake period ended before the system answered.")));
 }
 
 void CorvaneBusInterface::Stop()
@@ -92,20 +146,39 @@ void CorvaneBusInterface::Stop()
     m_timer.stop();
 }
 
+void CorvaneBusInterface::Hold()
+{
+    if (!calledFromDBus() || !m_holds)
+        return;
+    if (!m_holds->add(message().service())) {
+        // Whoever asked has gone: nobody waits for an answer, and nothing starts.
+        setDelayedReply(true);
+        return;
+    }
+    answerWhenDecided();
+}
+
+void CorvaneBusInterface::Release()
+{
+    if (calledFromDBus() && m_holds)
+        m_holds->remove(message().service());
+}
+
 void CorvaneBusInterface::Toggle()
 {
-    if (m_timer.active())
-        m_timer.stop();
-    else
-        m_timer.start(m_timer.lastDuration());
+    const bool starts = !m_timer.active() && !m_timer.starting();
+    m_timer.toggle();
+    if (starts)
+        answerWhenDecided();
 }
 
 void CorvaneBusInterface::SetMode(const QString &mode)
 {
     if (const std::optional<AssertionMode> chosen = AssertionModes::fromRawValue(mode))
         m_timer.setMode(*chosen);
-    else
-        qCWarning(lcPower) << "SetMode: no such mode" << mode;
+    else if (calledFromDBus())
+        sendErrorReply(QDBusError::InvalidArgs,
+                       tr("No such mode \"%1\": use displayAndSystem or systemOnly.").arg(mode.left(64)));
 }
 
 void CorvaneBusInterface::ShowPanel()
@@ -120,7 +193,7 @@ void CorvaneBusInterface::Quit()
 
 CorvaneBusInterface::Snapshot CorvaneBusInterface::snapshot() const
 {
-    return {active(), remainingSeconds(), endTime(), mode(), heldBy(), assertionFailed()};
+    return {active(), remainingSeconds(), endTime(), mode(), heldBy(), assertionFailed(), held()};
 }
 
 void CorvaneBusInterface::refreshEnd() const
@@ -146,6 +219,7 @@ void CorvaneBusInterface::announce()
     note("Mode", m_announced.mode, now.mode);
     note("HeldBy", m_announced.heldBy, now.heldBy);
     note("AssertionFailed", m_announced.assertionFailed, now.assertionFailed);
+    note("Held", m_announced.held, now.held);
     m_announced = now;
     if (changed.isEmpty() || !m_bus.isConnected())
         return;

@@ -2,17 +2,23 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDateTime>
 #include <QObject>
 #include <QTimer>
+#include <memory>
 
+class CallerHolds;
 class CorvaneTimerService;
 
 // The public face of a running Corvane on the session bus (app.corvane.Corvane, described
 // in packaging/app.corvane.Corvane.xml): the timer service's operations and state, no
 // logic of its own. Properties announce a change only when their value really changes,
-// several changes of one moment in one PropertiesChanged.
-class CorvaneBusInterface : public QObject {
+// several changes of one moment in one PropertiesChanged. A call that starts a period is
+// answered once the system has answered it: with an error unless the computer is then kept
+// awake, so a caller never reports a state its request has not reached.
+class CorvaneBusInterface : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_PROPERTY(bool Active READ active)
     Q_PROPERTY(qlonglong RemainingSeconds READ remainingSeconds)
@@ -20,9 +26,12 @@ class CorvaneBusInterface : public QObject {
     Q_PROPERTY(QString Mode READ mode)
     Q_PROPERTY(QString HeldBy READ heldBy)
     Q_PROPERTY(bool AssertionFailed READ assertionFailed)
+    Q_PROPERTY(bool Held READ held)
 
 public:
     static inline const QString interfaceName = QStringLiteral("app.corvane.Corvane");
+    // A start that did not end with the computer kept awake: refused, or ended first.
+    static inline const QString notAwakeError = QStringLiteral("app.corvane.Corvane.Error.NotAwake");
 
     explicit CorvaneBusInterface(CorvaneTimerService &timer, QObject *parent = nullptr);
     ~CorvaneBusInterface() override;
@@ -36,12 +45,16 @@ public:
     QString mode() const;
     QString heldBy() const;
     bool assertionFailed() const;
+    bool held() const;
     // Every property above by its name on the bus.
     QVariantMap properties() const;
 
 public Q_SLOTS:
     void Start(uint minutes);
+    void StartUntil(qlonglong end);
     void Stop();
+    void Hold();
+    void Release();
     void Toggle();
     void SetMode(const QString &mode);
     void ShowPanel();
@@ -60,10 +73,15 @@ private:
         QString mode;
         QString heldBy;
         bool assertionFailed = false;
+        bool held = false;
     };
     Snapshot snapshot() const;
     void refreshEnd() const;
     void announce();
+    // Answers the call being handled once the start it made is decided.
+    void answerWhenDecided();
+    void answerWaiting();
+    void answer(const QDBusMessage &call);
 
     CorvaneTimerService &m_timer;
     QDBusConnection m_bus{QString()};
@@ -72,4 +90,6 @@ private:
     // until it really moves (a longer period, the wall clock set).
     mutable QDateTime m_end;
     QTimer m_coalesce;
+    QList<QDBusMessage> m_waiting;
+    std::unique_ptr<CallerHolds> m_holds;
 };

@@ -175,10 +175,7 @@ void StatusItemController::onMenu(int id)
 
 void StatusItemController::toggleWake()
 {
-    if (!m_timer.active())
-        m_timer.start(m_timer.lastDuration());
-    else
-        m_timer.stop();
+    m_timer.toggle();
 }
 
 void StatusItemController::togglePanel()

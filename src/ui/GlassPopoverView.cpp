@@ -142,7 +142,8 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, AnimationClock &c
 
     for (auto signal : {&CorvaneTimerService::activeChanged, &CorvaneTimerService::remainingSecondsChanged,
                         &CorvaneTimerService::totalSecondsChanged, &CorvaneTimerService::modeChanged,
-                        &CorvaneTimerService::assertionFailedChanged, &CorvaneTimerService::heldByChanged})
+                        &CorvaneTimerService::assertionFailedChanged, &CorvaneTimerService::heldByChanged,
+                        &CorvaneTimerService::heldChanged})
         connect(&m_timer, signal, this, &GlassPopoverView::refresh);
     refresh();
 }
@@ -203,10 +204,13 @@ QString GlassPopoverView::endTimeText(const QDateTime &end, const QDateTime &now
 void GlassPopoverView::refresh()
 {
     const std::optional<WakeDuration> active = m_timer.active();
-    const QColor tint = accent();
+    // A period whose inhibition is gone keeps running (it is held again as soon as a
+    // service answers), but nothing may read as awake meanwhile.
+    const bool lost = active && !m_timer.held();
+    const QColor tint = lost ? CorvaneStyles::slate() : accent();
     const bool timed = active && active->isTimed();
 
-    m_dot->setActive(active.has_value());
+    m_dot->setActive(active && !lost);
     m_dot->setColor(tint);
     m_chip->setState(!active ? StatusChip::Kind::Idle
                              : (timed ? StatusChip::Kind::Timed : StatusChip::Kind::Indefinite),
@@ -218,10 +222,10 @@ void GlassPopoverView::refresh()
 
     // The new texts first, where the old ones stood, so that the state change carries the
     // block across with the knob.
-    m_switch->setTitle(active ? tr("AWAKE") : tr("IDLE"));
-    m_switch->setSubtitle(subtitleFor(m_timer));
-    m_switch->setOn(active.has_value());
-    m_switch->setProgress(!active ? 0.0 : (timed ? m_timer.progress() : 1.0));
+    m_switch->setTitle(lost ? tr("NOT AWAKE") : (active ? tr("AWAKE") : tr("IDLE")));
+    m_switch->setSubtitle(lost ? tr("Asking the system again \u00B7 click to stop") : subtitleFor(m_timer));
+    m_switch->setOn(active && !lost);
+    m_switch->setProgress(!active || lost ? 0.0 : (timed ? m_timer.progress() : 1.0));
     m_switch->setAccent(tint);
 
     m_bannerTransition->setShown(m_timer.assertionFailed());
@@ -234,10 +238,7 @@ void GlassPopoverView::refresh()
 
 void GlassPopoverView::toggleWake()
 {
-    if (!m_timer.active())
-        m_timer.start(m_timer.lastDuration());
-    else
-        m_timer.stop();
+    m_timer.toggle();
 }
 
 void GlassPopoverView::choosePreset(WakeDuration preset)

@@ -48,6 +48,8 @@ public:
         switch (t) {
         case QAccessible::Name: return WakeSwitch::tr("Keep awake");
         case QAccessible::Value: return wakeSwitch()->isOn() ? WakeSwitch::tr("On") : WakeSwitch::tr("Off");
+        // What the track reads: the state (a period that holds nothing says so) and its end.
+        case QAccessible::Description: return wakeSwitch()->title() + QStringLiteral(". ") + wakeSwitch()->subtitle();
         default: return ButtonAccessible::text(t);
         }
     }

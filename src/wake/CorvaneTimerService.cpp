@@ -43,7 +43,11 @@ CorvaneTimerService::CorvaneTimerService(PowerAssertionManager &power, SettingsS
     connect(&m_power, &PowerAssertionManager::granted, this, &CorvaneTimerService::onGranted);
     connect(&m_power, &PowerAssertionManager::refused, this, &CorvaneTimerService::onRefused);
     connect(&m_power, &PowerAssertionManager::lost, this, &CorvaneTimerService::onLost);
-    connect(&m_power, &PowerAssertionManager::heldByChanged, this, [this] { setHeldBy(m_power.heldBy()); });
+    connect(&m_power, &PowerAssertionManager::heldByChanged, this, [this] {
+        setHeldBy(m_power.heldBy());
+        updateHeld();
+    });
+    connect(this, &CorvaneTimerService::activeChanged, this, &CorvaneTimerService::updateHeld);
 }
 
 CorvaneTimerService::~CorvaneTimerService() = default;
@@ -59,6 +63,8 @@ std::optional<QDateTime> CorvaneTimerService::endDate() const
 {
     if (!m_active || m_active->isIndefinite())
         return std::nullopt;
+    if (m_wallDeadline)
+        return *m_wallDeadline;
     return m_clock.wallNow().addSecs(m_remainingSeconds);
 }
 
@@ -71,13 +77,27 @@ QString CorvaneTimerService::reasonText(WakeDuration duration)
 
 void CorvaneTimerService::start(WakeDuration duration)
 {
+    ask(duration, std::nullopt);
+}
+
+void CorvaneTimerService::startUntil(const QDateTime &end)
+{
+    const qint64 seconds = std::max<qint64>(1, m_clock.wallNow().secsTo(end));
+    ask(WakeDuration::minutes(std::min<qint64>((seconds + 59) / 60, WakeDuration::maxRestoredMinutes)), end);
+}
+
+void CorvaneTimerService::ask(WakeDuration duration, const std::optional<QDateTime> &until)
+{
+    ++m_periodSerial;
+    m_pendingUntil = until;
     setPendingStart(duration);
     m_asking = true;
     m_power.acquire(m_mode, reasonText(duration));
 }
 
-void CorvaneTimerService::claim(WakeDuration duration)
+void CorvaneTimerService::claim(WakeDuration duration, const std::optional<QDateTime> &until)
 {
+    m_wallDeadline = until;
     setAssertionFailed(false);
     setActive(duration);
     setLastDuration(duration);
@@ -90,7 +110,7 @@ void CorvaneTimerService::claim(WakeDuration duration)
         m_ticker.reset();
         return;
     }
-    const qint64 seconds = duration.minuteCount() * 60;
+    const qint64 seconds = until ? std::max<qint64>(1, m_clock.wallNow().secsTo(*until)) : duration.minuteCount() * 60;
     m_deadline = m_clock.now() + std::chrono::seconds(seconds);
     setTotalSeconds(seconds);
     setRemainingSeconds(seconds);
@@ -101,9 +121,9 @@ void CorvaneTimerService::onGranted()
 {
     const bool answer = std::exchange(m_asking, false);
     if (answer && m_pendingStart) {
-        const WakeDuration duration = *m_pendingStart;
+        // Claimed before the start stops waiting, so whoever waits for it finds it in force.
+        claim(*m_pendingStart, std::exchange(m_pendingUntil, std::nullopt));
         setPendingStart(std::nullopt);
-        claim(duration);
         return;
     }
     // A switch, a retake, or a renewal after a loss.
@@ -116,8 +136,8 @@ void CorvaneTimerService::onRefused()
     m_asking = false;
     if (m_pendingStart) {
         // A running period (if any) carries on with what it held.
-        setPendingStart(std::nullopt);
         setAssertionFailed(true);
+        setPendingStart(std::nullopt);
         return;
     }
     if (m_active) {
@@ -142,14 +162,24 @@ void CorvaneTimerService::retake()
 
 void CorvaneTimerService::stop()
 {
+    ++m_periodSerial;
     m_asking = false;
     setPendingStart(std::nullopt);
     m_power.release();
     setActive(std::nullopt);
     m_deadline.reset();
+    m_wallDeadline.reset();
     setTotalSeconds(0);
     setRemainingSeconds(0);
     m_ticker.reset();
+}
+
+void CorvaneTimerService::toggle()
+{
+    if (m_active || m_pendingStart)
+        stop();
+    else
+        start(m_lastDuration);
 }
 
 void CorvaneTimerService::setMode(AssertionMode mode)
@@ -176,6 +206,8 @@ void CorvaneTimerService::extend(qint64 minutes)
     if (!m_active || !m_deadline || minutes < 1)
         return;
     *m_deadline += std::chrono::minutes(minutes);
+    if (m_wallDeadline)
+        *m_wallDeadline = m_wallDeadline->addSecs(minutes * 60);
     setActive(WakeDuration::minutes(m_active->minuteCount() + minutes));
     setTotalSeconds(m_totalSeconds + minutes * 60);
     tick();
@@ -195,7 +227,11 @@ void CorvaneTimerService::tick()
 {
     if (!m_deadline)
         return;
-    const std::chrono::nanoseconds left = *m_deadline - m_clock.now();
+    // An end on the wall clock follows the clock when it is set; any other end counts
+    // real time, through suspend.
+    const std::chrono::nanoseconds left = m_wallDeadline
+        ? std::chrono::milliseconds(m_clock.wallNow().msecsTo(*m_wallDeadline))
+        : *m_deadline - m_clock.now();
     const qint64 r = qint64(std::ceil(double(left.count()) / 1e9));
     if (r >= 1)
         setRemainingSeconds(r);
@@ -249,6 +285,15 @@ void CorvaneTimerService::setHeldBy(const QString &value)
         return;
     m_heldBy = value;
     Q_EMIT heldByChanged();
+}
+
+void CorvaneTimerService::updateHeld()
+{
+    const bool now = m_active.has_value() && m_power.heldMode().has_value();
+    if (m_held == now)
+        return;
+    m_held = now;
+    Q_EMIT heldChanged();
 }
 
 void CorvaneTimerService::setAssertionFailed(bool value)

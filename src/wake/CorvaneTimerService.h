@@ -32,7 +32,8 @@ struct TimerServiceEnvironment {
 // and nothing else changes. A change of mode or duration of a running period takes the new
 // inhibition before the old one goes. While a period runs, the inhibition is held for as
 // long as it is shown: a loss is renewed at once, and shown through assertionFailed until
-// something holds again.
+// something holds again. `held` tells whether the running period really keeps the computer
+// awake at this moment; a period that has lost its inhibition runs on with `held` false.
 class CorvaneTimerService : public QObject {
     Q_OBJECT
     Q_PROPERTY(std::optional<WakeDuration> active READ active NOTIFY activeChanged)
@@ -43,6 +44,7 @@ class CorvaneTimerService : public QObject {
     Q_PROPERTY(bool assertionFailed READ assertionFailed NOTIFY assertionFailedChanged)
     Q_PROPERTY(bool starting READ starting NOTIFY startingChanged)
     Q_PROPERTY(QString heldBy READ heldBy NOTIFY heldByChanged)
+    Q_PROPERTY(bool held READ held NOTIFY heldChanged)
 
 public:
     static inline const QString lastDurationKey = QStringLiteral("corvane.lastDuration");
@@ -60,8 +62,13 @@ public:
     bool assertionFailed() const { return m_assertionFailed; }
     // A start is waiting for the inhibition.
     bool starting() const { return m_pendingStart.has_value(); }
+    // Changes with every start and every end of a period, whoever asked: lets a caller
+    // tell whether the period it started is still the one running.
+    quint64 periodSerial() const { return m_periodSerial; }
     // The mechanism keeping the computer awake ("GNOME Session Manager"), empty when none.
     QString heldBy() const { return m_heldBy; }
+    // A period runs and an inhibition keeps the computer awake for it.
+    bool held() const { return m_held; }
 
     // 1.0 at the start of a timed period (and whenever there is none), falling towards 0.
     double progress() const;
@@ -69,7 +76,13 @@ public:
     std::optional<QDateTime> endDate() const;
 
     void start(WakeDuration duration);
+    // A timed period that ends when the wall clock reaches `end` (its length shown in
+    // minutes to it), however the clock is set or changes its offset meanwhile.
+    void startUntil(const QDateTime &end);
     void stop();
+    // The quick toggle: ends the period, or the start still waiting for its answer (the
+    // last intent wins), else starts one with the last duration.
+    void toggle();
     void setMode(AssertionMode mode);
     // Moves the end of a timed period `minutes` later; the inhibition is kept as it is.
     void extend(qint64 minutes);
@@ -86,17 +99,20 @@ Q_SIGNALS:
     void assertionFailedChanged();
     void startingChanged();
     void heldByChanged();
+    void heldChanged();
 
 private:
     void tick();
     void scheduleTicker();
-    void claim(WakeDuration duration);
+    void claim(WakeDuration duration, const std::optional<QDateTime> &until);
+    void ask(WakeDuration duration, const std::optional<QDateTime> &until);
     void onGranted();
     void onRefused();
     void onLost();
     void retake();
     void setPendingStart(std::optional<WakeDuration> value);
     void setHeldBy(const QString &value);
+    void updateHeld();
 
     void setActive(std::optional<WakeDuration> value);
     void setRemainingSeconds(qint64 value);
@@ -111,9 +127,12 @@ private:
     WakeDuration m_lastDuration = WakeDuration::indefinite();
     bool m_assertionFailed = false;
     QString m_heldBy;
+    bool m_held = false;
+    quint64 m_periodSerial = 0;
     // What the inhibition in flight is for: a start of that duration, or (absent) the
     // running period's new mode or a retake.
     std::optional<WakeDuration> m_pendingStart;
+    std::optional<QDateTime> m_pendingUntil;
     bool m_asking = false;
 
     PowerAssertionManager &m_power;
@@ -121,5 +140,7 @@ private:
     const ContinuousClock &m_clock;
     TickerFactory m_tickers;
     std::optional<std::chrono::nanoseconds> m_deadline;
+    // Set for a period that ends at a time on the wall clock; the deadline above is then unused.
+    std::optional<QDateTime> m_wallDeadline;
     std::unique_ptr<Ticker> m_ticker;
 };

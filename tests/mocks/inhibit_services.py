@@ -3,7 +3,7 @@
 
 "desktop": gnome, kde (also PowerDevil's PolicyAgent: in force "delay" s late, 5 by default,
 released at once), xfce, freedesktop, portal ("response" 0 or 2). "answer": "hang" (10 s),
-"refuse", or "s"/"b" (that type for the cookie). Live() -> apps in force; Foreign() inhibits as another app.
+"slow" (0.3 s), "refuse", or "s"/"b" (that type for the cookie). Live() -> apps in force; Foreign() inhibits as another app.
 '''
 import time
 import types
@@ -39,8 +39,8 @@ def load(mock, parameters):
     live = {}  # (service, cookie): (app, reason, in force from); each service numbers from 1
 
     def inhibit(service, app, reason, foreign=False):
-        if answer == 'hang' and not foreign:
-            time.sleep(10)
+        if answer in ('hang', 'slow') and not foreign:
+            time.sleep(10 if answer == 'hang' else 0.3)
         if answer == 'refuse' and not foreign:
             raise dbus.exceptions.DBusException('refused', name='org.freedesktop.DBus.Error.AccessDenied')
         cookie = 1 + max([c for (s, c) in live if s == service], default=0)

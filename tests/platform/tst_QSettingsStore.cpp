@@ -117,6 +117,44 @@ private Q_SLOTS:
         QCOMPARE(snapshot(), before);
     }
 
+    // Files that cannot be used as they are: the defaults, one warning, the file untouched.
+    void unusableFilesWarnOnceAndStayAsTheyAre_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("100 MB") << QStringLiteral("huge") << QStringLiteral("far more than settings take");
+        // As with XDG_CONFIG_HOME naming a file: no folder can be made there, even by root.
+        QTest::newRow("a file where the folder belongs")
+            << QStringLiteral("no folder") << QStringLiteral("Cannot save the settings");
+    }
+    void unusableFilesWarnOnceAndStayAsTheyAre()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, warning);
+        QTemporaryDir dir;
+        QString file = dir.filePath(QStringLiteral("Corvane.conf"));
+        const QByteArray start("[General]\ncorvane.mode=systemOnly\n");
+        if (kind == u"huge") {
+            QVERIFY(writeFile(file, start));
+            QFile big(file);
+            QVERIFY(big.resize(100 * 1024 * 1024)); // sparse: costs no disk
+        } else {
+            QVERIFY(writeFile(dir.filePath(QStringLiteral("config")), start));
+            file = dir.filePath(QStringLiteral("config/Corvane/Corvane.conf"));
+        }
+        const QDateTime modified = QFileInfo(file).lastModified();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(warning)));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        QSettingsStore store(file);
+        QVERIFY(!store.contains(modeKey));
+        for (int minutes : {30, 60, 90})
+            store.setInteger(durationKey, minutes);
+        QCOMPARE(store.integer(durationKey), 90);
+        QCOMPARE(QFileInfo(file).lastModified(), modified);
+        if (kind == u"huge")
+            QCOMPARE(QFileInfo(file).size(), 100 * 1024 * 1024);
+    }
+
     void garbledFilesFallBackToDefaults_data()
     {
         QTest::addColumn<QByteArray>("content");

@@ -3,6 +3,7 @@
 // gets before anything changes.
 #include "shell/CommandLine.h"
 
+#include <QTimeZone>
 #include <QtTest>
 
 using Action = CommandLineRequest::Action;
@@ -51,6 +52,9 @@ private Q_SLOTS:
         row("17:60", {"--until", "17:60"}, Action::invalid, -1, {}, "unknown time");
         row("unknown mode", {"--mode", "screen"}, Action::invalid, -1, {}, "unknown mode");
         row("not a pid", {"--while-pid", "abc"}, Action::invalid, -1, {}, "not a process id");
+        row("a pid that would wrap", {"--while-pid", "4294967297"}, Action::invalid, -1, {}, "not a process id");
+        row("a huge duration is cut", {"--for", QString(5000, 'x')}, Action::invalid, -1, {},
+            "\"" + QString(39, 'x') + QChar(0x2026) + "\": try");
         row("two actions", {"--stop", "--toggle"}, Action::invalid, -1, {}, "choose one");
         row("duration and command", {"--for", "1h", "--", "make"}, Action::invalid, -1, {}, "choose one");
         row("nothing after --", {"--"}, Action::invalid, -1, {}, "no command");
@@ -75,6 +79,38 @@ private Q_SLOTS:
                 QCOMPARE(request.duration.minuteCount(), minutes);
         }
         QCOMPARE(request.mode ? AssertionModes::rawValue(*request.mode) : QString(), mode);
+    }
+
+    // Counted in real time from now to the next moment the clock on the wall reads the time.
+    void untilIsTheNextReadingOfTheClock_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("until");
+        QTest::addColumn<qint64>("seconds");
+        const QTimeZone berlin("Europe/Berlin");
+        const auto utc = [](int month, int day, int hour, int minute) {
+            return QDateTime(QDate(2026, month, day), QTime(hour, minute), QTimeZone::utc());
+        };
+        // 02:30 CEST; 02:15 comes again as CET, 45 min later.
+        QTest::newRow("the repeated hour, earlier") << utc(10, 25, 0, 30).toTimeZone(berlin) << "02:15" << 45 * 60ll;
+        // 02:30 CET, the second reading: 02:45 is 15 min away.
+        QTest::newRow("the repeated hour, later") << utc(10, 25, 1, 30).toTimeZone(berlin) << "02:45" << 15 * 60ll;
+        QTest::newRow("into the repeated hour") << utc(10, 24, 23, 30).toTimeZone(berlin) << "02:15" << 45 * 60ll;
+        // 01:30 CET; 03:30 CEST is an hour of real time later.
+        QTest::newRow("across the skipped hour") << utc(3, 29, 0, 30).toTimeZone(berlin) << "03:30" << 60 * 60ll;
+        QTest::newRow("an ordinary day") << utc(6, 1, 12, 0).toTimeZone(berlin) << "14:56" << 56 * 60ll;
+    }
+    void untilIsTheNextReadingOfTheClock()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(QString, until);
+        const CommandLineRequest request = CommandLine::parse({"corvane", "--until", until}, now);
+        QCOMPARE(int(request.action), int(Action::start));
+        QVERIFY(request.until);
+        QTEST(now.secsTo(*request.until), "seconds");
+        QCOMPARE(request.until->toTimeZone(now.timeZone()).time().toString("HH:mm"), until);
+        QFETCH(qint64, seconds);
+        QCOMPARE(request.duration.minuteCount(), (seconds + 59) / 60);
     }
 
     void theCommandAndItsArgumentsPassThrough()

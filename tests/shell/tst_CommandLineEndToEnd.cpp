@@ -5,6 +5,8 @@
 #include "TestSupport.h"
 
 #include <QDBusConnectionInterface>
+#include <QTemporaryDir>
+#include <QTimeZone>
 #include <QtTest>
 #include <csignal>
 
@@ -65,6 +67,20 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
     }
 
+    // Killed outright, the command line cannot pass a signal on; the kernel sends one.
+    void aKilledCommandLineTakesItsCommandAlong()
+    {
+        const std::unique_ptr<QProcess> process = startCommandLine({"--", "sleep", "30"});
+        const QString children = QStringLiteral("/proc/%1/task/%1/children").arg(process->processId());
+        QVERIFY(TestBus::waitFor([&] { return readFile(children).trimmed().toInt() > 0; }, 5000));
+        const int command = readFile(children).trimmed().toInt();
+        ::kill(pid_t(process->processId()), SIGKILL);
+        QVERIFY(process->waitForFinished(5000));
+        QVERIFY(TestBus::waitFor(
+            [&] { return readFile(QStringLiteral("/proc/%1/stat").arg(command)).split(' ').value(2, "Z") == "Z"; }));
+        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
+    }
+
     void whilePidReleasesWithinASecond()
     {
         QProcess watched;
@@ -82,26 +98,115 @@ private Q_SLOTS:
 
     void badInputChangesNothing_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("arguments"); // "SELF": this corvane's own pid
+        QTest::addColumn<QStringList>("unset"); // variables taken from the environment
+        QTest::addColumn<int>("exitCode");
         QProcess gone;
         gone.start(QStringLiteral("true"));
         gone.waitForStarted();
         const qint64 pid = gone.processId();
         gone.waitForFinished();
-        QTest::addRow("unknown duration") << QStringList{"--for", "soon"};
-        QTest::addRow("no such time") << QStringList{"--until", "25:00"};
-        QTest::addRow("no such process") << QStringList{"--while-pid", QString::number(pid)};
-        QTest::addRow("unknown mode") << QStringList{"--indefinitely", "--mode", "screen"};
+        const QStringList none;
+        QTest::addRow("unknown duration") << QStringList{"--for", "soon"} << none << 2;
+        QTest::addRow("no such time") << QStringList{"--until", "25:00"} << none << 2;
+        QTest::addRow("no such process") << QStringList{"--while-pid", QString::number(pid)} << none << 2;
+        QTest::addRow("unknown mode") << QStringList{"--indefinitely", "--mode", "screen"} << none << 2;
+        QTest::addRow("its own pid") << QStringList{"--while-pid", "SELF"} << none << 2;
+        // 2^32 + 1 would wrap to pid 1.
+        QTest::addRow("a pid beyond pid_t") << QStringList{"--while-pid", "4294967297"} << none << 2;
+        QTest::addRow("a huge argument") << QStringList{"--for", QString(130000, QLatin1Char('9')) + "x"} << none << 2;
+        QTest::addRow("a huge unknown option")
+            << QStringList{"--for", "1h", "--" + QString(130000, QLatin1Char('f'))} << none << 2;
+        QTest::addRow("the tray without a display")
+            << QStringList{} << QStringList{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"} << 1;
     }
     void badInputChangesNothing()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QStringList, unset);
         TestBus::clearLogindCalls();
-        QString output;
-        QCOMPARE(commandLine(arguments, &output), 2);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : unset)
+            environment.remove(name);
+        process.setProcessEnvironment(environment);
+        if (arguments.contains(QStringLiteral("SELF"))) {
+            // The shell's pid is the program's once it execs it.
+            arguments.replace(arguments.indexOf(QStringLiteral("SELF")), QStringLiteral("$$"));
+            process.start(QStringLiteral("sh"),
+                          {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + arguments.join(QLatin1Char(' ')),
+                           QStringLiteral(CORVANE_BINARY)});
+        } else {
+            process.start(QStringLiteral(CORVANE_BINARY), arguments);
+        }
+        QVERIFY(process.waitForFinished(10000));
+        const QString output =
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()).trimmed();
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QTEST(process.exitCode(), "exitCode");
         QCOMPARE(output.count(QLatin1Char('\n')), 0);
-        QVERIFY(output.startsWith(QLatin1String("corvane: ")));
+        QVERIFY2(output.startsWith(QLatin1String("corvane: ")) && output.size() < 250, qPrintable(output.left(300)));
         QCOMPARE(TestBus::logindCalls().filter(QStringLiteral("Inhibit")), QStringList());
+    }
+
+    // The wall clock as libfaketime moves it for the program alone; the clocks that count
+    // real time are left as they are.
+    void untilFollowsTheWallClock_data()
+    {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QDateTime>("start"); // the wall clock when it starts
+        QTest::addColumn<QString>("until");
+        QTest::addColumn<QString>("said"); // a pattern for what it prints
+        QTest::addColumn<int>("jumpSeconds"); // then the wall clock jumps: it must end
+        QTest::addRow("in the repeated hour, the second reading")
+            << "Europe/Berlin" << QDateTime(QDate(2026, 10, 25), QTime(0, 30), QTimeZone::utc()) << "02:15"
+            << "awake for (45:00|44:5\\d) more, until 02:15" << 0;
+        QTest::addRow("across the skipped hour")
+            << "Europe/Berlin" << QDateTime(QDate(2026, 3, 29), QTime(0, 30), QTimeZone::utc()) << "03:30"
+            << "awake for (1:00:00|59:5\\d) more, until 03:30" << 0;
+        QTest::addRow("the clock set an hour on")
+            << "UTC" << QDateTime(QDate(2026, 6, 1), QTime(13, 0), QTimeZone::utc()) << "13:56"
+            << "awake for (56:00|55:5\\d) more, until 13:56" << 3600;
+    }
+    void untilFollowsTheWallClock()
+    {
+        QFETCH(QString, zone);
+        QFETCH(QDateTime, start);
+        QFETCH(QString, until);
+        QFETCH(QString, said);
+        QFETCH(int, jumpSeconds);
+        const QString library = QStringLiteral("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1");
+        CORVANE_REQUIRE(QFile::exists(library), "libfaketime (Debian's faketime)");
+        QTemporaryDir dir;
+        const QString offsetFile = dir.filePath(QStringLiteral("offset"));
+        const qint64 offset = QDateTime::currentDateTimeUtc().secsTo(start);
+        // libfaketime's relative form: "+90" or "-90" seconds from the real clock.
+        auto setOffset = [&](qint64 seconds) {
+            return writeFile(offsetFile, (seconds >= 0 ? "+" : "") + QByteArray::number(seconds));
+        };
+        QVERIFY(setOffset(offset));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TZ"), zone);
+        environment.insert(QStringLiteral("LD_PRELOAD"), library);
+        environment.insert(QStringLiteral("FAKETIME_TIMESTAMP_FILE"), offsetFile);
+        environment.insert(QStringLiteral("FAKETIME_NO_CACHE"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(CORVANE_BINARY), {QStringLiteral("--until"), until});
+        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }, 5000));
+        QVERIFY(TestBus::waitFor([&] { return process.canReadLine(); }, 5000));
+        const QString line = QString::fromUtf8(process.readLine()).trimmed();
+        QVERIFY2(line.contains(QRegularExpression(said)), qPrintable(line));
+        if (jumpSeconds) {
+            QVERIFY(setOffset(offset + jumpSeconds));
+            QVERIFY(process.waitForFinished(5000));
+            QCOMPARE(process.exitCode(), 0);
+        } else {
+            ::kill(pid_t(process.processId()), SIGTERM);
+            QVERIFY(process.waitForFinished(5000));
+        }
+        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
     }
 };
 

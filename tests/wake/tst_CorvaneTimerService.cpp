@@ -189,6 +189,42 @@ private Q_SLOTS:
         QCOMPARE(timer->remainingSeconds(), 1200);
     }
 
+    // A period until a time on the wall clock ends when the clock reads it, however the
+    // clock is set meanwhile; any other period counts real time and ignores the setting.
+    void anEndOnTheWallClockFollowsTheClock_data()
+    {
+        QTest::addColumn<bool>("untilATime");
+        QTest::addColumn<int>("clockSetBy"); // seconds
+        QTest::addColumn<qint64>("remaining"); // after the setting and 10 s more
+        QTest::newRow("until: an hour on") << true << 3600 << qint64(0);
+        QTest::newRow("until: an hour back") << true << -3600 << qint64(3600 + 3600 - 10);
+        QTest::newRow("for 1 h: an hour on") << false << 3600 << qint64(3600 - 10);
+        QTest::newRow("for 1 h: an hour back") << false << -3600 << qint64(3600 - 10);
+    }
+    void anEndOnTheWallClockFollowsTheClock()
+    {
+        QFETCH(bool, untilATime);
+        QFETCH(int, clockSetBy);
+        QFETCH(qint64, remaining);
+        Rig rig;
+        auto timer = rig.make();
+        const QDateTime end = rig.clock.wall.addSecs(3600);
+        if (untilATime)
+            timer->startUntil(end);
+        else
+            timer->start(WakeDuration::minutes(60));
+        QCOMPARE(timer->active(), WakeDuration::minutes(60));
+        QCOMPARE(timer->remainingSeconds(), 3600);
+        QCOMPARE(timer->endDate(), end);
+        rig.clock.wall = rig.clock.wall.addSecs(clockSetBy);
+        rig.clock.advance(seconds(10));
+        rig.tickers.fire();
+        QCOMPARE(timer->remainingSeconds(), remaining);
+        QCOMPARE(timer->active().has_value(), remaining > 0);
+        if (untilATime && remaining > 0)
+            QCOMPARE(timer->endDate(), end);
+    }
+
     void aWakeAfterTheServiceIsGoneDoesNothing()
     {
         Rig rig;

@@ -185,14 +185,19 @@ private Q_SLOTS:
         TimerRig rig;
         auto timer = rig.make();
         timer->start(WakeDuration::indefinite());
+        QVERIFY(timer->held());
+        QSignalSpy held(timer.get(), &CorvaneTimerService::heldChanged);
         rig.backend.refuse = true;
         rig.backend.loseHeld();
         QVERIFY(timer->assertionFailed());
         QVERIFY(timer->active());
+        QVERIFY(!timer->held());
         QVERIFY(timer->heldBy().isEmpty());
         rig.backend.refuse = false;
         Q_EMIT rig.backend.serviceAppeared();
         QVERIFY(!timer->assertionFailed());
+        QVERIFY(timer->held());
+        QCOMPARE(held.count(), 2);
         QCOMPARE(timer->heldBy(), QStringLiteral("Recording"));
         // A called-off power-off retakes only for a running period (the mechanisms' table covers the rest).
         timer->stop();
