@@ -19,5 +19,4 @@ LinuxWakeStack::LinuxWakeStack(SettingsStore &settings, WakeStack::Guard guard)
                   if (QCoreApplication::instance())
                       m_inhibitors.buses().flush(250);
               })
-{
-}
+{}

@@ -75,7 +75,8 @@ TerminationGuard::~TerminationGuard()
     // Leaving its owner is one more way out: what is held goes back before the parts do.
     releaseBeforeLeaving();
     const std::lock_guard lock(currentLock);
-    current = nullptr;
+    if (current == this)
+        current = nullptr;
 }
 
 void TerminationGuard::releaseBeforeLeaving()

@@ -6,8 +6,7 @@
 #include "TestSupport.h"
 #include "platform/LinuxInhibitors.h"
 #include "platform/LogindSystemEvents.h"
-#include "wake/CorvaneTimerService.h"
-#include "wake/PowerAssertionManager.h"
+#include "wake/WakeStack.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -77,19 +76,18 @@ void emitPowerOff(bool entering)
         QStringLiteral("org.freedesktop.DBus.Mock"));
 }
 
-// What the program builds for its power layer, and the guard's answer to a power-off.
+// The program's wake stack on the desktop's mechanisms, with its guard's answer to a
+// power-off; the test process keeps its signals.
 struct Layer {
-    explicit Layer(bool xfce) : inhibitors({false, xfce}, DelayedCall::mainThread(), InhibitorChain::Timing{})
-    {
-        QObject::connect(&events, &SystemEvents::willPowerOff, &manager, [this] { manager.release(); });
-    }
+    explicit Layer(bool xfce) : inhibitors({false, xfce}, DelayedCall::mainThread(), InhibitorChain::Timing{}) {}
     LinuxInhibitors inhibitors;
     LogindSystemEvents events{inhibitors.buses()};
-    PowerAssertionManager manager{inhibitors.chain(), nullptr};
     MemorySettingsStore settings;
     FakeClock clock;
     FakeTickers tickers;
-    CorvaneTimerService timer{manager, settings, {clock, tickers.factory(), events}};
+    WakeStack stack{{inhibitors.chain(), nullptr, settings, {clock, tickers.factory(), events}},
+                    WakeStack::Guard::allButSignals};
+    CorvaneTimerService &timer = stack.timer();
 };
 } // namespace
 
