@@ -16,13 +16,25 @@ const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
 constexpr int callTimeoutMs = 3000;
 } // namespace
 
-UPowerSource::UPowerSource(QDBusConnection bus, QObject *parent) : PowerSource(parent), m_bus(std::move(bus))
+UPowerSource::UPowerSource(BusConnections &buses, QObject *parent) : PowerSource(parent), m_buses(buses)
 {
-    m_bus.connect(service, daemonPath, properties, QStringLiteral("PropertiesChanged"), this,
-                  SLOT(onDaemonChanged(QString, QVariantMap, QStringList)));
-    m_bus.connect(service, devicePath, properties, QStringLiteral("PropertiesChanged"), this,
-                  SLOT(onDeviceChanged(QString, QVariantMap, QStringList)));
+    subscribe();
     readAll();
+    connect(&m_buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
+        if (bus != BusConnections::Bus::System)
+            return;
+        subscribe();
+        readAll();
+    });
+}
+
+void UPowerSource::subscribe()
+{
+    QDBusConnection bus = m_buses.connection(BusConnections::Bus::System);
+    bus.connect(service, daemonPath, properties, QStringLiteral("PropertiesChanged"), this,
+                SLOT(onDaemonChanged(QString, QVariantMap, QStringList)));
+    bus.connect(service, devicePath, properties, QStringLiteral("PropertiesChanged"), this,
+                SLOT(onDeviceChanged(QString, QVariantMap, QStringList)));
 }
 
 void UPowerSource::readAll()
@@ -31,7 +43,8 @@ void UPowerSource::readAll()
                       const std::function<void(const QVariant &)> &use) {
         QDBusMessage call = QDBusMessage::createMethodCall(service, path, properties, QStringLiteral("Get"));
         call << interface << name;
-        auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, callTimeoutMs), this);
+        auto *watcher = new QDBusPendingCallWatcher(
+            m_buses.connection(BusConnections::Bus::System).asyncCall(call, callTimeoutMs), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [use](QDBusPendingCallWatcher *finished) {
             finished->deleteLater();
             const QDBusPendingReply<QDBusVariant> reply = *finished;

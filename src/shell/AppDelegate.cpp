@@ -37,9 +37,9 @@ struct AppServices {
     PowerLayer *power = &PowerLayer::build();
     QSettingsStore settings;
     BootTimeClock clock;
-    LinuxDisplaySleeper displaySleeper;
-    FreedesktopNotifier notifier;
-    UPowerSource powerSource;
+    LinuxDisplaySleeper displaySleeper{power->inhibitors.buses()};
+    FreedesktopNotifier notifier{power->inhibitors.buses()};
+    UPowerSource powerSource{power->inhibitors.buses()};
     SessionInhibitorList otherInhibitors{power->inhibitors.buses()};
     SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
