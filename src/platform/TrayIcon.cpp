@@ -19,7 +19,7 @@ TrayIcon::TrayIcon(QObject *parent) : QObject(parent)
     const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
     m_hostShowsLabel = !desktop.contains(QLatin1String("KDE"), Qt::CaseInsensitive)
         && !desktop.contains(QLatin1String("XFCE"), Qt::CaseInsensitive);
-    m_sni = new StatusNotifierItem(QStringLiteral("corvane"), this);
+    m_sni = new StatusNotifierItem(m_buses, QStringLiteral("corvane"), this);
     connect(m_sni, &StatusNotifierItem::hostedChanged, this, &TrayIcon::useStatusNotifier);
     connect(m_sni, &StatusNotifierItem::activated, this, [this](QPoint at) {
         m_lastActivate = at;
@@ -33,7 +33,11 @@ TrayIcon::TrayIcon(QObject *parent) : QObject(parent)
     connect(&m_sni->menu(), &DBusMenuExporter::aboutToShow, this, &TrayIcon::menuAboutToShow);
 }
 
-TrayIcon::~TrayIcon() = default;
+TrayIcon::~TrayIcon()
+{
+    // Before the connections it is exported on go.
+    delete m_sni;
+}
 
 void TrayIcon::show()
 {
@@ -54,7 +58,7 @@ void TrayIcon::show()
     // A busy shell may take longer than this to answer; while a watcher is there its answer
     // decides. An XEmbed icon made now would find the host and publish a second item.
     QTimer::singleShot(2000, this, [this, decide] {
-        QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+        QDBusConnectionInterface *bus = m_buses.connection(BusConnections::Bus::Session).interface();
         if (!bus || !bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")))
             decide();
     });

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/BusConnections.h"
 #include "platform/DBusMenuExporter.h"
 
 #include <QIcon>
@@ -63,6 +64,8 @@ private:
     void onPrimary();
     void publishMenu();
 
+    // The item's own connection: the name a host knows it by is held there.
+    BusConnections m_buses;
     StatusNotifierItem *m_sni = nullptr;
     QSystemTrayIcon *m_xembed = nullptr;
     Backend m_backend = Backend::None;
