@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/TrayIcon.h"
 
+#include "platform/DesktopEnvironment.h"
 #include "platform/StatusNotifierItem.h"
 #include "wake/Logging.h"
 
@@ -15,10 +16,7 @@
 
 TrayIcon::TrayIcon(QObject *parent) : QObject(parent)
 {
-    // Plasma's and XFCE's trays show no label beside the icon.
-    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
-    m_hostShowsLabel = !desktop.contains(QLatin1String("KDE"), Qt::CaseInsensitive)
-        && !desktop.contains(QLatin1String("XFCE"), Qt::CaseInsensitive);
+    m_hostShowsLabel = DesktopEnvironment::current().trayShowsLabel();
     m_sni = new StatusNotifierItem(m_buses, QStringLiteral("corvane"), this);
     connect(m_sni, &StatusNotifierItem::hostedChanged, this, &TrayIcon::useStatusNotifier);
     connect(m_sni, &StatusNotifierItem::activated, this, [this](QPoint at) {

@@ -12,8 +12,7 @@
 // The platform's inhibitors behind the one assertion manager: what the tray application
 // and the command line without a tray both hold their inhibition through.
 struct PowerLayer {
-    LinuxInhibitors inhibitors{LinuxInhibitors::Desktop::current(), DelayedCall::mainThread(),
-                               InhibitorChain::Timing{}};
+    LinuxInhibitors inhibitors{DesktopEnvironment::current(), DelayedCall::mainThread(), InhibitorChain::Timing{}};
     LogindSystemEvents events{inhibitors.buses()};
     LogindShutdownDelayLock delayLock{events, inhibitors.buses()};
     PowerAssertionManager manager{inhibitors.chain(), &delayLock};

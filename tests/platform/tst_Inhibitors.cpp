@@ -79,7 +79,9 @@ void emitPowerOff(bool entering)
 
 // What the program builds for its power layer, and the guard's answer to a power-off.
 struct Layer {
-    explicit Layer(bool xfce) : inhibitors({false, xfce}, DelayedCall::mainThread(), InhibitorChain::Timing{})
+    explicit Layer(bool xfce)
+        : inhibitors(DesktopEnvironment::fromNames(xfce ? QStringLiteral("XFCE") : QString(), {}),
+                     DelayedCall::mainThread(), InhibitorChain::Timing{})
     {
         QObject::connect(&events, &SystemEvents::willPowerOff, &manager, [this] { manager.release(); });
     }
