@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/UPowerSource.h"
 
+#include "platform/ServiceAppearance.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -21,11 +24,11 @@ UPowerSource::UPowerSource(BusConnections &buses, QObject *parent) : PowerSource
     subscribe();
     readAll();
     connect(&m_buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
-        if (bus != BusConnections::Bus::System)
-            return;
-        subscribe();
-        readAll();
+        if (bus == BusConnections::Bus::System)
+            subscribe();
     });
+    auto *appearance = new ServiceAppearance(m_buses, BusConnections::Bus::System, {service}, this);
+    connect(appearance, &ServiceAppearance::appeared, this, &UPowerSource::readAll);
 }
 
 void UPowerSource::subscribe()
@@ -76,7 +79,7 @@ void UPowerSource::apply(std::optional<bool> onBattery, std::optional<double> pe
     const std::optional<double> percentBefore = m_percent;
     if (onBattery)
         m_onBattery = *onBattery;
-    if (percent)
+    if (percent && std::isfinite(*percent) && *percent >= 0 && *percent <= 100)
         m_percent = *percent;
     if (before != m_onBattery || percentBefore != m_percent)
         Q_EMIT changed();

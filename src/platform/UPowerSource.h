@@ -7,8 +7,10 @@
 #include <QVariantMap>
 
 // UPower on the system bus: the daemon's OnBattery and the display device's Percentage,
-// read once and then followed through PropertiesChanged, on a replaced system bus too.
-// Without UPower: mains, no battery.
+// read whenever UPower appears (after the program, or on a replaced system bus too) and
+// followed through PropertiesChanged. Without UPower: mains, no battery. A percentage
+// outside 0–100 (NaN and infinities included, as broken batteries report) is not a
+// reading and leaves the last one in place.
 class UPowerSource : public PowerSource {
     Q_OBJECT
 public:
