@@ -4,7 +4,6 @@
 #include "wake/Logging.h"
 
 #include <QDBusMessage>
-#include <QPointer>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,19 +110,6 @@ QDBusConnection BusConnections::connection(Bus bus)
     return fresh;
 }
 
-std::shared_ptr<void> BusConnections::watch(Bus bus)
-{
-    ++slot(bus).watchers;
-    updateCheck();
-    QPointer<BusConnections> self(this);
-    return std::shared_ptr<void>(nullptr, [self, bus](void *) {
-        if (!self)
-            return;
-        --self->slot(bus).watchers;
-        self->updateCheck();
-    });
-}
-
 void BusConnections::sessionDisconnected()
 {
     // Handled after the connection has finished delivering: a client may drop its last
@@ -161,7 +147,7 @@ void BusConnections::check()
 
 void BusConnections::updateCheck()
 {
-    const bool needed = m_session.watchers > 0 || m_system.watchers > 0 || m_session.lost || m_system.lost;
+    const bool needed = m_session.lost || m_system.lost;
     if (needed && !m_check.isActive())
         m_check.start();
     else if (!needed)

@@ -4,7 +4,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QTimer>
-#include <memory>
 
 // The session and system bus connections every D-Bus client of the program talks over. A
 // connection that drops (the bus daemon went away) says so at once; it is replaced by a
@@ -23,9 +22,6 @@ public:
     ~BusConnections() override;
 
     QDBusConnection connection(Bus bus);
-
-    // Keeps the drop check running while the returned handle lives.
-    std::shared_ptr<void> watch(Bus bus);
 
     // Waits (at most `timeoutMs` per bus) until every message queued on the open connections
     // has gone out: a release sent just before the process ends would otherwise die in the
@@ -55,7 +51,6 @@ private:
         bool up = false; // the connection worked, since it was made
         bool lost = false; // it was up and dropped; being tried again
         int generation = 0;
-        int watchers = 0;
     };
     Slot &slot(Bus bus) { return bus == Bus::System ? m_system : m_session; }
     void lose(Bus bus);

@@ -57,7 +57,6 @@ LogindShutdownDelayLock::~LogindShutdownDelayLock()
 void LogindShutdownDelayLock::arm()
 {
     m_wanted = true;
-    m_busWatch = m_buses.watch(BusConnections::Bus::System);
     // A lock taken while the power-off goes on would only make logind wait out its delay:
     // it is taken if the power-off is called off.
     m_lettingGo = m_poweringOff;
@@ -75,7 +74,6 @@ void LogindShutdownDelayLock::disarm()
 {
     m_wanted = false;
     m_lettingGo = false;
-    m_busWatch.reset();
     close();
 }
 

@@ -41,7 +41,6 @@ private:
     void close();
 
     BusConnections &m_buses;
-    std::shared_ptr<void> m_busWatch;
     int m_generation = 0;
     bool m_wanted = false;
     bool m_lettingGo = false;
