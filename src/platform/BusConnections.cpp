@@ -4,7 +4,15 @@
 #include "wake/Logging.h"
 
 #include <QDBusMessage>
-#include <QPointer>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+const char *busWord(BusConnections::Bus bus)
+{
+    return bus == BusConnections::Bus::System ? "system" : "session";
+}
+} // namespace
 
 BusConnections::BusConnections(QObject *parent) : QObject(parent)
 {
@@ -19,6 +27,29 @@ BusConnections::~BusConnections()
         if (s->open)
             QDBusConnection::disconnectFromBus(s->name);
     }
+}
+
+QString BusConnections::sessionBusAddress()
+{
+    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    if (!address.isEmpty())
+        return address;
+    // libdbus's own fallback, the socket of a systemd user bus, when it is ours.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty())
+        return {};
+    const QByteArray socket = runtime + "/bus";
+    struct stat info = {};
+    if (::stat(socket.constData(), &info) != 0 || !S_ISSOCK(info.st_mode) || info.st_uid != ::getuid())
+        return {};
+    return QStringLiteral("unix:path=") + QString::fromLocal8Bit(socket);
+}
+
+void BusConnections::preventAutolaunch()
+{
+    // An address type libdbus does not know: every connection attempt fails at once.
+    if (sessionBusAddress().isEmpty())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 }
 
 void BusConnections::flush(int timeoutMs)
@@ -48,36 +79,55 @@ QDBusConnection BusConnections::connection(Bus bus)
         QDBusConnection::disconnectFromBus(s.name);
         s.open = false;
     }
+    if (bus == Bus::Session && sessionBusAddress().isEmpty()) {
+        // libdbus would autolaunch one; a connection that never connects stands in.
+        return QDBusConnection(QStringLiteral("corvane-no-session-bus"));
+    }
     ++s.generation;
     // Unique in the process: a connection of an earlier instance may still be referenced.
     static int instances = 0;
     if (m_instance == 0)
         m_instance = ++instances;
-    s.name = QStringLiteral("corvane-power-%1-%2-%3")
-                 .arg(bus == Bus::System ? QStringLiteral("system") : QStringLiteral("session"))
-                 .arg(m_instance)
-                 .arg(s.generation);
+    s.name = QStringLiteral("corvane-%1-%2-%3").arg(QLatin1String(busWord(bus))).arg(m_instance).arg(s.generation);
     QDBusConnection fresh = QDBusConnection::connectToBus(
         bus == Bus::System ? QDBusConnection::SystemBus : QDBusConnection::SessionBus, s.name);
     s.open = true;
-    if (s.generation > 1 && fresh.isConnected()) {
-        qCDebug(lcPower) << "reconnected to the" << (bus == Bus::System ? "system" : "session") << "bus";
+    if (!fresh.isConnected())
+        return fresh;
+    // libdbus reports the end of the connection as a local signal: the drop is heard the
+    // moment the daemon goes, without asking the connection from time to time.
+    fresh.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
+                  QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
+                  bus == Bus::System ? SLOT(systemDisconnected()) : SLOT(sessionDisconnected()));
+    s.up = true;
+    const bool again = s.generation > 1;
+    s.lost = false;
+    updateCheck();
+    if (again) {
+        qCDebug(lcPower) << "reconnected to the" << busWord(bus) << "bus";
         Q_EMIT reconnected(bus);
     }
     return fresh;
 }
 
-std::shared_ptr<void> BusConnections::watch(Bus bus)
+void BusConnections::sessionDisconnected()
 {
-    ++slot(bus).watchers;
-    m_check.start();
-    QPointer<BusConnections> self(this);
-    return std::shared_ptr<void>(nullptr, [self, bus](void *) {
-        if (!self)
-            return;
-        if (--self->slot(bus).watchers <= 0 && self->m_session.watchers <= 0 && self->m_system.watchers <= 0)
-            self->m_check.stop();
-    });
+    // Handled after the connection has finished delivering: a client may drop its last
+    // reference to the connection from its `dropped` handler.
+    QMetaObject::invokeMethod(this, &BusConnections::check, Qt::QueuedConnection);
+}
+
+void BusConnections::systemDisconnected()
+{
+    QMetaObject::invokeMethod(this, &BusConnections::check, Qt::QueuedConnection);
+}
+
+void BusConnections::lose(Bus bus)
+{
+    qCDebug(lcPower) << "lost the" << busWord(bus) << "bus";
+    slot(bus).lost = true;
+    updateCheck();
+    Q_EMIT dropped(bus);
 }
 
 void BusConnections::check()
@@ -88,9 +138,18 @@ void BusConnections::check()
         Slot &s = slot(bus);
         if (!s.open || QDBusConnection(s.name).isConnected())
             continue;
-        qCDebug(lcPower) << "lost the" << (bus == Bus::System ? "system" : "session") << "bus";
-        Q_EMIT dropped(bus);
+        if (s.up && !s.lost)
+            lose(bus);
         // Followed at once; a daemon not back yet is tried again on the next check.
         connection(bus);
     }
+}
+
+void BusConnections::updateCheck()
+{
+    const bool needed = m_session.lost || m_system.lost;
+    if (needed && !m_check.isActive())
+        m_check.start();
+    else if (!needed)
+        m_check.stop();
 }

@@ -65,7 +65,6 @@ void CookieGrant::begin()
         markLost(QStringLiteral("the bus connection dropped"));
         markRefused(QStringLiteral("the bus connection dropped"));
     });
-    m_busWatch = m_buses.watch(m_bus);
 
     for (int i = 0; i < m_tokens.size(); ++i) {
         const Call &call = m_tokens.at(i).call;
@@ -154,8 +153,6 @@ void CookieGrant::giveBack(State)
         token.valid = false;
     }
     const bool onOwnThread = QThread::currentThread() == thread();
-    if (onOwnThread)
-        m_busWatch.reset();
     if (owed.isEmpty())
         return;
     QDBusConnection connection = m_connection;

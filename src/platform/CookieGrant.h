@@ -63,5 +63,4 @@ private:
     QStringList m_gone; // issuers that left while we waited
     int m_answers = 0;
     QList<QPointer<QDBusPendingCallWatcher>> m_calls;
-    std::shared_ptr<void> m_busWatch;
 };

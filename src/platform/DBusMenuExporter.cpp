@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/DBusMenuExporter.h"
 
-#include "platform/DBusMenuAdaptor.h"
+#include "dbusmenuadaptor.h"
 
-#include <QDBusConnection>
+#include <QGuiApplication>
 
 namespace {
 // dbusmenu reads an underscore as the mnemonic mark; a label's own underscores are doubled.
@@ -47,12 +47,17 @@ QVariantMap filtered(const QVariantMap &all, const QStringList &names)
 DBusMenuExporter::DBusMenuExporter(QObject *parent) : QObject(parent)
 {
     DBusMenuTypes::registerTypes();
-    m_adaptor = new DBusMenuAdaptor(this);
+    new DBusMenuAdaptor(this);
 }
 
-bool DBusMenuExporter::exportOn(const QString &)
+bool DBusMenuExporter::exportOn(QDBusConnection bus)
 {
-    return QDBusConnection::sessionBus().registerObject(objectPath, this, QDBusConnection::ExportAdaptors);
+    return bus.registerObject(objectPath, this, QDBusConnection::ExportAdaptors);
+}
+
+void DBusMenuExporter::unexport(QDBusConnection bus)
+{
+    bus.unregisterObject(objectPath);
 }
 
 void DBusMenuExporter::setEntries(const QList<DBusMenuEntry> &entries)
@@ -61,23 +66,77 @@ void DBusMenuExporter::setEntries(const QList<DBusMenuEntry> &entries)
         return;
     m_entries = entries;
     ++m_revision;
-    Q_EMIT m_adaptor->LayoutUpdated(m_revision, 0);
+    Q_EMIT LayoutUpdated(m_revision, 0);
 }
 
-DBusMenuLayoutItem DBusMenuExporter::layout(int parentId, const QStringList &names) const
+QString DBusMenuExporter::textDirection() const
 {
-    DBusMenuLayoutItem node;
-    node.id = parentId;
-    if (parentId == 0) {
-        node.properties.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
-        for (const DBusMenuEntry &entry : m_entries)
-            node.children << DBusMenuLayoutItem{entry.id, filtered(entryProperties(entry), names), {}};
-    } else {
-        node.properties = properties(parentId, names);
-    }
-    return node;
+    return QGuiApplication::layoutDirection() == Qt::RightToLeft ? QStringLiteral("rtl") : QStringLiteral("ltr");
 }
 
+uint DBusMenuExporter::GetLayout(int parentId, int, const QStringList &propertyNames, DBusMenuLayoutItem &layout)
+{
+    layout = DBusMenuLayoutItem{parentId, {}, {}};
+    if (parentId == 0) {
+        layout.properties.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
+        for (const DBusMenuEntry &entry : m_entries)
+            layout.children << DBusMenuLayoutItem{entry.id, filtered(entryProperties(entry), propertyNames), {}};
+    } else {
+        layout.properties = properties(parentId, propertyNames);
+    }
+    return m_revision;
+}
+
+DBusMenuItemPropertiesList DBusMenuExporter::GetGroupProperties(const QList<int> &ids, const QStringList &propertyNames)
+{
+    DBusMenuItemPropertiesList out;
+    for (int id : ids) {
+        if (hasItem(id))
+            out << DBusMenuItemProperties{id, properties(id, propertyNames)};
+    }
+    return out;
+}
+
+QDBusVariant DBusMenuExporter::GetProperty(int id, const QString &name)
+{
+    return QDBusVariant(properties(id, {name}).value(name));
+}
+
+void DBusMenuExporter::Event(int id, const QString &eventId, const QDBusVariant &, uint)
+{
+    handleEvent(id, eventId);
+}
+
+QList<int> DBusMenuExporter::EventGroup(const DBusMenuEventList &events)
+{
+    QList<int> errors;
+    for (const DBusMenuEvent &event : events) {
+        if (hasItem(event.id))
+            handleEvent(event.id, event.eventId);
+        else
+            errors << event.id;
+    }
+    return errors;
+}
+
+bool DBusMenuExporter::AboutToShow(int id)
+{
+    if (id == 0)
+        Q_EMIT aboutToShow();
+    // Rows are kept current as they change; the host's copy needs no refresh.
+    return false;
+}
+
+QList<int> DBusMenuExporter::AboutToShowGroup(const QList<int> &ids, QList<int> &idErrors)
+{
+    for (int id : ids) {
+        if (!hasItem(id))
+            idErrors << id;
+        else if (id == 0)
+            Q_EMIT aboutToShow();
+    }
+    return {};
+}
 bool DBusMenuExporter::hasItem(int id) const
 {
     if (id == 0)

@@ -15,11 +15,23 @@ const QString interface = QStringLiteral("org.freedesktop.Notifications");
 constexpr int callTimeoutMs = 3000;
 } // namespace
 
-FreedesktopNotifier::FreedesktopNotifier(QDBusConnection bus, QObject *parent) : Notifier(parent), m_bus(std::move(bus))
+FreedesktopNotifier::FreedesktopNotifier(BusConnections &buses, QObject *parent) : Notifier(parent), m_buses(buses)
 {
-    m_bus.connect(service, path, interface, QStringLiteral("ActionInvoked"), this,
-                  SLOT(onActionInvoked(uint, QString)));
-    m_bus.connect(service, path, interface, QStringLiteral("NotificationClosed"), this, SLOT(onClosed(uint, uint)));
+    subscribe();
+    connect(&m_buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
+        if (bus != BusConnections::Bus::Session)
+            return;
+        // The notification shown went with the old daemon's service.
+        m_id = 0;
+        subscribe();
+    });
+}
+
+void FreedesktopNotifier::subscribe()
+{
+    QDBusConnection bus = m_buses.connection(BusConnections::Bus::Session);
+    bus.connect(service, path, interface, QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
+    bus.connect(service, path, interface, QStringLiteral("NotificationClosed"), this, SLOT(onClosed(uint, uint)));
 }
 
 void FreedesktopNotifier::show(const QString &title, const QString &body, const QList<Action> &actions)
@@ -32,7 +44,8 @@ void FreedesktopNotifier::show(const QString &title, const QString &body, const 
          << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("corvane")}} << -1;
     m_waitingForId = true;
     m_early.clear();
-    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, callTimeoutMs), this);
+    auto *watcher = new QDBusPendingCallWatcher(
+        m_buses.connection(BusConnections::Bus::Session).asyncCall(call, callTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
         finished->deleteLater();
         m_waitingForId = false;
@@ -54,7 +67,7 @@ void FreedesktopNotifier::withdraw()
         return;
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("CloseNotification"));
     call << m_id;
-    m_bus.asyncCall(call, callTimeoutMs);
+    m_buses.connection(BusConnections::Bus::Session).asyncCall(call, callTimeoutMs);
     m_id = 0;
 }
 

@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/BusConnections.h"
 #include "wake/Notifier.h"
-
-#include <QDBusConnection>
 
 // org.freedesktop.Notifications on the session bus, with action buttons (ActionInvoked).
 // Every call is asynchronous; with no notification service nothing shows and nothing
-// waits.
+// waits. Follows a replaced session bus.
 class FreedesktopNotifier : public Notifier {
     Q_OBJECT
 public:
-    explicit FreedesktopNotifier(QDBusConnection bus = QDBusConnection::sessionBus(), QObject *parent = nullptr);
+    explicit FreedesktopNotifier(BusConnections &buses, QObject *parent = nullptr);
 
     void show(const QString &title, const QString &body, const QList<Action> &actions = {}) override;
     void withdraw() override;
@@ -21,7 +20,9 @@ private Q_SLOTS:
     void onClosed(uint id, uint reason);
 
 private:
-    QDBusConnection m_bus;
+    void subscribe();
+
+    BusConnections &m_buses;
     uint m_id = 0;
     // Notify answered after the user already chose (the reply and the signal can cross).
     bool m_waitingForId = false;

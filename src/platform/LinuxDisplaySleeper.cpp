@@ -31,14 +31,14 @@ int ignoreXError(Display *, XErrorEvent *)
 }
 } // namespace
 
-LinuxDisplaySleeper::LinuxDisplaySleeper(QObject *parent)
-    : LinuxDisplaySleeper(Options{}, QDBusConnection::sessionBus(), parent)
+LinuxDisplaySleeper::LinuxDisplaySleeper(BusConnections &buses, QObject *parent)
+    : LinuxDisplaySleeper(Options{}, buses, parent)
 {}
 
-LinuxDisplaySleeper::LinuxDisplaySleeper(Options options, const QDBusConnection &bus, QObject *parent)
+LinuxDisplaySleeper::LinuxDisplaySleeper(Options options, BusConnections &buses, QObject *parent)
     : QObject(parent),
       m_options(std::move(options)),
-      m_bus(bus)
+      m_buses(buses)
 {}
 
 void LinuxDisplaySleeper::turnDisplayOffNow()
@@ -48,7 +48,8 @@ void LinuxDisplaySleeper::turnDisplayOffNow()
 
 QDBusPendingCall LinuxDisplaySleeper::asyncCall(const QDBusMessage &message)
 {
-    return m_bus.asyncCall(message, static_cast<int>(m_options.callTimeout.count()));
+    return m_buses.connection(BusConnections::Bus::Session)
+        .asyncCall(message, static_cast<int>(m_options.callTimeout.count()));
 }
 
 void LinuxDisplaySleeper::await(const QDBusPendingCall &call, std::function<void(const QDBusMessage &)> onReply)

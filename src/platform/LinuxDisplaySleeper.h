@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/BusConnections.h"
 #include "wake/DisplaySleeper.h"
 
-#include <QDBusConnection>
 #include <QObject>
 #include <chrono>
 #include <functional>
@@ -30,8 +30,8 @@ public:
         std::function<bool()> forceX11Off = &LinuxDisplaySleeper::forceOffWithDpms;
     };
 
-    explicit LinuxDisplaySleeper(QObject *parent = nullptr);
-    LinuxDisplaySleeper(Options options, const QDBusConnection &bus, QObject *parent = nullptr);
+    explicit LinuxDisplaySleeper(BusConnections &buses, QObject *parent = nullptr);
+    LinuxDisplaySleeper(Options options, BusConnections &buses, QObject *parent = nullptr);
 
     void turnDisplayOffNow() override;
 
@@ -52,5 +52,5 @@ private:
     QDBusPendingCall asyncCall(const QDBusMessage &message);
 
     Options m_options;
-    QDBusConnection m_bus;
+    BusConnections &m_buses;
 };

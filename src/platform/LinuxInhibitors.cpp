@@ -7,18 +7,8 @@
 #include "platform/LogindInhibitor.h"
 #include "platform/PortalInhibitor.h"
 
-#include <QFile>
-
-LinuxInhibitors::Desktop LinuxInhibitors::Desktop::current()
-{
-    Desktop desktop;
-    desktop.sandboxed = QFile::exists(QStringLiteral("/.flatpak-info"));
-    desktop.xfce = qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("XFCE"), Qt::CaseInsensitive);
-    return desktop;
-}
-
-LinuxInhibitors::LinuxInhibitors(Desktop desktop, const DelayedCallScheduler &scheduler, InhibitorChain::Timing timing,
-                                 QObject *parent)
+LinuxInhibitors::LinuxInhibitors(DesktopEnvironment desktop, const DelayedCallScheduler &scheduler,
+                                 InhibitorChain::Timing timing, QObject *parent)
     : QObject(parent),
       m_desktop(desktop),
       m_gnome(new GnomeSessionInhibitor(m_buses, this)),
@@ -26,8 +16,9 @@ LinuxInhibitors::LinuxInhibitors(Desktop desktop, const DelayedCallScheduler &sc
       m_xfce(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::xfceScreenSaver(),
                                       QStringLiteral("XFCE Power Manager"), this)),
       m_freedesktop(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::freedesktopScreenSaver(),
-                                             desktop.xfce ? QStringLiteral("XFCE Power Manager")
-                                                          : QStringLiteral("Screen Saver and Power Management"),
+                                             desktop.kind() == DesktopEnvironment::Kind::Xfce
+                                                 ? QStringLiteral("XFCE Power Manager")
+                                                 : QStringLiteral("Screen Saver and Power Management"),
                                              this)),
       m_portal(new PortalInhibitor(m_buses, this)),
       m_logind(new LogindInhibitor(m_buses, this))
@@ -46,10 +37,11 @@ QList<Inhibitor *> LinuxInhibitors::plan(AssertionMode mode) const
         bool system;
         bool applies;
     };
-    const bool sandboxed = m_desktop.sandboxed;
+    const bool sandboxed = m_desktop.sandboxed();
+    const bool xfce = m_desktop.kind() == DesktopEnvironment::Kind::Xfce;
     const Row rows[] = {
-        {m_portal, true, true, sandboxed},  {m_gnome, true, true, true},           {m_kde, true, true, true},
-        {m_portal, true, true, !sandboxed}, {m_xfce, true, false, m_desktop.xfce}, {m_freedesktop, true, true, true},
+        {m_portal, true, true, sandboxed},  {m_gnome, true, true, true}, {m_kde, true, true, true},
+        {m_portal, true, true, !sandboxed}, {m_xfce, true, false, xfce}, {m_freedesktop, true, true, true},
         {m_logind, true, true, true},
     };
     QList<Inhibitor *> list;

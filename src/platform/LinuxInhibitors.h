@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/BusConnections.h"
+#include "platform/DesktopEnvironment.h"
 #include "wake/InhibitorChain.h"
 
 #include <memory>
@@ -18,13 +19,7 @@ class LogindInhibitor;
 class LinuxInhibitors : public QObject {
     Q_OBJECT
 public:
-    struct Desktop {
-        bool sandboxed = false; // /.flatpak-info
-        bool xfce = false; // XDG_CURRENT_DESKTOP names XFCE
-        static Desktop current();
-    };
-
-    LinuxInhibitors(Desktop desktop, const DelayedCallScheduler &scheduler, InhibitorChain::Timing timing,
+    LinuxInhibitors(DesktopEnvironment desktop, const DelayedCallScheduler &scheduler, InhibitorChain::Timing timing,
                     QObject *parent = nullptr);
     ~LinuxInhibitors() override;
 
@@ -33,7 +28,7 @@ public:
     QList<Inhibitor *> plan(AssertionMode mode) const;
 
 private:
-    const Desktop m_desktop;
+    const DesktopEnvironment m_desktop;
     BusConnections m_buses;
     GnomeSessionInhibitor *m_gnome;
     KdeInhibitor *m_kde;

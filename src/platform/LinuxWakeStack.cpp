@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 
 LinuxWakeStack::LinuxWakeStack(SettingsStore &settings, WakeStack::Guard guard)
-    : m_inhibitors(LinuxInhibitors::Desktop::current(), DelayedCall::mainThread(), InhibitorChain::Timing{}),
+    : m_inhibitors(DesktopEnvironment::current(), DelayedCall::mainThread(), InhibitorChain::Timing{}),
       m_events(m_inhibitors.buses()),
       m_delayLock(m_events, m_inhibitors.buses()),
       m_stack(WakeStack::Parts{m_inhibitors.chain(), &m_delayLock, settings,

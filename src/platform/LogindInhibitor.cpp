@@ -23,10 +23,9 @@ constexpr int lateAnswerMs = 25000;
 
 class LogindGrant : public Grant {
 public:
-    LogindGrant(LogindInhibitor &owner, QDBusConnection connection, std::shared_ptr<void> busWatch, bool display)
+    LogindGrant(LogindInhibitor &owner, QDBusConnection connection, bool display)
         : m_owner(&owner),
           m_connection(std::move(connection)),
-          m_busWatch(std::move(busWatch)),
           m_display(display)
     {}
 
@@ -61,8 +60,6 @@ protected:
     void giveBack(State) override
     {
         closeLock();
-        if (QThread::currentThread() == thread())
-            m_busWatch.reset();
         if (m_screenSuspended.exchange(false) && QThread::currentThread() == thread() && m_owner) {
             if (::Display *display = m_owner->screenSaverDisplay()) {
                 XScreenSaverSuspend(display, False);
@@ -127,7 +124,6 @@ private:
 
     QPointer<LogindInhibitor> m_owner;
     QDBusConnection m_connection;
-    std::shared_ptr<void> m_busWatch;
     const bool m_display;
     QString m_refusal;
     std::atomic<int> m_fd{-1};
@@ -151,8 +147,7 @@ LogindInhibitor::~LogindInhibitor()
 std::unique_ptr<Grant> LogindInhibitor::request(AssertionMode mode, const QString &reason)
 {
     const bool display = mode == AssertionMode::displayAndSystem;
-    auto grant = std::make_unique<LogindGrant>(*this, m_buses.connection(BusConnections::Bus::System),
-                                               m_buses.watch(BusConnections::Bus::System), display);
+    auto grant = std::make_unique<LogindGrant>(*this, m_buses.connection(BusConnections::Bus::System), display);
     grant->begin(display ? QStringLiteral("idle:sleep") : QStringLiteral("sleep"), reason);
     return grant;
 }

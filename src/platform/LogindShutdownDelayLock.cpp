@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/LogindShutdownDelayLock.h"
 
+#include "platform/ServiceAppearance.h"
 #include "wake/SystemEvents.h"
 
 #include <QDBusConnection>
@@ -22,16 +23,20 @@ LogindShutdownDelayLock::LogindShutdownDelayLock(SystemEvents &events, BusConnec
     : QObject(parent),
       m_buses(buses)
 {
-    connect(&buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
-        if (bus != BusConnections::Bus::System)
-            return;
+    // A logind that restarted, or one on a replaced system bus, knows nothing of the lock
+    // the old one handed out.
+    auto *appearance =
+        new ServiceAppearance(buses, BusConnections::Bus::System, {QStringLiteral("org.freedesktop.login1")}, this);
+    connect(appearance, &ServiceAppearance::appeared, this, [this] {
         ++m_generation;
         m_requesting = false;
         close();
         if (m_wanted && !m_lettingGo)
             request();
     });
+    connect(&events, &SystemEvents::willPowerOff, this, [this] { m_poweringOff = true; });
     connect(&events, &SystemEvents::powerOffCancelled, this, [this] {
+        m_poweringOff = false;
         m_lettingGo = false;
         if (m_wanted)
             request();
@@ -52,9 +57,11 @@ LogindShutdownDelayLock::~LogindShutdownDelayLock()
 void LogindShutdownDelayLock::arm()
 {
     m_wanted = true;
-    m_busWatch = m_buses.watch(BusConnections::Bus::System);
-    m_lettingGo = false;
-    request();
+    // A lock taken while the power-off goes on would only make logind wait out its delay:
+    // it is taken if the power-off is called off.
+    m_lettingGo = m_poweringOff;
+    if (!m_lettingGo)
+        request();
 }
 
 void LogindShutdownDelayLock::letGo()
@@ -67,7 +74,6 @@ void LogindShutdownDelayLock::disarm()
 {
     m_wanted = false;
     m_lettingGo = false;
-    m_busWatch.reset();
     close();
 }
 

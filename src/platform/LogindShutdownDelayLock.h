@@ -14,12 +14,14 @@ class SystemEvents;
 class LogindShutdownDelayLock : public QObject, public ShutdownDelayLock {
     Q_OBJECT
 public:
-    // `events` tells when a power-off is called off or the machine resumes; the lock is
-    // taken again then, and on a replaced system bus (logind there knows nothing of it).
+    // `events` tells when a power-off begins or is called off and when the machine resumes;
+    // the lock is taken again after a called-off power-off and a resume, and when logind
+    // restarts or the system bus is replaced (the new logind knows nothing of it).
     LogindShutdownDelayLock(SystemEvents &events, BusConnections &buses, QObject *parent = nullptr);
     ~LogindShutdownDelayLock() override;
 
-    // Holds the lock from now on. Asks logind without waiting; a refusal is absorbed.
+    // Holds the lock from now on, or from when a power-off under way is called off. Asks
+    // logind without waiting; a refusal is absorbed.
     void arm() override;
     // Lets go of the lock for the power-off under way; arm() or a called-off power-off
     // takes it again.
@@ -39,10 +41,10 @@ private:
     void close();
 
     BusConnections &m_buses;
-    std::shared_ptr<void> m_busWatch;
     int m_generation = 0;
     bool m_wanted = false;
     bool m_lettingGo = false;
+    bool m_poweringOff = false;
     bool m_requesting = false;
     int m_fd = -1;
 };

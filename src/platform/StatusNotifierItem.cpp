@@ -2,7 +2,7 @@
 #include "platform/StatusNotifierItem.h"
 
 #include "platform/DBusMenuExporter.h"
-#include "platform/StatusNotifierItemAdaptor.h"
+#include "statusnotifieritemadaptor.h"
 #include "wake/Logging.h"
 
 #include <QCoreApplication>
@@ -46,13 +46,14 @@ SniIconPixmapList toPixmaps(const QIcon &icon)
 }
 } // namespace
 
-StatusNotifierItem::StatusNotifierItem(const QString &id, QObject *parent)
+StatusNotifierItem::StatusNotifierItem(BusConnections &buses, const QString &id, QObject *parent)
     : QObject(parent),
+      m_buses(buses),
       m_id(id),
       m_serviceName(QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid()))
 {
     StatusNotifierTypes::registerTypes();
-    m_adaptor = new StatusNotifierItemAdaptor(this);
+    new StatusNotifierItemAdaptor(this);
     m_menu = new DBusMenuExporter(this);
     m_hostReadTimer = new QTimer(this);
     m_hostReadTimer->setSingleShot(true);
@@ -63,15 +64,25 @@ StatusNotifierItem::StatusNotifierItem(const QString &id, QObject *parent)
         qCWarning(lcTray) << "no host read the tray item; registering again";
         registerWithWatcher();
     });
+    // The host lost its bus with ours; it reads the item again from the new one. Until
+    // then the item counts as hosted: an XEmbed icon for the moment would stay beside it.
+    connect(&m_buses, &BusConnections::reconnected, this, [this](BusConnections::Bus which) {
+        if (which != BusConnections::Bus::Session || !m_started)
+            return;
+        qCDebug(lcTray) << "session bus replaced; exporting the tray item again";
+        m_registrations = 0;
+        if (exportOn(bus()))
+            registerWithWatcher();
+    });
 }
 
 StatusNotifierItem::~StatusNotifierItem()
 {
     if (m_started) {
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        bus.unregisterObject(itemPath);
-        bus.unregisterObject(DBusMenuExporter::objectPath);
-        bus.unregisterService(m_serviceName);
+        QDBusConnection connection = bus();
+        connection.unregisterObject(itemPath);
+        m_menu->unexport(connection);
+        connection.unregisterService(m_serviceName);
     }
 }
 
@@ -79,20 +90,29 @@ bool StatusNotifierItem::start()
 {
     if (m_started)
         return true;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        qCWarning(lcTray) << "No session bus, so no StatusNotifierItem:" << bus.lastError().message();
+    QDBusConnection connection = bus();
+    if (!connection.isConnected()) {
+        qCWarning(lcTray) << "No session bus, so no StatusNotifierItem:" << connection.lastError().message();
         return false;
     }
-    if (!bus.registerObject(itemPath, this, QDBusConnection::ExportAdaptors)) {
-        qCWarning(lcTray) << "Could not export the StatusNotifierItem:" << bus.lastError().message();
+    if (!exportOn(connection))
         return false;
-    }
-    m_menu->exportOn();
-    bus.registerService(m_serviceName);
     m_started = true;
+    registerWithWatcher();
+    return true;
+}
 
-    m_watcher = new QDBusServiceWatcher(watcherService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+bool StatusNotifierItem::exportOn(QDBusConnection connection)
+{
+    if (!connection.registerObject(itemPath, this, QDBusConnection::ExportAdaptors)) {
+        qCWarning(lcTray) << "Could not export the StatusNotifierItem:" << connection.lastError().message();
+        return false;
+    }
+    m_menu->exportOn(connection);
+    connection.registerService(m_serviceName);
+
+    delete m_watcher;
+    m_watcher = new QDBusServiceWatcher(watcherService, connection, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &newOwner) {
                 m_registrations = 0;
@@ -101,15 +121,13 @@ bool StatusNotifierItem::start()
                 else
                     registerWithWatcher();
             });
-    bus.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierHostRegistered"), this,
-                SLOT(registerWithWatcher()));
-    registerWithWatcher();
+    connection.connect(watcherService, watcherPath, watcherService, QStringLiteral("StatusNotifierHostRegistered"),
+                       this, SLOT(registerWithWatcher()));
     return true;
 }
 
 void StatusNotifierItem::registerWithWatcher()
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
     ++m_registrations;
     m_iconRead = false;
     checkWatcherOwner();
@@ -120,7 +138,7 @@ void StatusNotifierItem::registerWithWatcher()
     // null"), after which it drops the item for good. Given our path it files the item
     // under our unique name, as its own bus scan does, and starts no such watch.
     call << (m_hostIsGnomeShell ? itemPath : m_serviceName);
-    auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000), this);
+    auto *pending = new QDBusPendingCallWatcher(bus().asyncCall(call, 3000), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
         pending->deleteLater();
         if (pending->isError()) {
@@ -131,7 +149,7 @@ void StatusNotifierItem::registerWithWatcher()
         QDBusMessage get = QDBusMessage::createMethodCall(
             watcherService, watcherPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
         get << watcherService << QStringLiteral("IsStatusNotifierHostRegistered");
-        auto *hostCheck = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(get, 3000), this);
+        auto *hostCheck = new QDBusPendingCallWatcher(bus().asyncCall(get, 3000), this);
         connect(hostCheck, &QDBusPendingCallWatcher::finished, this, [this, hostCheck] {
             hostCheck->deleteLater();
             const QDBusMessage reply = hostCheck->reply();
@@ -154,8 +172,8 @@ void StatusNotifierItem::retryWhileWatcherRuns()
     // A loaded shell can miss the call's deadline. Giving up would mean an XEmbed icon,
     // which the same shell would show beside the item it registers a moment later, so
     // while the watcher is there we only ask again; its going away is reported by m_watcher.
-    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-    if (bus && bus->isServiceRegistered(watcherService)) {
+    QDBusConnectionInterface *interface = bus().interface();
+    if (interface && interface->isServiceRegistered(watcherService)) {
         qCWarning(lcTray) << "the StatusNotifier watcher did not answer; asking again";
         QTimer::singleShot(retryDelayMs, this, &StatusNotifierItem::registerWithWatcher);
         return;
@@ -166,11 +184,11 @@ void StatusNotifierItem::retryWhileWatcherRuns()
 
 void StatusNotifierItem::checkWatcherOwner()
 {
-    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-    if (!bus)
+    QDBusConnectionInterface *interface = bus().interface();
+    if (!interface)
         return;
-    const QString watcher = bus->serviceOwner(watcherService);
-    const QString shell = bus->serviceOwner(QStringLiteral("org.gnome.Shell"));
+    const QString watcher = interface->serviceOwner(watcherService);
+    const QString shell = interface->serviceOwner(QStringLiteral("org.gnome.Shell"));
     const bool gnome = !watcher.isEmpty() && watcher == shell;
     if (gnome == m_hostIsGnomeShell)
         return;
@@ -185,12 +203,21 @@ void StatusNotifierItem::noteIconRead()
     m_hostReadTimer->stop();
 }
 
-bool StatusNotifierItem::shouldAnswerActivateAsCancelled(const QString &caller) const
+QString StatusNotifierItem::iconName()
 {
-    if (!m_hostIsGnomeShell || caller.isEmpty())
-        return false;
-    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-    return bus && bus->serviceOwner(QStringLiteral("org.gnome.Shell")).value() == caller;
+    noteIconRead();
+    return {};
+}
+
+SniIconPixmapList StatusNotifierItem::iconPixmap()
+{
+    noteIconRead();
+    return m_pixmaps;
+}
+
+QDBusObjectPath StatusNotifierItem::menuPath() const
+{
+    return QDBusObjectPath(DBusMenuExporter::objectPath);
 }
 
 void StatusNotifierItem::setHosted(bool hosted)
@@ -210,7 +237,7 @@ void StatusNotifierItem::setIcon(const QIcon &icon)
     if (same)
         return;
     m_pixmaps = std::move(pixmaps);
-    Q_EMIT m_adaptor->NewIcon();
+    Q_EMIT NewIcon();
 }
 
 void StatusNotifierItem::setTitle(const QString &title)
@@ -218,7 +245,7 @@ void StatusNotifierItem::setTitle(const QString &title)
     if (m_title == title)
         return;
     m_title = title;
-    Q_EMIT m_adaptor->NewTitle();
+    Q_EMIT NewTitle();
 }
 
 void StatusNotifierItem::setToolTip(const QString &title, const QString &text)
@@ -227,7 +254,7 @@ void StatusNotifierItem::setToolTip(const QString &title, const QString &text)
         return;
     m_toolTipTitle = title;
     m_toolTipText = text;
-    Q_EMIT m_adaptor->NewToolTip();
+    Q_EMIT NewToolTip();
 }
 
 void StatusNotifierItem::setLabel(const QString &label, const QString &guide)
@@ -236,7 +263,7 @@ void StatusNotifierItem::setLabel(const QString &label, const QString &guide)
         return;
     m_label = label;
     m_labelGuide = guide;
-    Q_EMIT m_adaptor->XAyatanaNewLabel(label, guide);
+    Q_EMIT XAyatanaNewLabel(label, guide);
 }
 
 SniToolTip StatusNotifierItem::toolTip() const
@@ -247,12 +274,34 @@ SniToolTip StatusNotifierItem::toolTip() const
     return tip;
 }
 
-void StatusNotifierItem::handleActivate(QPoint at)
+void StatusNotifierItem::Activate(int x, int y)
 {
-    Q_EMIT activated(at);
+    Q_EMIT activated(QPoint(x, y));
+    if (!m_hostIsGnomeShell || !calledFromDBus())
+        return;
+    // GNOME's extension stops passing single left clicks once an Activate succeeds; a
+    // cancelled answer (which it ignores silently) keeps every click coming. GDBus turns
+    // this name back into G_IO_ERROR_CANCELLED.
+    QDBusConnectionInterface *interface = connection().interface();
+    if (!interface || interface->serviceOwner(QStringLiteral("org.gnome.Shell")).value() != message().service())
+        return;
+    setDelayedReply(true);
+    connection().send(
+        message().createErrorReply(QStringLiteral("org.gtk.GDBus.UnmappedGError.Quark._g_2dio_2derror_2dquark.Code19"),
+                                   QStringLiteral("Handled")));
 }
 
-void StatusNotifierItem::handleSecondaryActivate(QPoint at, bool ayatana)
+void StatusNotifierItem::SecondaryActivate(int x, int y)
+{
+    secondaryActivate(QPoint(x, y), false);
+}
+
+void StatusNotifierItem::XAyatanaSecondaryActivate(uint)
+{
+    secondaryActivate(QPoint(), true);
+}
+
+void StatusNotifierItem::secondaryActivate(QPoint at, bool ayatana)
 {
     // GNOME's extension may follow its own call with the plain one: one toggle only.
     if (ayatana) {
@@ -264,7 +313,7 @@ void StatusNotifierItem::handleSecondaryActivate(QPoint at, bool ayatana)
     Q_EMIT secondaryActivated(at);
 }
 
-void StatusNotifierItem::handleContextMenu(QPoint at)
+void StatusNotifierItem::ContextMenu(int x, int y)
 {
-    Q_EMIT contextMenuRequested(at);
+    Q_EMIT contextMenuRequested(QPoint(x, y));
 }

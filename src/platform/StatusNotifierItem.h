@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/BusConnections.h"
 #include "platform/StatusNotifierTypes.h"
 
+#include <QDBusContext>
+#include <QDBusObjectPath>
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QObject>
@@ -11,14 +14,35 @@
 class DBusMenuExporter;
 class QDBusServiceWatcher;
 class QTimer;
-class StatusNotifierItemAdaptor;
 
 // Our tray item on the session bus. Hosts (Plasma, XFCE, GNOME's AppIndicator extension)
-// find it through the StatusNotifierWatcher; when the watcher restarts we register again.
-// Every setter publishes only a real change, so a countdown that shows the same text for
-// a minute sends nothing.
-class StatusNotifierItem : public QObject {
+// find it through the StatusNotifierWatcher; when the watcher restarts, or the session bus
+// itself is replaced, we register again. Every setter publishes only a real change, so a
+// countdown that shows the same text for a minute sends nothing.
+// The properties, methods and signals in capitals are the org.kde.StatusNotifierItem
+// interface, served by the adaptor generated from org.kde.StatusNotifierItem.xml.
+class StatusNotifierItem : public QObject, protected QDBusContext {
     Q_OBJECT
+    Q_PROPERTY(QString Category READ category)
+    Q_PROPERTY(QString Id READ id)
+    Q_PROPERTY(QString Title READ title)
+    Q_PROPERTY(QString Status READ status)
+    Q_PROPERTY(int WindowId READ windowId)
+    Q_PROPERTY(QString IconThemePath READ noName)
+    Q_PROPERTY(QString IconName READ iconName)
+    Q_PROPERTY(SniIconPixmapList IconPixmap READ iconPixmap)
+    Q_PROPERTY(QString OverlayIconName READ noName)
+    Q_PROPERTY(SniIconPixmapList OverlayIconPixmap READ noPixmaps)
+    Q_PROPERTY(QString AttentionIconName READ noName)
+    Q_PROPERTY(SniIconPixmapList AttentionIconPixmap READ noPixmaps)
+    Q_PROPERTY(QString AttentionMovieName READ noName)
+    Q_PROPERTY(SniToolTip ToolTip READ toolTip)
+    Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
+    Q_PROPERTY(QDBusObjectPath Menu READ menuPath)
+    Q_PROPERTY(QString XAyatanaLabel READ label)
+    Q_PROPERTY(QString XAyatanaLabelGuide READ labelGuide)
+    Q_PROPERTY(uint XAyatanaOrderingIndex READ orderingIndex)
+
 public:
     // How long a registered item may wait for a host to read its icon before it registers
     // again: GNOME's extension can drop an item it failed to read and never ask again.
@@ -27,7 +51,7 @@ public:
     // Between attempts when the watcher is there but its answer did not come.
     static constexpr int retryDelayMs = 1000;
 
-    explicit StatusNotifierItem(const QString &id, QObject *parent = nullptr);
+    StatusNotifierItem(BusConnections &buses, const QString &id, QObject *parent = nullptr);
     ~StatusNotifierItem() override;
 
     // Exports the item and registers it with the watcher, if one runs.
@@ -46,23 +70,32 @@ public:
     void setToolTip(const QString &title, const QString &text);
     void setLabel(const QString &label, const QString &guide);
 
-    // Read by the adaptor.
+    QString category() const { return QStringLiteral("ApplicationStatus"); }
     QString id() const { return m_id; }
     QString title() const { return m_title; }
-    SniIconPixmapList iconPixmaps() const { return m_pixmaps; }
+    QString status() const { return QStringLiteral("Active"); }
+    int windowId() const { return 0; }
+    QString noName() const { return {}; }
+    // Hosts that prefer a theme name read it first; reading it still means drawing us.
+    QString iconName();
+    SniIconPixmapList iconPixmap();
+    SniIconPixmapList noPixmaps() const { return {}; }
     SniToolTip toolTip() const;
+    bool itemIsMenu() const { return false; }
+    // A real menu always: GNOME's extension treats "/NO_DBUSMENU" as no menu path and
+    // keeps re-reading the item, which can drop it.
+    QDBusObjectPath menuPath() const;
     QString label() const { return m_label; }
     QString labelGuide() const { return m_labelGuide; }
-    // A host read what it needs to draw the item.
-    void noteIconRead();
-    // GNOME's extension stops passing single left clicks once an Activate succeeds; a
-    // cancelled answer (which it ignores silently) keeps every click coming.
-    bool shouldAnswerActivateAsCancelled(const QString &caller) const;
+    uint orderingIndex() const { return 0; }
 
-    // Called by the adaptor, with the click position in screen coordinates.
-    void handleActivate(QPoint at);
-    void handleSecondaryActivate(QPoint at, bool ayatana);
-    void handleContextMenu(QPoint at);
+    // Calls from the host, with the click position in screen coordinates.
+    void Activate(int x, int y);
+    void SecondaryActivate(int x, int y);
+    void XAyatanaSecondaryActivate(uint timestamp);
+    void ContextMenu(int x, int y);
+    void Scroll(int, const QString &) {}
+    void ProvideXdgActivationToken(const QString &) {}
 
 Q_SIGNALS:
     void activated(QPoint at);
@@ -73,14 +106,28 @@ Q_SIGNALS:
     void registrationAnswered();
     void hostIsGnomeShellChanged();
 
+    // Relayed to the bus by the adaptor.
+    void NewTitle();
+    void NewIcon();
+    void NewAttentionIcon();
+    void NewOverlayIcon();
+    void NewToolTip();
+    void NewStatus(const QString &status);
+    void XAyatanaNewLabel(const QString &label, const QString &guide);
+
 private Q_SLOTS:
     void registerWithWatcher();
 
 private:
+    QDBusConnection bus() const { return m_buses.connection(BusConnections::Bus::Session); }
+    bool exportOn(QDBusConnection bus);
     void setHosted(bool hosted);
     void checkWatcherOwner();
     void retryWhileWatcherRuns();
+    void noteIconRead();
+    void secondaryActivate(QPoint at, bool ayatana);
 
+    BusConnections &m_buses;
     QString m_id;
     QString m_serviceName;
     QString m_title;
@@ -94,7 +141,6 @@ private:
     bool m_iconRead = false;
     bool m_hostIsGnomeShell = false;
     int m_registrations = 0;
-    StatusNotifierItemAdaptor *m_adaptor = nullptr;
     DBusMenuExporter *m_menu = nullptr;
     QTimer *m_hostReadTimer = nullptr;
     QDBusServiceWatcher *m_watcher = nullptr;

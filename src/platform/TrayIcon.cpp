@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/TrayIcon.h"
 
+#include "platform/DesktopEnvironment.h"
 #include "platform/StatusNotifierItem.h"
 #include "wake/Logging.h"
 
@@ -15,11 +16,8 @@
 
 TrayIcon::TrayIcon(QObject *parent) : AbstractTrayIcon(parent)
 {
-    // Plasma's and XFCE's trays show no label beside the icon.
-    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
-    m_hostShowsLabel = !desktop.contains(QLatin1String("KDE"), Qt::CaseInsensitive)
-        && !desktop.contains(QLatin1String("XFCE"), Qt::CaseInsensitive);
-    m_sni = new StatusNotifierItem(QStringLiteral("corvane"), this);
+    m_hostShowsLabel = DesktopEnvironment::current().trayShowsLabel();
+    m_sni = new StatusNotifierItem(m_buses, QStringLiteral("corvane"), this);
     connect(m_sni, &StatusNotifierItem::hostedChanged, this, &TrayIcon::useStatusNotifier);
     connect(m_sni, &StatusNotifierItem::activated, this, [this](QPoint at) {
         m_lastActivate = at;
@@ -33,7 +31,11 @@ TrayIcon::TrayIcon(QObject *parent) : AbstractTrayIcon(parent)
     connect(&m_sni->menu(), &DBusMenuExporter::aboutToShow, this, &TrayIcon::menuAboutToShow);
 }
 
-TrayIcon::~TrayIcon() = default;
+TrayIcon::~TrayIcon()
+{
+    // Before the connections it is exported on go.
+    delete m_sni;
+}
 
 void TrayIcon::show()
 {
@@ -54,7 +56,7 @@ void TrayIcon::show()
     // A busy shell may take longer than this to answer; while a watcher is there its answer
     // decides. An XEmbed icon made now would find the host and publish a second item.
     QTimer::singleShot(2000, this, [this, decide] {
-        QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+        QDBusConnectionInterface *bus = m_buses.connection(BusConnections::Bus::Session).interface();
         if (!bus || !bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")))
             decide();
     });

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "platform/AbstractTrayIcon.h"
+#include "platform/BusConnections.h"
+#include "platform/DBusMenuExporter.h"
 
 #include <QPointer>
 #include <memory>
@@ -48,6 +50,8 @@ private:
     void onPrimary();
     void publishMenu();
 
+    // The item's own connection: the name a host knows it by is held there.
+    BusConnections m_buses;
     StatusNotifierItem *m_sni = nullptr;
     QSystemTrayIcon *m_xembed = nullptr;
     Backend m_backend = Backend::None;

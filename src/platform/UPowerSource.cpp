@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/UPowerSource.h"
 
+#include "platform/ServiceAppearance.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -16,13 +19,25 @@ const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
 constexpr int callTimeoutMs = 3000;
 } // namespace
 
-UPowerSource::UPowerSource(QDBusConnection bus, QObject *parent) : PowerSource(parent), m_bus(std::move(bus))
+UPowerSource::UPowerSource(BusConnections &buses, QObject *parent) : PowerSource(parent), m_buses(buses)
 {
-    m_bus.connect(service, daemonPath, properties, QStringLiteral("PropertiesChanged"), this,
-                  SLOT(onDaemonChanged(QString, QVariantMap, QStringList)));
-    m_bus.connect(service, devicePath, properties, QStringLiteral("PropertiesChanged"), this,
-                  SLOT(onDeviceChanged(QString, QVariantMap, QStringList)));
+    subscribe();
     readAll();
+    connect(&m_buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
+        if (bus == BusConnections::Bus::System)
+            subscribe();
+    });
+    auto *appearance = new ServiceAppearance(m_buses, BusConnections::Bus::System, {service}, this);
+    connect(appearance, &ServiceAppearance::appeared, this, &UPowerSource::readAll);
+}
+
+void UPowerSource::subscribe()
+{
+    QDBusConnection bus = m_buses.connection(BusConnections::Bus::System);
+    bus.connect(service, daemonPath, properties, QStringLiteral("PropertiesChanged"), this,
+                SLOT(onDaemonChanged(QString, QVariantMap, QStringList)));
+    bus.connect(service, devicePath, properties, QStringLiteral("PropertiesChanged"), this,
+                SLOT(onDeviceChanged(QString, QVariantMap, QStringList)));
 }
 
 void UPowerSource::readAll()
@@ -31,7 +46,8 @@ void UPowerSource::readAll()
                       const std::function<void(const QVariant &)> &use) {
         QDBusMessage call = QDBusMessage::createMethodCall(service, path, properties, QStringLiteral("Get"));
         call << interface << name;
-        auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, callTimeoutMs), this);
+        auto *watcher = new QDBusPendingCallWatcher(
+            m_buses.connection(BusConnections::Bus::System).asyncCall(call, callTimeoutMs), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [use](QDBusPendingCallWatcher *finished) {
             finished->deleteLater();
             const QDBusPendingReply<QDBusVariant> reply = *finished;
@@ -63,7 +79,7 @@ void UPowerSource::apply(std::optional<bool> onBattery, std::optional<double> pe
     const std::optional<double> percentBefore = m_percent;
     if (onBattery)
         m_onBattery = *onBattery;
-    if (percent)
+    if (percent && std::isfinite(*percent) && *percent >= 0 && *percent <= 100)
         m_percent = *percent;
     if (before != m_onBattery || percentBefore != m_percent)
         Q_EMIT changed();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/XdgAutostart.h"
 
+#include "platform/DesktopEnvironment.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -243,16 +245,17 @@ bool XdgAutostart::unregisterItem()
 
 void XdgAutostart::openSettings()
 {
-    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower();
     QList<QStringList> candidates;
-    if (desktop.contains(QLatin1String("kde")))
+    switch (DesktopEnvironment::current().kind()) {
+    case DesktopEnvironment::Kind::Kde:
         candidates << QStringList{QStringLiteral("systemsettings"), QStringLiteral("kcm_autostart")}
                    << QStringList{QStringLiteral("kcmshell6"), QStringLiteral("kcm_autostart")}
                    << QStringList{QStringLiteral("kcmshell5"), QStringLiteral("autostart")};
-    if (desktop.contains(QLatin1String("xfce")))
-        candidates << QStringList{QStringLiteral("xfce4-session-settings")};
-    if (desktop.contains(QLatin1String("gnome")))
-        candidates << QStringList{QStringLiteral("gnome-tweaks")};
+        break;
+    case DesktopEnvironment::Kind::Xfce: candidates << QStringList{QStringLiteral("xfce4-session-settings")}; break;
+    case DesktopEnvironment::Kind::Gnome: candidates << QStringList{QStringLiteral("gnome-tweaks")}; break;
+    case DesktopEnvironment::Kind::Other: break;
+    }
     for (const QStringList &candidate : candidates) {
         const QString program = QStandardPaths::findExecutable(candidate.first());
         if (!program.isEmpty() && QProcess::startDetached(program, candidate.mid(1)))

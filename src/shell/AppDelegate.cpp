@@ -34,9 +34,9 @@ struct AppServices {
     // Guards the process from here on: a signal that came during start-up waits in the
     // signal pipe until the event loop runs, then goes out through the guard.
     LinuxWakeStack wake{settings, WakeStack::Guard::allWaysOut};
-    LinuxDisplaySleeper displaySleeper;
-    FreedesktopNotifier notifier;
-    UPowerSource powerSource;
+    LinuxDisplaySleeper displaySleeper{wake.buses()};
+    FreedesktopNotifier notifier{wake.buses()};
+    UPowerSource powerSource{wake.buses()};
     SessionInhibitorList otherInhibitors{wake.buses()};
     SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CorvaneApp.h"
 
+#include "platform/BusConnections.h"
 #include "shell/AppDelegate.h"
 #include "shell/CommandLine.h"
 #include "shell/CommandLineRunner.h"
@@ -51,11 +52,12 @@ void CorvaneApp::catchSignalsEarly(int, char **, char **)
     SignalNotifier::catchEarly({SIGTERM, SIGINT, SIGHUP, SIGQUIT});
 }
 
-int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate &)> &onLaunched)
+int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate &, QDBusConnection)> &onLaunched)
 {
     // Again, for an executable without the early entry: a signal in the first milliseconds
     // must not end the process with its default action.
     catchSignalsEarly();
+    BusConnections::preventAutolaunch();
 
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -106,12 +108,13 @@ int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate 
     CorvaneBusInterface bus(delegate.timer());
     QObject::connect(&bus, &CorvaneBusInterface::showPanelRequested, &delegate, &AppDelegate::showPanelRequested);
     QObject::connect(&bus, &CorvaneBusInterface::quitRequested, &delegate, &AppDelegate::quit);
-    bus.publish(QDBusConnection::sessionBus());
+    bus.publish(instance.connection());
+    QObject::connect(&instance, &SingleInstance::reclaimed, &bus, [&] { bus.publish(instance.connection()); });
     // Launching has finished once the event loop runs.
-    QTimer::singleShot(0, &delegate, [&delegate, &onLaunched] {
+    QTimer::singleShot(0, &delegate, [&delegate, &onLaunched, &instance] {
         delegate.applicationDidFinishLaunching();
         if (onLaunched)
-            onLaunched(delegate);
+            onLaunched(delegate, instance.connection());
     });
     QApplication::exec();
     return 0;

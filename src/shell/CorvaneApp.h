@@ -4,6 +4,7 @@
 // The program's entry: one process-wide application that opens no window of its own;
 // everything lives in the tray. A second launch in the same session hands over to the
 // running instance and ends.
+#include <QDBusConnection>
 #include <functional>
 
 class AppDelegate;
@@ -17,8 +18,8 @@ class AppDelegate;
 class CorvaneApp {
 public:
     // `onLaunched` runs once launching has finished; builds of the program for tests use it
-    // to reach the delegate.
-    static int run(int argc, char **argv, const std::function<void(AppDelegate &)> &onLaunched = {});
+    // to reach the delegate, and to serve more on the connection that owns the program's name.
+    static int run(int argc, char **argv, const std::function<void(AppDelegate &, QDBusConnection)> &onLaunched = {});
 
     // From now on SIGTERM, SIGINT, SIGHUP and SIGQUIT wait in the self-pipe for the
     // termination guard. Uses the C library alone, so an executable can run it from its

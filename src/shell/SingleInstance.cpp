@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/SingleInstance.h"
 
+#include "platform/BusConnections.h"
+#include "wake/Logging.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
 #include <QDeadlineTimer>
@@ -19,14 +22,36 @@ bool stillStarting(const QDBusMessage &reply)
 }
 } // namespace
 
-SingleInstance::SingleInstance(QDBusConnection bus, QObject *parent) : QObject(parent), m_bus(std::move(bus))
-{}
+SingleInstance::SingleInstance(QObject *parent) : QObject(parent), m_buses(std::make_unique<BusConnections>())
+{
+    connect(m_buses.get(), &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
+        if (bus != BusConnections::Bus::Session || !m_claimed)
+            return;
+        if (claimOn(connection()))
+            Q_EMIT reclaimed();
+        else
+            qCWarning(lcPower) << "another Corvane took the name on the new session bus";
+    });
+}
+
+SingleInstance::~SingleInstance() = default;
+
+QDBusConnection SingleInstance::connection() const
+{
+    return m_buses->connection(BusConnections::Bus::Session);
+}
 
 bool SingleInstance::claim()
 {
-    if (!m_bus.isConnected() || !m_bus.interface())
+    m_claimed = claimOn(connection());
+    return m_claimed;
+}
+
+bool SingleInstance::claimOn(QDBusConnection connection)
+{
+    if (!connection.isConnected() || !connection.interface())
         return true;
-    QDBusConnectionInterface *bus = m_bus.interface();
+    QDBusConnectionInterface *bus = connection.interface();
     // Twice: the owner may be just leaving when we first ask.
     for (int attempt = 0; attempt < 2; ++attempt) {
         const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus->registerService(
@@ -42,10 +67,11 @@ bool SingleInstance::claim()
 
 bool SingleInstance::isRunningElsewhere() const
 {
-    if (!m_bus.isConnected() || !m_bus.interface())
+    const QDBusConnection bus = connection();
+    if (!bus.isConnected() || !bus.interface())
         return false;
-    const QDBusReply<QString> owner = m_bus.interface()->serviceOwner(serviceName);
-    return owner.isValid() && owner.value() != m_bus.baseService();
+    const QDBusReply<QString> owner = bus.interface()->serviceOwner(serviceName);
+    return owner.isValid() && owner.value() != bus.baseService();
 }
 
 QDBusMessage SingleInstance::callRunning(const QString &method, const QVariantList &args) const
@@ -56,7 +82,7 @@ QDBusMessage SingleInstance::callRunning(const QString &method, const QVariantLi
     message.setArguments(args);
     const QDeadlineTimer deadline(askTimeoutMs);
     for (;;) {
-        const QDBusMessage reply = m_bus.call(message, QDBus::Block, askTimeoutMs);
+        const QDBusMessage reply = connection().call(message, QDBus::Block, askTimeoutMs);
         if (!stillStarting(reply) || deadline.hasExpired())
             return reply;
         QThread::msleep(startingRetryMs);

@@ -4,10 +4,14 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QObject>
+#include <memory>
+
+class BusConnections;
 
 // One Corvane per user session. The first instance owns a well-known name on the session
 // bus, where it serves its public interface (CorvaneBusInterface) once it is built; a later
-// launch finds the name taken and talks to the running one instead.
+// launch finds the name taken and talks to the running one instead. When the session bus
+// daemon is replaced, the owner takes the name again on the new one.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -15,7 +19,11 @@ public:
     static inline const QString serviceName = QStringLiteral("app.corvane.Corvane");
     static inline const QString objectPath = QStringLiteral("/app/corvane/Corvane");
 
-    explicit SingleInstance(QDBusConnection bus = QDBusConnection::sessionBus(), QObject *parent = nullptr);
+    explicit SingleInstance(QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // The connection that owns the name, where the interface is to be served.
+    QDBusConnection connection() const;
 
     // True when this process is to run: it now owns the name, or there is no session bus
     // to ask (then nothing can be enforced).
@@ -31,6 +39,13 @@ public:
     // Asks the instance that owns the name to open its panel.
     bool showRunningPanel();
 
+Q_SIGNALS:
+    // The name is ours again on a replaced session bus: serve the interface on connection().
+    void reclaimed();
+
 private:
-    QDBusConnection m_bus;
+    bool claimOn(QDBusConnection bus);
+
+    std::unique_ptr<BusConnections> m_buses;
+    bool m_claimed = false;
 };

@@ -79,7 +79,11 @@ void emitPowerOff(bool entering)
 // The program's wake stack on the desktop's mechanisms, with its guard's answer to a
 // power-off; the test process keeps its signals.
 struct Layer {
-    explicit Layer(bool xfce) : inhibitors({false, xfce}, DelayedCall::mainThread(), InhibitorChain::Timing{}) {}
+    explicit Layer(bool xfce)
+        : inhibitors(DesktopEnvironment::fromNames(xfce ? QStringLiteral("XFCE") : QString(), {}),
+                     DelayedCall::mainThread(), InhibitorChain::Timing{})
+    {
+    }
     LinuxInhibitors inhibitors;
     LogindSystemEvents events{inhibitors.buses()};
     MemorySettingsStore settings;

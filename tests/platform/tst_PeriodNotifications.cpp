@@ -63,7 +63,7 @@ private Q_SLOTS:
         QVERIFY(daemon.isRunning());
         TimerRig rig;
         auto timer = rig.make();
-        FreedesktopNotifier notifier;
+        FreedesktopNotifier notifier(buses);
         SettingSwitch minutesBefore(rig.settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                     EndOfPeriodWarning::defaultMinutes);
         EndOfPeriodWarning warning(*timer, notifier, minutesBefore);
@@ -102,7 +102,7 @@ private Q_SLOTS:
             MockService daemon(QStringLiteral("notification_daemon"), false, notifications);
             TimerRig rig;
             auto timer = rig.make();
-            FreedesktopNotifier notifier;
+            FreedesktopNotifier notifier(buses);
             RefusalNotice notice(*timer, timer.manager(), notifier, [&] { return panelShown; });
             rig.backend.refuse = true;
             timer->start(WakeDuration::indefinite());
@@ -123,8 +123,8 @@ private Q_SLOTS:
         QVERIFY(upower.isRunning());
         TimerRig rig;
         auto timer = rig.make();
-        FreedesktopNotifier notifier;
-        UPowerSource power;
+        FreedesktopNotifier notifier(buses);
+        UPowerSource power(buses);
         rig.settings.values[BatteryGuard::settingKey] = 20;
         SettingSwitch below(rig.settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0);
         BatteryGuard guard(*timer, power, notifier, below);
@@ -148,6 +148,9 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor([&] { return notifyCalls(daemon).size() == 1; }));
         QVERIFY(notifyCalls(daemon).first().contains(QLatin1String("The battery is below 20 %.")));
     }
+
+private:
+    BusConnections buses;
 };
 
 QTEST_GUILESS_MAIN(PeriodNotificationsTest)

@@ -32,6 +32,7 @@ QVariant powerSaveMode()
 struct Harness {
     int x11Calls = 0;
     bool x11Result = true;
+    BusConnections buses;
     LinuxDisplaySleeper sleeper;
     QSignalSpy finished;
 
@@ -41,7 +42,7 @@ struct Harness {
                                                    ++x11Calls;
                                                    return x11Result;
                                                }},
-                  QDBusConnection::sessionBus()),
+                  buses),
           finished(&sleeper, &LinuxDisplaySleeper::finished)
     {}
 
@@ -126,11 +127,12 @@ private Q_SLOTS:
         MockService kde(TestBus::mockTemplate(QStringLiteral("kglobalaccel.py")), false, kdeName,
                         {{QStringLiteral("hang"), true}});
         int x11Calls = 0;
+        BusConnections buses;
         {
             LinuxDisplaySleeper sleeper(LinuxDisplaySleeper::Options{std::chrono::milliseconds(0),
                                                                      std::chrono::milliseconds(300),
                                                                      [&] { return ++x11Calls, true; }},
-                                        QDBusConnection::sessionBus());
+                                        buses);
             sleeper.turnDisplayOffNow();
             QTest::qWait(50);
         }

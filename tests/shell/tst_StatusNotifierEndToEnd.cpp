@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program talking StatusNotifierItem to a stand-in panel, for what the real
 // desktops (tests/desktops) do not show: ContextMenu, how often the item signals, and
-// registering again with a restarted watcher.
+// registering again with a restarted watcher or on a replaced session bus.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "shell/SingleInstance.h"
 #include "wake/PeriodEnd.h"
 
 #include <QDBusArgument>
+#include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -27,7 +28,7 @@ QStringList registeredItems()
         QDBusMessage::createMethodCall(watcherName, QStringLiteral("/StatusNotifierWatcher"),
                                        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << watcherName << QStringLiteral("RegisteredStatusNotifierItems");
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
+    const QDBusMessage reply = TestBus::bus(false).call(get, QDBus::Block, 2000);
     if (reply.type() != QDBusMessage::ReplyMessage)
         return {};
     return qdbus_cast<QStringList>(qvariant_cast<QDBusVariant>(reply.arguments().first()).variant());
@@ -38,7 +39,7 @@ QVariant itemProperty(const QString &service, const QString &name)
     QDBusMessage get = QDBusMessage::createMethodCall(
         service, itemPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << itemInterface << name;
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
+    const QDBusMessage reply = TestBus::bus(false).call(get, QDBus::Block, 2000);
     return reply.type() == QDBusMessage::ReplyMessage ? qvariant_cast<QDBusVariant>(reply.arguments().first()).variant()
                                                       : QVariant();
 }
@@ -74,6 +75,22 @@ QString toolTipText(const QString &service)
     tip >> title >> text;
     tip.endStructure();
     return text;
+}
+
+QStringList notifyCalls(const MockService &daemon)
+{
+    return daemon.calls(QStringLiteral("/org/freedesktop/Notifications"))
+        .filter(QRegularExpression(QStringLiteral("^Notify ")));
+}
+
+void setBatteryPercent(const MockService &upower, double percent)
+{
+    QDBusMessage set = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.UPower"), QStringLiteral("/org/freedesktop/UPower"),
+        QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("SetDeviceProperties"));
+    set << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice")))
+        << QVariantMap{{QStringLiteral("Percentage"), percent}};
+    upower.bus().call(set);
 }
 } // namespace
 
@@ -114,6 +131,16 @@ private Q_SLOTS:
         m_watcher =
             std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("sni_watcher.py")), false, watcherName);
         QVERIFY(m_watcher->isRunning());
+        // On a battery that is still fine, with the guard on, so a notification can be
+        // asked for from outside.
+        m_upower =
+            std::make_unique<MockService>(QStringLiteral("upower"), true, QStringLiteral("org.freedesktop.UPower"),
+                                          QVariantMap{{QStringLiteral("OnBattery"), true}});
+        QVERIFY(m_upower->isRunning());
+        setBatteryPercent(*m_upower, 80);
+        QVERIFY(QDir(m_config.path()).mkpath(QStringLiteral("Corvane")));
+        QVERIFY(writeFile(m_config.filePath(QStringLiteral("Corvane/Corvane.conf")),
+                          "[General]\ncorvane.stopBelowBatteryPercent=20\n"));
         QProcessEnvironment env;
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
@@ -255,10 +282,46 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor([this] { return registeredItems().contains(m_item); }, 5000));
     }
 
+    // Last: the session bus daemon is killed and another started at the same address, as
+    // when a session's bus restarts. Everything on the bus is on the new one afterwards.
+    void comesBackOnAReplacedSessionBus()
+    {
+        m_watcher.reset();
+        QVERIFY(TestBus::replaceBus(false));
+        m_watcher =
+            std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("sni_watcher.py")), false, watcherName);
+        MockService notifications(QStringLiteral("notification_daemon"), false,
+                                  QStringLiteral("org.freedesktop.Notifications"));
+        QVERIFY(notifications.isRunning());
+
+        // The icon: the item is exported and registered with the new watcher.
+        QVERIFY(TestBus::waitFor([this] { return registeredItems().contains(m_item); }, 8000));
+        QCOMPARE(itemProperty(m_item, QStringLiteral("ItemIsMenu")).toBool(), false);
+        // The program's name and interface: a command drives this instance, not one of its own.
+        QVERIFY(TestBus::waitFor(
+            [] {
+                return commandLine({QStringLiteral("--for"), QStringLiteral("1h")}) == 0;
+            },
+            8000));
+        QString status;
+        QCOMPARE(commandLine({QStringLiteral("--status"), QStringLiteral("--json")}, &status), 0);
+        QCOMPARE(QJsonDocument::fromJson(status.toUtf8()).object().value(QStringLiteral("active")).toBool(), true);
+        QCOMPARE(blockLocks().size(), 1);
+
+        // A notification: the battery guard stops the period and says why.
+        setBatteryPercent(*m_upower, 19);
+        QVERIFY(TestBus::waitFor([&] { return notifyCalls(notifications).size() == 1; }, 5000));
+        QVERIFY2(notifyCalls(notifications).first().contains(QLatin1String("battery")),
+                 qPrintable(notifyCalls(notifications).first()));
+        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
+    }
+
     void cleanupTestCase()
     {
         if (m_corvane && m_corvane->state() != QProcess::NotRunning) {
-            call(QStringLiteral("Quit"));
+            TestBus::bus(false).call(
+                QDBusMessage::createMethodCall(SingleInstance::serviceName, SingleInstance::objectPath,
+                                               SingleInstance::serviceName, QStringLiteral("Quit")));
             QVERIFY(exitedWithZero(*m_corvane));
         }
         QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
@@ -267,6 +330,7 @@ private Q_SLOTS:
 private:
     QTemporaryDir m_config;
     std::unique_ptr<MockService> m_watcher;
+    std::unique_ptr<MockService> m_upower;
     std::unique_ptr<QProcess> m_corvane;
     QString m_item;
 };

@@ -12,10 +12,10 @@
 #include <QLabel>
 #include <QWidget>
 
-void TestControl::exportFor(AppDelegate &delegate)
+void TestControl::exportFor(AppDelegate &delegate, QDBusConnection bus)
 {
     auto *control = new TestControl(delegate);
-    QDBusConnection::sessionBus().registerObject(objectPath, control, QDBusConnection::ExportScriptableSlots);
+    bus.registerObject(objectPath, control, QDBusConnection::ExportScriptableSlots);
 }
 
 TestControl::TestControl(AppDelegate &delegate) : QObject(&delegate), m_delegate(delegate)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 
 class AppDelegate;
@@ -15,8 +16,8 @@ class TestControl : public QObject {
 public:
     static inline const QString objectPath = QStringLiteral("/app/corvane/Corvane/TestControl");
 
-    // Exports a control for `delegate` on the session bus.
-    static void exportFor(AppDelegate &delegate);
+    // Exports a control for `delegate` on `bus`, the connection that owns the program's name.
+    static void exportFor(AppDelegate &delegate, QDBusConnection bus);
 
 public Q_SLOTS:
     // "x y width height visible" of the panel window, in screen pixels.

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The shutdown delay lock against python3-dbusmock's logind on the private system bus.
+#include "TestSupport.h"
+#include "platform/LogindShutdownDelayLock.h"
+#include "platform/LogindSystemEvents.h"
+
+#include <QDBusConnectionInterface>
+#include <QSignalSpy>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+const QString login1 = QStringLiteral("org.freedesktop.login1");
+
+QStringList delayLocks()
+{
+    return TestBus::logindInhibitors().filter(QRegularExpression(QStringLiteral("^shutdown\\|Corvane\\|.*\\|delay$")));
+}
+
+void announcePowerOff(bool starting)
+{
+    QDBusMessage emitSignal =
+        QDBusMessage::createMethodCall(login1, QStringLiteral("/org/freedesktop/login1"),
+                                       QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
+    emitSignal << QStringLiteral("org.freedesktop.login1.Manager") << QStringLiteral("PrepareForShutdown")
+               << QStringLiteral("b") << QVariantList{starting};
+    TestBus::bus(true).call(emitSignal);
+}
+} // namespace
+
+class LogindShutdownDelayLockTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        CORVANE_REQUIRE(TestBus::bus(true).interface()->isServiceRegistered(login1).value(), "the logind mock");
+    }
+
+    void aStartDuringAPowerOffTakesNoLockUntilItIsCalledOff()
+    {
+        BusConnections buses;
+        LogindSystemEvents events(buses);
+        LogindShutdownDelayLock lock(events, buses);
+        QSignalSpy poweringOff(&events, &SystemEvents::willPowerOff);
+        announcePowerOff(true);
+        QVERIFY(poweringOff.wait(3000));
+
+        lock.arm();
+        QVERIFY(!lock.isRequesting());
+        QVERIFY(!lock.isHeld());
+
+        announcePowerOff(false);
+        QVERIFY(TestBus::waitFor([&] { return lock.isHeld() && delayLocks().size() == 1; }));
+        lock.disarm();
+        QVERIFY(TestBus::waitFor([] { return delayLocks().isEmpty(); }));
+    }
+
+    // Last: the logind mock of the test environment is replaced by one of this test's own.
+    void isTakenAgainFromARestartedLogind()
+    {
+        BusConnections buses;
+        LogindSystemEvents events(buses);
+        LogindShutdownDelayLock lock(events, buses);
+        lock.arm();
+        QVERIFY(TestBus::waitFor([] { return delayLocks().size() == 1; }));
+
+        const QDBusReply<uint> pid = TestBus::bus(true).interface()->servicePid(login1);
+        QVERIFY(pid.isValid());
+        ::kill(pid.value(), SIGTERM);
+        QVERIFY(TestBus::waitFor([] { return !TestBus::bus(true).interface()->isServiceRegistered(login1).value(); }));
+        m_logind = std::make_unique<MockService>(QStringLiteral("logind"), true, login1);
+        QVERIFY(m_logind->isRunning());
+
+        QVERIFY(TestBus::waitFor([] { return delayLocks().size() == 1; }));
+        lock.disarm();
+        QVERIFY(TestBus::waitFor([] { return delayLocks().isEmpty(); }));
+    }
+
+private:
+    std::unique_ptr<MockService> m_logind;
+};
+
+QTEST_GUILESS_MAIN(LogindShutdownDelayLockTest)
+#include "tst_LogindShutdownDelayLock.moc"
