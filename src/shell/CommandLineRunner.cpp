@@ -11,6 +11,7 @@
 #include "shell/CorvaneBusInterface.h"
 #include "shell/PowerLayer.h"
 #include "shell/SingleInstance.h"
+#include "updates/UpdateCheckProcess.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/SignalNotifier.h"
 #include "wake/TerminationGuard.h"
@@ -326,6 +327,7 @@ int CommandLineRunner::run(const CommandLineRequest &request)
     case Action::version: say(QStringLiteral("corvane " CORVANE_VERSION " (" CORVANE_BUILD_NUMBER ")")); return 0;
     case Action::invalid: complain(request.error); return exitBadInput;
     case Action::launchTray: return exitBadInput;
+    case Action::checkUpdates: return UpdateCheckProcess::serve();
     default: break;
     }
     if (request.action == Action::whilePid && !ProcessExitWatcher::exists(pid_t(request.pid))) {
