@@ -104,8 +104,9 @@ UpdateCheckProcess::UpdateCheckProcess(const QString &program, const Request &re
 
     // The check bounds each of its steps; this bounds the process, should it hang anyway.
     m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this,
-            [this] { end({false, {}, {}, downloadText("The server took too long to answer.")}); });
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        end({false, {}, {}, downloadText("The server took too long to answer.")});
+    });
     using namespace std::chrono_literals;
     m_deadline.start(2 * request.probeTimeout + request.appcastTimeout + 5s);
 
@@ -165,8 +166,8 @@ int UpdateCheckProcess::serve(const std::function<void(Request &)> &adjust)
     selector.selectReachableFeed([&](const QUrl &feed) {
         result.feed = feed;
         if (!FeedUrlPolicy::isAllowed(feed, request.allowInsecureLoopback)) {
-            result.errorText = QCoreApplication::translate("AppcastUpdater",
-                                                           "The update feed address is not a secure address.");
+            result.errorText =
+                QCoreApplication::translate("AppcastUpdater", "The update feed address is not a secure address.");
             loop.quit();
             return;
         }
