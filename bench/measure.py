@@ -1,34 +1,54 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-'''Start-up, memory, wake-ups and CPU of a running Corvane. Run through bench/run.'''
+'''What a running Corvane costs, beside a bare Qt tray icon in the same session. Run through
+bench/run.
+
+Most figures come from the shipped program (build/src/corvane). Two need the test build
+(tests/corvane_under_test, the shipped libraries plus a control object): memory after an
+update check, because only it can point its check at a loopback feed, and the open panel's
+figures, because only its control object says when the panel is on screen. Those rows say so.
+'''
+import http.server
 import os
+import shutil
 import signal
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 import dbus
 
-corvane_binary, watcher_template = sys.argv[1], sys.argv[2]
-# A bare Qt tray icon (tools/bare-tray) measured in the same session: what any Qt tray program costs.
-bare_tray = os.path.join(os.path.dirname(os.path.dirname(corvane_binary)), 'tools', 'bare-tray', 'bare-tray')
+corvane_binary, test_binary, bare_tray, watcher_template = sys.argv[1:5]
 quick = '--quick' in sys.argv
-window = 10 if quick else 30  # seconds per wake-up measurement
+# The check that is due at launch waits this long (AppcastUpdaterOptions::firstCheckDelay).
+FIRST_CHECK_DELAY = 120
 
 bus = dbus.SessionBus()
+system_bus = dbus.SystemBus()
 WATCHER = 'org.kde.StatusNotifierWatcher'
+configs = []  # every settings folder made here, removed at the end
 children = []  # everything started here, stopped in the finally below on any way out
 # SIGTERM (scripts/test-env passing one on) must run that finally too.
 signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
 
 
-def wait_until(what, condition, seconds=5):
+def wait_until(what, condition, seconds=5, step=0.002):
     deadline = time.monotonic() + seconds
-    while not condition():
+    while True:
+        try:
+            if condition():
+                return
+        except dbus.DBusException:
+            pass
         if time.monotonic() > deadline:
             raise SystemExit(f'{what} within {seconds} s')
-        time.sleep(0.002)
+        time.sleep(step)
+
+
+def sleep_until(moment):
+    time.sleep(max(0.0, moment - time.monotonic()))
 
 
 def registered_items():
@@ -40,41 +60,44 @@ def registered_items():
         return []
 
 
+def registered(proc):
+    """Whether proc's item is in the panel. Corvane registers its well-known name; Qt's own tray
+    icon registers its unique name."""
+    for item in registered_items():
+        if item.startswith('org.kde.StatusNotifierItem-%d-' % proc.pid):
+            return True
+        if item.startswith(':'):
+            try:
+                daemon = bus.get_object('org.freedesktop.DBus', '/org/freedesktop/DBus')
+                if daemon.GetConnectionUnixProcessID(item, dbus_interface='org.freedesktop.DBus') == proc.pid:
+                    return True
+            except dbus.DBusException:
+                pass  # gone since
+    return False
+
+
 def start_watcher():
     proc = subprocess.Popen(['/usr/bin/python3', '-m', 'dbusmock', '--template', watcher_template],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     children.append(proc)
     wait_until('the stand-in panel did not appear on the session bus', lambda: bus.name_has_owner(WATCHER))
-    return proc
 
 
-def launch(config):
-    env = dict(os.environ, QT_QPA_PLATFORM='xcb', XDG_CONFIG_HOME=config)
-    proc = subprocess.Popen([corvane_binary], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+def config_dir(last_check_ago=None):
+    config = tempfile.mkdtemp(prefix='corvane-bench-')
+    configs.append(config)
+    if last_check_ago is not None:
+        os.makedirs(os.path.join(config, 'Corvane'))
+        with open(os.path.join(config, 'Corvane', 'Corvane.conf'), 'w') as f:
+            f.write(f'[General]\ncorvane.lastUpdateCheck={int(time.time()) - last_check_ago}\n')
+    return config
+
+
+def launch(binary, config, **extra):
+    env = dict(os.environ, QT_QPA_PLATFORM='xcb', XDG_CONFIG_HOME=config, **extra)
+    proc = subprocess.Popen([binary], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     children.append(proc)
     return proc
-
-
-def control(method, *args):
-    obj = bus.get_object('app.corvane.Corvane', '/app/corvane/Corvane/TestControl', introspect=False)
-    return obj.get_dbus_method(method, 'app.corvane.Corvane.TestControl')(*args)
-
-
-def corvane(method, *args):
-    obj = bus.get_object('app.corvane.Corvane', '/app/corvane/Corvane', introspect=False)
-    return obj.get_dbus_method(method, 'app.corvane.Corvane')(*args)
-
-
-def answers():
-    try:
-        control('PanelGeometry')
-        return True
-    except dbus.DBusException:
-        return False
-
-
-def wait_ready():
-    wait_until('Corvane did not answer on the session bus', answers)
 
 
 def stop(proc):
@@ -82,9 +105,30 @@ def stop(proc):
     proc.wait(10)
 
 
+def corvane(method, *args):
+    obj = bus.get_object('app.corvane.Corvane', '/app/corvane/Corvane', introspect=False)
+    return obj.get_dbus_method(method, 'app.corvane.Corvane')(*args)
+
+
+def corvane_property(name):
+    obj = bus.get_object('app.corvane.Corvane', '/app/corvane/Corvane', introspect=False)
+    return obj.Get('app.corvane.Corvane', name, dbus_interface='org.freedesktop.DBus.Properties')
+
+
+def control(method, *args):
+    obj = bus.get_object('app.corvane.Corvane', '/app/corvane/Corvane/TestControl', introspect=False)
+    return obj.get_dbus_method(method, 'app.corvane.Corvane.TestControl')(*args)
+
+
+def logind_locks():
+    login1 = system_bus.get_object('org.freedesktop.login1', '/org/freedesktop/login1')
+    return [i for i in login1.ListInhibitors(dbus_interface='org.freedesktop.login1.Manager')
+            if str(i[1]) == 'Corvane' and str(i[3]) == 'block']
+
+
 def thread_switches(pid):
-    """Voluntary context switches per thread: each is the thread going to sleep, so the
-    next run is a wake-up. Preemptions by other processes are left out."""
+    """Voluntary context switches per thread since the thread began: each is the thread going
+    to sleep, so the next run is a wake-up. Preemptions by other processes are left out."""
     counts = {}
     for task in os.listdir(f'/proc/{pid}/task'):
         try:
@@ -108,20 +152,22 @@ def thread_names(pid):
     return names
 
 
-def wakeups_per_minute(pid, seconds, by_thread=False):
-    before = thread_switches(pid)
-    t0 = time.monotonic()
-    time.sleep(seconds)
-    after = thread_switches(pid)
-    elapsed = time.monotonic() - t0
-    # Threads born during the window count from zero; threads that ended are lost, which
-    # errs low only for threads that live less than the window.
-    deltas = {tid: n - before.get(tid, 0) for tid, n in after.items()}
-    total = sum(deltas.values()) * 60 / elapsed
-    if not by_thread:
-        return total
-    names = thread_names(pid)
-    return total, {f'{names.get(tid, tid)} ({tid})': d * 60 / elapsed for tid, d in deltas.items() if d}
+class Window:
+    """Wake-ups of every thread between start() and finish(); threads born meanwhile count
+    from zero, threads that ended meanwhile are lost (none of ours end while idle)."""
+
+    def __init__(self, pid):
+        self.pid = pid
+        self.before = thread_switches(pid)
+        self.t0 = time.monotonic()
+
+    def finish(self, per_minute=True):
+        after = thread_switches(self.pid)
+        minutes = (time.monotonic() - self.t0) / 60 if per_minute else 1
+        deltas = {tid: n - self.before.get(tid, 0) for tid, n in after.items()}
+        names = thread_names(self.pid)
+        by_thread = {f'{names.get(tid, tid)} ({tid})': d / minutes for tid, d in deltas.items() if d}
+        return sum(deltas.values()) / minutes, by_thread
 
 
 def cpu_seconds(pid):
@@ -140,111 +186,212 @@ def memory(pid):
     return values['Rss'], values['Pss']
 
 
-def per_minute(pid, seconds, measure):
-    before = measure(pid)
-    t0 = time.monotonic()
-    time.sleep(seconds)
-    return (measure(pid) - before) * 60 / (time.monotonic() - t0)
+def child_processes(pid):
+    found = []
+    for entry in os.listdir('/proc'):
+        if entry.isdigit():
+            try:
+                with open(f'/proc/{entry}/stat') as f:
+                    if int(f.read().rsplit(')', 1)[1].split()[1]) == pid:
+                        found.append(int(entry))
+            except (FileNotFoundError, ProcessLookupError):
+                pass
+    return found
 
 
-def row(name, value, unit, budget, ok):
-    print(f'{name:<48} {value:>9.1f} {unit:<8} budget {budget:<10} {"ok" if ok else "OVER"}')
+def serve_feed():
+    '''A loopback feed with an appcast that offers nothing newer, as most checks find.'''
+    appcast = (b'<?xml version="1.0" encoding="utf-8"?>\n<rss version="2.0" '
+               b'xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>\n'
+               b'<item><title>Corvane 1</title><enclosure url="https://example.invalid/C-1" length="1" '
+               b'sparkle:version="1" sparkle:os="linux"/></item>\n</channel></rss>\n')
+    requests = []
+
+    class Feed(http.server.BaseHTTPRequestHandler):
+        def answer(self, body):
+            requests.append(f'{self.command} {self.path}')
+            self.send_response(200)
+            self.send_header('Content-Type', 'application/rss+xml')
+            self.send_header('Content-Length', str(len(appcast)))
+            self.end_headers()
+            if body:
+                self.wfile.write(appcast)
+
+        def do_HEAD(self):
+            self.answer(False)
+
+        def do_GET(self):
+            self.answer(True)
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Feed)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server, f'http://127.0.0.1:{server.server_address[1]}/corvane/appcast.xml', requests
 
 
-results = []
+rows = []
+
+
+def row(name, value, unit, budget='-', ok=True, note=''):
+    rows.append((name, value, unit, budget, ok, note))
+
+
+def threads(title, by_thread):
+    rows.append((title, by_thread))
+
+
 try:
     start_watcher()
-    # Start-up: from exec until the panel knows our item.
-    startups = []
+
+    # Start-up to the registered tray item, Corvane and the bare tray taking turns.
+    startups = {'corvane': [], 'bare': []}
     for _ in range(3 if quick else 7):
-        with tempfile.TemporaryDirectory() as config:
+        for name, binary in (('corvane', corvane_binary), ('bare', bare_tray)):
+            config = config_dir(3600)
             t0 = time.monotonic()
-            proc = launch(config)
-            wait_until('Corvane registered no tray item',
-                   lambda: any(i.startswith('org.kde.StatusNotifierItem-%d-' % proc.pid) for i in registered_items()),
-                   10)
-            startups.append((time.monotonic() - t0) * 1000)
+            proc = launch(binary, config)
+            wait_until(f'{name} registered no tray item', lambda: registered(proc), 10, 0.001)
+            startups[name].append((time.monotonic() - t0) * 1000)
             stop(proc)
-    startup = statistics.median(startups)
+    startup = statistics.median(startups['corvane'])
+    bare_startup = statistics.median(startups['bare'])
 
-    # Launched after an update check an hour ago, as most launches are (checks are a day
-    # apart): the idle state a user lives with.
-    with tempfile.TemporaryDirectory() as config:
-        os.makedirs(os.path.join(config, 'Corvane'))
-        with open(os.path.join(config, 'Corvane', 'Corvane.conf'), 'w') as f:
-            f.write(f'[General]\ncorvane.lastUpdateCheck={int(time.time()) - 3600}\n')
-        proc = launch(config)
-        wait_ready()
-        # Let start-up work settle: the feed probe's name-lookup threads retire after 30 s
-        # of idleness, a one-off that is not idle wake-ups.
-        time.sleep(5 if quick else 33)
-        rss, pss = memory(proc.pid)
-        idle = wakeups_per_minute(proc.pid, window)
+    # The shipped program from launch on, its last update check an hour ago (checks are a
+    # day apart, so most launches find none due), with the bare tray beside it.
+    first_minute = 20 if quick else 60
+    settled_window = 15 if quick else 60
+    tray = launch(bare_tray, config_dir())
+    wait_until('the bare tray registered no tray item', lambda: registered(tray), 10)
+    launched = time.monotonic()
+    proc = launch(corvane_binary, config_dir(3600))
+    wait_until('Corvane registered no tray item', lambda: registered(proc), 10)
+    wait_until('Corvane did not answer on the session bus', lambda: corvane_property('Active') is not None)
+    # From the registered item on: start-up's own round trips to the X server and the buses
+    # are start-up time, not the program waiting.
+    start_window, tray_start_window = Window(proc.pid), Window(tray.pid)
+    sleep_until(launched + first_minute)
+    first, first_threads = start_window.finish(per_minute=False)
+    tray_first, _ = tray_start_window.finish(per_minute=False)
 
-        corvane('Start', dbus.UInt32(60))
-        time.sleep(1.5)
-        # A whole minute, so the countdown text changes exactly once in the window.
-        timed, by_thread = wakeups_per_minute(proc.pid, 10 if quick else 60, by_thread=True)
+    idle_window, tray_idle_window = Window(proc.pid), Window(tray.pid)
+    time.sleep(settled_window)
+    idle, idle_threads = idle_window.finish()
+    tray_idle, _ = tray_idle_window.finish()
+    rss, pss = memory(proc.pid)
+    tray_rss, tray_pss = memory(tray.pid)
+    stop(tray)
 
-        item = [i for i in registered_items() if i.startswith('org.kde.StatusNotifierItem-%d-' % proc.pid)][0]
-        t0 = time.monotonic()
-        bus.get_object(item, '/StatusNotifierItem').Activate(400, 30, dbus_interface='org.kde.StatusNotifierItem')
-        wait_until('the panel did not open', lambda: str(control('PanelGeometry')).endswith(' 1'))
-        first_open = (time.monotonic() - t0) * 1000
-        # The first breath of each glow blurs its few images and every control draws its body
-        # once; after that an open panel only copies them. Measure the panel as it stays open.
-        time.sleep(5)
-        cpu_before = cpu_seconds(proc.pid)
-        t_open = time.monotonic()
-        open_wakeups, open_by_thread = wakeups_per_minute(proc.pid, window, by_thread=True)
-        cpu_open = (cpu_seconds(proc.pid) - cpu_before) / (time.monotonic() - t_open) * 100
-        rss_open, pss_open = memory(proc.pid)
+    corvane('Start', dbus.UInt32(60))
+    time.sleep(1.5)
+    # A whole minute, so the countdown text changes exactly once in the window.
+    timed_window = Window(proc.pid)
+    time.sleep(10 if quick else 60)
+    timed, timed_threads = timed_window.finish()
+    corvane('Stop')
+
+    # Memory over start/stop cycles through the public interface, with mode switches.
+    cycles = 300 if quick else 3000
+    modes = ['systemOnly', 'displayAndSystem']
+
+    def cycle(i):
+        corvane('Start', dbus.UInt32(0))
+        wait_until('no inhibition', logind_locks, 5, 0.0002)
+        corvane('SetMode', modes[i % 2])
         corvane('Stop')
-        stop(proc)
+    for i in range(300):
+        cycle(i)
+    cycles_before, _ = memory(proc.pid)
+    for i in range(cycles):
+        cycle(i)
+    cycles_after, _ = memory(proc.pid)
+    corvane('SetMode', 'displayAndSystem')
+    stop(proc)
 
-    # A first launch checks for updates at once: the network and TLS libraries stay loaded.
-    with tempfile.TemporaryDirectory() as config:
-        proc = launch(config)
-        wait_ready()
-        time.sleep(5 if quick else 15)
-        rss_checked, _ = memory(proc.pid)
-        stop(proc)
+    # The test build, for its loopback feed: never checked, so the check comes once the
+    # launch has settled. Then the panel, for the control object that says it is open.
+    server, feed, feed_requests = serve_feed()
+    config = config_dir()
+    launched = time.monotonic()
+    proc = launch(test_binary, config, CORVANE_TEST_FEED=feed)
+    wait_until('the test build did not answer on the session bus', lambda: control('PanelGeometry'), 10)
+    sleep_until(launched + FIRST_CHECK_DELAY - 10)
+    rss_before_check, _ = memory(proc.pid)
+    wait_until('no update check after the launch had settled', lambda: feed_requests, FIRST_CHECK_DELAY)
+    wait_until('the update check did not end', lambda: not child_processes(proc.pid), 60, 0.05)
+    checked = time.monotonic()
+    time.sleep(5 if quick else 60)
+    rss_checked, pss_checked = memory(proc.pid)
+    check_requests = list(feed_requests)
+    with open(os.path.join(config, 'Corvane', 'Corvane.conf')) as f:
+        recorded = 'corvane.lastUpdateCheck=' in f.read()
 
-    # The reference, settled as long as Corvane was.
-    reference = None
-    if os.path.exists(bare_tray):
-        tray = subprocess.Popen([bare_tray], env=dict(os.environ, QT_QPA_PLATFORM='xcb'),
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        children.append(tray)
-        time.sleep(5 if quick else 33)
-        tray_rss, tray_pss = memory(tray.pid)
-        reference = (tray_rss, tray_pss, wakeups_per_minute(tray.pid, window))
-        stop(tray)
+    corvane('Start', dbus.UInt32(60))
+    item = [i for i in registered_items() if i.startswith('org.kde.StatusNotifierItem-%d-' % proc.pid)][0]
+    t0 = time.monotonic()
+    bus.get_object(item, '/StatusNotifierItem').Activate(400, 30, dbus_interface='org.kde.StatusNotifierItem')
+    wait_until('the panel did not open', lambda: str(control('PanelGeometry')).endswith(' 1'))
+    first_open = (time.monotonic() - t0) * 1000
+    # The first breath of each glow blurs its few images and every control draws its body
+    # once; after that an open panel only copies them. Measure the panel as it stays open.
+    time.sleep(5)
+    cpu_before = cpu_seconds(proc.pid)
+    open_window = Window(proc.pid)
+    time.sleep(10 if quick else 30)
+    cpu_open = (cpu_seconds(proc.pid) - cpu_before) / (time.monotonic() - open_window.t0) * 100
+    open_wakeups, open_threads = open_window.finish()
+    rss_open, _ = memory(proc.pid)
+    corvane('Stop')
+    stop(proc)
+    server.shutdown()
 finally:
     for child in children:
-        child.terminate()
+        if child.poll() is None:
+            child.terminate()
     for child in children:
         child.wait(10)
+    for config in configs:
+        shutil.rmtree(config, ignore_errors=True)
 
-print(f'Corvane benchmark ({"quick, " if quick else ""}{window} s windows, Xvfb without compositor, {os.cpu_count()} cores)')
-row('start-up until the tray item is registered', startup, 'ms', '< 300', startup < 300)
-row('resident memory at idle (RSS, checked 1 h ago)', rss, 'MB', '<= 30', rss <= 30)
-row('proportional memory at idle (PSS)', pss, 'MB', '-', True)
-row('resident memory after an update check (RSS)', rss_checked, 'MB', '-', True)
-row('wake-ups per minute, idle, panel closed', idle, '/min', '0', idle < 1)
-row('wake-ups per minute, timed period, panel closed', timed, '/min', '<= 61', timed <= 61)
-for name, rate in sorted(by_thread.items(), key=lambda item: -item[1]):
-    print(f'    thread {name:<40} {rate:>9.1f} /min')
-row('first opening of the panel (built on demand)', first_open, 'ms', '-', True)
-row('CPU, panel open and animating, timed period', cpu_open, '% core', '<= 2', cpu_open <= 2)
-row('wake-ups per minute, panel open, timed period', open_wakeups, '/min', '<= 2500', open_wakeups <= 2500)
-for name, rate in sorted(open_by_thread.items(), key=lambda item: -item[1]):
-    print(f'    thread {name:<40} {rate:>9.1f} /min')
-row('resident memory with the panel open (RSS)', rss_open, 'MB', '-', True)
-if reference:
-    print('Reference: a bare Qt tray icon (tools/bare-tray) in the same session')
-    row('  resident memory at idle (RSS)', reference[0], 'MB', '-', True)
-    row('  proportional memory at idle (PSS)', reference[1], 'MB', '-', True)
-    row('  wake-ups per minute, idle', reference[2], '/min', '-', True)
-else:
-    print(f'Reference: {bare_tray} not built (CORVANE_BUILD_TOOLS=OFF)')
+memory_budget = min(28, 1.2 * tray_rss)
+row('start-up to the registered tray item', startup, 'ms', f'<= {1.5 * bare_startup:.0f}',
+    startup <= 1.5 * bare_startup, f'x{startup / bare_startup:.2f} the bare tray (budget x1.5)')
+row('  the bare tray', bare_startup, 'ms')
+row(f'wake-ups, first minute, idle (from the registered item)', first, '', '<= 10', first <= 10,
+    f'bare tray {tray_first:.0f}')
+threads('    by thread', first_threads)
+row('wake-ups a minute, idle, settled', idle, '/min', '0', idle < 1, f'bare tray {tray_idle:.1f}')
+threads('    by thread', idle_threads)
+row('resident memory, idle, settled (RSS)', rss, 'MB', f'<= {memory_budget:.1f}', rss <= memory_budget,
+    f'x{rss / tray_rss:.2f} the bare tray (budget x1.2, and <= 28 MB)')
+row('  proportional (PSS)', pss, 'MB')
+row('  the bare tray (RSS / PSS)', tray_rss, 'MB', note=f'PSS {tray_pss:.1f} MB')
+row('wake-ups a minute, timed period, panel closed', timed, '/min', '<= 61', timed <= 61)
+threads('    by thread', timed_threads)
+growth = cycles_after - cycles_before
+row(f'RSS growth over {cycles} start/stop cycles', growth, 'MB', '<= 1', growth <= 1,
+    f'{cycles_before:.1f} -> {cycles_after:.1f} MB after 300 to warm up')
+row('resident memory before the update check [test build]', rss_before_check, 'MB', f'<= {memory_budget:.1f}',
+    rss_before_check <= memory_budget)
+row('resident memory 60 s after an update check [test build]', rss_checked, 'MB', f'<= {memory_budget:.1f}',
+    rss_checked <= memory_budget and recorded and any(r.startswith('GET') for r in check_requests),
+    f'PSS {pss_checked:.1f} MB; loopback feed saw {", ".join(check_requests) or "nothing"}')
+row('first opening of the panel (built on demand) [test build]', first_open, 'ms')
+row('CPU, panel open and animating, timed period [test build]', cpu_open, '% core', '<= 2', cpu_open <= 2)
+row('wake-ups a minute, panel open, timed period [test build]', open_wakeups, '/min', '<= 2500',
+    open_wakeups <= 2500)
+threads('    by thread', open_threads)
+row('resident memory with the panel open [test build]', rss_open, 'MB')
+
+print(f'Corvane benchmark ({"quick, " if quick else ""}Xvfb without compositor, {os.cpu_count()} cores, '
+      f'load average {os.getloadavg()[0]:.2f})')
+print(f'{"figure":<58} {"value":>9} {"":<7} {"budget":<10}')
+for entry in rows:
+    if len(entry) == 2:
+        for name, rate in sorted(entry[1].items(), key=lambda item: -item[1]):
+            print(f'      thread {name:<46} {rate:>9.1f}')
+        continue
+    name, value, unit, budget, ok, note = entry
+    verdict = '' if budget == '-' else ('ok' if ok else 'OVER')
+    print(f'{name:<58} {value:>9.1f} {unit:<7} {budget:<10} {verdict:<4} {note}')

@@ -326,6 +326,10 @@
         <source>The update&apos;s signature does not match: it was not made by Corvane&apos;s developers or was damaged on the way.</source>
         <translation>Die Signatur des Updates passt nicht: Es stammt nicht von den Entwicklern von Corvane oder wurde unterwegs beschädigt.</translation>
     </message>
+    <message>
+        <source>Corvane cannot check the update&apos;s signature: the system&apos;s OpenSSL library (libcrypto 3) is missing.</source>
+        <translation>Corvane kann die Signatur des Updates nicht prüfen: Die OpenSSL-Bibliothek des Systems (libcrypto 3) fehlt.</translation>
+    </message>
 </context>
 <context>
     <name>EndOfPeriodWarning</name>

@@ -326,6 +326,10 @@
         <source>The update&apos;s signature does not match: it was not made by Corvane&apos;s developers or was damaged on the way.</source>
         <translation>La signature de la mise à jour ne correspond pas&#xa0;: elle ne vient pas des développeurs de Corvane ou a été endommagée en chemin.</translation>
     </message>
+    <message>
+        <source>Corvane cannot check the update&apos;s signature: the system&apos;s OpenSSL library (libcrypto 3) is missing.</source>
+        <translation>Corvane ne peut pas vérifier la signature de la mise à jour : la bibliothèque OpenSSL du système (libcrypto 3) est absente.</translation>
+    </message>
 </context>
 <context>
     <name>EndOfPeriodWarning</name>

@@ -160,7 +160,9 @@ void StatusNotifierItem::registerWithWatcher()
             const bool host = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
                 && qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
             setHosted(host);
-            if (host)
+            // Only GNOME's extension has been seen to drop an item it never read; other
+            // hosts, and stand-ins that never read it, are not asked again and again.
+            if (host && m_hostIsGnomeShell)
                 m_hostReadTimer->start();
             Q_EMIT registrationAnswered();
         });

@@ -52,14 +52,21 @@ void TrayIcon::show()
         if (m_backend == Backend::None)
             useStatusNotifier(m_sni->isHosted());
     };
-    connect(m_sni, &StatusNotifierItem::registrationAnswered, this, decide, Qt::SingleShotConnection);
     // A busy shell may take longer than this to answer; while a watcher is there its answer
     // decides. An XEmbed icon made now would find the host and publish a second item.
-    QTimer::singleShot(2000, this, [this, decide] {
+    auto *noAnswer = new QTimer(this);
+    noAnswer->setSingleShot(true);
+    connect(noAnswer, &QTimer::timeout, this, [this, decide, noAnswer] {
+        noAnswer->deleteLater();
         QDBusConnectionInterface *bus = m_buses.connection(BusConnections::Bus::Session).interface();
         if (!bus || !bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")))
             decide();
     });
+    noAnswer->start(2000);
+    // Once the watcher has answered, a quiet start has nothing left to wake for.
+    connect(m_sni, &StatusNotifierItem::registrationAnswered, noAnswer, &QObject::deleteLater,
+            Qt::SingleShotConnection);
+    connect(m_sni, &StatusNotifierItem::registrationAnswered, this, decide, Qt::SingleShotConnection);
 }
 
 void TrayIcon::useStatusNotifier(bool hosted)

@@ -22,6 +22,7 @@ struct CommandLineRequest {
         runCommand,
         help,
         version,
+        checkUpdates, // the updater's check process, started by the tray
         invalid,
     };
 

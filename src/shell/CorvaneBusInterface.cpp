@@ -214,7 +214,8 @@ void CorvaneBusInterface::announce()
             changed.insert(QLatin1String(name), QVariant::fromValue(after));
     };
     note("Active", m_announced.active, now.active);
-    note("RemainingSeconds", m_announced.remainingSeconds, now.remainingSeconds);
+    // RemainingSeconds is left out on purpose: sent each second it would wake every listener,
+    // and our own bus thread, sixty times a minute. Its introspection data says so.
     note("EndTime", m_announced.endTime, now.endTime);
     note("Mode", m_announced.mode, now.mode);
     note("HeldBy", m_announced.heldBy, now.heldBy);

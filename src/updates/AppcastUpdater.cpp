@@ -9,6 +9,7 @@
 #include "updates/FeedUrlPolicy.h"
 #include "updates/QtCheckTimer.h"
 #include "updates/QtUserDriver.h"
+#include "updates/UpdateCheckProcess.h"
 #include "updates/UpdateInstaller.h"
 #include "updates/UpdaterDelegate.h"
 #include "updates/UserDriverDelegate.h"
@@ -17,6 +18,7 @@
 #include <QDesktopServices>
 #include <QProcess>
 #include <QTimer>
+#include <utility>
 
 QByteArray AppcastUpdaterOptions::builtInPublicKey()
 {
@@ -57,6 +59,7 @@ AppcastUpdater::~AppcastUpdater()
     m_options.timer->stop();
     // No delegate calls from here on: the owner is already half gone.
     delete m_download;
+    delete m_check;
 }
 
 QDateTime AppcastUpdater::now() const
@@ -70,14 +73,14 @@ void AppcastUpdater::startUpdater()
         return;
     m_started = true;
     refreshCanCheck();
-    scheduleNextCheck();
+    scheduleNextCheck(m_options.firstCheckDelay);
     if (m_userCheckQueued && m_phase == Phase::Idle) {
         m_userCheckQueued = false;
         beginCycle(true);
     }
 }
 
-void AppcastUpdater::scheduleNextCheck()
+void AppcastUpdater::scheduleNextCheck(std::chrono::milliseconds atLeast)
 {
     using namespace std::chrono;
     const milliseconds interval = m_options.checkInterval;
@@ -92,6 +95,7 @@ void AppcastUpdater::scheduleNextCheck()
     } else if (m_settings.contains(QString::fromLatin1(lastCheckKey))) {
         qCWarning(lcSettings) << "Ignoring the stored" << lastCheckKey << "(not a whole number); checking now";
     }
+    delay = std::max(delay, atLeast);
     qCDebug(lcUpdate) << "Next update check in" << duration_cast<seconds>(delay).count() << "s";
     m_options.timer->start(delay, [this] { scheduledCheckDue(); });
 }
@@ -165,10 +169,18 @@ void AppcastUpdater::beginCycle(bool userInitiated)
                 return;
             delete self->m_download;
             self->m_download = nullptr;
+            delete self->m_check;
+            self->m_check = nullptr;
             self->finishSession();
         });
     }
 
+    if (m_options.startCheckProcess) {
+        qCDebug(lcUpdate) << "Checking" << (userInitiated ? "on request" : "on schedule");
+        m_check = m_options.startCheckProcess(this);
+        connect(m_check, &UpdateCheckProcess::finished, this, &AppcastUpdater::checkReported);
+        return;
+    }
     const QUrl feed(m_delegate ? m_delegate->feedURLString() : QString());
     qCDebug(lcUpdate) << "Checking" << feed.toString() << (userInitiated ? "on request" : "on schedule");
     if (!FeedUrlPolicy::isAllowed(feed, m_options.allowInsecureLoopback) || !m_network) {
@@ -194,7 +206,24 @@ void AppcastUpdater::appcastArrived()
         fail({UpdateError::Appcast, tr("Corvane could not read the update feed. %1").arg(download->errorText())});
         return;
     }
-    const AppcastParser::Result parsed = AppcastParser::parse(download->body());
+    readAppcast(download->body());
+}
+
+void AppcastUpdater::checkReported()
+{
+    UpdateCheckProcess *check = std::exchange(m_check, nullptr);
+    check->deleteLater();
+    const UpdateCheckProcess::Result &result = check->result();
+    if (!result.ok) {
+        fail({UpdateError::Appcast, tr("Corvane could not read the update feed. %1").arg(result.errorText)});
+        return;
+    }
+    readAppcast(result.appcast);
+}
+
+void AppcastUpdater::readAppcast(const QByteArray &appcast)
+{
+    const AppcastParser::Result parsed = AppcastParser::parse(appcast);
     if (!parsed.ok) {
         fail({UpdateError::AppcastParse, parsed.error});
         return;

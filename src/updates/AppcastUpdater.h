@@ -19,6 +19,7 @@
 class BoundedDownload;
 class CheckTimer;
 class SettingsStore;
+class UpdateCheckProcess;
 class UpdateUserDriver;
 class UpdaterDelegate;
 class UserDriverDelegate;
@@ -45,6 +46,11 @@ struct AppcastUpdaterOptions {
     // Runs before a scheduled check and calls `proceed` when the check may start (the owner
     // chooses the feed there). Default: the check starts at once.
     std::function<void(std::function<void()> proceed)> beforeScheduledCheck;
+    // When set, each cycle's appcast comes from the check process this starts (it chooses the
+    // feed itself), and the delegate's feed is not read. Default: fetched in this process.
+    std::function<UpdateCheckProcess *(QObject *parent)> startCheckProcess;
+    // A launch, often at login, stays quiet: a check that is due waits this long after start.
+    std::chrono::milliseconds firstCheckDelay{2 * 60 * 1000};
 
     static QByteArray builtInPublicKey();
 };
@@ -85,10 +91,12 @@ Q_SIGNALS:
 private:
     enum class Phase { Idle, Checking, Deferred, Showing, Downloading };
 
-    void scheduleNextCheck();
+    void scheduleNextCheck(std::chrono::milliseconds atLeast = {});
     void scheduledCheckDue();
     void beginCycle(bool userInitiated);
     void appcastArrived();
+    void checkReported();
+    void readAppcast(const QByteArray &appcast);
     void updateFound(const AppcastItem &item);
     void showUpdate();
     void choiceMade(int choice);
@@ -115,4 +123,5 @@ private:
     quint64 m_session = 0;
     std::optional<AppcastItem> m_found;
     BoundedDownload *m_download = nullptr;
+    UpdateCheckProcess *m_check = nullptr;
 };

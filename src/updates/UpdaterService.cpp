@@ -2,24 +2,53 @@
 #include "config.h"
 #include "updates/UpdaterService.h"
 
+#include "updates/UpdateCheckProcess.h"
+
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QPointer>
 
-UpdaterService::UpdaterService(SettingsStore &settings, QObject *parent) : UpdaterService(settings, Options{}, parent)
+namespace {
+UpdaterService::Options programOptions()
+{
+    UpdaterService::Options options;
+    options.checkProgram = QCoreApplication::applicationFilePath();
+    return options;
+}
+} // namespace
+
+UpdaterService::UpdaterService(SettingsStore &settings, QObject *parent)
+    : UpdaterService(settings, programOptions(), parent)
 {}
 
 UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject *parent)
     : QObject(parent),
-      m_enabled(options.updater.enabled)
+      m_enabled(options.updater.enabled),
+      m_checksElsewhere(!options.checkProgram.isEmpty())
 {
-    // The feed is chosen right before each check, not at launch: most launches check nothing
-    // (checks are a day apart), and the first request loads the network and TLS libraries,
-    // a tenth of the program's memory, for the rest of the process's life.
-    QPointer<UpdaterService> owner(this);
-    options.updater.beforeScheduledCheck = [owner](std::function<void()> proceed) {
-        if (owner)
-            owner->m_feed->selectReachableFeed([proceed = std::move(proceed)](const QUrl &) { proceed(); });
-    };
+    if (m_checksElsewhere) {
+        // The first request loads the network and TLS libraries, a sixth of the program's
+        // memory, and nothing gives them back; the check process chooses the feed before
+        // each check and ends with it, so this process stays as small as before.
+        UpdateCheckProcess::Request request;
+        request.primary = options.feed.primary;
+        request.fallback = options.feed.fallback;
+        request.probeTimeout = options.feed.probeTimeout;
+        request.allowInsecureLoopback = options.feed.allowInsecureLoopback;
+        request.appcastTimeout = options.updater.appcastTimeout;
+        request.maxAppcastBytes = options.updater.maxAppcastBytes;
+        options.updater.startCheckProcess = [program = options.checkProgram, request](QObject *owner) {
+            return new UpdateCheckProcess(program, request, owner);
+        };
+    } else {
+        // The feed is chosen right before each check, not at launch: most launches check
+        // nothing (checks are a day apart).
+        QPointer<UpdaterService> owner(this);
+        options.updater.beforeScheduledCheck = [owner](std::function<void()> proceed) {
+            if (owner)
+                owner->m_feed->selectReachableFeed([proceed = std::move(proceed)](const QUrl &) { proceed(); });
+        };
+    }
     QNetworkAccessManager *network = options.network;
     if (!network) {
         m_ownNetwork = std::make_unique<QNetworkAccessManager>();
@@ -27,8 +56,11 @@ UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject
     }
     m_feed = std::make_unique<UpdateFeedSelector>(network, options.feed);
     m_reminder = std::make_unique<GentleUpdateReminder>();
+    // A check process chooses the feed afresh for every check, so a choice made here after a
+    // failed cycle would never be read, only paid for.
+    UpdaterDelegate *delegate = m_checksElsewhere ? nullptr : m_feed.get();
     m_controller =
-        std::make_unique<AppcastUpdater>(network, m_feed.get(), m_reminder.get(), settings, std::move(options.updater));
+        std::make_unique<AppcastUpdater>(network, delegate, m_reminder.get(), settings, std::move(options.updater));
 
     QPointer<UpdaterService> self(this);
     m_reminder->onChange = [self](bool waiting) {
@@ -76,6 +108,10 @@ void UpdaterService::checkForUpdates()
 {
     if (!m_enabled)
         return;
+    if (m_checksElsewhere) {
+        m_controller->checkForUpdates();
+        return;
+    }
     QPointer<AppcastUpdater> controller(m_controller.get());
     m_feed->selectReachableFeed([controller](const QUrl &) {
         // The update windows raise and activate themselves; there is no application to bring

@@ -24,8 +24,13 @@ public:
         UpdateFeedSelector::Options feed;
         AppcastUpdaterOptions updater;
         QNetworkAccessManager *network = nullptr; // default: one of the service's own
+        // When set, every check (feed choice and appcast) runs in `checkProgram
+        // --check-updates`; this process goes on the network only to download an update the
+        // user chose to install. Empty: checks run in this process.
+        QString checkProgram;
     };
 
+    // As the program runs: checks in a process of this very executable.
     explicit UpdaterService(SettingsStore &settings, QObject *parent = nullptr);
     UpdaterService(SettingsStore &settings, Options options, QObject *parent = nullptr);
     ~UpdaterService() override;
@@ -61,4 +66,5 @@ private:
     // Declared last so it goes first: it calls into the two above.
     std::unique_ptr<AppcastUpdater> m_controller;
     bool m_enabled;
+    bool m_checksElsewhere;
 };

@@ -84,25 +84,26 @@ private Q_SLOTS:
     void schedulesFromPersistedLastCheck_data()
     {
         QTest::addColumn<QVariant>("lastCheck"); // seconds before now
-        QTest::addColumn<int>("waitHours");
-        QTest::newRow("an hour ago") << QVariant(3600) << 23;
+        QTest::addColumn<int>("waitMinutes");
+        QTest::newRow("an hour ago") << QVariant(3600) << 23 * 60;
         // A last check in the future (clock set back) waits one interval, not forever.
-        QTest::newRow("in the future") << QVariant(-999999) << 24;
-        QTest::newRow("overdue") << QVariant(86400 * 3) << 0;
-        QTest::newRow("never") << QVariant() << 0;
-        QTest::newRow("garbage") << QVariant(QStringLiteral("yesterday")) << 0;
+        QTest::newRow("in the future") << QVariant(-999999) << 24 * 60;
+        // A check that is due waits until the launch has settled.
+        QTest::newRow("overdue") << QVariant(86400 * 3) << 2;
+        QTest::newRow("never") << QVariant() << 2;
+        QTest::newRow("garbage") << QVariant(QStringLiteral("yesterday")) << 2;
     }
     void schedulesFromPersistedLastCheck()
     {
         QFETCH(QVariant, lastCheck);
-        QFETCH(int, waitHours);
+        QFETCH(int, waitMinutes);
         const QString lastCheckKey = QString::fromLatin1(AppcastUpdater::lastCheckKey);
         if (lastCheck.typeId() == QMetaType::Int)
             settings.setInteger(lastCheckKey, clock.toSecsSinceEpoch() - lastCheck.toInt());
         else if (lastCheck.isValid())
             settings.values[lastCheckKey] = lastCheck;
         make();
-        QCOMPARE(timer->pending.value(), std::chrono::hours(waitHours));
+        QCOMPARE(timer->pending.value(), std::chrono::minutes(waitMinutes));
         // After the check, a full day from it.
         server->route(feedPath, 200, makeAppcast({"1"}));
         runSession([&] { timer->fire(); });
