@@ -17,10 +17,10 @@ const QString screenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString powerManagement = QStringLiteral("org.freedesktop.PowerManagement");
 } // namespace
 
-KdeInhibitor::KdeInhibitor(BusConnections &buses, DelayedCallScheduler scheduler, int handoverMs, QObject *parent)
+KdeInhibitor::KdeInhibitor(BusConnections &buses, Clock &clock, int handoverMs, QObject *parent)
     : Inhibitor(parent),
       m_buses(buses),
-      m_scheduler(std::move(scheduler)),
+      m_clock(clock),
       m_handoverMs(handoverMs)
 {
     watchPolicyAgent();
@@ -140,7 +140,7 @@ void KdeInhibitor::lookAtList()
         // Without a list, PowerDevil's own delay decides.
         const qint64 left = std::max<qint64>(0, m_handoverMs - m_newest.elapsed());
         QPointer<KdeInhibitor> self(this);
-        m_look = m_scheduler(listed ? int(std::min<qint64>(250, left)) : int(left), [self] {
+        m_look = m_clock.callAfter(std::chrono::milliseconds(listed ? std::min<qint64>(250, left) : left), [self] {
             if (self)
                 self->lookAtList();
         });

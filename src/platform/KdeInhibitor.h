@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/BusConnections.h"
-#include "wake/DelayedCall.h"
+#include "wake/Clock.h"
 #include "wake/Inhibitor.h"
 
 #include <QElapsedTimer>
@@ -23,8 +23,7 @@ class QDBusServiceWatcher;
 class KdeInhibitor : public Inhibitor {
     Q_OBJECT
 public:
-    KdeInhibitor(BusConnections &buses, DelayedCallScheduler scheduler, int handoverMs = 5500,
-                 QObject *parent = nullptr);
+    KdeInhibitor(BusConnections &buses, Clock &clock, int handoverMs = 5500, QObject *parent = nullptr);
 
     QString name() const override { return QStringLiteral("KDE Power Management"); }
     std::unique_ptr<Grant> request(AssertionMode mode, const QString &reason) override;
@@ -41,7 +40,7 @@ private:
     void flush();
 
     BusConnections &m_buses;
-    DelayedCallScheduler m_scheduler;
+    Clock &m_clock;
     const int m_handoverMs;
     bool m_policyAgent = false;
     QDBusServiceWatcher *m_agentWatcher = nullptr;
@@ -49,6 +48,6 @@ private:
     QElapsedTimer m_newest;
     QString m_newestReason;
     std::vector<Kept> m_deferred;
-    DelayedCallHandle m_look;
+    Clock::Handle m_look;
     bool m_looking = false;
 };

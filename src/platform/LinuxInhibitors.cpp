@@ -17,12 +17,11 @@ LinuxInhibitors::Desktop LinuxInhibitors::Desktop::current()
     return desktop;
 }
 
-LinuxInhibitors::LinuxInhibitors(Desktop desktop, const DelayedCallScheduler &scheduler, InhibitorChain::Timing timing,
-                                 QObject *parent)
+LinuxInhibitors::LinuxInhibitors(Desktop desktop, Clock &clock, InhibitorChain::Timing timing, QObject *parent)
     : QObject(parent),
       m_desktop(desktop),
       m_gnome(new GnomeSessionInhibitor(m_buses, this)),
-      m_kde(new KdeInhibitor(m_buses, scheduler, 5500, this)),
+      m_kde(new KdeInhibitor(m_buses, clock, 5500, this)),
       m_xfce(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::xfceScreenSaver(),
                                       QStringLiteral("XFCE Power Manager"), this)),
       m_freedesktop(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::freedesktopScreenSaver(),
@@ -32,7 +31,7 @@ LinuxInhibitors::LinuxInhibitors(Desktop desktop, const DelayedCallScheduler &sc
       m_portal(new PortalInhibitor(m_buses, this)),
       m_logind(new LogindInhibitor(m_buses, this))
 {
-    m_chain = std::make_unique<InhibitorChain>([this](AssertionMode mode) { return plan(mode); }, scheduler, timing);
+    m_chain = std::make_unique<InhibitorChain>([this](AssertionMode mode) { return plan(mode); }, clock, timing);
 }
 
 LinuxInhibitors::~LinuxInhibitors() = default;

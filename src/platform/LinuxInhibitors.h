@@ -24,8 +24,7 @@ public:
         static Desktop current();
     };
 
-    LinuxInhibitors(Desktop desktop, const DelayedCallScheduler &scheduler, InhibitorChain::Timing timing,
-                    QObject *parent = nullptr);
+    LinuxInhibitors(Desktop desktop, Clock &clock, InhibitorChain::Timing timing, QObject *parent = nullptr);
     ~LinuxInhibitors() override;
 
     InhibitorChain &chain() { return *m_chain; }

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/AppDelegate.h"
 
-#include "platform/BootTimeClock.h"
-#include "platform/CoarseTicker.h"
 #include "platform/FreedesktopNotifier.h"
 #include "platform/LinuxDisplaySleeper.h"
 #include "platform/LogindShutdownDelayLock.h"
@@ -17,11 +15,9 @@
 #include "shell/PowerLayer.h"
 #include "shell/StatusItemController.h"
 #include "shell/UpdaterModel.h"
-#include "ui/AnimationClock.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/PopoverFooter.h"
-#include "ui/WheelClock.h"
 #include "updates/UpdaterService.h"
 #include "wake/BatteryGuard.h"
 #include "wake/CorvaneTimerService.h"
@@ -36,7 +32,9 @@
 struct AppServices {
     PowerLayer *power = &PowerLayer::build();
     QSettingsStore settings;
-    BootTimeClock clock;
+    // Every time base of the program, animations included: it outlives the panel, which the
+    // status item owns.
+    Clock &clock = power->clock;
     LinuxDisplaySleeper displaySleeper;
     FreedesktopNotifier notifier;
     UPowerSource powerSource;
@@ -44,20 +42,16 @@ struct AppServices {
     SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
     SettingSwitch stopBelowBattery{settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0};
-    // The time bases of every animation in the panel; they outlive the panel, which the
-    // status item owns.
-    SystemAnimationClock animationClock;
-    WheelClock wheelClock;
 };
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent),
       m_services(std::make_unique<AppServices>()),
-      m_timer(std::make_unique<CorvaneTimerService>(
-          m_services->power->manager, m_services->settings,
-          TimerServiceEnvironment{m_services->clock, CoarseTicker::factory(), m_services->power->events}))
+      m_timer(
+          std::make_unique<CorvaneTimerService>(m_services->power->manager, m_services->settings,
+                                                TimerServiceEnvironment{m_services->clock, m_services->power->events}))
 {
-    m_updater = std::make_unique<UpdaterService>(m_services->settings);
+    m_updater = std::make_unique<UpdaterService>(m_services->settings, m_services->clock);
     m_updaterModel = std::make_unique<UpdaterModel>(*m_updater);
     m_login = std::make_unique<LoginItemService>(std::make_unique<XdgAutostart>());
     m_endWarning = std::make_unique<EndOfPeriodWarning>(*m_timer, m_services->notifier, m_services->warnBeforeEnd);
@@ -93,10 +87,9 @@ void AppDelegate::createStatusItem()
 {
     auto makePopover = [this]() -> QWidget * {
         auto onQuit = [this] { quit(); };
-        auto *popover = new GlassPopoverView(*m_timer, m_services->animationClock, onQuit);
+        auto *popover = new GlassPopoverView(*m_timer, m_services->clock, onQuit);
         popover->setBackdrop({&X11WindowEffects::compositorActive, &X11WindowEffects::applyBlurBehind});
-        popover->setCustomSection(new CustomDurationSection(*m_timer, m_services->settings, m_services->animationClock,
-                                                            m_services->wheelClock));
+        popover->setCustomSection(new CustomDurationSection(*m_timer, m_services->settings, m_services->clock));
         auto *footer = new PopoverFooter(*m_timer, *m_updaterModel, *m_login, m_services->displaySleeper, onQuit);
         footer->addSwitch(tr("Warn Before the End"), m_services->warnBeforeEnd);
         footer->addSwitch(tr("Stop Below 20 % Battery"), m_services->stopBelowBattery);
@@ -104,7 +97,8 @@ void AppDelegate::createStatusItem()
         popover->setFooter(footer);
         return popover;
     };
-    auto *controller = new StatusItemController(*m_timer, makePopover, &StatusItemController::trayIcon);
+    auto *controller =
+        new StatusItemController(*m_timer, m_services->clock, makePopover, &StatusItemController::trayIcon);
     m_statusItem.reset(controller);
     connect(this, &AppDelegate::showPanelRequested, controller, &StatusItemController::openPanel);
     connect(controller, &StatusItemController::quitRequested, this, &AppDelegate::quit);

@@ -2,8 +2,6 @@
 #include "shell/CommandLineRunner.h"
 
 #include "config.h"
-#include "platform/BootTimeClock.h"
-#include "platform/CoarseTicker.h"
 #include "platform/LogindShutdownDelayLock.h"
 #include "platform/LogindSystemEvents.h"
 #include "platform/ProcessExitWatcher.h"
@@ -241,9 +239,7 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
 struct HeadlessWake {
     PowerLayer &power = PowerLayer::build();
     QSettingsStore settings;
-    BootTimeClock clock;
-    CorvaneTimerService timer{power.manager, settings,
-                              TimerServiceEnvironment{clock, CoarseTicker::factory(), power.events}};
+    CorvaneTimerService timer{power.manager, settings, TimerServiceEnvironment{power.clock, power.events}};
 };
 
 int runLocal(const CommandLineRequest &request)

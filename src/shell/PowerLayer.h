@@ -4,19 +4,19 @@
 #include "platform/LinuxInhibitors.h"
 #include "platform/LogindShutdownDelayLock.h"
 #include "platform/LogindSystemEvents.h"
-#include "wake/DelayedCall.h"
 #include "wake/PowerAssertionManager.h"
+#include "wake/SystemClock.h"
 
 #include <QCoreApplication>
 
 // The platform's inhibitors behind the one assertion manager: what the tray application
 // and the command line without a tray both hold their inhibition through.
 struct PowerLayer {
-    LinuxInhibitors inhibitors{LinuxInhibitors::Desktop::current(), DelayedCall::mainThread(),
-                               InhibitorChain::Timing{}};
+    SystemClock clock;
+    LinuxInhibitors inhibitors{LinuxInhibitors::Desktop::current(), clock, InhibitorChain::Timing{}};
     LogindSystemEvents events{inhibitors.buses()};
     LogindShutdownDelayLock delayLock{events, inhibitors.buses()};
-    PowerAssertionManager manager{inhibitors.chain(), &delayLock};
+    PowerAssertionManager manager{inhibitors.chain(), &delayLock, clock};
 
     // The exit hook may release after main() has returned, so the layer is never torn
     // down: this is the one object the process keeps past its composition root.

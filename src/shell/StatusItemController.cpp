@@ -46,10 +46,12 @@ QString durationText(const WakeDuration &duration)
 }
 } // namespace
 
-StatusItemController::StatusItemController(CorvaneTimerService &timer, std::function<QWidget *()> makeContent,
+StatusItemController::StatusItemController(CorvaneTimerService &timer, Clock &clock,
+                                           std::function<QWidget *()> makeContent,
                                            std::function<QIcon(const QString &, double)> iconFor, QObject *parent)
     : QObject(parent),
       m_timer(timer),
+      m_clock(clock),
       m_iconFor(std::move(iconFor))
 {
     m_tray = new TrayIcon(this);
@@ -84,7 +86,7 @@ GlassPanel &StatusItemController::panel()
     // Built on first use: the panel and its popover are most of the program's memory, and
     // many sessions never open it.
     if (!m_panel) {
-        m_panel = new GlassPanel(m_makeContent());
+        m_panel = new GlassPanel(m_makeContent(), m_clock);
         connect(m_panel, &GlassPanel::closed, this, [this] { m_sinceClosed.start(); });
         // While the panel is open every press passes here first: Alt+click, a right or a
         // middle click on our own XEmbed icon is still the quick toggle, and the panel stays

@@ -10,6 +10,7 @@
 #include <QRect>
 #include <functional>
 
+class Clock;
 class CorvaneTimerService;
 class GlassPanel;
 class TrayIcon;
@@ -29,7 +30,7 @@ public:
     // `makeContent` builds the popover the panel hosts; `iconFor` draws the eye for the
     // given state ("eye" or "eye.fill") with the part of the period left (0…1, or
     // negative for no ring).
-    StatusItemController(CorvaneTimerService &timer, std::function<QWidget *()> makeContent,
+    StatusItemController(CorvaneTimerService &timer, Clock &clock, std::function<QWidget *()> makeContent,
                          std::function<QIcon(const QString &symbol, double remaining)> iconFor,
                          QObject *parent = nullptr);
     ~StatusItemController() override;
@@ -73,6 +74,7 @@ private:
     void onMenu(int id);
 
     CorvaneTimerService &m_timer;
+    Clock &m_clock;
     TrayIcon *m_tray = nullptr;
     GlassPanel *m_panel = nullptr;
     std::function<QWidget *()> m_makeContent;

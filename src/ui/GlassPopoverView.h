@@ -11,7 +11,7 @@
 #include <QList>
 #include <functional>
 
-class AnimationClock;
+class Clock;
 class CorvaneTimerService;
 class EdgeTransition;
 class PresetPill;
@@ -34,8 +34,7 @@ public:
         WakeDuration::minutes(480), WakeDuration::minutes(1440), WakeDuration::indefinite(),
     };
 
-    GlassPopoverView(CorvaneTimerService &timer, AnimationClock &clock, std::function<void()> onQuit,
-                     QWidget *parent = nullptr);
+    GlassPopoverView(CorvaneTimerService &timer, Clock &clock, std::function<void()> onQuit, QWidget *parent = nullptr);
 
     // The two sections below the presets, built by their owners.
     void setCustomSection(QWidget *section);

@@ -5,10 +5,11 @@
 #include <QNetworkAccessManager>
 #include <QPointer>
 
-UpdaterService::UpdaterService(SettingsStore &settings, QObject *parent) : UpdaterService(settings, Options{}, parent)
+UpdaterService::UpdaterService(SettingsStore &settings, Clock &clock, QObject *parent)
+    : UpdaterService(settings, clock, Options{}, parent)
 {}
 
-UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject *parent)
+UpdaterService::UpdaterService(SettingsStore &settings, Clock &clock, Options options, QObject *parent)
     : QObject(parent),
       m_enabled(options.updater.enabled)
 {
@@ -27,8 +28,8 @@ UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject
     }
     m_feed = std::make_unique<UpdateFeedSelector>(network, options.feed);
     m_reminder = std::make_unique<GentleUpdateReminder>();
-    m_controller =
-        std::make_unique<AppcastUpdater>(network, m_feed.get(), m_reminder.get(), settings, std::move(options.updater));
+    m_controller = std::make_unique<AppcastUpdater>(network, m_feed.get(), m_reminder.get(), settings, clock,
+                                                    std::move(options.updater));
 
     QPointer<UpdaterService> self(this);
     m_reminder->onChange = [self](bool waiting) {

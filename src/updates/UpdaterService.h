@@ -26,8 +26,8 @@ public:
         QNetworkAccessManager *network = nullptr; // default: one of the service's own
     };
 
-    explicit UpdaterService(SettingsStore &settings, QObject *parent = nullptr);
-    UpdaterService(SettingsStore &settings, Options options, QObject *parent = nullptr);
+    UpdaterService(SettingsStore &settings, Clock &clock, QObject *parent = nullptr);
+    UpdaterService(SettingsStore &settings, Clock &clock, Options options, QObject *parent = nullptr);
     ~UpdaterService() override;
 
     // Whether "Check for Updates…" may start a check now.

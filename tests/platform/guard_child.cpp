@@ -5,6 +5,7 @@
 #include "RecordingInhibitor.h"
 #include "wake/SystemEvents.h"
 #include "wake/PowerAssertionManager.h"
+#include "wake/SystemClock.h"
 #include "wake/TerminationGuard.h"
 
 #include <QCoreApplication>
@@ -30,7 +31,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     backend = new RecordingInhibitor;
-    auto *power = new PowerAssertionManager(*backend);
+    auto *power = new PowerAssertionManager(*backend, nullptr, *new SystemClock);
     auto *events = new SystemEvents(&app);
     std::atexit(printCalls);
     std::at_quick_exit(printCalls);

@@ -8,6 +8,7 @@
 #include "platform/LogindSystemEvents.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/PowerAssertionManager.h"
+#include "wake/SystemClock.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -79,17 +80,16 @@ void emitPowerOff(bool entering)
 
 // What the program builds for its power layer, and the guard's answer to a power-off.
 struct Layer {
-    explicit Layer(bool xfce) : inhibitors({false, xfce}, DelayedCall::mainThread(), InhibitorChain::Timing{})
+    explicit Layer(bool xfce) : inhibitors({false, xfce}, clock, InhibitorChain::Timing{})
     {
         QObject::connect(&events, &SystemEvents::willPowerOff, &manager, [this] { manager.release(); });
     }
+    SystemClock clock;
     LinuxInhibitors inhibitors;
     LogindSystemEvents events{inhibitors.buses()};
-    PowerAssertionManager manager{inhibitors.chain(), nullptr};
+    PowerAssertionManager manager{inhibitors.chain(), nullptr, clock};
     MemorySettingsStore settings;
-    FakeClock clock;
-    FakeTickers tickers;
-    CorvaneTimerService timer{manager, settings, {clock, tickers.factory(), events}};
+    CorvaneTimerService timer{manager, settings, {clock, events}};
 };
 } // namespace
 

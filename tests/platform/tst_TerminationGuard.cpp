@@ -7,6 +7,7 @@
 #include "platform/LogindShutdownDelayLock.h"
 #include "wake/SystemEvents.h"
 #include "wake/PowerAssertionManager.h"
+#include "wake/SystemClock.h"
 #include "wake/TerminationGuard.h"
 
 #include <QtTest>
@@ -40,7 +41,8 @@ struct Installed {
     SystemEvents events;
     BusConnections buses;
     LogindShutdownDelayLock delayLock{events, buses};
-    PowerAssertionManager power{backend, &delayLock};
+    SystemClock clock;
+    PowerAssertionManager power{backend, &delayLock, clock};
 };
 Installed &installed()
 {

@@ -3,6 +3,7 @@
 
 #include "RecordingInhibitor.h"
 #include "Fakes.h"
+#include "ManualClock.h"
 #include "wake/SystemEvents.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/PowerAssertionManager.h"
@@ -10,19 +11,16 @@
 #include <memory>
 
 // Everything a timer service stands on, as fakes the test controls: a backend that records
-// and refuses on demand, settings in memory, and a clock and tickers that move only when
-// told to.
+// and refuses on demand, settings in memory, and a clock that moves only when told to.
 struct TimerRig {
+    ManualClock clock;
     RecordingInhibitor backend;
-    PowerAssertionManager manager{backend};
+    PowerAssertionManager manager{backend, nullptr, clock};
     MemorySettingsStore settings;
-    FakeClock clock;
-    FakeTickers tickers;
     SystemEvents events;
 
     std::unique_ptr<CorvaneTimerService> make()
     {
-        return std::make_unique<CorvaneTimerService>(manager, settings,
-                                                     TimerServiceEnvironment{clock, tickers.factory(), events});
+        return std::make_unique<CorvaneTimerService>(manager, settings, TimerServiceEnvironment{clock, events});
     }
 };

@@ -11,15 +11,14 @@
 #include "shell/GlassPanel.h"
 #include "shell/LoginItemService.h"
 #include "shell/UpdaterModel.h"
-#include "ui/AnimationClock.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/PopoverFooter.h"
-#include "ui/WheelClock.h"
 #include "updates/UpdaterService.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/DisplaySleeper.h"
 #include "wake/PowerAssertionManager.h"
+#include "wake/SystemClock.h"
 #include "wake/SystemEvents.h"
 
 #include <QAbstractButton>
@@ -66,13 +65,10 @@ class PopoverFooterTest : public QObject {
     Q_OBJECT
 
     MemorySettingsStore settings;
-    FakeClock clock;
-    FakeTickers tickers;
+    SystemClock clock; // real events drive the panel, so its animations run in real time
     SystemEvents events;
     RecordingInhibitor backend;
-    PowerAssertionManager manager{backend};
-    SystemAnimationClock animation;
-    WheelClock wheels;
+    PowerAssertionManager manager{backend, nullptr, clock};
     std::unique_ptr<CorvaneTimerService> timer;
     std::unique_ptr<UpdaterService> updater;
     std::unique_ptr<UpdaterModel> updaterModel;
@@ -103,20 +99,19 @@ private Q_SLOTS:
     void init()
     {
         QFile::remove(autostartEntry());
-        timer = std::make_unique<CorvaneTimerService>(manager, settings,
-                                                      TimerServiceEnvironment{clock, tickers.factory(), events});
+        timer = std::make_unique<CorvaneTimerService>(manager, settings, TimerServiceEnvironment{clock, events});
         UpdaterService::Options offline;
         offline.updater.enabled = false;
-        updater = std::make_unique<UpdaterService>(settings, offline);
+        updater = std::make_unique<UpdaterService>(settings, clock, offline);
         updaterModel = std::make_unique<UpdaterModel>(*updater);
         login = std::make_unique<LoginItemService>(std::make_unique<XdgAutostart>());
         auto onQuit = [this] { ++quits; };
-        auto *popover = new GlassPopoverView(*timer, animation, onQuit);
-        section = new CustomDurationSection(*timer, settings, animation, wheels);
+        auto *popover = new GlassPopoverView(*timer, clock, onQuit);
+        section = new CustomDurationSection(*timer, settings, clock);
         popover->setCustomSection(section);
         footer = new PopoverFooter(*timer, *updaterModel, *login, sleeper, onQuit);
         popover->setFooter(footer);
-        panel = std::make_unique<GlassPanel>(popover);
+        panel = std::make_unique<GlassPanel>(popover, clock);
         panel->move(400, 60);
         quits = 0;
         sleeper.calls = 0;
