@@ -85,7 +85,7 @@ private Q_SLOTS:
         // A click on the first warning, long gone, changes nothing.
         timer->start(WakeDuration::minutes(60));
         emitActionInvoked(daemon, 1, EndOfPeriodWarning::stopKey);
-        QTest::qWait(200);
+        QVERIFY(TestBus::drain(QDBusConnection::sessionBus(), notifications));
         QVERIFY(timer->active());
     }
 
@@ -100,8 +100,10 @@ private Q_SLOTS:
             RefusalNotice notice(*timer, rig.manager, notifier, [&] { return panelShown; });
             rig.backend.refuse = true;
             timer->start(WakeDuration::indefinite());
+            QVERIFY(TestBus::waitFor([&] { return timer->assertionFailed(); }));
             timer->start(WakeDuration::indefinite());
-            QTest::qWait(300);
+            QVERIFY(TestBus::waitFor([&] { return !timer->starting(); }));
+            QVERIFY(TestBus::drain(QDBusConnection::sessionBus(), notifications));
             QCOMPARE(notifyCalls(daemon).size(), panelShown ? 0 : 1);
             QVERIFY(panelShown
                     || (notifyCalls(daemon).first().contains(QLatin1String("could not keep this computer awake"))
@@ -132,7 +134,7 @@ private Q_SLOTS:
         QCOMPARE(upower.bus().call(set).type(), QDBusMessage::ReplyMessage);
         QVERIFY(TestBus::waitFor([&] { return power.batteryPercent() == 21.0; }));
         timer->start(WakeDuration::indefinite());
-        QTest::qWait(50);
+        QCoreApplication::sendPostedEvents(); // the guard looks at a new period once start() has returned
         QVERIFY(timer->active());
 
         set.setArguments(
