@@ -5,10 +5,10 @@
 #include "wake/Clock.h"
 #include "wake/Inhibitor.h"
 
-#include <QElapsedTimer>
-
 class QDBusServiceWatcher;
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // KDE Plasma: the session's org.freedesktop.ScreenSaver (ksmserver hands it to PowerDevil)
@@ -38,6 +38,8 @@ private:
     // Again on a new connection: the old one's watcher hears nothing from a new bus.
     void watchPolicyAgent();
     void flush();
+    // How long ago the newest inhibition was granted; the whole handover time when none was.
+    qint64 newestAgeMs() const;
 
     BusConnections &m_buses;
     Clock &m_clock;
@@ -45,7 +47,7 @@ private:
     bool m_policyAgent = false;
     QDBusServiceWatcher *m_agentWatcher = nullptr;
     int m_held = 0;
-    QElapsedTimer m_newest;
+    std::optional<std::chrono::nanoseconds> m_newest; // when the newest inhibition was granted
     QString m_newestReason;
     std::vector<Kept> m_deferred;
     Clock::Handle m_look;

@@ -3,13 +3,8 @@
 
 #include "wake/SettingsStore.h"
 
-#include <QDateTime>
 #include <QMap>
 #include <QVariant>
-#include <chrono>
-#include <functional>
-#include <memory>
-#include <vector>
 
 // Settings held in memory, with a way to plant garbage.
 class MemorySettingsStore : public SettingsStore {
