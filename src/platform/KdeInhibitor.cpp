@@ -17,10 +17,10 @@ const QString screenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString powerManagement = QStringLiteral("org.freedesktop.PowerManagement");
 } // namespace
 
-KdeInhibitor::KdeInhibitor(BusConnections &buses, DelayedCallScheduler scheduler, int handoverMs, QObject *parent)
+KdeInhibitor::KdeInhibitor(BusConnections &buses, Clock &clock, int handoverMs, QObject *parent)
     : Inhibitor(parent),
       m_buses(buses),
-      m_scheduler(std::move(scheduler)),
+      m_clock(clock),
       m_handoverMs(handoverMs)
 {
     watchPolicyAgent();
@@ -80,7 +80,7 @@ std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &
                                                });
     connect(grant.get(), &Grant::granted, this, [this, reason] {
         ++m_held;
-        m_newest.start();
+        m_newest = m_clock.sinceBoot();
         m_newestReason = reason;
     });
     connect(grant.get(), &Grant::lost, this, [this] { m_held = std::max(0, m_held - 1); });
@@ -91,8 +91,7 @@ std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &
 void KdeInhibitor::onReleased(std::function<void()> sendReleases, const QString &reason)
 {
     m_held = std::max(0, m_held - 1);
-    const qint64 age = m_newest.isValid() ? m_newest.elapsed() : m_handoverMs;
-    if (m_held == 0 || age >= m_handoverMs) {
+    if (m_held == 0 || newestAgeMs() >= m_handoverMs) {
         // Nothing newer is waiting to come into force: everything goes now.
         sendReleases();
         flush();
@@ -106,7 +105,7 @@ void KdeInhibitor::lookAtList()
 {
     if (m_deferred.empty() || m_looking)
         return;
-    if (!m_newest.isValid() || m_newest.elapsed() >= m_handoverMs)
+    if (newestAgeMs() >= m_handoverMs)
         return flush();
     m_looking = true;
     QDBusMessage message =
@@ -138,13 +137,20 @@ void KdeInhibitor::lookAtList()
                 return flush();
         }
         // Without a list, PowerDevil's own delay decides.
-        const qint64 left = std::max<qint64>(0, m_handoverMs - m_newest.elapsed());
+        const qint64 left = std::max<qint64>(0, m_handoverMs - newestAgeMs());
         QPointer<KdeInhibitor> self(this);
-        m_look = m_scheduler(listed ? int(std::min<qint64>(250, left)) : int(left), [self] {
+        m_look = m_clock.callAfter(std::chrono::milliseconds(listed ? std::min<qint64>(250, left) : left), [self] {
             if (self)
                 self->lookAtList();
         });
     });
+}
+
+qint64 KdeInhibitor::newestAgeMs() const
+{
+    if (!m_newest)
+        return m_handoverMs;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(m_clock.sinceBoot() - *m_newest).count();
 }
 
 void KdeInhibitor::flush()

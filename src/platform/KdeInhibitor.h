@@ -2,13 +2,13 @@
 #pragma once
 
 #include "platform/BusConnections.h"
-#include "wake/DelayedCall.h"
+#include "wake/Clock.h"
 #include "wake/Inhibitor.h"
 
-#include <QElapsedTimer>
-
 class QDBusServiceWatcher;
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // KDE Plasma: the session's org.freedesktop.ScreenSaver (ksmserver hands it to PowerDevil)
@@ -23,8 +23,7 @@ class QDBusServiceWatcher;
 class KdeInhibitor : public Inhibitor {
     Q_OBJECT
 public:
-    KdeInhibitor(BusConnections &buses, DelayedCallScheduler scheduler, int handoverMs = 5500,
-                 QObject *parent = nullptr);
+    KdeInhibitor(BusConnections &buses, Clock &clock, int handoverMs = 5500, QObject *parent = nullptr);
 
     QString name() const override { return QStringLiteral("KDE Power Management"); }
     std::unique_ptr<Grant> request(AssertionMode mode, const QString &reason) override;
@@ -39,16 +38,18 @@ private:
     // Again on a new connection: the old one's watcher hears nothing from a new bus.
     void watchPolicyAgent();
     void flush();
+    // How long ago the newest inhibition was granted; the whole handover time when none was.
+    qint64 newestAgeMs() const;
 
     BusConnections &m_buses;
-    DelayedCallScheduler m_scheduler;
+    Clock &m_clock;
     const int m_handoverMs;
     bool m_policyAgent = false;
     QDBusServiceWatcher *m_agentWatcher = nullptr;
     int m_held = 0;
-    QElapsedTimer m_newest;
+    std::optional<std::chrono::nanoseconds> m_newest; // when the newest inhibition was granted
     QString m_newestReason;
     std::vector<Kept> m_deferred;
-    DelayedCallHandle m_look;
+    Clock::Handle m_look;
     bool m_looking = false;
 };

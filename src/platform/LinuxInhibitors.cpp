@@ -7,12 +7,12 @@
 #include "platform/LogindInhibitor.h"
 #include "platform/PortalInhibitor.h"
 
-LinuxInhibitors::LinuxInhibitors(DesktopEnvironment desktop, const DelayedCallScheduler &scheduler,
-                                 InhibitorChain::Timing timing, QObject *parent)
+LinuxInhibitors::LinuxInhibitors(DesktopEnvironment desktop, Clock &clock, InhibitorChain::Timing timing,
+                                 QObject *parent)
     : QObject(parent),
       m_desktop(desktop),
       m_gnome(new GnomeSessionInhibitor(m_buses, this)),
-      m_kde(new KdeInhibitor(m_buses, scheduler, 5500, this)),
+      m_kde(new KdeInhibitor(m_buses, clock, 5500, this)),
       m_xfce(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::xfceScreenSaver(),
                                       QStringLiteral("XFCE Power Manager"), this)),
       m_freedesktop(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::freedesktopScreenSaver(),
@@ -23,7 +23,7 @@ LinuxInhibitors::LinuxInhibitors(DesktopEnvironment desktop, const DelayedCallSc
       m_portal(new PortalInhibitor(m_buses, this)),
       m_logind(new LogindInhibitor(m_buses, this))
 {
-    m_chain = std::make_unique<InhibitorChain>([this](AssertionMode mode) { return plan(mode); }, scheduler, timing);
+    m_chain = std::make_unique<InhibitorChain>([this](AssertionMode mode) { return plan(mode); }, clock, timing);
 }
 
 LinuxInhibitors::~LinuxInhibitors() = default;

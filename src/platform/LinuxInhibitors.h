@@ -19,8 +19,7 @@ class LogindInhibitor;
 class LinuxInhibitors : public QObject {
     Q_OBJECT
 public:
-    LinuxInhibitors(DesktopEnvironment desktop, const DelayedCallScheduler &scheduler, InhibitorChain::Timing timing,
-                    QObject *parent = nullptr);
+    LinuxInhibitors(DesktopEnvironment desktop, Clock &clock, InhibitorChain::Timing timing, QObject *parent = nullptr);
     ~LinuxInhibitors() override;
 
     InhibitorChain &chain() { return *m_chain; }

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/BootTimeClock.h"
 #include "platform/LinuxInhibitors.h"
 #include "platform/LogindShutdownDelayLock.h"
 #include "platform/LogindSystemEvents.h"
+#include "wake/SystemClock.h"
 #include "wake/WakeStack.h"
 
 // The wake stack on this desktop's inhibitors, logind's events and its shutdown delay
@@ -18,12 +18,14 @@ public:
     PowerAssertionManager &manager() { return m_stack.manager(); }
     CorvaneTimerService &timer() { return m_stack.timer(); }
     BusConnections &buses() { return m_inhibitors.buses(); }
+    Clock &clock() { return m_clock; }
 
 private:
+    // First: the inhibitors' retries and the timer's ticks run on it.
+    SystemClock m_clock;
     LinuxInhibitors m_inhibitors;
     LogindSystemEvents m_events;
     LogindShutdownDelayLock m_delayLock;
-    BootTimeClock m_clock;
     // Last, so it releases while the parts it releases through still exist.
     WakeStack m_stack;
 };

@@ -14,11 +14,9 @@
 #include "shell/LoginItemService.h"
 #include "shell/StatusItemController.h"
 #include "shell/UpdaterModel.h"
-#include "ui/AnimationClock.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/PopoverFooter.h"
-#include "ui/WheelClock.h"
 #include "updates/UpdaterService.h"
 #include "wake/BatteryGuard.h"
 #include "wake/CorvaneTimerService.h"
@@ -34,6 +32,9 @@ struct AppServices {
     // Guards the process from here on: a signal that came during start-up waits in the
     // signal pipe until the event loop runs, then goes out through the guard.
     LinuxWakeStack wake{settings, WakeStack::Guard::allWaysOut};
+    // Every time base of the program, animations included: it outlives the panel, which the
+    // status item owns.
+    Clock &clock = wake.clock();
     LinuxDisplaySleeper displaySleeper{wake.buses()};
     FreedesktopNotifier notifier{wake.buses()};
     UPowerSource powerSource{wake.buses()};
@@ -41,10 +42,6 @@ struct AppServices {
     SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
     SettingSwitch stopBelowBattery{settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0};
-    // The time bases of every animation in the panel; they outlive the panel, which the
-    // status item owns.
-    SystemAnimationClock animationClock;
-    WheelClock wheelClock;
 };
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -52,7 +49,7 @@ AppDelegate::AppDelegate(QObject *parent)
       m_services(std::make_unique<AppServices>()),
       m_timer(&m_services->wake.timer())
 {
-    m_updater = std::make_unique<UpdaterService>(m_services->settings);
+    m_updater = std::make_unique<UpdaterService>(m_services->settings, m_services->clock);
     m_updaterModel = std::make_unique<UpdaterModel>(*m_updater);
     m_login = std::make_unique<LoginItemService>(std::make_unique<XdgAutostart>());
     m_endWarning = std::make_unique<EndOfPeriodWarning>(*m_timer, m_services->notifier, m_services->warnBeforeEnd);
@@ -85,11 +82,10 @@ void AppDelegate::createStatusItem()
 {
     auto makePopover = [this]() -> QWidget * {
         AppServices &s = *m_services;
-        return createPanelContent({*m_timer, s.settings, s.animationClock, s.wheelClock, *m_updaterModel, *m_login,
-                                   s.displaySleeper, s.warnBeforeEnd, s.stopBelowBattery, &s.otherInhibitors,
-                                   [this] { quit(); }});
+        return createPanelContent({*m_timer, s.settings, s.clock, *m_updaterModel, *m_login, s.displaySleeper,
+                                   s.warnBeforeEnd, s.stopBelowBattery, &s.otherInhibitors, [this] { quit(); }});
     };
-    auto *controller = new StatusItemController(*m_timer, new TrayIcon, makePopover);
+    auto *controller = new StatusItemController(*m_timer, m_services->clock, new TrayIcon, makePopover);
     m_statusItem.reset(controller);
     connect(this, &AppDelegate::showPanelRequested, controller, &StatusItemController::openPanel);
     connect(controller, &StatusItemController::quitRequested, this, &AppDelegate::quit);
@@ -97,10 +93,9 @@ void AppDelegate::createStatusItem()
 
 GlassPopoverView *AppDelegate::createPanelContent(const PanelParts &parts)
 {
-    auto *popover = new GlassPopoverView(parts.timer, parts.animationClock, parts.onQuit);
+    auto *popover = new GlassPopoverView(parts.timer, parts.clock, parts.onQuit);
     popover->setBackdrop({&X11WindowEffects::compositorActive, &X11WindowEffects::applyBlurBehind});
-    popover->setCustomSection(
-        new CustomDurationSection(parts.timer, parts.settings, parts.animationClock, parts.wheelClock));
+    popover->setCustomSection(new CustomDurationSection(parts.timer, parts.settings, parts.clock));
     auto *footer = new PopoverFooter(parts.timer, parts.updater, parts.login, parts.displaySleeper, parts.onQuit);
     footer->addSwitch(tr("Warn Before the End"), parts.warnBeforeEnd);
     footer->addSwitch(tr("Stop Below 20 % Battery"), parts.stopBelowBattery);

@@ -5,8 +5,8 @@
 #include <functional>
 #include <memory>
 
-class AnimationClock;
 class BatteryGuard;
+class Clock;
 class CorvaneTimerService;
 class DisplaySleeper;
 class EndOfPeriodWarning;
@@ -21,7 +21,6 @@ class SettingsStore;
 class UpdateModel;
 class UpdaterService;
 class UpdaterModel;
-class WheelClock;
 struct AppServices;
 
 // The composition root: builds every service once, hands each its collaborators, owns them
@@ -55,8 +54,7 @@ public:
     struct PanelParts {
         CorvaneTimerService &timer;
         SettingsStore &settings;
-        AnimationClock &animationClock;
-        WheelClock &wheelClock;
+        Clock &clock;
         UpdateModel &updater;
         LoginItemModel &login;
         DisplaySleeper &displaySleeper;

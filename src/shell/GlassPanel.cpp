@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <cmath>
 
-GlassPanel::GlassPanel(QWidget *content, DelayedCallScheduler scheduler)
+GlassPanel::GlassPanel(QWidget *content, Clock &clock)
     // Not a popup: a popup holds the pointer, and the click that closes it would never reach
     // what it was aimed at. Bypassing the window manager keeps the position we give it, as a
     // popup's would be kept.
@@ -23,7 +23,7 @@ GlassPanel::GlassPanel(QWidget *content, DelayedCallScheduler scheduler)
               Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
                   | Qt::NoDropShadowWindowHint),
       m_content(content),
-      m_scheduler(std::move(scheduler))
+      m_clock(clock)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating, false);
@@ -97,7 +97,7 @@ void GlassPanel::requestHeight(qreal measured)
     const int target = int(h);
     const int delay = (h < cardSize().height() && isVisible()) ? shrinkDelayMs : 0;
     QPointer<GlassPanel> self(this);
-    m_pendingShrink = m_scheduler(delay, [self, target] {
+    m_pendingShrink = m_clock.callAfter(std::chrono::milliseconds(delay), [self, target] {
         if (self)
             self->applyHeight(target);
     });

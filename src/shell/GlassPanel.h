@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/X11PressWatcher.h"
-#include "wake/DelayedCall.h"
+#include "wake/Clock.h"
 
 #include <QPixmap>
 #include <QPointer>
@@ -32,7 +32,7 @@ public:
     static constexpr int shrinkDelayMs = 400;
     static constexpr int shadowMargin = 24;
 
-    explicit GlassPanel(QWidget *content, DelayedCallScheduler scheduler = DelayedCall::mainThread());
+    GlassPanel(QWidget *content, Clock &clock);
     ~GlassPanel() override;
 
     // Called after every height change the panel applies.
@@ -81,8 +81,8 @@ private:
     int naturalHeight() const;
 
     QPointer<QWidget> m_content;
-    DelayedCallScheduler m_scheduler;
-    DelayedCallHandle m_pendingShrink;
+    Clock &m_clock;
+    Clock::Handle m_pendingShrink;
     qreal m_targetHeight = 0;
     int m_margin = 0;
     bool m_composited = false;

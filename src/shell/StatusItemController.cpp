@@ -33,10 +33,11 @@ DBusMenuEntry menuEntry(const TrayPresenter::MenuRow &row)
 }
 } // namespace
 
-StatusItemController::StatusItemController(CorvaneTimerService &timer, AbstractTrayIcon *icon,
+StatusItemController::StatusItemController(CorvaneTimerService &timer, Clock &clock, AbstractTrayIcon *icon,
                                            std::function<QWidget *()> makeContent, QObject *parent)
     : QObject(parent),
       m_timer(timer),
+      m_clock(clock),
       m_tray(icon),
       m_makeContent(std::move(makeContent))
 {
@@ -67,7 +68,7 @@ GlassPanel &StatusItemController::panel()
     // Built on first use: the panel and its popover are most of the program's memory, and
     // many sessions never open it.
     if (!m_panel) {
-        m_panel = new GlassPanel(m_makeContent());
+        m_panel = new GlassPanel(m_makeContent(), m_clock);
         connect(m_panel, &GlassPanel::closed, this, [this] { m_sinceClosed.start(); });
         m_panel->onOutsidePress = [this](QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
             return onOutsidePress(at, button, modifiers);

@@ -8,6 +8,7 @@
 #include <functional>
 
 class AbstractTrayIcon;
+class Clock;
 class CorvaneTimerService;
 class GlassPanel;
 class QWidget;
@@ -18,9 +19,10 @@ class QWidget;
 class StatusItemController : public QObject {
     Q_OBJECT
 public:
-    // Takes `icon` over and shows it. `makeContent` builds the popover the panel hosts.
-    StatusItemController(CorvaneTimerService &timer, AbstractTrayIcon *icon, std::function<QWidget *()> makeContent,
-                         QObject *parent = nullptr);
+    // Takes `icon` over and shows it. `makeContent` builds the popover the panel hosts;
+    // `clock` drives the panel's animations.
+    StatusItemController(CorvaneTimerService &timer, Clock &clock, AbstractTrayIcon *icon,
+                         std::function<QWidget *()> makeContent, QObject *parent = nullptr);
     ~StatusItemController() override;
 
     GlassPanel &panel();
@@ -46,6 +48,7 @@ private:
     bool onOutsidePress(QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
 
     CorvaneTimerService &m_timer;
+    Clock &m_clock;
     AbstractTrayIcon *m_tray = nullptr;
     GlassPanel *m_panel = nullptr;
     std::function<QWidget *()> m_makeContent;

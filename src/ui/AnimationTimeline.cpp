@@ -3,8 +3,7 @@
 
 #include <QEvent>
 
-AnimationTimeline::AnimationTimeline(QWidget *host, AnimationClock &clock, double minInterval,
-                                     std::function<void()> onFrame)
+AnimationTimeline::AnimationTimeline(QWidget *host, Clock &clock, double minInterval, std::function<void()> onFrame)
     : QObject(host),
       m_host(host),
       m_clock(&clock),

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/AnimationClock.h"
+#include "wake/Clock.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,7 +23,7 @@ public:
     static constexpr double ambientInterval = 1.0 / 15.0;
 
     // onFrame defaults to host->update().
-    AnimationTimeline(QWidget *host, AnimationClock &clock, double minInterval = minimumInterval,
+    AnimationTimeline(QWidget *host, Clock &clock, double minInterval = minimumInterval,
                       std::function<void()> onFrame = {});
     ~AnimationTimeline() override;
 
@@ -32,7 +32,7 @@ public:
     // True while frames are being delivered.
     bool isRunning() const { return m_subscription != nullptr; }
 
-    AnimationClock *clock() const { return m_clock; }
+    Clock *clock() const { return m_clock; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -43,9 +43,9 @@ private:
 
     QWidget *m_host;
     QPointer<QWidget> m_window;
-    AnimationClock *m_clock;
+    Clock *m_clock;
     double m_interval;
     std::function<void()> m_onFrame;
     bool m_active = false;
-    std::unique_ptr<FrameSubscription> m_subscription;
+    Clock::Handle m_subscription;
 };

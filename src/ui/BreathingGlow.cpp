@@ -16,7 +16,7 @@ BreathingGlow::Shadow BreathingGlow::at(bool active, double t, double radius)
     return {0.22 + 0.38 * s, radius * (0.6 + 0.4 * s)};
 }
 
-BreathingGlow::BreathingGlow(QWidget *host, AnimationClock &clock, double radius)
+BreathingGlow::BreathingGlow(QWidget *host, Clock &clock, double radius)
     : m_timeline(
         new AnimationTimeline(host, clock, AnimationTimeline::ambientInterval, [this, host] { onFrame(host); })),
       m_radius(radius)
@@ -26,7 +26,7 @@ void BreathingGlow::onFrame(QWidget *host)
 {
     // A breath takes seconds, so most frames would change the glow by less than anyone can
     // see; those are skipped, which spares repainting the whole control under it.
-    const Shadow now = at(isActive(), m_timeline->clock()->now(), m_radius);
+    const Shadow now = at(isActive(), m_timeline->clock()->frameTime(), m_radius);
     if (std::abs(now.opacity - m_painted.opacity) < 0.02 && std::abs(now.radius - m_painted.radius) < 0.5)
         return;
     host->update();
@@ -36,7 +36,7 @@ void BreathingGlow::paint(QPainter &painter, const QPainterPath &shape, double s
 {
     if (strength <= 0.0)
         return;
-    const Shadow s = at(isActive(), m_timeline->clock()->now(), m_radius);
+    const Shadow s = at(isActive(), m_timeline->clock()->frameTime(), m_radius);
     m_painted = s;
     if (s.opacity <= 0.0)
         return;

@@ -23,7 +23,7 @@ public:
     // The shadow at time t (seconds since 2001-01-01 UTC) for a glow of full radius `radius`.
     static Shadow at(bool active, double t, double radius);
 
-    BreathingGlow(QWidget *host, AnimationClock &clock, double radius);
+    BreathingGlow(QWidget *host, Clock &clock, double radius);
     // Its timeline calls back into this object.
     BreathingGlow(const BreathingGlow &) = delete;
     BreathingGlow &operator=(const BreathingGlow &) = delete;

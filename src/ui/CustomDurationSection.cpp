@@ -2,7 +2,7 @@
 #include "ui/CustomDurationSection.h"
 
 #include "wake/SettingsStore.h"
-#include "ui/AnimationClock.h"
+#include "wake/Clock.h"
 #include "ui/AnimationTimeline.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/DurationWheelPicker.h"
@@ -128,7 +128,7 @@ private:
 // "Keep awake for …": the full-width button under the wheels.
 class StartButton : public PressableButton {
 public:
-    StartButton(AnimationClock &clock, QWidget *parent) : PressableButton(0.96, clock, parent)
+    StartButton(Clock &clock, QWidget *parent) : PressableButton(0.96, clock, parent)
     {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setFixedHeight(int(startHeight));
@@ -223,8 +223,8 @@ private:
     double m_opacity = 1.0;
 };
 
-CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, SettingsStore &settings, AnimationClock &clock,
-                                             WheelClock &wheelClock, QWidget *parent)
+CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, SettingsStore &settings, Clock &clock,
+                                             QWidget *parent)
     : QWidget(parent),
       m_timer(timer),
       m_settings(settings),
@@ -255,7 +255,7 @@ CustomDurationSection::CustomDurationSection(CorvaneTimerService &timer, Setting
     auto *editor = new QVBoxLayout(m_editor);
     editor->setContentsMargins(0, 0, 0, 0);
     editor->setSpacing(10);
-    m_picker = new DurationWheelPicker(wheelClock, m_editor);
+    m_picker = new DurationWheelPicker(clock, m_editor);
     editor->addWidget(m_picker);
     m_start = new StartButton(clock, m_editor);
     editor->addWidget(m_start);
@@ -312,7 +312,7 @@ void CustomDurationSection::setShowCustom(bool show)
     if (show == m_showCustom)
         return;
     m_showCustom = show;
-    const double now = m_clock->now();
+    const double now = m_clock->frameTime();
     m_chevron.animateTo(show ? 1.0 : 0.0, CorvaneStyles::spring(), now);
     m_presence.animateTo(show ? 1.0 : 0.0, CorvaneStyles::spring(), now);
     // Leaving, it stays in place while it fades, but no longer takes clicks.
@@ -328,17 +328,17 @@ void CustomDurationSection::setShowCustom(bool show)
 
 double CustomDurationSection::chevronDegrees() const
 {
-    return 180.0 * m_chevron.value(m_clock->now());
+    return 180.0 * m_chevron.value(m_clock->frameTime());
 }
 
 double CustomDurationSection::editorScale() const
 {
-    return hiddenScale + (1.0 - hiddenScale) * m_presence.value(m_clock->now());
+    return hiddenScale + (1.0 - hiddenScale) * m_presence.value(m_clock->frameTime());
 }
 
 double CustomDurationSection::editorOpacity() const
 {
-    return std::clamp(m_presence.value(m_clock->now()), 0.0, 1.0);
+    return std::clamp(m_presence.value(m_clock->frameTime()), 0.0, 1.0);
 }
 
 bool CustomDurationSection::isEditorShown() const
@@ -353,7 +353,7 @@ bool CustomDurationSection::isEditorInteractive() const
 
 void CustomDurationSection::onFrame()
 {
-    const double now = m_clock->now();
+    const double now = m_clock->frameTime();
     static_cast<DisclosureRow *>(m_row)->setChevronDegrees(chevronDegrees());
     const double opacity = editorOpacity();
     m_reveal->set(editorScale(), opacity);

@@ -7,13 +7,12 @@
 #include <QWidget>
 #include <memory>
 
-class AnimationClock;
+class Clock;
 class AnimationTimeline;
 class CorvaneTimerService;
 class DurationWheelPicker;
 class QAbstractButton;
 class SettingsStore;
-class WheelClock;
 
 // A duration of the user's own choosing, under the presets: a disclosure row that reads
 // the stored custom duration, and, while expanded, the hour and minute wheels with a wide
@@ -33,8 +32,7 @@ public:
     static constexpr double disabledOpacity = 0.4;
     static constexpr double hiddenScale = 0.96;
 
-    CustomDurationSection(CorvaneTimerService &timer, SettingsStore &settings, AnimationClock &clock,
-                          WheelClock &wheelClock, QWidget *parent = nullptr);
+    CustomDurationSection(CorvaneTimerService &timer, SettingsStore &settings, Clock &clock, QWidget *parent = nullptr);
     ~CustomDurationSection() override;
 
     qint64 customHours() const { return m_hours; }
@@ -77,7 +75,7 @@ private:
 
     CorvaneTimerService &m_timer;
     SettingsStore &m_settings;
-    AnimationClock *m_clock;
+    Clock *m_clock;
     qint64 m_hours;
     qint64 m_minutes;
     bool m_showCustom = false;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/DurationWheelPicker.h"
 
-#include "ui/WheelClock.h"
+#include "wake/Clock.h"
 #include "ui/WheelColumn.h"
 
 #include <QHBoxLayout>
@@ -25,9 +25,7 @@ QColor defaultAccent()
 }
 } // namespace
 
-DurationWheelPicker::DurationWheelPicker(WheelClock &clock, QWidget *parent)
-    : QWidget(parent),
-      m_accent(defaultAccent())
+DurationWheelPicker::DurationWheelPicker(Clock &clock, QWidget *parent) : QWidget(parent), m_accent(defaultAccent())
 {
     m_hours = new WheelColumn(range(0, maxHours), 0, tr("h", "hours column unit"), m_accent, 26, 5, clock, this);
     m_hours->setAccessibleName(tr("Hours"));

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 class QLabel;
-class WheelClock;
+class Clock;
 class WheelColumn;
 
 // Two wheels, hours (0–48) and minutes (0–59), with a colon between them. The combination
@@ -14,7 +14,7 @@ class WheelColumn;
 class DurationWheelPicker : public QWidget {
     Q_OBJECT
 public:
-    explicit DurationWheelPicker(WheelClock &clock, QWidget *parent = nullptr);
+    explicit DurationWheelPicker(Clock &clock, QWidget *parent = nullptr);
 
     int hours() const;
     int minutes() const;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/EdgeTransition.h"
 
-#include "ui/AnimationClock.h"
+#include "wake/Clock.h"
 #include "ui/AnimationTimeline.h"
 #include "ui/CorvaneStyles.h"
 
@@ -53,7 +53,7 @@ private:
     double m_presence = 1.0;
 };
 
-EdgeTransition::EdgeTransition(QWidget *slot, QWidget *painted, AnimationClock &clock)
+EdgeTransition::EdgeTransition(QWidget *slot, QWidget *painted, Clock &clock)
     : QObject(slot),
       m_slot(slot),
       m_painted(painted),
@@ -73,7 +73,7 @@ EdgeTransition::~EdgeTransition() = default;
 
 double EdgeTransition::presence() const
 {
-    return std::clamp(m_presence.value(m_clock.now()), 0.0, 1.0);
+    return std::clamp(m_presence.value(m_clock.frameTime()), 0.0, 1.0);
 }
 
 void EdgeTransition::setShown(bool shown)
@@ -88,7 +88,7 @@ void EdgeTransition::setShown(bool shown)
         m_slot->setVisible(shown);
         return;
     }
-    m_presence.animateTo(shown ? 1.0 : 0.0, CorvaneStyles::spring(), m_clock.now());
+    m_presence.animateTo(shown ? 1.0 : 0.0, CorvaneStyles::spring(), m_clock.frameTime());
     m_effect->setEnabled(true);
     m_effect->setPresence(presence());
     if (shown)
@@ -98,7 +98,7 @@ void EdgeTransition::setShown(bool shown)
 
 void EdgeTransition::onFrame()
 {
-    const double now = m_clock.now();
+    const double now = m_clock.frameTime();
     m_effect->setPresence(presence());
     if (m_presence.isAnimating(now))
         return;

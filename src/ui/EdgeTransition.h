@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QPointer>
 
-class AnimationClock;
+class Clock;
 class AnimationTimeline;
 class QWidget;
 
@@ -19,7 +19,7 @@ class EdgeTransition : public QObject {
 public:
     // `slot` is what the layout shows and hides; `painted` is what moves and fades (the
     // slot itself, or a widget that stands over it).
-    EdgeTransition(QWidget *slot, QWidget *painted, AnimationClock &clock);
+    EdgeTransition(QWidget *slot, QWidget *painted, Clock &clock);
     ~EdgeTransition() override;
 
     void setShown(bool shown);
@@ -33,7 +33,7 @@ private:
 
     QPointer<QWidget> m_slot;
     QPointer<QWidget> m_painted;
-    AnimationClock &m_clock;
+    Clock &m_clock;
     AnimationTimeline *m_timeline;
     Effect *m_effect;
     AnimatedValue m_presence{1.0};

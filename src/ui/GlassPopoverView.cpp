@@ -39,7 +39,7 @@ protected:
 };
 } // namespace
 
-GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, AnimationClock &clock, std::function<void()> onQuit,
+GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, Clock &clock, std::function<void()> onQuit,
                                    QWidget *parent)
     : GlassContainer(18.0, parent),
       m_timer(timer),

@@ -11,7 +11,7 @@
 #include <QList>
 #include <functional>
 
-class AnimationClock;
+class Clock;
 class CorvaneTimerService;
 class EdgeTransition;
 class PresetPill;
@@ -29,8 +29,7 @@ class WakeSwitch;
 class GlassPopoverView : public GlassContainer {
     Q_OBJECT
 public:
-    GlassPopoverView(CorvaneTimerService &timer, AnimationClock &clock, std::function<void()> onQuit,
-                     QWidget *parent = nullptr);
+    GlassPopoverView(CorvaneTimerService &timer, Clock &clock, std::function<void()> onQuit, QWidget *parent = nullptr);
 
     // The two sections below the presets, built by their owners.
     void setCustomSection(QWidget *section);

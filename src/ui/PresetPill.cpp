@@ -36,7 +36,7 @@ QPainterPath capsulePath(const QRectF &r)
 
 } // namespace
 
-PresetPill::PresetPill(const QString &title, AnimationClock &clock, QWidget *parent)
+PresetPill::PresetPill(const QString &title, Clock &clock, QWidget *parent)
     : PressableButton(pressedScale, clock, parent),
       m_title(title),
       m_accent(CorvaneStyles::amber()),
@@ -98,7 +98,7 @@ void PresetPill::setSelected(bool selected)
     if (selected == m_selected)
         return;
     m_selected = selected;
-    m_selectedAmount.animateTo(selected ? 1.0 : 0.0, CorvaneStyles::spring(), clock()->now());
+    m_selectedAmount.animateTo(selected ? 1.0 : 0.0, CorvaneStyles::spring(), clock()->frameTime());
     m_glow.setActive(selected);
     animationStarted();
     if (QAccessible::isActive()) {

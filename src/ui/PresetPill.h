@@ -18,7 +18,7 @@ public:
     static constexpr double pillHeight = 30.0;
     static constexpr double glowRadius = 8.0;
 
-    PresetPill(const QString &title, AnimationClock &clock, QWidget *parent = nullptr);
+    PresetPill(const QString &title, Clock &clock, QWidget *parent = nullptr);
 
     QString title() const { return m_title; }
     bool isSelected() const { return m_selected; }

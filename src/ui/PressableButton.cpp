@@ -18,7 +18,7 @@ constexpr double visibleChange = 0.125;
 
 } // namespace
 
-PressableButton::PressableButton(double pressedScale, AnimationClock &clock, QWidget *parent)
+PressableButton::PressableButton(double pressedScale, Clock &clock, QWidget *parent)
     : QAbstractButton(parent),
       m_clock(&clock),
       m_press(pressedScale),
@@ -48,7 +48,7 @@ void PressableButton::animationStarted()
 
 void PressableButton::onFrame()
 {
-    const double now = m_clock->now();
+    const double now = m_clock->frameTime();
     m_sample.clear();
     sampleAnimation(now, m_sample);
     bool changed = m_sample.size() != m_lastSample.size();
@@ -108,13 +108,13 @@ bool PressableButton::event(QEvent *e)
 
 void PressableButton::syncPressed()
 {
-    if (m_press.setPressed(isDown(), m_clock->now()))
+    if (m_press.setPressed(isDown(), m_clock->frameTime()))
         animationStarted();
 }
 
 void PressableButton::paintEvent(QPaintEvent *)
 {
-    const double now = m_clock->now();
+    const double now = m_clock->frameTime();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QTransform t = m_press.transform(QRectF(contentsRect()), now);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "ui/AnimationClock.h"
+#include "wake/Clock.h"
 #include "ui/AnimationTimeline.h"
 #include "ui/PressableStyle.h"
 
@@ -16,9 +16,9 @@
 class PressableButton : public QAbstractButton {
     Q_OBJECT
 public:
-    PressableButton(double pressedScale, AnimationClock &clock, QWidget *parent);
+    PressableButton(double pressedScale, Clock &clock, QWidget *parent);
 
-    AnimationClock *clock() const { return m_clock; }
+    Clock *clock() const { return m_clock; }
     const PressableStyle &pressStyle() const { return m_press; }
 
 protected:
@@ -50,7 +50,7 @@ private:
     void onFrame();
     void paintFocus(QPainter &painter);
 
-    AnimationClock *m_clock;
+    Clock *m_clock;
     QPixmap m_body;
     QByteArray m_bodyKey;
     PressableStyle m_press;

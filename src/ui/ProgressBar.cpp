@@ -32,7 +32,7 @@ double ProgressBar::fillWidth(double value, double width)
     return w > minimumFill ? w : minimumFill;
 }
 
-ProgressBar::ProgressBar(AnimationClock &clock, QWidget *parent)
+ProgressBar::ProgressBar(Clock &clock, QWidget *parent)
     : QWidget(parent),
       m_clock(&clock),
       m_animation(new AnimationTimeline(this, clock, animationInterval, [this] { onFrame(); })),
@@ -65,7 +65,7 @@ QRectF ProgressBar::trackRect() const
 
 double ProgressBar::displayedFillWidth() const
 {
-    return fillWidth(m_shown.value(m_clock->now()), trackRect().width());
+    return fillWidth(m_shown.value(m_clock->frameTime()), trackRect().width());
 }
 
 void ProgressBar::setValue(double value)
@@ -73,7 +73,7 @@ void ProgressBar::setValue(double value)
     if (value == m_value || (std::isnan(value) && std::isnan(m_value)))
         return;
     m_value = value;
-    const double now = m_clock->now();
+    const double now = m_clock->frameTime();
     const double shown = m_shown.value(now);
     const double width = trackRect().width();
     // Nothing to glide from or to, or a step too small to see (a long period): taken at
@@ -110,7 +110,7 @@ void ProgressBar::onFrame()
     const double w = displayedFillWidth();
     if (std::abs(w - m_lastPainted) >= 0.125)
         update();
-    if (!m_shown.isAnimating(m_clock->now())) {
+    if (!m_shown.isAnimating(m_clock->frameTime())) {
         m_animation->setActive(false);
         update();
     }

@@ -20,7 +20,7 @@ public:
     // also stands in for a value that is not a number. Values above 1 are not clamped.
     static double fillWidth(double value, double width);
 
-    explicit ProgressBar(AnimationClock &clock, QWidget *parent = nullptr);
+    explicit ProgressBar(Clock &clock, QWidget *parent = nullptr);
 
     double value() const { return m_value; }
     QColor accent() const { return m_accent; }
@@ -45,7 +45,7 @@ protected:
 private:
     void onFrame();
 
-    AnimationClock *m_clock;
+    Clock *m_clock;
     AnimationTimeline *m_animation;
     double m_value = 0.0;
     QColor m_accent;

@@ -18,7 +18,7 @@ PulseDot::Ring PulseDot::ringAt(double t)
     return {1.0 + 1.4 * p, (1.0 - p) * 0.7};
 }
 
-PulseDot::PulseDot(AnimationClock &clock, QWidget *parent)
+PulseDot::PulseDot(Clock &clock, QWidget *parent)
     : QWidget(parent),
       m_clock(&clock),
       m_timeline(new AnimationTimeline(this, clock, AnimationTimeline::ambientInterval)),
@@ -81,7 +81,7 @@ void PulseDot::paintEvent(QPaintEvent *)
     const QPointF c = QRectF(rect()).center();
     const double r = dotSize / 2.0;
     if (m_active) {
-        const Ring ring = ringAt(m_clock->now());
+        const Ring ring = ringAt(m_clock->frameTime());
         const int step = int(std::lround((ring.scale - 1.0) / 1.4 * ringSteps));
         p.setOpacity(ring.opacity);
         p.drawPixmap(0, 0, ringImage(step, devicePixelRatioF()));

@@ -27,7 +27,7 @@ public:
     // The ring at time t, seconds since 2001-01-01 UTC.
     static Ring ringAt(double t);
 
-    explicit PulseDot(AnimationClock &clock, QWidget *parent = nullptr);
+    explicit PulseDot(Clock &clock, QWidget *parent = nullptr);
 
     bool isActive() const { return m_active; }
     QColor color() const { return m_color; }
@@ -49,7 +49,7 @@ protected:
 private:
     const QPixmap &ringImage(int step, qreal dpr);
 
-    AnimationClock *m_clock;
+    Clock *m_clock;
     AnimationTimeline *m_timeline;
     bool m_active = false;
     QColor m_color;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/StatusChip.h"
 
-#include "ui/AnimationClock.h"
+#include "wake/Clock.h"
 #include "ui/AnimationTimeline.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/TabularText.h"
@@ -26,7 +26,7 @@ QString idleText()
 
 } // namespace
 
-StatusChip::StatusChip(AnimationClock &clock, QWidget *parent)
+StatusChip::StatusChip(Clock &clock, QWidget *parent)
     : QWidget(parent),
       m_animationClock(clock),
       m_timeline(new AnimationTimeline(this, clock, AnimationTimeline::minimumInterval, [this] { onFrame(); })),
@@ -44,12 +44,13 @@ QColor StatusChip::fillFor(Kind kind, const QColor &accent)
 
 QColor StatusChip::fillNow() const
 {
-    return CorvaneStyles::mix(m_fillFrom, m_fillTo, std::clamp(m_fillMix.value(m_animationClock.now()), 0.0, 1.0));
+    return CorvaneStyles::mix(m_fillFrom, m_fillTo,
+                              std::clamp(m_fillMix.value(m_animationClock.frameTime()), 0.0, 1.0));
 }
 
 double StatusChip::digitProgress() const
 {
-    const double t = std::clamp(m_digits.value(m_animationClock.now()), 0.0, 1.0);
+    const double t = std::clamp(m_digits.value(m_animationClock.frameTime()), 0.0, 1.0);
     return t * t * (3.0 - 2.0 * t); // eased in and out
 }
 
@@ -60,7 +61,7 @@ void StatusChip::setState(Kind kind, const QString &clock, const QColor &accent)
     const bool resize = kind != m_kind || clock.size() != m_clock.size();
     // Changes on screen move; changes while hidden are simply taken.
     const bool animate = isVisible();
-    const double now = m_animationClock.now();
+    const double now = m_animationClock.frameTime();
     const QColor fill = fillFor(kind, accent);
     if (fill != m_fillTo) {
         m_fillFrom = animate ? fillNow() : fill;
@@ -90,7 +91,7 @@ void StatusChip::setState(Kind kind, const QString &clock, const QColor &accent)
 void StatusChip::onFrame()
 {
     update();
-    const double now = m_animationClock.now();
+    const double now = m_animationClock.frameTime();
     if (!m_fillMix.isAnimating(now) && !m_digits.isAnimating(now))
         m_timeline->setActive(false);
 }

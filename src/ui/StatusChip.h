@@ -7,7 +7,7 @@
 #include <QPixmap>
 #include <QWidget>
 
-class AnimationClock;
+class Clock;
 class AnimationTimeline;
 
 // The small capsule at the right of the header: the countdown while a timed period runs,
@@ -20,7 +20,7 @@ public:
     // How long changed digits of the countdown take to roll into place, seconds.
     static constexpr double digitDuration = 0.3;
 
-    explicit StatusChip(AnimationClock &clock, QWidget *parent = nullptr);
+    explicit StatusChip(Clock &clock, QWidget *parent = nullptr);
 
     void setState(Kind kind, const QString &clock, const QColor &accent);
     Kind kind() const { return m_kind; }
@@ -41,7 +41,7 @@ private:
     static void paintCapsule(QPainter &painter, const QRectF &rect, const QColor &fill);
     void onFrame();
 
-    AnimationClock &m_animationClock;
+    Clock &m_animationClock;
     AnimationTimeline *m_timeline;
 
     Kind m_kind = Kind::Idle;

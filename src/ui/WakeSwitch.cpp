@@ -60,7 +60,7 @@ QPainterPath insideStroke(const QRectF &rect, double radius, double width)
 
 } // namespace
 
-WakeSwitch::WakeSwitch(AnimationClock &clock, QWidget *parent)
+WakeSwitch::WakeSwitch(Clock &clock, QWidget *parent)
     : PressableButton(pressedScale, clock, parent),
       m_accent(CorvaneStyles::amber()),
       m_glow(this, clock, glowRadius)
@@ -132,7 +132,7 @@ double WakeSwitch::textX(bool forTitle, const WakeSwitchGeometry &g) const
 void WakeSwitch::retargetText(const AnimationCurve &curve)
 {
     const WakeSwitchGeometry g = geometry();
-    const double now = clock()->now();
+    const double now = clock()->frameTime();
     const double tx = textX(true, g);
     const double sx = textX(false, g);
     if (tx != m_titleX.target())
@@ -146,7 +146,7 @@ void WakeSwitch::setOn(bool on)
     if (on == m_on)
         return;
     m_on = on;
-    m_onAmount.animateTo(on ? 1.0 : 0.0, CorvaneStyles::spring(), clock()->now());
+    m_onAmount.animateTo(on ? 1.0 : 0.0, CorvaneStyles::spring(), clock()->frameTime());
     m_glow.setActive(on);
     retargetText(CorvaneStyles::spring());
     animationStarted();
@@ -168,7 +168,7 @@ void WakeSwitch::setProgress(double fill)
         return;
     m_progress = fill;
     const WakeSwitchGeometry g = geometry();
-    const double now = clock()->now();
+    const double now = clock()->frameTime();
     // In a long period the knob moves a fraction of a pixel a second: a glide nobody can
     // see is not worth a second of frames, so such a step is taken at once.
     if (!m_fill.isAnimating(now) && std::abs(g.fraction - m_fill.value(now)) * g.travel < 0.125) {
@@ -206,7 +206,7 @@ void WakeSwitch::setAccent(const QColor &accent)
 void WakeSwitch::placeText(AnimatedValue &x, double target)
 {
     // A text that changes while its block travels keeps travelling to its new place.
-    const double now = clock()->now();
+    const double now = clock()->frameTime();
     if (x.isAnimating(now))
         x.animateTo(target, CorvaneStyles::spring(), now);
     else

@@ -22,7 +22,7 @@ public:
     static constexpr double cornerRadius = 14.0;
     static constexpr double knobCornerRadius = 11.0;
 
-    explicit WakeSwitch(AnimationClock &clock, QWidget *parent = nullptr);
+    explicit WakeSwitch(Clock &clock, QWidget *parent = nullptr);
 
     bool isOn() const { return m_on; }
     // Knob position as a fraction of the travel, 0 left end, 1 right end; clamped when drawn.

@@ -3,7 +3,6 @@
 
 #include "ui/CorvaneStyles.h"
 
-#include "ui/WheelClock.h"
 #include "ui/WheelColumnAccessible.h"
 
 #include <QAccessible>
@@ -57,7 +56,7 @@ double rubberBand(double raw, double lower, double upper, double dimension)
 } // namespace
 
 WheelColumn::WheelColumn(QList<int> values, int selection, const QString &unit, const QColor &accent, double rowHeight,
-                         int visibleRows, WheelClock &clock, QWidget *parent)
+                         int visibleRows, Clock &clock, QWidget *parent)
     : QWidget(parent),
       m_values(std::move(values)),
       m_selection(selection),
@@ -73,7 +72,6 @@ WheelColumn::WheelColumn(QList<int> values, int selection, const QString &unit, 
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
-    connect(m_clock, &WheelClock::frame, this, &WheelColumn::onFrame);
 }
 
 WheelColumn::~WheelColumn()
@@ -139,7 +137,7 @@ int WheelColumn::restingIndex() const
 
 double WheelColumn::now() const
 {
-    return m_clock->now();
+    return m_clock->frameTime();
 }
 
 void WheelColumn::setSelection(int value)
@@ -231,13 +229,12 @@ void WheelColumn::stopMotion()
 
 void WheelColumn::holdFrames(bool hold)
 {
-    if (hold == m_framesHeld)
+    if (hold == bool(m_frames))
         return;
-    m_framesHeld = hold;
     if (hold)
-        m_clock->wantFrames();
+        m_frames = m_clock->frames(1.0 / 60.0, [this] { onFrame(); });
     else
-        m_clock->stopWantingFrames();
+        m_frames.reset();
 }
 
 void WheelColumn::beginFree()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ui/WheelMotion.h"
+#include "wake/Clock.h"
 
 #include <QColor>
 #include <QImage>
@@ -10,8 +11,6 @@
 #include <functional>
 #include <optional>
 #include <vector>
-
-class WheelClock;
 
 // One snapping wheel: a vertical list of numbers that always comes to rest with one row in
 // the highlighted band across its middle. The row in the band is the selection.
@@ -23,7 +22,7 @@ class WheelColumn : public QWidget {
     Q_OBJECT
 public:
     WheelColumn(QList<int> values, int selection, const QString &unit, const QColor &accent, double rowHeight,
-                int visibleRows, WheelClock &clock, QWidget *parent = nullptr);
+                int visibleRows, Clock &clock, QWidget *parent = nullptr);
     ~WheelColumn() override;
 
     const QList<int> &values() const { return m_values; }
@@ -105,14 +104,14 @@ private:
     QColor m_accent;
     double m_rowHeight;
     int m_visibleRows;
-    WheelClock *m_clock;
+    Clock *m_clock;
     bool m_shown = false;
 
     double m_offset = 0;
     Drive m_drive = Drive::none;
     std::optional<WheelMotion> m_motion;
     double m_motionStart = 0;
-    bool m_framesHeld = false;
+    Clock::Handle m_frames; // held only while the wheel moves, so a resting picker costs no wake-ups
     int m_trackedIndex = -1;
 
     // Pointer and touchpad input.

@@ -7,7 +7,6 @@
 #include "updates/BoundedDownload.h"
 #include "updates/Ed25519Verifier.h"
 #include "updates/FeedUrlPolicy.h"
-#include "updates/QtCheckTimer.h"
 #include "updates/QtUserDriver.h"
 #include "updates/UpdateCheckProcess.h"
 #include "updates/UpdateInstaller.h"
@@ -27,19 +26,16 @@ QByteArray AppcastUpdaterOptions::builtInPublicKey()
 }
 
 AppcastUpdater::AppcastUpdater(QNetworkAccessManager *network, UpdaterDelegate *delegate,
-                               UserDriverDelegate *userDriverDelegate, SettingsStore &settings,
+                               UserDriverDelegate *userDriverDelegate, SettingsStore &settings, Clock &clock,
                                AppcastUpdaterOptions options, QObject *parent)
     : QObject(parent),
       m_network(network),
       m_delegate(delegate),
       m_userDriverDelegate(userDriverDelegate),
       m_settings(settings),
+      m_clock(clock),
       m_options(std::move(options))
 {
-    if (!m_options.now)
-        m_options.now = [] { return QDateTime::currentDateTimeUtc(); };
-    if (!m_options.timer)
-        m_options.timer = std::make_shared<QtCheckTimer>();
     if (!m_options.userDriver)
         m_options.userDriver = std::make_shared<QtUserDriver>();
     if (!m_options.inImmediateFocus)
@@ -56,15 +52,10 @@ AppcastUpdater::AppcastUpdater(QNetworkAccessManager *network, UpdaterDelegate *
 
 AppcastUpdater::~AppcastUpdater()
 {
-    m_options.timer->stop();
+    m_nextCheck.reset();
     // No delegate calls from here on: the owner is already half gone.
     delete m_download;
     delete m_check;
-}
-
-QDateTime AppcastUpdater::now() const
-{
-    return m_options.now();
 }
 
 void AppcastUpdater::startUpdater()
@@ -86,7 +77,7 @@ void AppcastUpdater::scheduleNextCheck(std::chrono::milliseconds atLeast)
     const milliseconds interval = m_options.checkInterval;
     milliseconds delay{0};
     if (const auto last = m_settings.integer(QString::fromLatin1(lastCheckKey))) {
-        const qint64 elapsedMs = (now().toSecsSinceEpoch() - *last) * 1000;
+        const qint64 elapsedMs = (m_clock.wallNow().toSecsSinceEpoch() - *last) * 1000;
         // A last check "in the future" means the clock was set back: wait one interval.
         if (elapsedMs < 0)
             delay = interval;
@@ -97,14 +88,17 @@ void AppcastUpdater::scheduleNextCheck(std::chrono::milliseconds atLeast)
     }
     delay = std::max(delay, atLeast);
     qCDebug(lcUpdate) << "Next update check in" << duration_cast<seconds>(delay).count() << "s";
-    m_options.timer->start(delay, [this] { scheduledCheckDue(); });
+    // A day-long wait needs no precision, and a very coarse timer lets the system batch wake-ups.
+    m_nextCheck = m_clock.callAfter(
+        delay, [this] { scheduledCheckDue(); }, Qt::VeryCoarseTimer);
 }
 
 void AppcastUpdater::scheduledCheckDue()
 {
     if (m_phase != Phase::Idle) {
         // One cycle at a time; a deferred update stays waiting for the user.
-        m_options.timer->start(m_options.checkInterval, [this] { scheduledCheckDue(); });
+        m_nextCheck = m_clock.callAfter(
+            m_options.checkInterval, [this] { scheduledCheckDue(); }, Qt::VeryCoarseTimer);
         return;
     }
     if (!m_options.beforeScheduledCheck) {
@@ -153,13 +147,13 @@ void AppcastUpdater::refreshCanCheck()
 
 void AppcastUpdater::beginCycle(bool userInitiated)
 {
-    m_options.timer->stop();
+    m_nextCheck.reset();
     ++m_session;
     m_userInitiated = userInitiated;
     m_sessionShown = userInitiated;
     m_found.reset();
     setPhase(Phase::Checking);
-    m_settings.setInteger(QString::fromLatin1(lastCheckKey), now().toSecsSinceEpoch());
+    m_settings.setInteger(QString::fromLatin1(lastCheckKey), m_clock.wallNow().toSecsSinceEpoch());
 
     if (userInitiated) {
         const quint64 session = m_session;

@@ -4,6 +4,7 @@
 #include "config.h"
 #include "updates/AppcastItem.h"
 #include "updates/UpdateError.h"
+#include "wake/Clock.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -17,7 +18,7 @@
 #include <optional>
 
 class BoundedDownload;
-class CheckTimer;
+class Clock;
 class SettingsStore;
 class UpdateCheckProcess;
 class UpdateUserDriver;
@@ -36,8 +37,6 @@ struct AppcastUpdaterOptions {
     qint64 maxAppcastBytes = 1024 * 1024;
     qint64 maxDownloadBytes = qint64(1) << 30;
     std::chrono::seconds checkInterval{86400};
-    std::function<QDateTime()> now; // default: the wall clock
-    std::shared_ptr<CheckTimer> timer; // default: a QTimer
     std::shared_ptr<UpdateUserDriver> userDriver; // default: Qt dialogs
     std::function<bool()> inImmediateFocus; // default: a window of ours is active
     QString appImagePath = qEnvironmentVariable("APPIMAGE");
@@ -65,9 +64,10 @@ public:
     static constexpr auto lastCheckKey = "corvane.lastUpdateCheck";
     static constexpr auto skippedVersionKey = "corvane.skippedVersion";
 
-    // The delegates and the settings must outlive the updater.
+    // The delegates, the settings and the clock must outlive the updater.
     AppcastUpdater(QNetworkAccessManager *network, UpdaterDelegate *delegate, UserDriverDelegate *userDriverDelegate,
-                   SettingsStore &settings, AppcastUpdaterOptions options = {}, QObject *parent = nullptr);
+                   SettingsStore &settings, Clock &clock, AppcastUpdaterOptions options = {},
+                   QObject *parent = nullptr);
     ~AppcastUpdater() override;
 
     // Begins scheduled checks. Does nothing when self-update is switched off or already started.
@@ -106,13 +106,14 @@ private:
     void finishSession();
     void setPhase(Phase phase);
     void refreshCanCheck();
-    QDateTime now() const;
 
     QPointer<QNetworkAccessManager> m_network;
     UpdaterDelegate *m_delegate;
     UserDriverDelegate *m_userDriverDelegate;
     SettingsStore &m_settings;
+    Clock &m_clock;
     AppcastUpdaterOptions m_options;
+    Clock::Handle m_nextCheck;
 
     Phase m_phase = Phase::Idle;
     bool m_started = false;

@@ -17,11 +17,11 @@ UpdaterService::Options programOptions()
 }
 } // namespace
 
-UpdaterService::UpdaterService(SettingsStore &settings, QObject *parent)
-    : UpdaterService(settings, programOptions(), parent)
+UpdaterService::UpdaterService(SettingsStore &settings, Clock &clock, QObject *parent)
+    : UpdaterService(settings, clock, programOptions(), parent)
 {}
 
-UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject *parent)
+UpdaterService::UpdaterService(SettingsStore &settings, Clock &clock, Options options, QObject *parent)
     : QObject(parent),
       m_enabled(options.updater.enabled),
       m_checksElsewhere(!options.checkProgram.isEmpty())
@@ -59,8 +59,8 @@ UpdaterService::UpdaterService(SettingsStore &settings, Options options, QObject
     // A check process chooses the feed afresh for every check, so a choice made here after a
     // failed cycle would never be read, only paid for.
     UpdaterDelegate *delegate = m_checksElsewhere ? nullptr : m_feed.get();
-    m_controller =
-        std::make_unique<AppcastUpdater>(network, delegate, m_reminder.get(), settings, std::move(options.updater));
+    m_controller = std::make_unique<AppcastUpdater>(network, delegate, m_reminder.get(), settings, clock,
+                                                    std::move(options.updater));
 
     QPointer<UpdaterService> self(this);
     m_reminder->onChange = [self](bool waiting) {

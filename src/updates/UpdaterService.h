@@ -31,8 +31,8 @@ public:
     };
 
     // As the program runs: checks in a process of this very executable.
-    explicit UpdaterService(SettingsStore &settings, QObject *parent = nullptr);
-    UpdaterService(SettingsStore &settings, Options options, QObject *parent = nullptr);
+    UpdaterService(SettingsStore &settings, Clock &clock, QObject *parent = nullptr);
+    UpdaterService(SettingsStore &settings, Clock &clock, Options options, QObject *parent = nullptr);
     ~UpdaterService() override;
 
     // Whether "Check for Updates…" may start a check now.

@@ -14,8 +14,7 @@ CorvaneTimerService::CorvaneTimerService(PowerAssertionManager &power, SettingsS
     : QObject(parent),
       m_power(power),
       m_defaults(defaults),
-      m_clock(environment.clock),
-      m_tickers(std::move(environment.tickers))
+      m_clock(environment.clock)
 {
     const std::optional<AssertionMode> mode =
         AssertionModes::fromRawValue(m_defaults.string(modeKey).value_or(QString()));
@@ -111,7 +110,7 @@ void CorvaneTimerService::claim(WakeDuration duration, const std::optional<QDate
         return;
     }
     const qint64 seconds = until ? std::max<qint64>(1, m_clock.wallNow().secsTo(*until)) : duration.minuteCount() * 60;
-    m_deadline = m_clock.now() + std::chrono::seconds(seconds);
+    m_deadline = m_clock.sinceBoot() + std::chrono::seconds(seconds);
     setTotalSeconds(seconds);
     setRemainingSeconds(seconds);
     scheduleTicker();
@@ -217,7 +216,9 @@ void CorvaneTimerService::scheduleTicker()
 {
     m_ticker.reset();
     QPointer<CorvaneTimerService> self(this);
-    m_ticker = m_tickers([self] {
+    // Coarse: the system may move each wake-up by up to 5 % to coalesce it with others,
+    // which is well within the countdown's 0.1 s tolerance.
+    m_ticker = m_clock.every(std::chrono::seconds(1), [self] {
         if (self)
             self->tick();
     });
@@ -231,7 +232,7 @@ void CorvaneTimerService::tick()
     // real time, through suspend.
     const std::chrono::nanoseconds left = m_wallDeadline
         ? std::chrono::milliseconds(m_clock.wallNow().msecsTo(*m_wallDeadline))
-        : *m_deadline - m_clock.now();
+        : *m_deadline - m_clock.sinceBoot();
     const qint64 r = qint64(std::ceil(double(left.count()) / 1e9));
     if (r >= 1)
         setRemainingSeconds(r);

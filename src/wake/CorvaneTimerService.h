@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "wake/ContinuousClock.h"
-#include "wake/Ticker.h"
+#include "wake/Clock.h"
 #include "wake/AssertionMode.h"
 #include "wake/WakeDuration.h"
 
@@ -18,8 +17,7 @@ class SystemEvents;
 
 // What the timer service runs on; tests replace each part.
 struct TimerServiceEnvironment {
-    const ContinuousClock &clock; // counts through suspend
-    TickerFactory tickers; // one-second ticks
+    Clock &clock; // deadlines on the clock that counts through suspend, one-second ticks
     SystemEvents &systemEvents; // resume from suspend forces a tick
 };
 
@@ -137,10 +135,9 @@ private:
 
     PowerAssertionManager &m_power;
     SettingsStore &m_defaults;
-    const ContinuousClock &m_clock;
-    TickerFactory m_tickers;
+    Clock &m_clock;
     std::optional<std::chrono::nanoseconds> m_deadline;
     // Set for a period that ends at a time on the wall clock; the deadline above is then unused.
     std::optional<QDateTime> m_wallDeadline;
-    std::unique_ptr<Ticker> m_ticker;
+    Clock::Handle m_ticker;
 };

@@ -16,12 +16,12 @@ void retire(std::unique_ptr<Grant> &grant)
 
 class ChainGrant : public Grant {
 public:
-    ChainGrant(QList<Inhibitor *> steps, AssertionMode mode, QString reason, DelayedCallScheduler scheduler,
+    ChainGrant(QList<Inhibitor *> steps, AssertionMode mode, QString reason, Clock &clock,
                InhibitorChain::Timing timing)
         : m_steps(std::move(steps)),
           m_mode(mode),
           m_reason(std::move(reason)),
-          m_scheduler(std::move(scheduler)),
+          m_clock(clock),
           m_timing(timing)
     {}
 
@@ -29,15 +29,15 @@ public:
     {
         QPointer<ChainGrant> self(this);
         // Deferred, so the outcome never comes from inside request().
-        m_next = m_scheduler(0, [self] {
+        m_next = m_clock.callAfter(std::chrono::milliseconds(0), [self] {
             if (!self)
                 return;
-            self->m_overall = self->m_scheduler(self->m_timing.budgetMs, [self] {
+            self->m_overall = self->m_clock.callAfter(std::chrono::milliseconds(self->m_timing.budgetMs), [self] {
                 if (self)
                     self->giveUp(QStringLiteral("no answer in time"));
             });
             const int beforeLastResort = self->m_timing.budgetMs - self->m_timing.lastResortMs;
-            self->m_lastResortDue = self->m_scheduler(beforeLastResort, [self] {
+            self->m_lastResortDue = self->m_clock.callAfter(std::chrono::milliseconds(beforeLastResort), [self] {
                 if (!self)
                     return;
                 self->m_lastResortTaken = true;
@@ -117,7 +117,7 @@ private:
         }
         if (!last) {
             QPointer<ChainGrant> self(this);
-            m_stepTimer = m_scheduler(m_timing.perStepMs, [self] {
+            m_stepTimer = m_clock.callAfter(std::chrono::milliseconds(m_timing.perStepMs), [self] {
                 if (self)
                     self->giveUp(QStringLiteral("no answer in %1 ms").arg(self->m_timing.perStepMs));
             });
@@ -159,22 +159,22 @@ private:
     const QList<Inhibitor *> m_steps;
     const AssertionMode m_mode;
     const QString m_reason;
-    DelayedCallScheduler m_scheduler;
+    Clock &m_clock;
     const InhibitorChain::Timing m_timing;
     qsizetype m_index = -1;
     bool m_lastResortTaken = false;
     std::unique_ptr<Grant> m_current;
     QString m_currentName;
     QStringList m_tried;
-    DelayedCallHandle m_next, m_stepTimer, m_overall, m_lastResortDue;
+    Clock::Handle m_next, m_stepTimer, m_overall, m_lastResortDue;
 };
 
 } // namespace
 
-InhibitorChain::InhibitorChain(Plan plan, DelayedCallScheduler scheduler, Timing timing, QObject *parent)
+InhibitorChain::InhibitorChain(Plan plan, Clock &clock, Timing timing, QObject *parent)
     : Inhibitor(parent),
       m_plan(std::move(plan)),
-      m_scheduler(std::move(scheduler)),
+      m_clock(clock),
       m_timing(timing)
 {
     for (Inhibitor *mechanism : mechanisms())
@@ -195,7 +195,7 @@ QList<Inhibitor *> InhibitorChain::mechanisms() const
 
 std::unique_ptr<Grant> InhibitorChain::request(AssertionMode mode, const QString &reason)
 {
-    auto grant = std::make_unique<ChainGrant>(m_plan(mode), mode, reason, m_scheduler, m_timing);
+    auto grant = std::make_unique<ChainGrant>(m_plan(mode), mode, reason, m_clock, m_timing);
     grant->begin();
     return grant;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "wake/DelayedCall.h"
+#include "wake/Clock.h"
 #include "wake/Inhibitor.h"
 
 #include <QList>
@@ -22,7 +22,7 @@ public:
     using Plan = std::function<QList<Inhibitor *>(AssertionMode)>;
 
     // The mechanisms a plan names must outlive the chain.
-    InhibitorChain(Plan plan, DelayedCallScheduler scheduler, Timing timing, QObject *parent = nullptr);
+    InhibitorChain(Plan plan, Clock &clock, Timing timing, QObject *parent = nullptr);
 
     QString name() const override { return QStringLiteral("chain"); }
     std::unique_ptr<Grant> request(AssertionMode mode, const QString &reason) override;
@@ -32,6 +32,6 @@ public:
 
 private:
     Plan m_plan;
-    DelayedCallScheduler m_scheduler;
+    Clock &m_clock;
     Timing m_timing;
 };

@@ -17,19 +17,19 @@ void retire(std::unique_ptr<Grant> grant)
 }
 } // namespace
 
-PowerAssertionManager::PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelayLock *delayLock,
-                                             DelayedCallScheduler scheduler, Options options, QObject *parent)
+PowerAssertionManager::PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelayLock *delayLock, Clock &clock,
+                                             Options options, QObject *parent)
     : QObject(parent),
       m_inhibitor(inhibitor),
       m_delayLock(delayLock),
-      m_scheduler(std::move(scheduler)),
+      m_clock(clock),
       m_options(options)
 {
     connect(&inhibitor, &Inhibitor::serviceAppeared, this, &PowerAssertionManager::onServiceAppeared);
 }
 
-PowerAssertionManager::PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelayLock *delayLock)
-    : PowerAssertionManager(inhibitor, delayLock, DelayedCall::mainThread(), Options{})
+PowerAssertionManager::PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelayLock *delayLock, Clock &clock)
+    : PowerAssertionManager(inhibitor, delayLock, clock, Options{})
 {}
 
 PowerAssertionManager::~PowerAssertionManager()
@@ -182,7 +182,7 @@ void PowerAssertionManager::retryLater()
         return;
     m_retryMs = m_retryMs == 0 ? m_options.firstRetryMs : std::min(m_retryMs * 2, m_options.lastRetryMs);
     QPointer<PowerAssertionManager> self(this);
-    m_retry = m_scheduler(m_retryMs, [self] {
+    m_retry = m_clock.callAfter(std::chrono::milliseconds(m_retryMs), [self] {
         if (self && self->m_wanted && !self->m_pending && !self->m_held)
             self->ask(Kind::Renewal);
     });

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "wake/AssertionMode.h"
-#include "wake/DelayedCall.h"
+#include "wake/Clock.h"
 
 #include <QObject>
 #include <QString>
@@ -31,9 +31,9 @@ public:
 
     // `delayLock` (may be absent) is held exactly while an inhibition is wanted, so a
     // power-off waits for its release and an idle program holds nothing at all.
-    PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelayLock *delayLock, DelayedCallScheduler scheduler,
-                          Options options, QObject *parent = nullptr);
-    PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelayLock *delayLock = nullptr);
+    PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelayLock *delayLock, Clock &clock, Options options,
+                          QObject *parent = nullptr);
+    PowerAssertionManager(Inhibitor &inhibitor, ShutdownDelayLock *delayLock, Clock &clock);
     ~PowerAssertionManager() override;
 
     // Asks for an inhibition of `mode` with `reason`, always anew (so the reason the system
@@ -71,7 +71,7 @@ private:
 
     Inhibitor &m_inhibitor;
     ShutdownDelayLock *const m_delayLock;
-    DelayedCallScheduler m_scheduler;
+    Clock &m_clock;
     const Options m_options;
 
     // Guards only the two pointers and the held mode, never a call out.
@@ -90,5 +90,5 @@ private:
     bool m_delayLockArmed = false;
     bool m_appearedWhileAsking = false;
     int m_retryMs = 0;
-    DelayedCallHandle m_retry;
+    Clock::Handle m_retry;
 };

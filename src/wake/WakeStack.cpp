@@ -2,7 +2,7 @@
 #include "wake/WakeStack.h"
 
 WakeStack::WakeStack(Parts parts, Guard guard, std::function<void()> afterRelease)
-    : m_manager(parts.inhibitor, parts.delayLock),
+    : m_manager(parts.inhibitor, parts.delayLock, parts.environment.clock),
       m_timer(m_manager, parts.settings, parts.environment)
 {
     if (guard == Guard::none)

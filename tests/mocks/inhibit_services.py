@@ -3,7 +3,8 @@
 
 "desktop": gnome, kde (also PowerDevil's PolicyAgent: in force "delay" s late, 5 by default,
 released at once), xfce, freedesktop, portal ("response" 0 or 2). "answer": "hang" (10 s),
-"slow" (0.3 s), "refuse", or "s"/"b" (that type for the cookie). Live() -> apps in force; Foreign() inhibits as another app.
+"slow" (0.3 s), "refuse", or "s"/"b" (that type for the cookie). Live() -> apps in force; Counts() -> "count seconds" after
+each change of how many of Corvane's are in force; Foreign() inhibits as another app.
 '''
 import time
 import types
@@ -37,6 +38,7 @@ def load(mock, parameters):
     bus = mock.connection
     answer, delay = parameters.get('answer', ''), float(parameters.get('delay', 5 if parameters['desktop'] == 'kde' else 0))
     live = {}  # (service, cookie): (app, reason, in force from); each service numbers from 1
+    changes = []  # (seconds, change of the number of our inhibitions in force), the future ones included
 
     def inhibit(service, app, reason, foreign=False):
         if answer in ('hang', 'slow') and not foreign:
@@ -45,6 +47,8 @@ def load(mock, parameters):
             raise dbus.exceptions.DBusException('refused', name='org.freedesktop.DBus.Error.AccessDenied')
         cookie = 1 + max([c for (s, c) in live if s == service], default=0)
         live[(service, cookie)] = (app, reason, time.monotonic() + (0 if foreign else delay))
+        if app == 'Corvane':
+            changes.append((live[(service, cookie)][2], 1))
         return {'s': str(cookie), 'b': dbus.Boolean(True)}.get(answer, dbus.UInt32(cookie))
 
     def serve(path, interface, methods):
@@ -59,7 +63,15 @@ def load(mock, parameters):
     def cookie_methods(service, sig, release_method):
         return {'Inhibit': (sig, (lambda self, app, xid, reason, flags: inhibit(service, app, reason)) if sig == 'susu'
                             else (lambda self, app, reason: inhibit(service, app, reason))),
-                release_method: ('u', lambda self, cookie: live.pop((service, int(cookie)), None) and None)}
+                release_method: ('u', lambda self, cookie: release(service, int(cookie)))}
+
+    def release(service, cookie):
+        app, _, since = live.pop((service, cookie), (None, None, None))
+        if app == 'Corvane':
+            if since > time.monotonic():
+                changes.remove((since, 1))  # never in force
+            else:
+                changes.append((time.monotonic(), -1))
 
     mock.names = [dbus.service.BusName(n, bus, allow_replacement=True, replace_existing=True, do_not_queue=True)
                   for n in DESKTOPS[parameters['desktop']]]
@@ -103,5 +115,14 @@ def load(mock, parameters):
     def foreign(self):
         for name in DESKTOPS[parameters['desktop']]:
             inhibit(name, 'Other', 'theirs', foreign=True)
+    def counts(self):
+        # "count seconds": how many of ours were in force after each change, and how long after the one before.
+        out, count, last = [], 0, None
+        for when, step in sorted(changes):
+            count += step
+            out.append('%d %.3f' % (count, 0 if last is None else when - last))
+            last = when
+        return out
     mock.AddMethods(MAIN_IFACE, [('Live', '', 'as', lambda self: [a for (a, r) in in_force()]),
+                                 ('Counts', '', 'as', counts),
                                  ('Foreign', '', '', foreign)])

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QSettingsStore.h"
-#include "platform/BootTimeClock.h"
-#include "platform/CoarseTicker.h"
+#include "ManualClock.h"
 #include "wake/SystemEvents.h"
 #include "wake/CorvaneTimerService.h"
 #include "RecordingBackend.h"
@@ -174,10 +173,10 @@ private Q_SLOTS:
 
         QSettingsStore store(file);
         RecordingBackend backend;
-        PowerAssertionManager manager(backend);
+        ManualClock clock;
+        PowerAssertionManager manager(backend, nullptr, clock);
         SystemEvents events;
-        BootTimeClock bootClock;
-        CorvaneTimerService timer(manager, store, TimerServiceEnvironment{bootClock, CoarseTicker::factory(), events});
+        CorvaneTimerService timer(manager, store, TimerServiceEnvironment{clock, events});
         QCOMPARE(timer.mode(), AssertionMode::displayAndSystem);
         QCOMPARE(timer.lastDuration(), WakeDuration::indefinite());
         // And the program can still write its choices.

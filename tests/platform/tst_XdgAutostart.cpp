@@ -31,9 +31,8 @@ QString launchedProgram(const QString &entry, const QString &marker)
          entry});
     if (!python.waitForFinished(10000) || python.exitCode() != 0)
         return QStringLiteral("<launch failed: %1>").arg(QString::fromUtf8(python.readAllStandardError()));
-    QDeadlineTimer deadline(5000);
-    while (!QFile::exists(marker) && !deadline.hasExpired())
-        QTest::qWait(20);
+    if (!QTest::qWaitFor([&] { return QFile::exists(marker); }, 5000))
+        return QStringLiteral("<the program never started>");
     return QString::fromUtf8(readFile(marker));
 }
 } // namespace

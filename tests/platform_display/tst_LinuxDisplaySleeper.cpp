@@ -6,6 +6,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QSignalSpy>
 #include <QtTest>
@@ -134,9 +135,19 @@ private Q_SLOTS:
                                                                      [&] { return ++x11Calls, true; }},
                                         buses);
             sleeper.turnDisplayOffNow();
-            QTest::qWait(50);
+            // Once the bus has told it the service is there, its call is on the way.
+            QVERIFY(TestBus::drain(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.DBus")));
         }
-        QTest::qWait(600);
+        // A call of our own with the same time limit, sent later, gives up later: by then
+        // the abandoned one has given up too, and whatever it set off has had its turn.
+        const QDBusMessage ping = QDBusMessage::createMethodCall(
+            kdeName, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+        QDBusPendingCallWatcher ours(QDBusConnection::sessionBus().asyncCall(ping, 300));
+        QSignalSpy gaveUp(&ours, &QDBusPendingCallWatcher::finished);
+        QVERIFY(gaveUp.wait(5000));
+        QVERIFY(ours.isError());
+        for (int round = 0; round < 3; ++round)
+            QVERIFY(TestBus::drain(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.DBus")));
         QCOMPARE(x11Calls, 0);
     }
 

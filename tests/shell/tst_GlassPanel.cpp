@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ManualScheduler.h"
+#include "ManualClock.h"
 #include "TestSupport.h"
 #include "platform/X11WindowEffects.h"
 #include "shell/GlassPanel.h"
@@ -22,20 +22,20 @@ class GlassPanelTest : public QObject {
 private Q_SLOTS:
     void heightIsRoundedUpAndRepeatsIgnored()
     {
-        ManualScheduler time;
-        GlassPanel panel(nullptr, time.scheduler());
+        ManualClock time;
+        GlassPanel panel(nullptr, time);
         int resizes = 0;
         panel.onResize = [&] { ++resizes; };
 
         panel.requestHeight(251.2);
         QCOMPARE(panel.targetHeight(), 252.0);
-        time.advance(0);
+        time.advance(std::chrono::milliseconds(0));
         QCOMPARE(panel.height(), 252);
         QCOMPARE(resizes, 1);
 
         panel.requestHeight(251.9);
-        QCOMPARE(time.pending(), 0);
-        time.advance(1000);
+        QCOMPARE(time.pendingCalls(), 0);
+        time.advance(std::chrono::milliseconds(1000));
         QCOMPARE(resizes, 1);
 
         for (qreal bad : {0.0, -10.0, qQNaN()}) {
@@ -44,18 +44,18 @@ private Q_SLOTS:
         }
         // Hidden, a shrink has nothing to wait for.
         panel.requestHeight(100);
-        time.advance(0);
+        time.advance(std::chrono::milliseconds(0));
         QCOMPARE(panel.height(), 100);
     }
 
     void visibleShrinkWaitsAndRegrowCancelsIt()
     {
-        ManualScheduler time;
-        GlassPanel panel(nullptr, time.scheduler());
+        ManualClock time;
+        GlassPanel panel(nullptr, time);
         int resizes = 0;
         panel.onResize = [&] { ++resizes; };
         panel.requestHeight(500);
-        time.advance(0);
+        time.advance(std::chrono::milliseconds(0));
         panel.move(100, 40);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
@@ -63,21 +63,21 @@ private Q_SLOTS:
         resizes = 0;
 
         panel.requestHeight(300);
-        time.advance(399);
+        time.advance(std::chrono::milliseconds(399));
         QCOMPARE(panel.height(), 500);
-        time.advance(1);
+        time.advance(std::chrono::milliseconds(1));
         QCOMPARE(panel.height(), 300);
         QCOMPARE(panel.y(), top);
         QCOMPARE(resizes, 1);
 
         // Grow now; a shrink followed quickly by a re-grow never shows.
         panel.requestHeight(500);
-        time.advance(0);
+        time.advance(std::chrono::milliseconds(0));
         QCOMPARE(panel.height(), 500);
         panel.requestHeight(300);
-        time.advance(200);
+        time.advance(std::chrono::milliseconds(200));
         panel.requestHeight(500);
-        time.advance(1000);
+        time.advance(std::chrono::milliseconds(1000));
         QCOMPARE(panel.height(), 500);
         QCOMPARE(resizes, 2);
         QCOMPARE(panel.width(), GlassPanel::panelWidth);
@@ -89,7 +89,8 @@ private Q_SLOTS:
         auto *content = new QWidget;
         auto *field = new QWidget(content);
         field->setFocusPolicy(Qt::StrongFocus);
-        GlassPanel panel(content);
+        ManualClock time;
+        GlassPanel panel(content, time);
         QSignalSpy closed(&panel, &GlassPanel::closed);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
@@ -128,15 +129,15 @@ private Q_SLOTS:
         paper.show();
         QVERIFY(QTest::qWaitForWindowExposed(&paper));
 
-        ManualScheduler time;
+        ManualClock time;
         auto *card = new GlassContainer(18);
         card->setBackdrop({&X11WindowEffects::compositorActive, &X11WindowEffects::applyBlurBehind});
         auto *layout = new QVBoxLayout(card);
         auto *child = new QWidget;
         child->setFixedHeight(400);
         layout->addWidget(child);
-        GlassPanel panel(card, time.scheduler());
-        time.advance(0);
+        GlassPanel panel(card, time);
+        time.advance(std::chrono::milliseconds(0));
         panel.moveCardTo(QPoint(200, 100));
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
@@ -161,7 +162,7 @@ private Q_SLOTS:
         const int shrunk = int(panel.targetHeight());
         QVERIFY(shrunk < height - 100);
         QVERIFY2(lightness(screenAt(350, 100 + shrunk + 40)) > 230, "no band below the shrinking card");
-        time.advance(GlassPanel::shrinkDelayMs);
+        time.advance(std::chrono::milliseconds(GlassPanel::shrinkDelayMs));
         QCOMPARE(panel.cardSize().height(), shrunk);
 
         if (composited) {

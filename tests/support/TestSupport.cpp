@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -208,13 +209,20 @@ bool replaceBus(bool system)
 
 bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+bool drain(const QDBusConnection &connection, const QString &service)
+{
+    // Deferred calls first, so what they send is on its way before the ping.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    const QDBusMessage ping = QDBusMessage::createMethodCall(
+        service, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+    const bool answered = connection.call(ping, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+    // The messages that came in before the answer are queued for this thread: deliver them.
+    QCoreApplication::sendPostedEvents();
+    return answered;
 }
 
 QString mockTemplate(const QString &fileName)

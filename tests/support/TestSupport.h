@@ -76,5 +76,10 @@ QStringList logindInhibitors();
 QStringList logindCalls();
 void clearLogindCalls();
 bool waitFor(const std::function<bool()> &condition, int timeoutMs = 3000);
+// A round trip to `service` over `connection`: the bus keeps each sender's messages in
+// order, so afterwards `service` has handled everything sent to it over `connection`
+// before, and everything it sent back before has been delivered here. This is how a
+// test shows that something did not happen, without waiting for a while.
+bool drain(const QDBusConnection &connection, const QString &service);
 QString mockTemplate(const QString &fileName);
 } // namespace TestBus

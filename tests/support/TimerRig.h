@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Fakes.h"
+#include "ManualClock.h"
 #include "RecordingInhibitor.h"
 #include "wake/SystemEvents.h"
 #include "wake/WakeStack.h"
@@ -9,14 +10,13 @@
 #include <memory>
 
 // Everything a timer service stands on, as fakes the test controls: a backend that records
-// and refuses on demand, settings in memory, and a clock and tickers that move only when
-// told to. make() builds the wake stack on them as the program builds its own, without
-// the termination guard (a test process has its own ways out).
+// and refuses on demand, settings in memory, and a clock that moves only when told to.
+// make() builds the wake stack on them as the program builds its own, without the
+// termination guard (a test process has its own ways out).
 struct TimerRig {
+    ManualClock clock;
     RecordingInhibitor backend;
     MemorySettingsStore settings;
-    FakeClock clock;
-    FakeTickers tickers;
     SystemEvents events;
 
     // A built stack, used as its timer service; destroying it releases what it holds.
@@ -32,6 +32,6 @@ struct TimerRig {
     Stack make()
     {
         return {std::make_unique<WakeStack>(
-            WakeStack::Parts{backend, nullptr, settings, TimerServiceEnvironment{clock, tickers.factory(), events}})};
+            WakeStack::Parts{backend, nullptr, settings, TimerServiceEnvironment{clock, events}})};
     }
 };

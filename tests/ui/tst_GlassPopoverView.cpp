@@ -3,7 +3,6 @@
 // state, what its controls start and stop, how its parts come and go, and the custom
 // duration section inside it. Animation time is stepped by hand.
 #include "TimerRig.h"
-#include "ui/AnimationClock.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/DurationWheelPicker.h"
@@ -13,7 +12,6 @@
 #include "ui/ProgressBar.h"
 #include "ui/StatusChip.h"
 #include "ui/WakeSwitch.h"
-#include "ui/WheelClock.h"
 #include "ui/WheelColumn.h"
 
 #include <QAbstractButton>
@@ -25,8 +23,7 @@ namespace {
 struct Rig : TimerRig {
     TimerRig::Stack owned = make();
     CorvaneTimerService &timer = *owned;
-    ManualAnimationClock animation{1000.0};
-    WheelClock wheels;
+    ManualClock &animation = clock;
     MemorySettingsStore custom; // the custom section's own settings
     int quits = 0;
     GlassPopoverView view{timer, animation, [this] { ++quits; }};
@@ -38,7 +35,7 @@ struct Rig : TimerRig {
         if (minutes)
             custom.values[CustomDurationSection::minutesKey] = *minutes;
     }
-    CustomDurationSection *section() { return new CustomDurationSection(timer, custom, animation, wheels); }
+    CustomDurationSection *section() { return new CustomDurationSection(timer, custom, animation); }
     QList<bool> selection() const
     {
         QList<bool> out;
@@ -74,7 +71,6 @@ private Q_SLOTS:
         if (minutes)
             rig.timer.start(minutes > 0 ? WakeDuration::minutes(minutes) : WakeDuration::indefinite());
         rig.clock.advance(seconds(1));
-        rig.tickers.fire();
         QTEST(rig.view.statusChip()->text(), "chip");
         QTEST(rig.view.wakeSwitch()->title(), "title");
         QTEST(rig.view.wakeSwitch()->progress(), "fill");
@@ -194,10 +190,10 @@ private Q_SLOTS:
         rig.timer.start(WakeDuration::minutes(60));
         // The bar's room opens at once; the bar slides down into it.
         QVERIFY(rig.view.progressBar()->isVisible());
-        rig.animation.advance(0.06);
+        rig.animation.advance(60ms);
         const double entering = rig.view.progressTransition().presence();
         QVERIFY(entering > 0.05 && entering < 0.95);
-        rig.animation.advance(1.5);
+        rig.animation.advance(1500ms);
         QCOMPARE(rig.view.progressTransition().presence(), 1.0);
 
         // A refusal slides the banner in; stopping slides the bar out, which keeps its room
@@ -207,13 +203,13 @@ private Q_SLOTS:
         rig.view.pills()[0]->click();
         QVERIFY(rig.view.failureBanner()->isVisible());
         QVERIFY(rig.view.progressBar()->isVisible());
-        rig.animation.advance(0.06);
+        rig.animation.advance(60ms);
         QVERIFY(rig.view.bannerTransition().presence() < 0.95);
         QVERIFY(rig.view.progressTransition().presence() > 0.05);
-        rig.animation.advance(1.5);
+        rig.animation.advance(1500ms);
         QVERIFY(!rig.view.progressBar()->isVisible());
         QCOMPARE(rig.view.bannerTransition().presence(), 1.0);
-        QCOMPARE(rig.animation.activeSubscriptions(), 0);
+        QCOMPARE(rig.animation.frameSubscriptions(), 0);
     }
 
     void storedCustomValuesAreShownAndStartedCapped_data()
@@ -282,26 +278,26 @@ private Q_SLOTS:
                           QPoint(section->disclosureRow()->width() / 2, 5));
         QVERIFY(section->isEditorInteractive());
         QVERIFY(rig.view.heightForWidth(300) >= collapsed + 130 + 32); // the room is there at once
-        rig.animation.advance(0.1);
+        rig.animation.advance(100ms);
         QVERIFY(section->editorOpacity() > 0.05 && section->editorOpacity() < 1.0);
-        rig.animation.advance(1.5);
+        rig.animation.advance(1500ms);
         QCOMPARE(section->chevronDegrees(), 180.0);
         QCOMPARE(section->editorOpacity(), 1.0);
-        QCOMPARE(rig.animation.activeSubscriptions(), 0); // at rest, no frames
+        QCOMPARE(rig.animation.frameSubscriptions(), 0); // at rest, no frames
 
         section->disclosureRow()->click();
         // Still fading out in place, but no longer taking clicks; then gone.
         QVERIFY(section->isEditorShown() && !section->isEditorInteractive());
-        rig.animation.advance(1.5);
+        rig.animation.advance(1500ms);
         QVERIFY(!section->isEditorShown());
         QTRY_COMPARE(rig.view.heightForWidth(300), collapsed);
         // Reopened during its exit, it turns back from where it was and stays.
         section->setShowCustom(true);
-        rig.animation.advance(0.05);
+        rig.animation.advance(50ms);
         section->setShowCustom(false);
-        rig.animation.advance(0.02);
+        rig.animation.advance(20ms);
         section->setShowCustom(true);
-        rig.animation.advance(1.5);
+        rig.animation.advance(1500ms);
         QVERIFY(section->isEditorInteractive());
     }
 };

@@ -2,7 +2,7 @@
 // The animation machinery and the panel's controls: how they move, when they cost frames,
 // what they draw and what they tell assistive technology. Time is stepped by hand.
 #include "ui/AnimatedValue.h"
-#include "ui/AnimationClock.h"
+#include "ManualClock.h"
 #include "ui/AnimationTimeline.h"
 #include "ui/BreathingGlow.h"
 #include "ui/CorvaneStyles.h"
@@ -32,7 +32,7 @@ private Q_SLOTS:
     void iconsAreCrispAndTinted();
 
 private:
-    ManualAnimationClock m_clock{1000.0};
+    ManualClock m_clock;
 };
 
 void TestWidgets::interruptedAnimationsNeverJump()
@@ -65,7 +65,7 @@ void TestWidgets::interruptedAnimationsNeverJump()
 
 void TestWidgets::framesOnlyWhileActiveAndSeen()
 {
-    ManualAnimationClock clock;
+    ManualClock clock;
     QWidget window;
     auto *host = new QWidget(&window);
     int frames = 0;
@@ -73,7 +73,7 @@ void TestWidgets::framesOnlyWhileActiveAndSeen()
     timeline.setActive(true);
     QVERIFY(!timeline.isRunning()); // never shown
     window.show();
-    clock.advance(1.0, 0.001);
+    clock.advance(std::chrono::seconds(1));
     QVERIFY(frames >= 29 && frames <= 30); // never faster than asked
     for (auto hideIt :
          std::vector<std::function<void()>>{[&] { window.hide(); }, [&] { host->hide(); },
@@ -92,7 +92,7 @@ void TestWidgets::framesOnlyWhileActiveAndSeen()
     QVERIFY(!timeline.isRunning());
 
     // Pulsing views: nothing while inactive or hidden, about 15 frames a second on screen.
-    ManualAnimationClock pulse(1000.0);
+    ManualClock pulse;
     QWidget shown;
     auto *dot = new PulseDot(pulse, &shown);
     dot->setActive(true);
@@ -101,13 +101,13 @@ void TestWidgets::framesOnlyWhileActiveAndSeen()
     QWidget glowHost;
     BreathingGlow hiddenGlow(&glowHost, pulse, 16);
     hiddenGlow.setActive(true);
-    pulse.advance(10.0);
+    pulse.advance(std::chrono::milliseconds(10000));
     QCOMPARE(pulse.deliveredFrames(), quint64(0));
     shown.show();
-    pulse.advance(1.0);
+    pulse.advance(std::chrono::milliseconds(1000));
     QVERIFY(pulse.deliveredFrames() >= 14 && pulse.deliveredFrames() <= 15);
     dot->setActive(false);
-    QCOMPARE(pulse.activeSubscriptions(), 0);
+    QCOMPARE(pulse.frameSubscriptions(), 0);
 }
 
 void TestWidgets::switchReportsChangesOnceAndDrawsItsState()
@@ -131,7 +131,7 @@ void TestWidgets::switchReportsChangesOnceAndDrawsItsState()
     QCOMPARE(on.count(), 1);
     QCOMPARE(progress.count(), 2);
     s.setProgress(1.0);
-    m_clock.advance(2.0);
+    m_clock.advance(std::chrono::milliseconds(2000));
     const QImage running = s.grab().toImage();
     // The fill runs under the text on the left half: cyan shows through there only when on.
     const QPoint inFill(s.trackRect().left() + 60, s.trackRect().center().y() + 20);
@@ -171,7 +171,7 @@ void TestWidgets::pillHoverAndSelection()
     pill.setSelected(true);
     pill.setSelected(true);
     QCOMPARE(selected.count(), 1);
-    m_clock.advance(1.0);
+    m_clock.advance(std::chrono::milliseconds(1000));
     const QColor lit = centre();
     QVERIFY(lit.red() > lit.blue() + 20); // the amber gradient
     QEvent leave(QEvent::Leave);

@@ -12,15 +12,14 @@
 #include "shell/GlassPanel.h"
 #include "shell/LoginItemService.h"
 #include "shell/UpdaterModel.h"
-#include "ui/AnimationClock.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
-#include "ui/WheelClock.h"
 #include "updates/UpdaterService.h"
 #include "wake/BatteryGuard.h"
 #include "wake/DisplaySleeper.h"
 #include "wake/EndOfPeriodWarning.h"
 #include "wake/SettingSwitch.h"
+#include "wake/SystemClock.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -76,8 +75,7 @@ class PopoverFooterTest : public QObject {
 
     TimerRig rig;
     TimerRig::Stack timer;
-    SystemAnimationClock animation;
-    WheelClock wheels;
+    SystemClock clock; // real events drive the panel, so its animations run in real time
     std::unique_ptr<UpdaterService> updater;
     std::unique_ptr<UpdaterModel> updaterModel;
     std::unique_ptr<LoginItemService> login;
@@ -123,7 +121,7 @@ private Q_SLOTS:
         timer = rig.make();
         UpdaterService::Options offline;
         offline.updater.enabled = false;
-        updater = std::make_unique<UpdaterService>(rig.settings, offline);
+        updater = std::make_unique<UpdaterService>(rig.settings, clock, offline);
         updaterModel = std::make_unique<UpdaterModel>(*updater);
         login = std::make_unique<LoginItemService>(std::make_unique<XdgAutostart>());
         warnBeforeEnd =
@@ -132,8 +130,9 @@ private Q_SLOTS:
         stopBelowBattery =
             std::make_unique<SettingSwitch>(rig.settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0);
         panel = std::make_unique<GlassPanel>(
-            AppDelegate::createPanelContent({*timer, rig.settings, animation, wheels, *updaterModel, *login, sleeper,
-                                             *warnBeforeEnd, *stopBelowBattery, nullptr, [this] { ++quits; }}));
+            AppDelegate::createPanelContent({*timer, rig.settings, clock, *updaterModel, *login, sleeper,
+                                             *warnBeforeEnd, *stopBelowBattery, nullptr, [this] { ++quits; }}),
+            clock);
         panel->move(400, 60);
         menu = part<QMenu>("settings-menu");
         quits = 0;

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Fakes.h"
-#include "updates/CheckTimer.h"
+#include "ManualClock.h"
 #include "updates/UpdateUserDriver.h"
 
 #include <QByteArray>
@@ -10,27 +10,6 @@
 #include <memory>
 
 class QNetworkAccessManager;
-
-// Fires only when the test says so.
-class ManualCheckTimer : public CheckTimer {
-public:
-    std::optional<std::chrono::milliseconds> pending;
-    std::function<void()> callback;
-
-    void start(std::chrono::milliseconds delay, std::function<void()> onTimeout) override
-    {
-        pending = delay;
-        callback = std::move(onTimeout);
-    }
-    void stop() override { pending.reset(); }
-    void fire()
-    {
-        pending.reset();
-        auto f = callback;
-        if (f)
-            f();
-    }
-};
 
 // Records what the updater would show, and answers with a preset choice.
 class RecordingUserDriver : public UpdateUserDriver {

@@ -31,9 +31,8 @@ class AppcastUpdaterTest : public QObject {
     RecordingDelegate delegate;
     GentleUpdateReminder reminder;
     MemorySettingsStore settings;
-    std::shared_ptr<ManualCheckTimer> timer;
+    std::unique_ptr<ManualClock> time;
     std::shared_ptr<RecordingUserDriver> driver;
-    const QDateTime clock = QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC);
     TestSigningKey key;
     std::unique_ptr<AppcastUpdater> updater;
 
@@ -46,14 +45,13 @@ class AppcastUpdaterTest : public QObject {
         o.publicKeyBase64 = key.publicKeyBase64();
         o.allowInsecureLoopback = true;
         o.appcastTimeout = std::chrono::milliseconds(300);
-        o.now = [this] { return clock; };
-        o.timer = timer;
         o.userDriver = driver;
         o.inImmediateFocus = [] { return true; }; // a scheduled update shows at once
         o.appImagePath = appImagePath;
         o.openUrl = [this](const QUrl &url) { driver->shown << QStringLiteral("open ") + url.toString(); };
         o.relaunch = [this](const QString &path) { driver->shown << QStringLiteral("relaunch ") + path; };
-        updater = std::make_unique<AppcastUpdater>(loopbackNetwork(this), &delegate, &reminder, settings, std::move(o));
+        updater = std::make_unique<AppcastUpdater>(loopbackNetwork(this), &delegate, &reminder, settings, *time,
+                                                   std::move(o));
         updater->startUpdater();
     }
 
@@ -71,7 +69,7 @@ private Q_SLOTS:
         delegate = {};
         delegate.feed = server->url(feedPath).toString();
         settings.values.clear();
-        timer = std::make_shared<ManualCheckTimer>();
+        time = std::make_unique<ManualClock>();
         driver = std::make_shared<RecordingUserDriver>();
         make();
     }
@@ -99,16 +97,16 @@ private Q_SLOTS:
         QFETCH(int, waitMinutes);
         const QString lastCheckKey = QString::fromLatin1(AppcastUpdater::lastCheckKey);
         if (lastCheck.typeId() == QMetaType::Int)
-            settings.setInteger(lastCheckKey, clock.toSecsSinceEpoch() - lastCheck.toInt());
+            settings.setInteger(lastCheckKey, time->wallNow().toSecsSinceEpoch() - lastCheck.toInt());
         else if (lastCheck.isValid())
             settings.values[lastCheckKey] = lastCheck;
         make();
-        QCOMPARE(timer->pending.value(), std::chrono::minutes(waitMinutes));
+        QCOMPARE(time->untilNext(), std::chrono::minutes(waitMinutes));
         // After the check, a full day from it.
         server->route(feedPath, 200, makeAppcast({"1"}));
-        runSession([&] { timer->fire(); });
-        QCOMPARE(settings.integer(lastCheckKey), clock.toSecsSinceEpoch());
-        QCOMPARE(timer->pending.value(), std::chrono::hours(24));
+        runSession([&] { time->runNext(); });
+        QCOMPARE(settings.integer(lastCheckKey), time->wallNow().toSecsSinceEpoch());
+        QCOMPARE(time->untilNext(), std::chrono::hours(24));
     }
 
     void brokenFeedsAbortWithTheirCode_data()
@@ -157,12 +155,12 @@ private Q_SLOTS:
         runSession([&] { updater->checkForUpdates(); });
         QCOMPARE(settings.string(QString::fromLatin1(AppcastUpdater::skippedVersionKey)), QStringLiteral("2"));
 
-        runSession([&] { timer->fire(); });
+        runSession([&] { time->runNext(); });
         QCOMPARE(delegate.aborts.last(), int(UpdateError::NoUpdateFound));
 
         server->route(feedPath, 200, makeAppcast({"2", "3"}));
         driver->answer = UpdateUserDriver::Choice::RemindLater;
-        runSession([&] { timer->fire(); });
+        runSession([&] { time->runNext(); });
         QCOMPARE(driver->shown.value(driver->shown.size() - 1), QStringLiteral("found 3"));
     }
 
@@ -170,7 +168,7 @@ private Q_SLOTS:
     {
         // The first (scheduled) check waits on a silent server until it times out.
         server->route(feedPath, {200, {}, {}, Behaviour::Hang});
-        timer->fire();
+        time->runNext();
         QVERIFY(!updater->canCheckForUpdates());
         updater->checkForUpdates();
         updater->checkForUpdates();

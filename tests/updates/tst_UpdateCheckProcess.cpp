@@ -15,7 +15,7 @@ class UpdateCheckProcessTest : public QObject {
     std::unique_ptr<LoopbackHttpServer> primary;
     std::unique_ptr<LoopbackHttpServer> fallback;
     MemorySettingsStore settings;
-    std::shared_ptr<ManualCheckTimer> timer;
+    std::unique_ptr<ManualClock> time;
     std::shared_ptr<RecordingUserDriver> driver;
 
     UpdateCheckProcess::Request request() const
@@ -41,7 +41,6 @@ class UpdateCheckProcessTest : public QObject {
         o.updater.enabled = true;
         o.updater.hostVersion = QStringLiteral("1");
         o.updater.allowInsecureLoopback = true;
-        o.updater.timer = timer;
         o.updater.userDriver = driver;
         o.updater.inImmediateFocus = [] { return false; };
         return o;
@@ -77,7 +76,7 @@ private Q_SLOTS:
         primary = std::make_unique<LoopbackHttpServer>();
         fallback = std::make_unique<LoopbackHttpServer>();
         settings.values.clear();
-        timer = std::make_shared<ManualCheckTimer>();
+        time = std::make_unique<ManualClock>();
         driver = std::make_shared<RecordingUserDriver>();
     }
 
@@ -134,11 +133,11 @@ private Q_SLOTS:
         primary->route(feedPath, 200, makeAppcast({"2"}));
         const UpdaterService::Options o = options();
         QSignalSpy ownRequests(o.network, &QNetworkAccessManager::finished);
-        UpdaterService service(settings, o);
+        UpdaterService service(settings, *time, o);
         QTRY_VERIFY(service.updater().started());
 
         // In the background: waits for the user, no window.
-        timer->fire();
+        time->runNext();
         QTRY_VERIFY_WITH_TIMEOUT(service.updateAvailable(), 10000);
         QVERIFY(driver->shown.isEmpty());
         // Asked for: the waiting update is shown.
@@ -151,7 +150,7 @@ private Q_SLOTS:
         fallback->route(feedPath, 500);
         service.checkForUpdates();
         QTRY_COMPARE_WITH_TIMEOUT(driver->shown, QStringList({"found 2", "checking", "error"}), 10000);
-        QVERIFY(timer->pending.has_value());
+        QVERIFY(time->untilNext().has_value());
         QCOMPARE(ownRequests.size(), 0);
     }
 
@@ -160,7 +159,7 @@ private Q_SLOTS:
     {
         primary->route(feedPath, {0, {}, {}, LoopbackHttpServer::Behaviour::Hang});
         fallback->route(feedPath, {0, {}, {}, LoopbackHttpServer::Behaviour::Hang});
-        UpdaterService service(settings, options());
+        UpdaterService service(settings, *time, options());
         QTRY_VERIFY(service.updater().started());
         service.checkForUpdates();
         QTRY_VERIFY(!primary->requests().isEmpty()); // the check process waits on the primary

@@ -12,7 +12,7 @@ class UpdaterServiceTest : public QObject {
     std::unique_ptr<LoopbackHttpServer> primary;
     std::unique_ptr<LoopbackHttpServer> fallback;
     MemorySettingsStore settings;
-    std::shared_ptr<ManualCheckTimer> timer;
+    ManualClock time;
     std::shared_ptr<RecordingUserDriver> driver;
 
     UpdaterService::Options options()
@@ -26,7 +26,6 @@ class UpdaterServiceTest : public QObject {
         o.updater.enabled = true;
         o.updater.hostVersion = QStringLiteral("1");
         o.updater.allowInsecureLoopback = true;
-        o.updater.timer = timer;
         o.updater.userDriver = driver;
         o.updater.inImmediateFocus = [] { return false; };
         return o;
@@ -49,7 +48,6 @@ private Q_SLOTS:
         primary = std::make_unique<LoopbackHttpServer>();
         fallback = std::make_unique<LoopbackHttpServer>();
         settings.values.clear();
-        timer = std::make_shared<ManualCheckTimer>();
         driver = std::make_shared<RecordingUserDriver>();
     }
 
@@ -126,10 +124,10 @@ private Q_SLOTS:
     {
         primary->route(feedPath, {0, {}, {}, LoopbackHttpServer::Behaviour::Hang});
         fallback->route(feedPath, {0, {}, {}, LoopbackHttpServer::Behaviour::Hang});
-        UpdaterService service(settings, options());
+        UpdaterService service(settings, time, options());
         QTRY_VERIFY(service.canCheck()); // the updater has started
 
-        timer->fire();
+        time.runNext();
         QTRY_COMPARE(heads(*fallback), 1); // neither answers: the primary stays
         QCOMPARE(heads(*primary), 1); // one probe: launching sent none
         QTRY_COMPARE(gets(*primary), 1);
@@ -139,11 +137,11 @@ private Q_SLOTS:
     void scheduledUpdateInBackgroundRaisesUpdateAvailableUntilAttention()
     {
         primary->route(feedPath, 200, makeAppcast({"2"}));
-        UpdaterService service(settings, options());
+        UpdaterService service(settings, time, options());
         QSignalSpy available(&service, &UpdaterService::updateAvailableChanged);
         QTRY_VERIFY(service.updater().started());
 
-        timer->fire();
+        time.runNext();
         QTRY_VERIFY(service.updateAvailable());
         QCOMPARE(available.size(), 1);
         QVERIFY(driver->shown.isEmpty());
@@ -169,7 +167,7 @@ private Q_SLOTS:
     {
         primary->route(feedPath, 503);
         fallback->route(feedPath, 200, makeAppcast({"1"}));
-        UpdaterService service(settings, options());
+        UpdaterService service(settings, time, options());
         QTRY_VERIFY(service.updater().started());
         service.checkForUpdates();
         QTRY_COMPARE(driver->shown, QStringList({"checking", "upToDate"})); // only the fallback serves an appcast
@@ -179,7 +177,7 @@ private Q_SLOTS:
     {
         auto o = options();
         o.updater.enabled = false;
-        UpdaterService service(settings, o);
+        UpdaterService service(settings, time, o);
         service.checkForUpdates();
         // A probe of our own, issued after the service had every chance to send one: once it
         // has arrived, anything the service sent would have arrived too.

@@ -6,6 +6,7 @@
 // is built after the first is gone and holds in its turn.
 #include "Fakes.h"
 #include "RecordingInhibitor.h"
+#include "wake/SystemClock.h"
 #include "wake/SystemEvents.h"
 #include "wake/WakeStack.h"
 
@@ -30,16 +31,14 @@ extern "C" void printCalls()
 
 struct Parts {
     MemorySettingsStore settings;
-    FakeClock clock;
-    FakeTickers tickers;
+    SystemClock clock;
     SystemEvents events;
 };
 
 std::unique_ptr<WakeStack> holdingStack(Parts &parts)
 {
     auto stack = std::make_unique<WakeStack>(
-        WakeStack::Parts{*backend, nullptr, parts.settings,
-                         TimerServiceEnvironment{parts.clock, parts.tickers.factory(), parts.events}},
+        WakeStack::Parts{*backend, nullptr, parts.settings, TimerServiceEnvironment{parts.clock, parts.events}},
         WakeStack::Guard::allWaysOut);
     stack->manager().acquire(AssertionMode::systemOnly, QStringLiteral("child"));
     return stack;

@@ -47,13 +47,7 @@ struct WarningRig : TimerRig {
                                 EndOfPeriodWarning::defaultMinutes};
     EndOfPeriodWarning warning{*timer, notifier, minutesBefore};
 
-    void run(std::chrono::seconds elapsed)
-    {
-        for (auto s = 0s; s < elapsed; s += 1s) {
-            clock.advance(1s);
-            tickers.fire();
-        }
-    }
+    void run(std::chrono::seconds elapsed) { clock.advance(elapsed); }
 };
 } // namespace
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The assertion manager against fakes: the chain it asks (its walk and deadline), its
 // make-before-break and renewal, and the timer service's asynchronous start through it.
-#include "ManualScheduler.h"
+#include "ManualClock.h"
 #include "TimerRig.h"
 #include "wake/InhibitorChain.h"
 
@@ -20,7 +20,7 @@ struct Scripted : RecordingInhibitor {
 };
 
 struct ChainRig {
-    ManualScheduler time;
+    ManualClock time;
     std::vector<std::unique_ptr<Scripted>> steps;
     std::unique_ptr<InhibitorChain> chain;
 
@@ -35,7 +35,7 @@ struct ChainRig {
                     list << s.get();
                 return list;
             },
-            time.scheduler(), InhibitorChain::Timing{1800, 600, 450});
+            time, InhibitorChain::Timing{1800, 600, 450});
     }
 };
 } // namespace
@@ -73,7 +73,7 @@ private Q_SLOTS:
             }
             if (grant->state() != Grant::State::Pending)
                 break;
-            rig.time.advance(50);
+            rig.time.advance(std::chrono::milliseconds(50));
         }
         QCOMPARE(grant->state(), heldBy.isEmpty() ? Grant::State::Refused : Grant::State::Held);
         QCOMPARE(grant->heldBy(), heldBy);
@@ -91,8 +91,8 @@ private Q_SLOTS:
     void managerSwitchesNewBeforeOldAndRenewsALoss()
     {
         RecordingInhibitor inhibitor;
-        ManualScheduler time;
-        PowerAssertionManager manager(inhibitor, nullptr, time.scheduler(), {1000, 4000});
+        ManualClock time;
+        PowerAssertionManager manager(inhibitor, nullptr, time, {1000, 4000});
         QSignalSpy lost(&manager, &PowerAssertionManager::lost);
         manager.acquire(AssertionMode::displayAndSystem, QStringLiteral("a"));
         manager.acquire(AssertionMode::systemOnly, QStringLiteral("b"));
@@ -112,14 +112,14 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(lost.count(), 1);
         QVERIFY(!manager.heldMode());
-        time.advance(999);
+        time.advance(std::chrono::milliseconds(999));
         QCOMPARE(inhibitor.log.size(), 1);
-        time.advance(1);
+        time.advance(std::chrono::milliseconds(1));
         QCOMPARE(lost.count(), 2);
         inhibitor.refuse = false;
-        time.advance(1999);
+        time.advance(std::chrono::milliseconds(1999));
         QVERIFY(!manager.heldMode());
-        time.advance(1);
+        time.advance(std::chrono::milliseconds(1));
         QCOMPARE(manager.heldMode(), AssertionMode::systemOnly);
         QCOMPARE(inhibitor.log, (QStringList{"acquire systemOnly b", "acquire systemOnly b", "acquire systemOnly b"}));
 
@@ -129,7 +129,7 @@ private Q_SLOTS:
         manager.release();
         manager.release();
         QVERIFY(inhibitor.live.empty());
-        QCOMPARE(time.pending(), 0);
+        QCOMPARE(time.pendingCalls(), 0);
     }
 
     // The timer service while the answer is outstanding, and what each answer does to it.
@@ -157,7 +157,7 @@ private Q_SLOTS:
         timer->start(WakeDuration::minutes(30));
         QVERIFY(timer->starting());
         QCOMPARE(active.count(), 0);
-        QCOMPARE(rig.tickers.alive(), running ? 1 : 0);
+        QCOMPARE(rig.clock.tickers(), running ? 1 : 0);
         rig.backend.answer(yes);
         QVERIFY(!timer->starting());
         QCOMPARE(timer->assertionFailed(), !yes);

@@ -6,6 +6,7 @@
 #include "RecordingInhibitor.h"
 #include "TestSupport.h"
 #include "platform/LogindShutdownDelayLock.h"
+#include "wake/SystemClock.h"
 #include "wake/SystemEvents.h"
 #include "wake/WakeStack.h"
 
@@ -44,12 +45,11 @@ private Q_SLOTS:
         CORVANE_REQUIRE(QDBusConnection::systemBus().isConnected(), "a private system bus with the logind mock");
         RecordingInhibitor backend;
         MemorySettingsStore settings;
-        FakeClock clock;
-        FakeTickers tickers;
+        SystemClock clock;
         SystemEvents events;
         BusConnections buses;
         LogindShutdownDelayLock delayLock{events, buses};
-        WakeStack stack({backend, &delayLock, settings, TimerServiceEnvironment{clock, tickers.factory(), events}},
+        WakeStack stack({backend, &delayLock, settings, TimerServiceEnvironment{clock, events}},
                         WakeStack::Guard::allWaysOut);
         // Idle, the program asks logind for nothing of its own, not even the delay lock.
         QVERIFY(!delayLock.isRequesting() && !delayLock.isHeld());

@@ -2,13 +2,11 @@
 // gallery --out DIR [--scale N]: draws the whole panel in each of its states, translucent
 // over a white and a black window, then each widget of it in each of its states on the glass
 // card's colours, one PNG per state.
-#include "ui/AnimationClock.h"
+#include "ManualClock.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassContainer.h"
 #include "ui/GlassPopoverView.h"
-#include "ui/WheelClock.h"
-#include "wake/ContinuousClock.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/Inhibitor.h"
 #include "wake/PowerAssertionManager.h"
@@ -35,7 +33,8 @@
 
 namespace {
 
-ManualAnimationClock g_clock(1000.0 * 1.8 * 3.2); // a whole number of both pulse periods
+// It starts an hour after boot, a whole number of both pulse periods (1.8 s and 3.2 s).
+ManualClock g_clock;
 QString g_out;
 qreal g_scale = 2.0;
 QTextStream g_log(stdout);
@@ -62,7 +61,7 @@ void save(QWidget &w, const QString &name)
 
 void settle()
 {
-    g_clock.advance(1.5);
+    g_clock.advance(std::chrono::milliseconds(1500));
 }
 
 void press(QWidget &w, QPoint at)
@@ -109,9 +108,9 @@ void switches()
         save(w, QString::fromLatin1(s.name));
         if (s.on && s.fill == 1.0 && s.accent == CorvaneStyles::amber()) {
             // The glow at the low point of its breath, and the pressed state.
-            g_clock.advance(1.6);
+            g_clock.advance(std::chrono::milliseconds(1600));
             save(w, QStringLiteral("switch-on-glow-low"));
-            g_clock.advance(1.6);
+            g_clock.advance(std::chrono::milliseconds(1600));
             press(w, w.trackRect().center().toPoint());
             settle();
             save(w, QStringLiteral("switch-on-pressed"));
@@ -130,7 +129,7 @@ void switches()
     w.setOn(true);
     w.setProgress(1.0);
     for (int i = 1; i <= 3; ++i) {
-        g_clock.advance(0.15);
+        g_clock.advance(std::chrono::milliseconds(150));
         save(w, QStringLiteral("switch-turning-on-%1ms").arg(i * 150));
     }
 }
@@ -188,8 +187,8 @@ void dots()
         {"dot-active-cyan-half", true, CorvaneStyles::cyan(), 0.9},
     };
     for (const auto &s : states) {
-        const double start = g_clock.now();
-        g_clock.setNow(std::floor(start / 1.8) * 1.8 + 1.8 + s.phase);
+        const double start = g_clock.frameTime();
+        g_clock.sleep(std::chrono::duration<double>(std::floor(start / 1.8) * 1.8 + 1.8 + s.phase - start));
         PulseDot d(g_clock);
         d.setColor(s.color);
         d.setActive(s.active);
@@ -284,16 +283,6 @@ public:
     void setString(const QString &key, const QString &value) override { values[key] = value; }
 };
 
-class HandClock : public ContinuousClock {
-public:
-    std::chrono::nanoseconds t{std::chrono::hours(1)};
-    std::chrono::nanoseconds now() const override { return t; }
-    QDateTime wallNow() const override
-    {
-        return QDateTime(QDate(2024, 5, 16), QTime(14, 0)).addSecs(t.count() / 1000000000);
-    }
-};
-
 // The whole panel in every state, as the user sees it under a compositor: translucent, over
 // a white and over a black window.
 void panels()
@@ -315,41 +304,30 @@ void panels()
     };
     for (const State &s : states) {
         GalleryInhibitor inhibitor;
-        PowerAssertionManager manager(inhibitor);
+        PowerAssertionManager manager(inhibitor, nullptr, g_clock);
         MemorySettings settings;
-        HandClock clock;
-        std::function<void()> tick;
-        struct NoTicker : Ticker {};
         SystemEvents events;
-        CorvaneTimerService timer(manager, settings,
-                                  TimerServiceEnvironment{clock,
-                                                          [&](std::function<void()> onTick) {
-                                                              tick = std::move(onTick);
-                                                              return std::unique_ptr<Ticker>(new NoTicker);
-                                                          },
-                                                          events});
-        WheelClock wheels;
+        g_clock.setWallNow(QDateTime(QDate(2024, 5, 16), QTime(15, 0)));
+        CorvaneTimerService timer(manager, settings, TimerServiceEnvironment{g_clock, events});
         timer.setMode(s.mode);
         GlassPopoverView view(timer, g_clock, {});
-        auto *section = new CustomDurationSection(timer, settings, g_clock, wheels);
+        auto *section = new CustomDurationSection(timer, settings, g_clock);
         view.setCustomSection(section);
         inhibitor.refuse = s.refused;
         if (s.minutes || s.refused)
             timer.start(s.minutes > 0 ? WakeDuration::minutes(s.minutes)
                                       : (s.refused ? WakeDuration::minutes(60) : WakeDuration::indefinite()));
         QCoreApplication::processEvents();
-        clock.t += std::chrono::seconds(61);
-        if (tick)
-            tick();
+        g_clock.advance(std::chrono::seconds(61));
         view.resize(view.sizeHint());
         view.setTranslucent(true);
         view.show();
         section->setShowCustom(s.custom);
-        g_clock.advance(1.5);
+        g_clock.advance(std::chrono::milliseconds(1500));
         // The custom editor takes its room once shown; measure again.
         view.layout()->activate();
         view.resize(view.sizeHint());
-        g_clock.advance(0.1);
+        g_clock.advance(std::chrono::milliseconds(100));
         for (const QColor &behind : {QColor(Qt::white), QColor(Qt::black)}) {
             QImage img((view.size() + QSize(48, 48)) * g_scale, QImage::Format_ARGB32_Premultiplied);
             img.setDevicePixelRatio(g_scale);
