@@ -35,7 +35,7 @@ public:
 
 struct Rig {
     TimerRig timerRig;
-    std::unique_ptr<CorvaneTimerService> timer = timerRig.make();
+    TimerRig::Stack timer = timerRig.make();
     SystemClock panelClock; // the panel opens and closes on real events
     FakeTrayIcon *icon = new FakeTrayIcon;
     StatusItemController controller{*timer, panelClock, icon, [] { return new QWidget; }};
