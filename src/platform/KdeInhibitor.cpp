@@ -57,6 +57,14 @@ std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &
 {
     if (!m_policyAgent)
         return refusedGrant(QStringLiteral("PowerDevil is not running"));
+    if (!m_deferred.empty()) {
+        // One is kept until its successor is in force; a successor that is itself being
+        // replaced is worth nothing meanwhile, and goes now, before the next is asked for.
+        const auto live = std::exchange(m_live, {});
+        for (const QPointer<Grant> &grant : live)
+            if (grant)
+                grant->release();
+    }
     const CookieGrant::Call call = mode == AssertionMode::displayAndSystem
         ? CookieGrant::Call{screenSaver,
                             QStringLiteral("/ScreenSaver"),
@@ -78,7 +86,9 @@ std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &
                                                    else
                                                        send();
                                                });
-    connect(grant.get(), &Grant::granted, this, [this, reason] {
+    Grant *raw = grant.get();
+    connect(grant.get(), &Grant::granted, this, [this, reason, raw] {
+        m_live << raw;
         ++m_held;
         m_newest.start();
         m_newestReason = reason;
@@ -91,7 +101,13 @@ std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &
 void KdeInhibitor::onReleased(std::function<void()> sendReleases, const QString &reason)
 {
     m_held = std::max(0, m_held - 1);
+    m_live.removeAll(nullptr);
     const qint64 age = m_newest.isValid() ? m_newest.elapsed() : m_handoverMs;
+    if (!m_deferred.empty()) {
+        // Newer than the one kept, so never what held: nothing to wait for.
+        sendReleases();
+        return;
+    }
     if (m_held == 0 || age >= m_handoverMs) {
         // Nothing newer is waiting to come into force: everything goes now.
         sendReleases();
