@@ -55,4 +55,5 @@ private:
     QList<QPointer<Grant>> m_live; // held here and not yet handed back
     DelayedCallHandle m_look;
     bool m_looking = false;
+    bool m_superseding = false; // handing back successors that never came into force
 };

@@ -24,11 +24,16 @@ public:
     ScreenSaverGrant(BusConnections &buses, std::shared_ptr<void> busWatch)
         : m_busWatch(std::move(busWatch)),
           m_connectionName(QStringLiteral("corvane-screensaver-%1").arg(++s_connections)),
-          m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connectionName))
+          // Without an address libdbus would launch a bus of its own, which outlives us.
+          m_connection(qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")
+                           ? QDBusConnection(m_connectionName)
+                           : QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connectionName))
     {
         connect(&buses, &BusConnections::dropped, this, [this](BusConnections::Bus bus) {
-            if (bus == BusConnections::Bus::Session)
-                markLost(QStringLiteral("the bus connection dropped"));
+            if (bus != BusConnections::Bus::Session)
+                return;
+            markLost(QStringLiteral("the bus connection dropped"));
+            markRefused(QStringLiteral("the bus connection dropped"));
         });
     }
 
@@ -160,9 +165,11 @@ public:
         for (const auto &part : m_parts) {
             Grant *raw = part.get();
             connect(raw, &Grant::granted, this, [this] { settle(); });
-            connect(raw, &Grant::refused, this,
-                    [this, raw](const QString &why) { refuse(raw->why().isEmpty() ? why : raw->why()); });
-            connect(raw, &Grant::lost, this, [this](const QString &why) { markLost(why); });
+            connect(raw, &Grant::refused, this, [this](const QString &why) { refuse(why); });
+            connect(raw, &Grant::lost, this, [this](const QString &why) {
+                markLost(why);
+                refuse(why); // lost before the others answered
+            });
         }
         QPointer<AllOfGrant> self(this);
         // Parts that answered inside their request() are read on the next turn.
@@ -189,7 +196,7 @@ private:
             return;
         bool all = true;
         for (const auto &part : m_parts) {
-            if (part->state() == State::Refused)
+            if (part->state() == State::Refused || part->state() == State::Lost)
                 return refuse(part->why());
             all = all && part->state() == State::Held;
         }
