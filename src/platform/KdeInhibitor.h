@@ -6,6 +6,7 @@
 #include "wake/Inhibitor.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 
 class QDBusServiceWatcher;
 #include <functional>
@@ -19,7 +20,9 @@ class QDBusServiceWatcher;
 // a released one at once, so an inhibition being replaced is kept until its successor is in
 // force: until PowerDevil lists one more entry with the successor's reason than the ones
 // still kept (ListInhibitions), or the successor has had `handoverMs`. HasInhibition cannot
-// tell, because the old one answers for it.
+// tell, because the old one answers for it. Only the one in force is kept: a successor
+// that is replaced in turn before its time is handed back at once, before its own successor
+// is asked for, so PowerDevil never lists more than the kept one and the newest.
 class KdeInhibitor : public Inhibitor {
     Q_OBJECT
 public:
@@ -49,6 +52,8 @@ private:
     QElapsedTimer m_newest;
     QString m_newestReason;
     std::vector<Kept> m_deferred;
+    QList<QPointer<Grant>> m_live; // held here and not yet handed back
     DelayedCallHandle m_look;
     bool m_looking = false;
+    bool m_superseding = false; // handing back successors that never came into force
 };
