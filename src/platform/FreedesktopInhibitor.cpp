@@ -13,11 +13,6 @@ FreedesktopInhibitor::ScreenSaver FreedesktopInhibitor::freedesktopScreenSaver()
     return {QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver")};
 }
 
-FreedesktopInhibitor::ScreenSaver FreedesktopInhibitor::xfceScreenSaver()
-{
-    return {QStringLiteral("org.xfce.ScreenSaver"), QStringLiteral("/org/xfce/ScreenSaver")};
-}
-
 FreedesktopInhibitor::FreedesktopInhibitor(BusConnections &buses, ScreenSaver screenSaver, QString name,
                                            QObject *parent)
     : Inhibitor(parent),

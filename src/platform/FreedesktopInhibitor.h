@@ -4,8 +4,7 @@
 #include "platform/BusConnections.h"
 #include "wake/Inhibitor.h"
 
-// The freedesktop pair: a screen saver service (org.freedesktop.ScreenSaver, or XFCE's
-// org.xfce.ScreenSaver) for the display, and org.freedesktop.PowerManagement for the
+// The freedesktop pair: a screen saver service (org.freedesktop.ScreenSaver) for the display, and org.freedesktop.PowerManagement for the
 // system. Both or neither: a screen saver inhibition alone would let the system sleep.
 // systemOnly asks PowerManagement alone.
 class FreedesktopInhibitor : public Inhibitor {
@@ -16,9 +15,8 @@ public:
         QString path;
     };
     static ScreenSaver freedesktopScreenSaver();
-    static ScreenSaver xfceScreenSaver();
 
-    // `name` is what the user reads: "XFCE Power Manager" on XFCE.
+    // `name` is what the user reads.
     FreedesktopInhibitor(BusConnections &buses, ScreenSaver screenSaver, QString name, QObject *parent = nullptr);
 
     QString name() const override { return m_name; }

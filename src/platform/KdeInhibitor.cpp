@@ -57,6 +57,16 @@ std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &
 {
     if (!m_policyAgent)
         return refusedGrant(QStringLiteral("PowerDevil is not running"));
+    if (!m_deferred.empty()) {
+        // One is kept until its successor is in force; a successor that is itself being
+        // replaced is worth nothing meanwhile, and goes now, before the next is asked for.
+        const auto live = std::exchange(m_live, {});
+        m_superseding = true;
+        for (const QPointer<Grant> &grant : live)
+            if (grant)
+                grant->release();
+        m_superseding = false;
+    }
     const CookieGrant::Call call = mode == AssertionMode::displayAndSystem
         ? CookieGrant::Call{screenSaver,
                             QStringLiteral("/ScreenSaver"),
@@ -78,7 +88,9 @@ std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &
                                                    else
                                                        send();
                                                });
-    connect(grant.get(), &Grant::granted, this, [this, reason] {
+    Grant *raw = grant.get();
+    connect(grant.get(), &Grant::granted, this, [this, reason, raw] {
+        m_live << raw;
         ++m_held;
         m_newest = m_clock.sinceBoot();
         m_newestReason = reason;
@@ -91,10 +103,21 @@ std::unique_ptr<Grant> KdeInhibitor::request(AssertionMode mode, const QString &
 void KdeInhibitor::onReleased(std::function<void()> sendReleases, const QString &reason)
 {
     m_held = std::max(0, m_held - 1);
+    m_live.removeAll(nullptr);
+    if (m_superseding) {
+        // The kept one stays for the successor being asked for now.
+        sendReleases();
+        return;
+    }
     if (m_held == 0 || newestAgeMs() >= m_handoverMs) {
         // Nothing newer is waiting to come into force: everything goes now.
         sendReleases();
         flush();
+        return;
+    }
+    if (!m_deferred.empty()) {
+        // Newer than the one kept, so never what held: nothing to wait for.
+        sendReleases();
         return;
     }
     m_deferred.push_back({std::move(sendReleases), reason});

@@ -5,6 +5,9 @@
 #include "wake/Clock.h"
 #include "wake/Inhibitor.h"
 
+#include <QList>
+#include <QPointer>
+
 class QDBusServiceWatcher;
 #include <chrono>
 #include <functional>
@@ -19,7 +22,9 @@ class QDBusServiceWatcher;
 // a released one at once, so an inhibition being replaced is kept until its successor is in
 // force: until PowerDevil lists one more entry with the successor's reason than the ones
 // still kept (ListInhibitions), or the successor has had `handoverMs`. HasInhibition cannot
-// tell, because the old one answers for it.
+// tell, because the old one answers for it. Only the one in force is kept: a successor
+// that is replaced in turn before its time is handed back at once, before its own successor
+// is asked for, so PowerDevil never lists more than the kept one and the newest.
 class KdeInhibitor : public Inhibitor {
     Q_OBJECT
 public:
@@ -50,6 +55,9 @@ private:
     std::optional<std::chrono::nanoseconds> m_newest; // when the newest inhibition was granted
     QString m_newestReason;
     std::vector<Kept> m_deferred;
-    Clock::Handle m_look;
+#include <QList>
+#include <QPointer>
+
     bool m_looking = false;
+    bool m_superseding = false; // handing back successors that never came into force
 };

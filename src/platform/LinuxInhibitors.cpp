@@ -6,6 +6,7 @@
 #include "platform/KdeInhibitor.h"
 #include "platform/LogindInhibitor.h"
 #include "platform/PortalInhibitor.h"
+#include "platform/XfceInhibitor.h"
 
 LinuxInhibitors::LinuxInhibitors(DesktopEnvironment desktop, Clock &clock, InhibitorChain::Timing timing,
                                  QObject *parent)
@@ -13,15 +14,11 @@ LinuxInhibitors::LinuxInhibitors(DesktopEnvironment desktop, Clock &clock, Inhib
       m_desktop(desktop),
       m_gnome(new GnomeSessionInhibitor(m_buses, this)),
       m_kde(new KdeInhibitor(m_buses, clock, 5500, this)),
-      m_xfce(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::xfceScreenSaver(),
-                                      QStringLiteral("XFCE Power Manager"), this)),
       m_freedesktop(new FreedesktopInhibitor(m_buses, FreedesktopInhibitor::freedesktopScreenSaver(),
-                                             desktop.kind() == DesktopEnvironment::Kind::Xfce
-                                                 ? QStringLiteral("XFCE Power Manager")
-                                                 : QStringLiteral("Screen Saver and Power Management"),
-                                             this)),
+                                             QStringLiteral("Screen Saver and Power Management"), this)),
       m_portal(new PortalInhibitor(m_buses, this)),
-      m_logind(new LogindInhibitor(m_buses, this))
+      m_logind(new LogindInhibitor(m_buses, this)),
+      m_xfce(new XfceInhibitor(m_buses, *m_logind, this))
 {
     m_chain = std::make_unique<InhibitorChain>([this](AssertionMode mode) { return plan(mode); }, clock, timing);
 }
@@ -39,9 +36,11 @@ QList<Inhibitor *> LinuxInhibitors::plan(AssertionMode mode) const
     };
     const bool sandboxed = m_desktop.sandboxed();
     const bool xfce = m_desktop.kind() == DesktopEnvironment::Kind::Xfce;
+    // PowerManagement is not asked on XFCE: its power manager turns every inhibition into a
+    // screen one, and keeps or crashes on one whose holder died.
     const Row rows[] = {
         {m_portal, true, true, sandboxed},  {m_gnome, true, true, true}, {m_kde, true, true, true},
-        {m_portal, true, true, !sandboxed}, {m_xfce, true, false, xfce}, {m_freedesktop, true, true, true},
+        {m_portal, true, true, !sandboxed}, {m_xfce, true, false, xfce}, {m_freedesktop, true, true, !xfce},
         {m_logind, true, true, true},
     };
     QList<Inhibitor *> list;

@@ -12,6 +12,7 @@ class KdeInhibitor;
 class FreedesktopInhibitor;
 class PortalInhibitor;
 class LogindInhibitor;
+class XfceInhibitor;
 
 // Every inhibition mechanism of this desktop, and the order in which each mode tries them.
 // The order is a table per desktop (see plan()); logind is always last, because GNOME never
@@ -31,9 +32,9 @@ private:
     BusConnections m_buses;
     GnomeSessionInhibitor *m_gnome;
     KdeInhibitor *m_kde;
-    FreedesktopInhibitor *m_xfce;
     FreedesktopInhibitor *m_freedesktop;
     PortalInhibitor *m_portal;
     LogindInhibitor *m_logind;
+    XfceInhibitor *m_xfce;
     std::unique_ptr<InhibitorChain> m_chain;
 };

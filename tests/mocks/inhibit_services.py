@@ -2,9 +2,11 @@
 '''One desktop's session services that keep the computer awake, all names in one process.
 
 "desktop": gnome, kde (also PowerDevil's PolicyAgent: in force "delay" s late, 5 by default,
-released at once), xfce, freedesktop, portal ("response" 0 or 2). "answer": "hang" (10 s),
-"slow" (0.3 s), "refuse", or "s"/"b" (that type for the cookie). Live() -> apps in force; Counts() -> "count seconds" after
-each change of how many of Corvane's are in force; Foreign() inhibits as another app.
+released at once), xfce (xscreensaver-systemd's ScreenSaver: inhibitions are per connection,
+so an UnInhibit or leaving the bus drops all of the caller's; and xfce4-power-manager's
+PowerManagement), freedesktop, portal ("response" 0 or 2). "answer": "hang" (10 s),
+"slow" (0.3 s), "refuse", or "s"/"b" (that type for the cookie). Live() -> apps in force; Reasons(app) -> its reasons in force; Counts() -> "count seconds"
+after each change of how many of Corvane's are in force; Foreign() inhibits as another app.
 '''
 import time
 import types
@@ -28,7 +30,7 @@ DESKTOPS = {
     'gnome': ['org.gnome.SessionManager'],
     'kde': ['org.freedesktop.ScreenSaver', 'org.freedesktop.PowerManagement',
             'org.kde.Solid.PowerManagement.PolicyAgent'],
-    'xfce': ['org.xfce.ScreenSaver', 'org.freedesktop.PowerManagement'],
+    'xfce': ['org.freedesktop.ScreenSaver', 'org.freedesktop.PowerManagement'],
     'freedesktop': ['org.freedesktop.ScreenSaver', 'org.freedesktop.PowerManagement'],
     'portal': ['org.freedesktop.portal.Desktop'],
 }
@@ -37,16 +39,17 @@ DESKTOPS = {
 def load(mock, parameters):
     bus = mock.connection
     answer, delay = parameters.get('answer', ''), float(parameters.get('delay', 5 if parameters['desktop'] == 'kde' else 0))
-    live = {}  # (service, cookie): (app, reason, in force from); each service numbers from 1
+    live = {}  # (service, cookie): (app, reason, in force from, sender); each service numbers from 1
     changes = []  # (seconds, change of the number of our inhibitions in force), the future ones included
+    per_connection = parameters['desktop'] == 'xfce'
 
-    def inhibit(service, app, reason, foreign=False):
+    def inhibit(service, app, reason, foreign=False, sender=None):
         if answer in ('hang', 'slow') and not foreign:
             time.sleep(10 if answer == 'hang' else 0.3)
         if answer == 'refuse' and not foreign:
             raise dbus.exceptions.DBusException('refused', name='org.freedesktop.DBus.Error.AccessDenied')
         cookie = 1 + max([c for (s, c) in live if s == service], default=0)
-        live[(service, cookie)] = (app, reason, time.monotonic() + (0 if foreign else delay))
+        live[(service, cookie)] = (app, reason, time.monotonic() + (0 if foreign else delay), sender)
         if app == 'Corvane':
             changes.append((live[(service, cookie)][2], 1))
         return {'s': str(cookie), 'b': dbus.Boolean(True)}.get(answer, dbus.UInt32(cookie))
@@ -60,22 +63,36 @@ def load(mock, parameters):
             ns[name] = dbus.service.method(interface, in_signature=in_sig, sender_keyword=sender)(code)
         type(dbus.service.Object)('Mock' + path + interface, (dbus.service.Object,), ns)(bus, path)  # one table per class name
 
-    def cookie_methods(service, sig, release_method):
-        return {'Inhibit': (sig, (lambda self, app, xid, reason, flags: inhibit(service, app, reason)) if sig == 'susu'
-                            else (lambda self, app, reason: inhibit(service, app, reason))),
-                release_method: ('u', lambda self, cookie: release(service, int(cookie)))}
-
-    def release(service, cookie):
-        app, _, since = live.pop((service, cookie), (None, None, None))
+    def forget(key):
+        app, _, since, _ = live.pop(key, (None, None, None, None))
         if app == 'Corvane':
             if since > time.monotonic():
                 changes.remove((since, 1))  # never in force
             else:
                 changes.append((time.monotonic(), -1))
 
+    def drop_sender(service, sender):
+        for key in [k for k, v in live.items() if k[0] == service and v[3] == sender]:
+            forget(key)
+
+    def release(service, cookie, sender):
+        if per_connection and service == 'org.freedesktop.ScreenSaver':
+            drop_sender(service, sender)
+        forget((service, int(cookie)))
+
+    def cookie_methods(service, sig, release_method):
+        return {'Inhibit': (sig, (lambda self, app, xid, reason, flags: inhibit(service, app, reason)) if sig == 'susu'
+                            else (lambda self, app, reason, sender=None: inhibit(service, app, reason, sender=sender))),
+                release_method: ('u', lambda self, cookie, sender=None: release(service, cookie, sender))}
+
+    if per_connection:
+        bus.add_signal_receiver(lambda name, old, new: not new and drop_sender('org.freedesktop.ScreenSaver', name),
+                                'NameOwnerChanged', 'org.freedesktop.DBus', 'org.freedesktop.DBus',
+                                '/org/freedesktop/DBus')
+
     mock.names = [dbus.service.BusName(n, bus, allow_replacement=True, replace_existing=True, do_not_queue=True)
                   for n in DESKTOPS[parameters['desktop']]]
-    in_force = lambda: [(a, r) for (a, r, t) in live.values() if t <= time.monotonic()]
+    in_force = lambda: [(a, r) for (a, r, t, _) in live.values() if t <= time.monotonic()]
     for name in DESKTOPS[parameters['desktop']]:
         if name in COOKIE_SERVICES:
             path, interface, sig, release_method = COOKIE_SERVICES[name]
@@ -107,7 +124,7 @@ def load(mock, parameters):
             request.key = key
             response = int(parameters.get('response', 0))
             if response == 0:
-                live[key] = ('Corvane', str(options.get('reason', '')), 0)  # requests here are all ours
+                live[key] = ('Corvane', str(options.get('reason', '')), 0, sender)  # requests here are all ours
             GLib.timeout_add(20, lambda: request.Response(dbus.UInt32(response), {}) and False)
             return mistyped if answer in ('s', 'b') else dbus.ObjectPath(key)
         serve('/org/freedesktop/portal/desktop', 'org.freedesktop.portal.Inhibit', {'Inhibit': ('sua{sv}', portal_inhibit)})
@@ -125,4 +142,5 @@ def load(mock, parameters):
         return out
     mock.AddMethods(MAIN_IFACE, [('Live', '', 'as', lambda self: [a for (a, r) in in_force()]),
                                  ('Counts', '', 'as', counts),
+                                 ('Reasons', 's', 'as', lambda self, app: [r for (a, r) in in_force() if a == app]),
                                  ('Foreign', '', '', foreign)])

@@ -102,25 +102,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("desktop");
         QTest::addColumn<QString>("heldBy");
         QTest::addColumn<int>("tokens"); // what one inhibition is made of
+        QTest::addColumn<bool>("withLogind"); // and a logind lock besides
         QTest::newRow("gnome-session") << "gnome"
-                                       << "GNOME Session Manager" << 1;
+                                       << "GNOME Session Manager" << 1 << false;
         QTest::newRow("PowerDevil") << "kde"
-                                    << "KDE Power Management" << 1;
+                                    << "KDE Power Management" << 1 << false;
+        // The screen saver alone, never the power manager's PowerManagement.
         QTest::newRow("XFCE") << "xfce"
-                              << "XFCE Power Manager" << 2;
+                              << "XFCE screen saver and systemd-logind" << 1 << true;
         QTest::newRow("ScreenSaver + PowerManagement") << "freedesktop"
-                                                       << "Screen Saver and Power Management" << 2;
+                                                       << "Screen Saver and Power Management" << 2 << false;
         QTest::newRow("portal") << "portal"
-                                << "Desktop portal" << 1;
+                                << "Desktop portal" << 1 << false;
         // Last: replacing the system bus leaves the rows after it a logind of this test's own.
         QTest::newRow("logind") << ""
-                                << "systemd-logind" << 1;
+                                << "systemd-logind" << 1 << false;
     }
     void mechanismKeepsItsPromises()
     {
         QFETCH(QString, desktop);
         QFETCH(QString, heldBy);
         QFETCH(int, tokens);
+        QFETCH(bool, withLogind);
         CORVANE_REQUIRE(TestBus::bus(true).isConnected(), "a private system bus with the logind mock");
         const bool logind = desktop.isEmpty();
         QDBusMessage theirs; // keeps their logind lock open
@@ -131,9 +134,31 @@ private Q_SLOTS:
         };
         std::unique_ptr<MockService> services = logind ? nullptr : startServices(desktop);
         Layer layer(desktop == QLatin1String("xfce"));
-        auto holds = [&] { return layer.timer.heldBy() == heldBy && countOf(desktop, "Corvane") == tokens; };
+        auto holds = [&] {
+            return layer.timer.heldBy() == heldBy && countOf(desktop, "Corvane") == tokens
+                && (!withLogind || countOf({}, "Corvane") == 1);
+        };
         layer.timer.start(WakeDuration::indefinite());
         QVERIFY(TestBus::waitFor(holds));
+
+        // A new duration is a new inhibition (a new reason) that replaces the old one, and
+        // the old one's release must not take the new one with it (XFCE's screen saver
+        // counts per connection). The portal's mock keeps one request open at a time.
+        if (!logind && desktop != QLatin1String("portal")) {
+            auto reasons = [&] {
+                return ask(false, mockName, QStringLiteral("/org/corvane/MockInhibitServices"), "Reasons", {"Corvane"})
+                    .arguments()
+                    .value(0)
+                    .toStringList();
+            };
+            const QStringList before = reasons();
+            layer.timer.start(WakeDuration::minutes(90));
+            QVERIFY2(TestBus::waitFor([&] {
+                         const QStringList now = reasons();
+                         return holds() && !now.isEmpty() && !now.contains(before.value(0));
+                     }),
+                     qPrintable(reasons().join(QLatin1Char('|'))));
+        }
 
         // Restarted: the new instance numbers from 1 again, and another client takes the
         // number that was ours; we hold again through the new owner, and our stop leaves theirs.
@@ -154,8 +179,9 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor(holds));
 
         if (desktop == QLatin1String("kde")) {
-            // A mode switch under PowerDevil: the old one goes once the new one is in force,
-            // not before (it would leave a gap) and not PowerDevil's whole delay later.
+            // Mode switches under PowerDevil, five quicker than it puts one in force: the
+            // old one goes once the newest is in force, not before (a gap) and not
+            // PowerDevil's whole delay later; those in between never come into force.
             auto counts = [] {
                 return ask(false, mockName, QStringLiteral("/org/corvane/MockInhibitServices"), "Counts")
                     .arguments()
@@ -163,15 +189,19 @@ private Q_SLOTS:
                     .toStringList();
             };
             const qsizetype before = counts().size();
-            layer.timer.setMode(AssertionMode::systemOnly);
+            for (int i = 0; i < 5; ++i) {
+                layer.timer.setMode(i % 2 ? AssertionMode::displayAndSystem : AssertionMode::systemOnly);
+                QTest::qWait(100); // the user's pace between switches, not a wait for an outcome
+            }
             QVERIFY(TestBus::waitFor(
                 [&] { return counts().size() >= before + 2 && counts().constLast().startsWith(u'1'); }, 1500));
             const QStringList changes = counts().mid(before);
-            qInfo("mode switch under PowerDevil, ours in force and seconds between: %s",
+            qInfo("mode switches under PowerDevil, ours in force and seconds between: %s",
                   qPrintable(changes.join(u',')));
-            QCOMPARE(changes.size(), 2);
-            QVERIFY2(changes[0].startsWith(QLatin1String("2 ")), qPrintable(changes.join(u',')));
-            QVERIFY2(changes[1].section(u' ', 1).toDouble() < 1.0, qPrintable(changes.join(u',')));
+            for (const QString &change : changes) {
+                const int inForce = change.section(u' ', 0, 0).toInt();
+                QVERIFY2(inForce >= 1 && inForce <= 2, qPrintable(changes.join(u',')));
+            }
             QCOMPARE(countOf(desktop, "Corvane"), 1);
         }
         layer.timer.stop();
