@@ -22,15 +22,18 @@ bool stillStarting(const QDBusMessage &reply)
 SingleInstance::SingleInstance(QDBusConnection bus, QObject *parent) : QObject(parent), m_bus(std::move(bus))
 {}
 
-bool SingleInstance::claim()
+bool SingleInstance::claim(Claim how)
 {
     if (!m_bus.isConnected() || !m_bus.interface())
         return true;
     QDBusConnectionInterface *bus = m_bus.interface();
+    const bool tray = how == Claim::forTray;
     // Twice: the owner may be just leaving when we first ask.
     for (int attempt = 0; attempt < 2; ++attempt) {
         const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus->registerService(
-            serviceName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+            serviceName,
+            tray ? QDBusConnectionInterface::ReplaceExistingService : QDBusConnectionInterface::DontQueueService,
+            tray ? QDBusConnectionInterface::DontAllowReplacement : QDBusConnectionInterface::AllowReplacement);
         if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
             return true;
         if (isRunningElsewhere())
@@ -48,15 +51,17 @@ bool SingleInstance::isRunningElsewhere() const
     return owner.isValid() && owner.value() != m_bus.baseService();
 }
 
-QDBusMessage SingleInstance::callRunning(const QString &method, const QVariantList &args) const
+QDBusMessage SingleInstance::callRunning(const QString &method, const QVariantList &args, int timeoutMs) const
 {
+    if (timeoutMs < 0)
+        timeoutMs = askTimeoutMs;
     const bool properties = method == QLatin1String("Get") || method == QLatin1String("GetAll");
     QDBusMessage message = QDBusMessage::createMethodCall(
         serviceName, objectPath, properties ? QStringLiteral("org.freedesktop.DBus.Properties") : serviceName, method);
     message.setArguments(args);
-    const QDeadlineTimer deadline(askTimeoutMs);
+    const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        const QDBusMessage reply = m_bus.call(message, QDBus::Block, askTimeoutMs);
+        const QDBusMessage reply = m_bus.call(message, QDBus::Block, timeoutMs);
         if (!stillStarting(reply) || deadline.hasExpired())
             return reply;
         QThread::msleep(startingRetryMs);
