@@ -213,10 +213,11 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
     };
     // A start is answered once it is decided, so the state read afterwards is its own.
     auto start = [&](const QString &method, const QVariantList &args, bool quietly) {
-        // Given up on, a start is dropped by the running Corvane once it finds us gone from
-        // the bus, which we are as soon as we exit; a Stop from here would end whatever
-        // period the user had running.
         const Outcome outcome = call(method, args);
+        // It may still be decided after we leave: it must not outlive us. (A hold ends
+        // with this process by itself.)
+        if (outcome == Outcome::noAnswer && method != QLatin1String("Hold"))
+            call(QStringLiteral("Stop"));
         if (outcome != Outcome::done)
             return exitFailed;
         return quietly ? 0 : printStatus(instance.runningProperties(), false);

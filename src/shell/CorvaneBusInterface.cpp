@@ -105,23 +105,8 @@ bool CorvaneBusInterface::holdsAnyone() const
     return m_holds && !m_holds->isEmpty();
 }
 
-bool CorvaneBusInterface::callerLeft() const
-{
-    if (!calledFromDBus() || !m_bus.interface())
-        return false;
-    if (m_bus.interface()->isServiceRegistered(message().service()).value())
-        return false;
-    // Nobody waits for an answer, and nothing starts.
-    setDelayedReply(true);
-    return true;
-}
-
 void CorvaneBusInterface::Start(uint minutes)
 {
-    // We were busy for longer than the caller would wait: it has told its user that nothing
-    // started, so nothing may.
-    if (callerLeft())
-        return;
     if (minutes == 0)
         m_timer.start(WakeDuration::indefinite());
     else
@@ -138,8 +123,6 @@ void CorvaneBusInterface::StartUntil(qlonglong end)
             sendErrorReply(QDBusError::InvalidArgs, tr("The end must lie within the next 48 hours."));
         return;
     }
-    if (callerLeft())
-        return;
     m_timer.startUntil(until);
     answerWhenDecided();
 }
@@ -201,8 +184,6 @@ void CorvaneBusInterface::Release()
 void CorvaneBusInterface::Toggle()
 {
     const bool starts = !m_timer.active() && !m_timer.starting();
-    if (starts && callerLeft())
-        return;
     m_timer.toggle();
     if (starts)
         answerWhenDecided();

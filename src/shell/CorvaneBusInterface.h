@@ -84,8 +84,6 @@ private:
     Snapshot snapshot() const;
     void refreshEnd() const;
     void announce();
-    // The caller of the call being handled has left the bus: it gave up waiting.
-    bool callerLeft() const;
     // Answers the call being handled once the start it made is decided.
     void answerWhenDecided();
     void answerWaiting();

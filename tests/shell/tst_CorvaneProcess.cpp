@@ -322,45 +322,6 @@ private Q_SLOTS:
         }
     }
 
-    // The tray busy for longer than the command line waits: the start it gave up on never
-    // takes effect, and the user's own period goes on with its own end.
-    void aStartGivenUpOnNeverTakesEffect_data()
-    {
-        QTest::addColumn<bool>("userPeriod");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addRow("idle, --for") << false << QStringList{"--for", "30m"};
-        QTest::addRow("idle, --toggle") << false << QStringList{"--toggle"};
-        QTest::addRow("the user's period, --for") << true << QStringList{"--for", "30m"};
-    }
-    void aStartGivenUpOnNeverTakesEffect()
-    {
-        QFETCH(bool, userPeriod);
-        QFETCH(QStringList, arguments);
-        if (userPeriod)
-            QCOMPARE(call(QStringLiteral("Start"), {240u}).type(), QDBusMessage::ReplyMessage);
-        QVERIFY(TestBus::waitFor([&] { return blockLocks().size() == (userPeriod ? 1 : 0); }));
-        TestBus::clearLogindCalls();
-        const pid_t tray = pid_t(m_corvane->processId());
-        ::kill(tray, SIGSTOP);
-        QString said;
-        const int status = commandLine(arguments, &said);
-        ::kill(tray, SIGCONT);
-        QCOMPARE(status, 1);
-        QVERIFY2(said.contains(QLatin1String("did not answer")), qPrintable(said));
-        // Answered only once every call queued before it has been handled; a start would
-        // have asked logind by then.
-        QCOMPARE(RunningCorvane::property(QStringLiteral("Active")), QVariant(userPeriod));
-        QCOMPARE(TestBus::logindCalls().filter(QStringLiteral("Inhibit ")), QStringList());
-        if (userPeriod) {
-            // A hold adds nothing to a running period and is answered once any start still
-            // waiting for the system is decided.
-            QCOMPARE(call(QStringLiteral("Hold")).type(), QDBusMessage::ReplyMessage);
-            call(QStringLiteral("Release"));
-            QVERIFY(RunningCorvane::property(QStringLiteral("RemainingSeconds")).toLongLong() > 230 * 60);
-        }
-        QVERIFY(TestBus::waitFor([&] { return blockLocks().size() == (userPeriod ? 1 : 0); }));
-    }
-
     void badModesAreRefused_data()
     {
         QTest::addColumn<QString>("mode");
