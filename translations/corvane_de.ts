@@ -589,6 +589,22 @@
         <translation>Wach halten, bis ausgeschaltet</translation>
     </message>
     <message>
+        <source>Corvane is not keeping this computer awake</source>
+        <translation>Corvane hält diesen Computer nicht wach</translation>
+    </message>
+    <message>
+        <source>Not being kept awake: nothing holds the inhibition. Asking again until turned off</source>
+        <translation>Nicht wach gehalten: Nichts hält die Sperre. Erneute Anfrage bis zum Ausschalten</translation>
+    </message>
+    <message>
+        <source>Not being kept awake: nothing holds the inhibition. Asking again until %1</source>
+        <translation>Nicht wach gehalten: Nichts hält die Sperre. Erneute Anfrage bis %1</translation>
+    </message>
+    <message>
+        <source>Turn Off (not being kept awake)</source>
+        <translation>Ausschalten (nicht wach gehalten)</translation>
+    </message>
+    <message>
         <source>Turn Off (awake until %1)</source>
         <translation>Ausschalten (wach bis %1)</translation>
     </message>

@@ -589,6 +589,22 @@
         <translation>Garder éveillé jusqu’à l’arrêt</translation>
     </message>
     <message>
+        <source>Corvane is not keeping this computer awake</source>
+        <translation>Corvane ne maintient pas cet ordinateur éveillé</translation>
+    </message>
+    <message>
+        <source>Not being kept awake: nothing holds the inhibition. Asking again until turned off</source>
+        <translation>Pas maintenu éveillé : rien ne tient l’inhibition. Nouvelle demande jusqu’à l’arrêt</translation>
+    </message>
+    <message>
+        <source>Not being kept awake: nothing holds the inhibition. Asking again until %1</source>
+        <translation>Pas maintenu éveillé : rien ne tient l’inhibition. Nouvelle demande jusqu’à %1</translation>
+    </message>
+    <message>
+        <source>Turn Off (not being kept awake)</source>
+        <translation>Arrêter (pas maintenu éveillé)</translation>
+    </message>
+    <message>
         <source>Turn Off (awake until %1)</source>
         <translation>Arrêter (éveillé jusqu’à %1)</translation>
     </message>

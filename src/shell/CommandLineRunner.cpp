@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -258,7 +259,38 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
     }
 }
 
-int runLocal(const CommandLineRequest &request)
+// Hands what this process keeps awake over to the tray that took the name from it: the
+// command's hold (the tray then watches this process, which runs the command on) and a
+// period nobody else holds, with its end. Whatever the tray does not take stays here.
+void handOver(CorvaneTimerService &timer, CorvaneBusInterface &served, const QString &self, bool commandRuns)
+{
+    // A tray just started may be slow to answer; what it is asked takes effect whether or
+    // not we wait, so waiting long is what keeps us from holding alongside it.
+    constexpr int trayStartingMs = 25000;
+    const SingleInstance tray;
+    auto ask = [&tray](const QString &method, const QVariantList &args = {}) {
+        return tray.callRunning(method, args, trayStartingMs).type() == QDBusMessage::ReplyMessage;
+    };
+    if (commandRuns) {
+        if (!ask(QStringLiteral("Hold")))
+            return;
+        served.release(self);
+    }
+    if (!timer.active() || served.holdsAnyone())
+        return;
+    if (!ask(QStringLiteral("SetMode"), {AssertionModes::rawValue(timer.mode())}))
+        return;
+    const std::optional<QDateTime> end = timer.endDate();
+    if (end ? ask(QStringLiteral("StartUntil"), {qlonglong(end->toSecsSinceEpoch())})
+            : ask(QStringLiteral("Start"), {0u}))
+        timer.stop();
+}
+
+// Keeps the computer awake from this process, serving the interface the tray serves, so
+// that a later command line drives this period as it would the tray's and no second
+// inhibition is taken. The process lasts as long as its command, the process it waits
+// for, or the period (as started, or as changed from elsewhere) does.
+int runLocal(SingleInstance &instance, const CommandLineRequest &request)
 {
     switch (request.action) {
     case Action::stop: return 0;
@@ -276,7 +308,11 @@ int runLocal(const CommandLineRequest &request)
     }
     default: break;
     }
+    // Another command line got there first: it runs the period.
+    if (!instance.claim(SingleInstance::Claim::givingWayToTray))
+        return runRemote(instance, request);
 
+    const bool ownWork = request.action == Action::whilePid || request.action == Action::runCommand;
     const bool passSignalsOn = request.action == Action::runCommand;
     std::optional<SignalRelay> relay;
     if (passSignalsOn)
@@ -288,15 +324,38 @@ int runLocal(const CommandLineRequest &request)
     if (request.mode)
         timer.setMode(*request.mode);
 
-    WakeDuration duration = request.duration;
-    if (request.action == Action::toggle)
-        duration = timer.lastDuration();
-    else if (request.action == Action::whilePid || request.action == Action::runCommand)
-        duration = WakeDuration::indefinite();
-    if (request.until)
+    // The connection that owns the name, so calls to it reach what is served here.
+    QDBusConnection bus = instance.connection();
+    CorvaneBusInterface served(timer);
+    const QString self = bus.baseService();
+    const bool serving = bus.isConnected() && served.publish(bus);
+    QObject::connect(&served, &CorvaneBusInterface::quitRequested, &timer, &CorvaneTimerService::stop);
+    // A tray may take the name at any moment from here on; what we keep awake goes over to
+    // it once our own start is decided.
+    bool commandRuns = ownWork;
+    bool decided = false;
+    bool nameLost = false;
+    QDBusServiceWatcher owner(SingleInstance::serviceName, bus, QDBusServiceWatcher::WatchForOwnerChange);
+    if (serving)
+        QObject::connect(&owner, &QDBusServiceWatcher::serviceOwnerChanged, &timer,
+                         [&](const QString &, const QString &, const QString &newOwner) {
+                             if (newOwner.isEmpty() || newOwner == self)
+                                 return;
+                             nameLost = true;
+                             if (decided)
+                                 handOver(timer, served, self, commandRuns);
+                         });
+
+    // The command holds as it would through the tray: a period started or ended from
+    // elsewhere meanwhile keeps its own end.
+    if (ownWork) {
+        if (!serving || !served.hold(self))
+            timer.start(WakeDuration::indefinite());
+    } else if (request.until) {
         timer.startUntil(*request.until);
-    else
-        timer.start(duration);
+    } else {
+        timer.start(request.action == Action::toggle ? timer.lastDuration() : request.duration);
+    }
     // The inhibition is asked for without blocking; the answer comes through the loop.
     if (timer.starting()) {
         QEventLoop answer;
@@ -310,23 +369,36 @@ int runLocal(const CommandLineRequest &request)
         complain(refusal());
         return exitFailed;
     }
-    if (request.action == Action::start || request.action == Action::toggle)
-        printStatus(CorvaneBusInterface(timer).properties(), false);
+    if (!ownWork)
+        printStatus(served.properties(), false);
+    decided = true;
+    if (nameLost)
+        handOver(timer, served, self, commandRuns);
 
     int status = 0;
-    if (request.action == Action::runCommand) {
+    if (request.action == Action::runCommand)
         status = runChild(request.command, *relay);
-    } else if (request.action == Action::whilePid) {
+    else if (request.action == Action::whilePid)
         waitForProcess(pid_t(request.pid));
-    } else {
-        // Until the period ends; a signal goes out through the guard.
+    if (ownWork) {
+        commandRuns = false;
+        if (serving)
+            served.release(self);
+        else
+            timer.stop();
+    }
+    // Until the period ends, however it does; a signal goes out through the guard.
+    if (timer.active() || timer.starting()) {
         QEventLoop loop;
         QObject::connect(&timer, &CorvaneTimerService::activeChanged, &loop, [&] {
-            if (!timer.active())
+            if (!timer.active() && !timer.starting())
                 loop.quit();
         });
         loop.exec();
     }
+    // A command line from now on runs its own period rather than asking this one.
+    if (serving)
+        bus.unregisterService(SingleInstance::serviceName);
     timer.stop();
     return status;
 }
@@ -350,8 +422,8 @@ int CommandLineRunner::run(const CommandLineRequest &request)
         complain(Texts::tr("no process with id %1").arg(request.pid));
         return exitBadInput;
     }
-    const SingleInstance instance;
+    SingleInstance instance;
     if (instance.isRunningElsewhere())
         return runRemote(instance, request);
-    return runLocal(request);
+    return runLocal(instance, request);
 }

@@ -6,6 +6,7 @@
 #include "shell/SingleInstance.h"
 #include "wake/CorvaneTimerService.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 
@@ -86,6 +87,22 @@ QVariantMap CorvaneBusInterface::properties() const
             {QStringLiteral("EndTime"), endTime()}, {QStringLiteral("Mode"), mode()},
             {QStringLiteral("HeldBy"), heldBy()},   {QStringLiteral("AssertionFailed"), assertionFailed()},
             {QStringLiteral("Held"), held()}};
+}
+
+bool CorvaneBusInterface::hold(const QString &caller)
+{
+    return m_holds && m_holds->add(caller);
+}
+
+void CorvaneBusInterface::release(const QString &caller)
+{
+    if (m_holds)
+        m_holds->remove(caller);
+}
+
+bool CorvaneBusInterface::holdsAnyone() const
+{
+    return m_holds && !m_holds->isEmpty();
 }
 
 void CorvaneBusInterface::Start(uint minutes)

@@ -48,6 +48,12 @@ public:
     bool held() const;
     // Every property above by its name on the bus.
     QVariantMap properties() const;
+    // Holds for `caller` as Hold does for a caller on the bus: the command line serving the
+    // interface itself holds for its own command this way. False without a bus.
+    bool hold(const QString &caller);
+    void release(const QString &caller);
+    // Whether anyone on the bus holds the period.
+    bool holdsAnyone() const;
 
 public Q_SLOTS:
     void Start(uint minutes);

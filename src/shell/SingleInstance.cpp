@@ -41,8 +41,9 @@ QDBusConnection SingleInstance::connection() const
     return m_buses->connection(BusConnections::Bus::Session);
 }
 
-bool SingleInstance::claim()
+bool SingleInstance::claim(Claim how)
 {
+    m_how = how;
     m_claimed = claimOn(connection());
     return m_claimed;
 }
@@ -52,10 +53,13 @@ bool SingleInstance::claimOn(QDBusConnection connection)
     if (!connection.isConnected() || !connection.interface())
         return true;
     QDBusConnectionInterface *bus = connection.interface();
+    const bool tray = m_how == Claim::forTray;
     // Twice: the owner may be just leaving when we first ask.
     for (int attempt = 0; attempt < 2; ++attempt) {
         const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = bus->registerService(
-            serviceName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+            serviceName,
+            tray ? QDBusConnectionInterface::ReplaceExistingService : QDBusConnectionInterface::DontQueueService,
+            tray ? QDBusConnectionInterface::DontAllowReplacement : QDBusConnectionInterface::AllowReplacement);
         if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
             return true;
         if (isRunningElsewhere())
@@ -74,15 +78,17 @@ bool SingleInstance::isRunningElsewhere() const
     return owner.isValid() && owner.value() != bus.baseService();
 }
 
-QDBusMessage SingleInstance::callRunning(const QString &method, const QVariantList &args) const
+QDBusMessage SingleInstance::callRunning(const QString &method, const QVariantList &args, int timeoutMs) const
 {
+    if (timeoutMs < 0)
+        timeoutMs = askTimeoutMs;
     const bool properties = method == QLatin1String("Get") || method == QLatin1String("GetAll");
     QDBusMessage message = QDBusMessage::createMethodCall(
         serviceName, objectPath, properties ? QStringLiteral("org.freedesktop.DBus.Properties") : serviceName, method);
     message.setArguments(args);
-    const QDeadlineTimer deadline(askTimeoutMs);
+    const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        const QDBusMessage reply = connection().call(message, QDBus::Block, askTimeoutMs);
+        const QDBusMessage reply = connection().call(message, QDBus::Block, timeoutMs);
         if (!stillStarting(reply) || deadline.hasExpired())
             return reply;
         QThread::msleep(startingRetryMs);

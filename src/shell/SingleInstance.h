@@ -25,15 +25,19 @@ public:
     // The connection that owns the name, where the interface is to be served.
     QDBusConnection connection() const;
 
+    // How the name is held. The tray takes it over from a command line holding it, which
+    // gives way (and hands its period over); nobody takes it from a tray.
+    enum class Claim { forTray, givingWayToTray };
+
     // True when this process is to run: it now owns the name, or there is no session bus
     // to ask (then nothing can be enforced).
-    bool claim();
+    bool claim(Claim how = Claim::forTray);
     // Whether another process owns the name.
     bool isRunningElsewhere() const;
     // Calls `method` of the running instance's interface. The owner serves its object a
     // moment after taking the name, so an unknown object or method is asked again for a
-    // few seconds.
-    QDBusMessage callRunning(const QString &method, const QVariantList &args = {}) const;
+    // few seconds. The answer is waited for `timeoutMs`, 3 s unless given.
+    QDBusMessage callRunning(const QString &method, const QVariantList &args = {}, int timeoutMs = -1) const;
     // Reads every property of the running instance's interface; empty when there is none.
     QVariantMap runningProperties() const;
     // Asks the instance that owns the name to open its panel.
@@ -48,4 +52,5 @@ private:
 
     std::unique_ptr<BusConnections> m_buses;
     bool m_claimed = false;
+    Claim m_how = Claim::forTray;
 };

@@ -54,6 +54,7 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, Clock &cl
     connect(&m_timer, &CorvaneTimerService::remainingSecondsChanged, this, &StatusItemController::scheduleRender);
     connect(&m_timer, &CorvaneTimerService::assertionFailedChanged, this, &StatusItemController::scheduleRender);
     connect(&m_timer, &CorvaneTimerService::startingChanged, this, &StatusItemController::scheduleRender);
+    connect(&m_timer, &CorvaneTimerService::heldChanged, this, &StatusItemController::scheduleMenu);
     renderButton();
     m_tray->show();
 }

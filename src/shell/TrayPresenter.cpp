@@ -11,20 +11,17 @@
 namespace {
 bool showsRing(const TrayPresenter::State &state)
 {
-    return state.active && state.active->isTimed() && !state.refused;
+    return state.active && state.active->isTimed() && !state.refused && !state.unheld;
 }
 } // namespace
 
 TrayPresenter::State TrayPresenter::State::of(const CorvaneTimerService &timer)
 {
     const std::optional<QDateTime> end = timer.endDate();
-    return {timer.active(),
-            timer.remainingSeconds(),
-            timer.totalSeconds(),
-            timer.lastDuration(),
-            timer.mode(),
-            timer.assertionFailed() && !timer.starting(),
-            end ? std::optional(end->toLocalTime()) : std::nullopt};
+    return {timer.active(), timer.remainingSeconds(), timer.totalSeconds(), timer.lastDuration(), timer.mode(),
+            timer.assertionFailed() && !timer.starting(), end ? std::optional(end->toLocalTime()) : std::nullopt,
+            // Not while a start is still being answered: held comes with the answer.
+            timer.active() && !timer.held() && !timer.starting()};
 }
 
 QString TrayPresenter::endText(const State &state, const QDateTime &now)
@@ -40,7 +37,7 @@ QString TrayPresenter::endText(const State &state, const QDateTime &now)
 
 QString TrayPresenter::symbol(const State &state)
 {
-    if (state.refused)
+    if (state.refused || state.unheld)
         return QStringLiteral("exclamationmark.triangle.fill");
     return state.active ? QStringLiteral("eye.fill") : QStringLiteral("eye");
 }
@@ -60,12 +57,14 @@ QString TrayPresenter::description(const State &state)
 {
     if (state.refused)
         return tr("Corvane could not keep this computer awake");
+    if (state.unheld)
+        return tr("Corvane is not keeping this computer awake");
     return state.active ? tr("Corvane active") : tr("Corvane idle");
 }
 
 QString TrayPresenter::label(const State &state)
 {
-    return state.active && state.active->isTimed() ? formatCompact(state.remainingSeconds) : QString();
+    return showsRing(state) ? formatCompact(state.remainingSeconds) : QString();
 }
 
 QString TrayPresenter::toolTip(const State &state, const QDateTime &now)
@@ -74,6 +73,11 @@ QString TrayPresenter::toolTip(const State &state, const QDateTime &now)
         return tr("Corvane could not keep this computer awake");
     if (!state.active)
         return tr("Click for options, middle-click to keep this computer awake");
+    // A countdown here would read as awake; the period only waits to be held again.
+    if (state.unheld)
+        return state.active->isIndefinite()
+            ? tr("Not being kept awake: nothing holds the inhibition. Asking again until turned off")
+            : tr("Not being kept awake: nothing holds the inhibition. Asking again until %1").arg(endText(state, now));
     if (state.active->isIndefinite())
         return tr("Awake until turned off");
     const qint64 seconds = state.remainingSeconds;
@@ -90,6 +94,8 @@ QList<TrayPresenter::MenuRow> TrayPresenter::menu(const State &state, const QDat
         toggle.text = state.lastDuration.isTimed()
             ? tr("Keep Awake for %1").arg(formatMinutes(state.lastDuration.minuteCount()))
             : tr("Keep Awake Until Turned Off");
+    else if (state.unheld)
+        toggle.text = tr("Turn Off (not being kept awake)");
     else if (state.active->isTimed())
         toggle.text = tr("Turn Off (awake until %1)").arg(endText(state, now));
     else

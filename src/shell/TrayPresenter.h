@@ -37,6 +37,8 @@ public:
         bool refused = false;
         // When a timed period ends, in local time.
         std::optional<QDateTime> end;
+        // A period runs but its inhibition was lost and nothing holds it yet.
+        bool unheld = false;
 
         static State of(const CorvaneTimerService &timer);
     };
@@ -52,14 +54,15 @@ public:
         friend bool operator==(const MenuRow &, const MenuRow &) = default;
     };
 
-    // "eye", "eye.fill", or "exclamationmark.triangle.fill" after a refusal.
+    // "eye", "eye.fill", or "exclamationmark.triangle.fill" after a refusal and while a
+    // period holds nothing.
     static QString symbol(const State &state);
     // The part of a timed period left, in ringSteps steps (0…1), or -1 for no ring. It
     // moves only when the label changes, so the icon is redrawn no more often.
     static double ring(const State &state);
     // The icon's accessible name and the tooltip's heading.
     static QString description(const State &state);
-    // The compact countdown beside the icon, empty unless a timed period runs.
+    // The compact countdown beside the icon, empty unless a timed period runs and is held.
     static QString label(const State &state);
     // The widest label there will be, so the label never changes width.
     static QString labelGuide() { return QStringLiteral("00h00"); }

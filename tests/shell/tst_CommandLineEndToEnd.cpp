@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command line with no Corvane running: it holds its own inhibition (logind's, on the
-// private system bus) for as long as asked, and gives it back on every way out.
+// private system bus) for as long as asked, gives it back on every way out, serves the
+// interface for later command lines and hands its period over to a tray that starts.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 
@@ -94,6 +95,64 @@ private Q_SLOTS:
         QVERIFY(watched.waitForFinished());
         QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }, 1000));
         QVERIFY(exitedWithZero(*process));
+    }
+
+    // A period run without a tray is the one later command lines see and drive, with one
+    // inhibition whoever asks.
+    void laterCommandLinesDriveTheHeadlessPeriod()
+    {
+        const std::unique_ptr<QProcess> first = startCommandLine({"--for", "90m"});
+        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }, 5000));
+        QString said;
+        QCOMPARE(commandLine({"--status"}, &said), 0);
+        QVERIFY2(said.contains(QRegularExpression("awake for 1:(30:00|29:5\\d) more")), qPrintable(said));
+        QCOMPARE(commandLine({"--for", "2h"}, &said), 0);
+        QVERIFY2(said.contains(QRegularExpression("awake for (2:00:00|1:59:5\\d) more")), qPrintable(said));
+        QCOMPARE(commandLine({"--", "sh", "-c", "exit 4"}), 4);
+        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
+        QCOMPARE(first->state(), QProcess::Running);
+        QCOMPARE(commandLine({"--status", "--json"}, &said), 0);
+        QVERIFY2(said.contains(QRegularExpression("\"remaining\":(7200|719\\d)")), qPrintable(said));
+
+        QCOMPARE(commandLine({"--stop"}), 0);
+        QVERIFY(exitedWithZero(*first));
+        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
+        QCOMPARE(commandLine({"--status"}), 0);
+    }
+
+    // The tray that starts takes the name and what the command line kept awake: its period
+    // with its end, or its command's hold, which ends with the command line.
+    void aStartingTrayTakesTheHeadlessPeriodOver_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("command");
+        QTest::addRow("a period") << QStringList{"--for", "90m"} << false;
+        QTest::addRow("a command") << QStringList{"--", "sleep", "30"} << true;
+    }
+    void aStartingTrayTakesTheHeadlessPeriodOver()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, command);
+        const std::unique_ptr<QProcess> first = startCommandLine(arguments);
+        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }, 5000));
+        const std::unique_ptr<QProcess> tray = launch();
+        QVERIFY(tray->waitForStarted());
+        QVERIFY(TestBus::waitFor([] { return state() == QLatin1String("active held"); }, 10000));
+        if (command) {
+            QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
+            QCOMPARE(first->state(), QProcess::Running);
+            ::kill(pid_t(first->processId()), SIGTERM);
+            QVERIFY(first->waitForFinished(5000));
+            QVERIFY(TestBus::waitFor([] { return state() == QLatin1String("idle released"); }));
+        } else {
+            QVERIFY(exitedWithZero(*first));
+            QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
+            QVERIFY(RunningCorvane::property(QStringLiteral("RemainingSeconds")).toLongLong() > 89 * 60);
+        }
+        QCOMPARE(tray->state(), QProcess::Running);
+        tray->kill();
+        QVERIFY(tray->waitForFinished(5000));
+        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
     }
 
     void badInputChangesNothing_data()

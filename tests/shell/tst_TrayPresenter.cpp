@@ -34,6 +34,13 @@ State refused(AssertionMode mode)
     return state;
 }
 
+// A period that lost its inhibition and waits for something to hold it again.
+State unheld(State state)
+{
+    state.unheld = true;
+    return state;
+}
+
 // The menu as a user reads it: "(•)" a chosen radio row, "[x]" a ticked one, "---" a line.
 QStringList readMenu(const QList<TrayPresenter::MenuRow> &rows)
 {
@@ -113,6 +120,17 @@ private Q_SLOTS:
                                  << "Corvane could not keep this computer awake"
                                  << ""
                                  << "Corvane could not keep this computer awake";
+        // No countdown and no "awake" while nothing holds the period.
+        QTest::newRow("timed, nothing holds it")
+            << "en" << unheld(timed(60, 1800, display)) << "exclamationmark.triangle.fill"
+            << "Corvane is not keeping this computer awake"
+            << ""
+            << "Not being kept awake: nothing holds the inhibition. Asking again until 14:30";
+        QTest::newRow("indefinite, nothing holds it")
+            << "en" << unheld(indefinite(system)) << "exclamationmark.triangle.fill"
+            << "Corvane is not keeping this computer awake"
+            << ""
+            << "Not being kept awake: nothing holds the inhibition. Asking again until turned off";
         QTest::newRow("German: idle") << "de" << idle(WakeDuration::minutes(60), system) << "eye"
                                       << "Corvane inaktiv"
                                       << ""
@@ -141,6 +159,11 @@ private Q_SLOTS:
                                          << "Corvane konnte diesen Computer nicht wach halten"
                                          << ""
                                          << "Corvane konnte diesen Computer nicht wach halten";
+        QTest::newRow("German: timed, nothing holds it")
+            << "de" << unheld(timed(1440, 86000, system)) << "exclamationmark.triangle.fill"
+            << "Corvane hält diesen Computer nicht wach"
+            << ""
+            << "Nicht wach gehalten: Nichts hält die Sperre. Erneute Anfrage bis morgen 13:53";
     }
     void iconAndToolTip()
     {
@@ -185,11 +208,15 @@ private Q_SLOTS:
             << "en" << timed(240, 3900, display) << english("Turn Off (awake until 15:05)", 2, true);
         QTest::newRow("indefinite, system only") << "en" << indefinite(system) << english("Turn Off", 5, false);
         QTest::newRow("refused, display on") << "en" << refused(display) << english("Keep Awake for 1 h", -1, true);
+        QTest::newRow("timed 1 h, nothing holds it")
+            << "en" << unheld(timed(60, 1800, display)) << english("Turn Off (not being kept awake)", 1, true);
         QTest::newRow("German: idle, last until turned off, display on")
             << "de" << idle(WakeDuration::indefinite(), display) << german("Wach halten, bis ausgeschaltet", -1, true);
         QTest::newRow("German: timed 24 h, ends tomorrow, system only")
             << "de" << timed(1440, 86000, system) << german("Ausschalten (wach bis morgen 13:53)", 4, false);
         QTest::newRow("German: indefinite") << "de" << indefinite(system) << german("Ausschalten", 5, false);
+        QTest::newRow("German: indefinite, nothing holds it")
+            << "de" << unheld(indefinite(system)) << german("Ausschalten (nicht wach gehalten)", 5, false);
     }
     void menu()
     {
@@ -235,6 +262,7 @@ private Q_SLOTS:
             QCOMPARE(moves, TrayPresenter::ringSteps - 1);
         QCOMPARE(TrayPresenter::ring(indefinite(AssertionMode::systemOnly)), -1.0);
         QCOMPARE(TrayPresenter::ring(refused(AssertionMode::systemOnly)), -1.0);
+        QCOMPARE(TrayPresenter::ring(unheld(timed(minutes, minutes * 60))), -1.0);
     }
 };
 
