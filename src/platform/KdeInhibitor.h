@@ -7,12 +7,12 @@
 
 #include <QList>
 #include <QPointer>
-
-class QDBusServiceWatcher;
 #include <chrono>
 #include <functional>
 #include <optional>
 #include <vector>
+
+class QDBusServiceWatcher;
 
 // KDE Plasma: the session's org.freedesktop.ScreenSaver (ksmserver hands it to PowerDevil)
 // for displayAndSystem, PowerDevil's org.freedesktop.PowerManagement for systemOnly. Only
@@ -55,9 +55,8 @@ private:
     std::optional<std::chrono::nanoseconds> m_newest; // when the newest inhibition was granted
     QString m_newestReason;
     std::vector<Kept> m_deferred;
-#include <QList>
-#include <QPointer>
-
+    QList<QPointer<Grant>> m_live; // held here and not yet handed back
+    Clock::Handle m_look;
     bool m_looking = false;
     bool m_superseding = false; // handing back successors that never came into force
 };

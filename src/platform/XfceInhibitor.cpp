@@ -21,9 +21,8 @@ constexpr int releaseAnswerMs = 3000;
 // the last word, for a service that missed the UnInhibit.
 class ScreenSaverGrant : public Grant {
 public:
-    ScreenSaverGrant(BusConnections &buses, std::shared_ptr<void> busWatch)
-        : m_busWatch(std::move(busWatch)),
-          m_connectionName(QStringLiteral("corvane-screensaver-%1").arg(++s_connections)),
+    explicit ScreenSaverGrant(BusConnections &buses)
+        : m_connectionName(QStringLiteral("corvane-screensaver-%1").arg(++s_connections)),
           // Without an address libdbus would launch a bus of its own, which outlives us.
           m_connection(qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")
                            ? QDBusConnection(m_connectionName)
@@ -104,7 +103,6 @@ protected:
                 m_connection.send(uninhibit(m_issuer, quint32(cookie)));
             return;
         }
-        m_busWatch.reset();
         m_closing = true;
         if (cookie >= 0)
             giveBackOn(m_connection, m_connectionName, m_issuer, quint32(cookie));
@@ -146,7 +144,6 @@ private:
     }
 
     static inline int s_connections = 0;
-    std::shared_ptr<void> m_busWatch;
     const QString m_connectionName;
     QDBusConnection m_connection;
     QString m_issuer;
@@ -231,7 +228,7 @@ std::unique_ptr<Grant> XfceInhibitor::request(AssertionMode mode, const QString 
 {
     if (mode != AssertionMode::displayAndSystem)
         return refusedGrant(QStringLiteral("only for display and system"));
-    auto screen = std::make_unique<ScreenSaverGrant>(m_buses, m_buses.watch(BusConnections::Bus::Session));
+    auto screen = std::make_unique<ScreenSaverGrant>(m_buses);
     screen->begin(reason);
     std::vector<std::unique_ptr<Grant>> parts;
     parts.push_back(std::move(screen));
