@@ -262,12 +262,14 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
 // Hands what this process keeps awake over to the tray that took the name from it: the
 // command's hold (the tray then watches this process, which runs the command on) and a
 // period nobody else holds, with its end. Whatever the tray does not take stays here.
-void handOver(CorvaneTimerService &timer, CorvaneBusInterface &served, const QString &self, bool commandRuns)
+// The tray is asked over this process's own connection, which lasts as long as the process:
+// the tray watches the caller of Hold and lets go when that connection closes.
+void handOver(const SingleInstance &tray, CorvaneTimerService &timer, CorvaneBusInterface &served, const QString &self,
+              bool commandRuns)
 {
     // A tray just started may be slow to answer; what it is asked takes effect whether or
     // not we wait, so waiting long is what keeps us from holding alongside it.
     constexpr int trayStartingMs = 25000;
-    const SingleInstance tray;
     auto ask = [&tray](const QString &method, const QVariantList &args = {}) {
         return tray.callRunning(method, args, trayStartingMs).type() == QDBusMessage::ReplyMessage;
     };
@@ -343,7 +345,7 @@ int runLocal(SingleInstance &instance, const CommandLineRequest &request)
                                  return;
                              nameLost = true;
                              if (decided)
-                                 handOver(timer, served, self, commandRuns);
+                                 handOver(instance, timer, served, self, commandRuns);
                          });
 
     // The command holds as it would through the tray: a period started or ended from
@@ -373,7 +375,7 @@ int runLocal(SingleInstance &instance, const CommandLineRequest &request)
         printStatus(served.properties(), false);
     decided = true;
     if (nameLost)
-        handOver(timer, served, self, commandRuns);
+        handOver(instance, timer, served, self, commandRuns);
 
     int status = 0;
     if (request.action == Action::runCommand)
