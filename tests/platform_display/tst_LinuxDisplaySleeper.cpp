@@ -136,7 +136,8 @@ private Q_SLOTS:
                                         buses);
             sleeper.turnDisplayOffNow();
             // Once the bus has told it the service is there, its call is on the way.
-            QVERIFY(TestBus::drain(QDBusConnection::sessionBus(), QStringLiteral("org.freedesktop.DBus")));
+            QVERIFY(
+                TestBus::drain(buses.connection(BusConnections::Bus::Session), QStringLiteral("org.freedesktop.DBus")));
         }
         // A call of our own with the same time limit, sent later, gives up later: by then
         // the abandoned one has given up too, and whatever it set off has had its turn.
