@@ -34,7 +34,7 @@ public:
 
 struct Rig {
     TimerRig timerRig;
-    std::unique_ptr<CorvaneTimerService> timer = timerRig.make();
+    TimerRig::Stack timer = timerRig.make();
     FakeTrayIcon *icon = new FakeTrayIcon;
     StatusItemController controller{*timer, icon, [] { return new QWidget; }};
 
