@@ -10,7 +10,6 @@
 #include "updates/QtUserDriver.h"
 #include "updates/UpdateCheckProcess.h"
 #include "updates/UpdateInstaller.h"
-#include "updates/UpdaterDelegate.h"
 #include "updates/UserDriverDelegate.h"
 
 #include <QApplication>
@@ -25,12 +24,10 @@ QByteArray AppcastUpdaterOptions::builtInPublicKey()
     return QByteArrayLiteral("wpjPxMezWkvUoTeAoh53Fl52tnX5uNacFT87q2/KHjI=");
 }
 
-AppcastUpdater::AppcastUpdater(QNetworkAccessManager *network, UpdaterDelegate *delegate,
-                               UserDriverDelegate *userDriverDelegate, SettingsStore &settings, Clock &clock,
-                               AppcastUpdaterOptions options, QObject *parent)
+AppcastUpdater::AppcastUpdater(QNetworkAccessManager *network, UserDriverDelegate *userDriverDelegate,
+                               SettingsStore &settings, Clock &clock, AppcastUpdaterOptions options, QObject *parent)
     : QObject(parent),
       m_network(network),
-      m_delegate(delegate),
       m_userDriverDelegate(userDriverDelegate),
       m_settings(settings),
       m_clock(clock),
@@ -53,7 +50,6 @@ AppcastUpdater::AppcastUpdater(QNetworkAccessManager *network, UpdaterDelegate *
 AppcastUpdater::~AppcastUpdater()
 {
     m_nextCheck.reset();
-    // No delegate calls from here on: the owner is already half gone.
     delete m_download;
     delete m_check;
 }
@@ -101,17 +97,7 @@ void AppcastUpdater::scheduledCheckDue()
             m_options.checkInterval, [this] { scheduledCheckDue(); }, Qt::VeryCoarseTimer);
         return;
     }
-    if (!m_options.beforeScheduledCheck) {
-        beginCycle(false);
-        return;
-    }
-    // The owner may take its time; a cycle the user started meanwhile takes the place of this
-    // one, and schedules the next when it ends.
-    QPointer<AppcastUpdater> self(this);
-    m_options.beforeScheduledCheck([self] {
-        if (self && self->m_phase == Phase::Idle)
-            self->beginCycle(false);
-    });
+    beginCycle(false);
 }
 
 void AppcastUpdater::checkForUpdates()
@@ -161,46 +147,15 @@ void AppcastUpdater::beginCycle(bool userInitiated)
         m_options.userDriver->showCheckingForUpdates([self, session] {
             if (!self || self->m_session != session || self->m_phase != Phase::Checking)
                 return;
-            delete self->m_download;
-            self->m_download = nullptr;
             delete self->m_check;
             self->m_check = nullptr;
             self->finishSession();
         });
     }
 
-    if (m_options.startCheckProcess) {
-        qCDebug(lcUpdate) << "Checking" << (userInitiated ? "on request" : "on schedule");
-        m_check = m_options.startCheckProcess(this);
-        connect(m_check, &UpdateCheckProcess::finished, this, &AppcastUpdater::checkReported);
-        return;
-    }
-    const QUrl feed(m_delegate ? m_delegate->feedURLString() : QString());
-    qCDebug(lcUpdate) << "Checking" << feed.toString() << (userInitiated ? "on request" : "on schedule");
-    if (!FeedUrlPolicy::isAllowed(feed, m_options.allowInsecureLoopback) || !m_network) {
-        // Report from the event loop, like every other failure, never from inside the call.
-        QTimer::singleShot(0, this, [this, session = m_session] {
-            if (m_session == session && m_phase == Phase::Checking)
-                fail({UpdateError::Appcast, tr("The update feed address is not a secure address.")});
-        });
-        return;
-    }
-    m_download = new BoundedDownload(m_network, feed, m_options.maxAppcastBytes, m_options.appcastTimeout, this);
-    connect(m_download, &BoundedDownload::finished, this, &AppcastUpdater::appcastArrived);
-}
-
-void AppcastUpdater::appcastArrived()
-{
-    BoundedDownload *download = m_download;
-    m_download = nullptr;
-    download->deleteLater();
-    if (download->outcome() == BoundedDownload::Outcome::Cancelled)
-        return;
-    if (download->outcome() != BoundedDownload::Outcome::Ok) {
-        fail({UpdateError::Appcast, tr("Corvane could not read the update feed. %1").arg(download->errorText())});
-        return;
-    }
-    readAppcast(download->body());
+    qCDebug(lcUpdate) << "Checking" << (userInitiated ? "on request" : "on schedule");
+    m_check = m_options.startCheckProcess(this);
+    connect(m_check, &UpdateCheckProcess::finished, this, &AppcastUpdater::checkReported);
 }
 
 void AppcastUpdater::checkReported()
@@ -228,8 +183,6 @@ void AppcastUpdater::readAppcast(const QByteArray &appcast)
     const AppcastItem *best = AppcastParser::best(parsed.items, m_options.hostVersion, skipped);
     if (!best) {
         qCDebug(lcUpdate) << "Up to date:" << parsed.items.size() << "items, none newer than" << m_options.hostVersion;
-        if (m_delegate)
-            m_delegate->didAbortWithError({UpdateError::NoUpdateFound, tr("You're up to date!")});
         if (m_userInitiated) {
             m_options.userDriver->dismissCheckingForUpdates();
             m_options.userDriver->showUpToDate(m_options.hostDisplayVersion);
@@ -354,8 +307,6 @@ void AppcastUpdater::archiveArrived()
 void AppcastUpdater::fail(const UpdateError &error)
 {
     qCWarning(lcUpdate).noquote() << QStringLiteral("Update failed (%1): %2").arg(error.code).arg(error.message);
-    if (m_delegate)
-        m_delegate->didAbortWithError(error);
     if (m_sessionShown) {
         m_options.userDriver->dismissCheckingForUpdates();
         m_options.userDriver->showUpdaterError(error.message);

@@ -22,7 +22,6 @@ class Clock;
 class SettingsStore;
 class UpdateCheckProcess;
 class UpdateUserDriver;
-class UpdaterDelegate;
 class UserDriverDelegate;
 
 // Everything the updater takes from outside, with the values the program uses.
@@ -42,11 +41,8 @@ struct AppcastUpdaterOptions {
     QString appImagePath = qEnvironmentVariable("APPIMAGE");
     std::function<void(const QUrl &)> openUrl; // default: QDesktopServices
     std::function<void(const QString &)> relaunch; // default: start the image and quit
-    // Runs before a scheduled check and calls `proceed` when the check may start (the owner
-    // chooses the feed there). Default: the check starts at once.
-    std::function<void(std::function<void()> proceed)> beforeScheduledCheck;
-    // When set, each cycle's appcast comes from the check process this starts (it chooses the
-    // feed itself), and the delegate's feed is not read. Default: fetched in this process.
+    // Starts the check process each cycle's appcast comes from (it chooses the feed itself).
+    // Required when self-update is on.
     std::function<UpdateCheckProcess *(QObject *parent)> startCheckProcess;
     // A launch, often at login, stays quiet: a check that is due waits this long after start.
     std::chrono::milliseconds firstCheckDelay{2 * 60 * 1000};
@@ -54,7 +50,7 @@ struct AppcastUpdaterOptions {
     static QByteArray builtInPublicKey();
 };
 
-// Corvane's own updater for Sparkle appcasts: checks the feed its delegate names once a day
+// Corvane's own updater for Sparkle appcasts: checks the feed in a check process once a day
 // and when the user asks, shows or defers what it finds, and installs only downloads whose
 // Ed25519 signature and length match.
 class AppcastUpdater : public QObject {
@@ -64,10 +60,9 @@ public:
     static constexpr auto lastCheckKey = "corvane.lastUpdateCheck";
     static constexpr auto skippedVersionKey = "corvane.skippedVersion";
 
-    // The delegates, the settings and the clock must outlive the updater.
-    AppcastUpdater(QNetworkAccessManager *network, UpdaterDelegate *delegate, UserDriverDelegate *userDriverDelegate,
-                   SettingsStore &settings, Clock &clock, AppcastUpdaterOptions options = {},
-                   QObject *parent = nullptr);
+    // The delegate, the settings and the clock must outlive the updater.
+    AppcastUpdater(QNetworkAccessManager *network, UserDriverDelegate *userDriverDelegate, SettingsStore &settings,
+                   Clock &clock, AppcastUpdaterOptions options = {}, QObject *parent = nullptr);
     ~AppcastUpdater() override;
 
     // Begins scheduled checks. Does nothing when self-update is switched off or already started.
@@ -94,7 +89,6 @@ private:
     void scheduleNextCheck(std::chrono::milliseconds atLeast = {});
     void scheduledCheckDue();
     void beginCycle(bool userInitiated);
-    void appcastArrived();
     void checkReported();
     void readAppcast(const QByteArray &appcast);
     void updateFound(const AppcastItem &item);
@@ -108,7 +102,6 @@ private:
     void refreshCanCheck();
 
     QPointer<QNetworkAccessManager> m_network;
-    UpdaterDelegate *m_delegate;
     UserDriverDelegate *m_userDriverDelegate;
     SettingsStore &m_settings;
     Clock &m_clock;

@@ -97,17 +97,3 @@ void UpdateFeedSelector::selectReachableFeed(const std::function<void(const QUrl
         });
     });
 }
-
-QString UpdateFeedSelector::feedURLString()
-{
-    return current().toString();
-}
-
-void UpdateFeedSelector::didAbortWithError(const UpdateError &error)
-{
-    // Being up to date says nothing about the feed, so it must not cost two probes.
-    if (error.code == UpdateError::NoUpdateFound)
-        return;
-    // The aborted cycle is not retried; the next one reads the new choice.
-    QTimer::singleShot(0, this, [this] { selectReachableFeed(); });
-}

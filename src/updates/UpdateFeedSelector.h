@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "updates/UpdaterDelegate.h"
-
 #include <QMutex>
 #include <QObject>
 #include <QNetworkAccessManager>
@@ -12,10 +10,9 @@
 #include <functional>
 
 // Chooses which of the two appcast feeds the updater reads: the primary whenever it
-// answers a HEAD request, the fallback only while the primary does not. The choice is made
-// again before every user-initiated check and after every cycle that failed for a reason
-// other than "no update found".
-class UpdateFeedSelector : public QObject, public UpdaterDelegate {
+// answers a HEAD request, the fallback only while the primary does not. The check process
+// makes the choice afresh before every check.
+class UpdateFeedSelector : public QObject {
     Q_OBJECT
 public:
     struct Options {
@@ -41,9 +38,6 @@ public:
     // Whether url answers a HEAD request with 2xx or 3xx within the probe time-out, after
     // the redirects an update request follows.
     void probe(const QUrl &url, std::function<void(bool)> done);
-
-    QString feedURLString() override;
-    void didAbortWithError(const UpdateError &error) override;
 
 private:
     void store(const QUrl &choice);

@@ -23,43 +23,29 @@ UpdaterService::UpdaterService(SettingsStore &settings, Clock &clock, QObject *p
 
 UpdaterService::UpdaterService(SettingsStore &settings, Clock &clock, Options options, QObject *parent)
     : QObject(parent),
-      m_enabled(options.updater.enabled),
-      m_checksElsewhere(!options.checkProgram.isEmpty())
+      m_enabled(options.updater.enabled)
 {
-    if (m_checksElsewhere) {
-        // The first request loads the network and TLS libraries, a sixth of the program's
-        // memory, and nothing gives them back; the check process chooses the feed before
-        // each check and ends with it, so this process stays as small as before.
-        UpdateCheckProcess::Request request;
-        request.primary = options.feed.primary;
-        request.fallback = options.feed.fallback;
-        request.probeTimeout = options.feed.probeTimeout;
-        request.allowInsecureLoopback = options.feed.allowInsecureLoopback;
-        request.appcastTimeout = options.updater.appcastTimeout;
-        request.maxAppcastBytes = options.updater.maxAppcastBytes;
-        options.updater.startCheckProcess = [program = options.checkProgram, request](QObject *owner) {
-            return new UpdateCheckProcess(program, request, owner);
-        };
-    } else {
-        // The feed is chosen right before each check, not at launch: most launches check
-        // nothing (checks are a day apart).
-        QPointer<UpdaterService> owner(this);
-        options.updater.beforeScheduledCheck = [owner](std::function<void()> proceed) {
-            if (owner)
-                owner->m_feed->selectReachableFeed([proceed = std::move(proceed)](const QUrl &) { proceed(); });
-        };
-    }
+    // The first request loads the network and TLS libraries, a sixth of the program's
+    // memory, and nothing gives them back; the check process chooses the feed before each
+    // check and ends with it, so this process stays as small as before.
+    UpdateCheckProcess::Request request;
+    request.primary = options.feed.primary;
+    request.fallback = options.feed.fallback;
+    request.probeTimeout = options.feed.probeTimeout;
+    request.allowInsecureLoopback = options.feed.allowInsecureLoopback;
+    request.appcastTimeout = options.updater.appcastTimeout;
+    request.maxAppcastBytes = options.updater.maxAppcastBytes;
+    options.updater.startCheckProcess = [program = options.checkProgram, request](QObject *owner) {
+        return new UpdateCheckProcess(program, request, owner);
+    };
     QNetworkAccessManager *network = options.network;
     if (!network) {
         m_ownNetwork = std::make_unique<QNetworkAccessManager>();
         network = m_ownNetwork.get();
     }
-    m_feed = std::make_unique<UpdateFeedSelector>(network, options.feed);
     m_reminder = std::make_unique<GentleUpdateReminder>();
-    // A check process chooses the feed afresh for every check, so a choice made here after a
-    // failed cycle would never be read, only paid for.
-    UpdaterDelegate *delegate = m_checksElsewhere ? nullptr : m_feed.get();
-    m_controller = std::make_unique<AppcastUpdater>(network, delegate, m_reminder.get(), settings, clock,
+    // No feed choice here: the check process makes it afresh for every check.
+    m_controller = std::make_unique<AppcastUpdater>(network, m_reminder.get(), settings, clock,
                                                     std::move(options.updater));
 
     QPointer<UpdaterService> self(this);
@@ -106,19 +92,10 @@ UpdaterService::~UpdaterService()
 
 void UpdaterService::checkForUpdates()
 {
-    if (!m_enabled)
-        return;
-    if (m_checksElsewhere) {
+    // The update windows raise and activate themselves; there is no application to bring
+    // forward first.
+    if (m_enabled)
         m_controller->checkForUpdates();
-        return;
-    }
-    QPointer<AppcastUpdater> controller(m_controller.get());
-    m_feed->selectReachableFeed([controller](const QUrl &) {
-        // The update windows raise and activate themselves; there is no application to bring
-        // forward first.
-        if (controller)
-            controller->checkForUpdates();
-    });
 }
 
 QString UpdaterService::versionString()

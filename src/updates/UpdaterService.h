@@ -24,9 +24,8 @@ public:
         UpdateFeedSelector::Options feed;
         AppcastUpdaterOptions updater;
         QNetworkAccessManager *network = nullptr; // default: one of the service's own
-        // When set, every check (feed choice and appcast) runs in `checkProgram
-        // --check-updates`; this process goes on the network only to download an update the
-        // user chose to install. Empty: checks run in this process.
+        // Every check (feed choice and appcast) runs in `checkProgram --check-updates`; this
+        // process goes on the network only to download an update the user chose to install.
         QString checkProgram;
     };
 
@@ -47,7 +46,6 @@ public:
     static QString versionString();
     static QString versionString(const char *shortVersion, const char *build);
 
-    UpdateFeedSelector &feed() { return *m_feed; }
     AppcastUpdater &updater() { return *m_controller; }
 
 Q_SIGNALS:
@@ -61,10 +59,8 @@ private:
     bool m_canCheck = false;
     bool m_updateAvailable = false;
     std::unique_ptr<QNetworkAccessManager> m_ownNetwork;
-    std::unique_ptr<UpdateFeedSelector> m_feed;
     std::unique_ptr<GentleUpdateReminder> m_reminder;
-    // Declared last so it goes first: it calls into the two above.
+    // Declared last so it goes first: it calls into the one above.
     std::unique_ptr<AppcastUpdater> m_controller;
     bool m_enabled;
-    bool m_checksElsewhere;
 };

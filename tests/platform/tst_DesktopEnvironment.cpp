@@ -23,10 +23,6 @@ private Q_SLOTS:
                                << "gnome" << Kind::Gnome << true;
         QTest::addRow("Ubuntu's GNOME") << "ubuntu:GNOME"
                                         << "ubuntu" << Kind::Gnome << true;
-        QTest::addRow("GNOME Classic") << "GNOME-Classic:GNOME"
-                                       << "gnome-classic" << Kind::Gnome << true;
-        QTest::addRow("Budgie on GNOME") << "Budgie:GNOME"
-                                         << "budgie-desktop" << Kind::Gnome << true;
         QTest::addRow("lower case") << "xfce"
                                     << "" << Kind::Xfce << false;
         QTest::addRow("Cinnamon") << "X-Cinnamon"
