@@ -45,8 +45,8 @@ UpdaterService::UpdaterService(SettingsStore &settings, Clock &clock, Options op
     }
     m_reminder = std::make_unique<GentleUpdateReminder>();
     // No feed choice here: the check process makes it afresh for every check.
-    m_controller = std::make_unique<AppcastUpdater>(network, m_reminder.get(), settings, clock,
-                                                    std::move(options.updater));
+    m_controller =
+        std::make_unique<AppcastUpdater>(network, m_reminder.get(), settings, clock, std::move(options.updater));
 
     QPointer<UpdaterService> self(this);
     m_reminder->onChange = [self](bool waiting) {
