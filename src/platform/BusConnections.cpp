@@ -31,7 +31,7 @@ BusConnections::~BusConnections()
 
 QString BusConnections::sessionBusAddress()
 {
-    const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+    QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
     if (!address.isEmpty())
         return address;
     // libdbus's own fallback, the socket of a systemd user bus, when it is ours.

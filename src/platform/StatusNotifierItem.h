@@ -120,7 +120,7 @@ private Q_SLOTS:
 
 private:
     QDBusConnection bus() const { return m_buses.connection(BusConnections::Bus::Session); }
-    bool exportOn(QDBusConnection bus);
+    bool exportOn(QDBusConnection connection);
     void setHosted(bool hosted);
     void checkWatcherOwner();
     void retryWhileWatcherRuns();

@@ -134,7 +134,8 @@ private:
     }
 
     // The connection closes once the service has answered (or could not).
-    static void giveBackOn(QDBusConnection connection, const QString &name, const QString &issuer, quint32 cookie)
+    static void giveBackOn(const QDBusConnection &connection, const QString &name, const QString &issuer,
+                           quint32 cookie)
     {
         auto *call = new QDBusPendingCallWatcher(connection.asyncCall(uninhibit(issuer, cookie), releaseAnswerMs));
         QObject::connect(call, &QDBusPendingCallWatcher::finished, call, [call, name] {

@@ -5,7 +5,7 @@
 
 #include <QDBusConnectionInterface>
 
-CallerHolds::CallerHolds(CorvaneTimerService &timer, QDBusConnection bus, QObject *parent)
+CallerHolds::CallerHolds(CorvaneTimerService &timer, const QDBusConnection &bus, QObject *parent)
     : QObject(parent),
       m_timer(timer),
       m_bus(bus),

@@ -17,7 +17,7 @@ class CorvaneTimerService;
 class CallerHolds : public QObject {
     Q_OBJECT
 public:
-    CallerHolds(CorvaneTimerService &timer, QDBusConnection bus, QObject *parent = nullptr);
+    CallerHolds(CorvaneTimerService &timer, const QDBusConnection &bus, QObject *parent = nullptr);
 
     // False when `caller` has already left the bus: a request given up on takes no effect.
     bool add(const QString &caller);

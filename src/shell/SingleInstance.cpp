@@ -48,7 +48,7 @@ bool SingleInstance::claim(Claim how)
     return m_claimed;
 }
 
-bool SingleInstance::claimOn(QDBusConnection connection)
+bool SingleInstance::claimOn(const QDBusConnection &connection)
 {
     if (!connection.isConnected() || !connection.interface())
         return true;

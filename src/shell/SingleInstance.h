@@ -48,7 +48,7 @@ Q_SIGNALS:
     void reclaimed();
 
 private:
-    bool claimOn(QDBusConnection bus);
+    bool claimOn(const QDBusConnection &connection);
 
     std::unique_ptr<BusConnections> m_buses;
     bool m_claimed = false;
