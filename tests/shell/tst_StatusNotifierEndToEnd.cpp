@@ -175,11 +175,14 @@ private Q_SLOTS:
             [&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("2m"); }));
         QCOMPARE(itemProperty(m_item, QStringLiteral("XAyatanaLabelGuide")).toString().size(), 5);
         // 120 s down to 118 s still reads "2m": the panel hears nothing.
-        QTest::qWait(200); // the signal for "2m" itself may still be on its way
+        // The signal for "2m" itself arrives before the item's answer to a ping.
+        QVERIFY(TestBus::drain(QDBusConnection::sessionBus(), m_item));
         const int before = int(listener.labels.size());
         const int titlesBefore = listener.titles;
         const int toolTipsBefore = listener.toolTips;
-        QTest::qWait(2300);
+        QVERIFY(TestBus::waitFor(
+            [] { return RunningCorvane::property(QStringLiteral("RemainingSeconds")).toLongLong() <= 117; }, 5000));
+        QVERIFY(TestBus::drain(QDBusConnection::sessionBus(), m_item));
         QCOMPARE(listener.labels.size(), before);
         QCOMPARE(listener.titles, titlesBefore);
         QCOMPARE(listener.toolTips, toolTipsBefore);
@@ -196,7 +199,9 @@ private Q_SLOTS:
         QDBusConnection::sessionBus().connect(
             SingleInstance::serviceName, SingleInstance::objectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
             QStringLiteral("PropertiesChanged"), &listener, SLOT(onProperties(QString, QVariantMap, QStringList)));
-        QTest::qWait(3200);
+        QVERIFY(TestBus::waitFor(
+            [&] { return itemProperty(m_item, QStringLiteral("XAyatanaLabel")) == QStringLiteral("56s"); }, 5000));
+        QVERIFY(TestBus::drain(QDBusConnection::sessionBus(), SingleInstance::serviceName));
         // The public interface stays quiet while the tray counts down: RemainingSeconds is
         // read on demand, never announced.
         QVERIFY2(listener.properties.isEmpty(), qPrintable(listener.properties.join(QLatin1Char(','))));
