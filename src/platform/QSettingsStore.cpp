@@ -81,6 +81,16 @@ std::optional<QString> QSettingsStore::string(const QString &key) const
     return stored.toString();
 }
 
+std::optional<QStringList> QSettingsStore::stringList(const QString &key) const
+{
+    const QVariant stored = value(key);
+    if (stored.typeId() == QMetaType::QString)
+        return QStringList{stored.toString()};
+    if (stored.typeId() != QMetaType::QStringList)
+        return std::nullopt;
+    return stored.toStringList();
+}
+
 // Saving rewrites the whole file, so a value that is already there is not saved again.
 void QSettingsStore::setInteger(const QString &key, qint64 value)
 {
@@ -91,6 +101,12 @@ void QSettingsStore::setInteger(const QString &key, qint64 value)
 void QSettingsStore::setString(const QString &key, const QString &value)
 {
     if (string(key) != value)
+        write(key, value);
+}
+
+void QSettingsStore::setStringList(const QString &key, const QStringList &value)
+{
+    if (stringList(key) != value)
         write(key, value);
 }
 

@@ -43,6 +43,7 @@ class CorvaneTimerService : public QObject {
     Q_PROPERTY(bool starting READ starting NOTIFY startingChanged)
     Q_PROPERTY(QString heldBy READ heldBy NOTIFY heldByChanged)
     Q_PROPERTY(bool held READ held NOTIFY heldChanged)
+    Q_PROPERTY(QString trigger READ trigger NOTIFY triggerChanged)
 
 public:
     static inline const QString lastDurationKey = QStringLiteral("corvane.lastDuration");
@@ -67,6 +68,9 @@ public:
     QString heldBy() const { return m_heldBy; }
     // A period runs and an inhibition keeps the computer awake for it.
     bool held() const { return m_held; }
+    // What keeps the computer awake without a period ("mpv plays media", "blender runs",
+    // "someone is logged in remotely"); empty while no trigger holds.
+    QString trigger() const { return m_trigger; }
 
     // 1.0 at the start of a timed period (and whenever there is none), falling towards 0.
     double progress() const;
@@ -98,6 +102,7 @@ Q_SIGNALS:
     void startingChanged();
     void heldByChanged();
     void heldChanged();
+    void triggerChanged();
 
 private:
     void tick();
@@ -126,6 +131,7 @@ private:
     bool m_assertionFailed = false;
     QString m_heldBy;
     bool m_held = false;
+    QString m_trigger;
     quint64 m_periodSerial = 0;
     // What the inhibition in flight is for: a start of that duration, or (absent) the
     // running period's new mode or a retake.

@@ -27,3 +27,19 @@ void MemorySettingsStore::setString(const QString &key, const QString &value)
     values[key] = value;
     ++writes;
 }
+
+std::optional<QStringList> MemorySettingsStore::stringList(const QString &key) const
+{
+    const QVariant value = values.value(key);
+    if (value.typeId() == QMetaType::QString)
+        return QStringList{value.toString()};
+    if (value.typeId() != QMetaType::QStringList)
+        return std::nullopt;
+    return value.toStringList();
+}
+
+void MemorySettingsStore::setStringList(const QString &key, const QStringList &value)
+{
+    values[key] = value;
+    ++writes;
+}

@@ -15,6 +15,8 @@ public:
     bool contains(const QString &key) const override { return values.contains(key); }
     std::optional<qint64> integer(const QString &key) const override;
     std::optional<QString> string(const QString &key) const override;
+    std::optional<QStringList> stringList(const QString &key) const override;
     void setInteger(const QString &key, qint64 value) override;
     void setString(const QString &key, const QString &value) override;
+    void setStringList(const QString &key, const QStringList &value) override;
 };

@@ -281,6 +281,11 @@ public:
     }
     void setInteger(const QString &key, qint64 value) override { values[key] = value; }
     void setString(const QString &key, const QString &value) override { values[key] = value; }
+    std::optional<QStringList> stringList(const QString &key) const override
+    {
+        return values.contains(key) ? std::optional(values[key].toStringList()) : std::nullopt;
+    }
+    void setStringList(const QString &key, const QStringList &value) override { values[key] = value; }
 };
 
 // The whole panel in every state, as the user sees it under a compositor: translucent, over
