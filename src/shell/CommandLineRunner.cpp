@@ -214,11 +214,9 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
     };
     // A start is answered once it is decided, so the state read afterwards is its own.
     auto start = [&](const QString &method, const QVariantList &args, bool quietly) {
+        // Given up on, the request dies with this process: the running Corvane drops a start
+        // whose caller has left the bus, whether it gets to it late or is still deciding it.
         const Outcome outcome = call(method, args);
-        // It may still be decided after we leave: it must not outlive us. (A hold ends
-        // with this process by itself.)
-        if (outcome == Outcome::noAnswer && method != QLatin1String("Hold"))
-            call(QStringLiteral("Stop"));
         if (outcome != Outcome::done)
             return exitFailed;
         return quietly ? 0 : printStatus(instance.runningProperties(), false);

@@ -38,6 +38,9 @@ bool CorvaneBusInterface::publish(QDBusConnection bus)
 {
     m_bus = std::move(bus);
     m_holds = std::make_unique<CallerHolds>(m_timer, m_bus);
+    m_waitingCallers.setConnection(m_bus);
+    m_waitingCallers.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+    connect(&m_waitingCallers, &QDBusServiceWatcher::serviceUnregistered, this, &CorvaneBusInterface::onCallerLeft);
     return m_bus.registerObject(SingleInstance::objectPath, this, QDBusConnection::ExportAdaptors);
 }
 
@@ -107,6 +110,8 @@ bool CorvaneBusInterface::holdsAnyone() const
 
 void CorvaneBusInterface::Start(uint minutes)
 {
+    if (callerGaveUp())
+        return;
     if (minutes == 0)
         m_timer.start(WakeDuration::indefinite());
     else
@@ -116,6 +121,8 @@ void CorvaneBusInterface::Start(uint minutes)
 
 void CorvaneBusInterface::StartUntil(qlonglong end)
 {
+    if (callerGaveUp())
+        return;
     const QDateTime until = QDateTime::fromSecsSinceEpoch(end);
     const qint64 seconds = QDateTime::currentDateTime().secsTo(until);
     if (seconds < 1 || seconds > WakeDuration::maxRestoredMinutes * 60) {
@@ -127,15 +134,37 @@ void CorvaneBusInterface::StartUntil(qlonglong end)
     answerWhenDecided();
 }
 
+bool CorvaneBusInterface::callerGaveUp()
+{
+    if (!calledFromDBus() || !message().isReplyRequired() || !m_bus.isConnected())
+        return false;
+    if (m_bus.interface()->isServiceRegistered(message().service()).value())
+        return false;
+    setDelayedReply(true);
+    return true;
+}
+
 void CorvaneBusInterface::answerWhenDecided()
 {
     if (!calledFromDBus())
         return;
     setDelayedReply(true);
-    if (m_timer.starting())
-        m_waiting << message();
-    else
+    if (!m_timer.starting()) {
         answer(message());
+        return;
+    }
+    m_waiting << message();
+    m_startCaller = message().service();
+    m_startSerial = m_timer.periodSerial();
+    m_waitingCallers.addWatchedService(m_startCaller);
+}
+
+void CorvaneBusInterface::onCallerLeft(const QString &caller)
+{
+    m_waitingCallers.removeWatchedService(caller);
+    m_waiting.removeIf([&caller](const QDBusMessage &call) { return call.service() == caller; });
+    if (caller == m_startCaller && m_timer.starting() && m_timer.periodSerial() == m_startSerial)
+        m_timer.abandonStart();
 }
 
 void CorvaneBusInterface::answerWaiting()
@@ -144,6 +173,8 @@ void CorvaneBusInterface::answerWaiting()
         return;
     // Every start asked for meanwhile was superseded by the last: all share its outcome.
     const QList<QDBusMessage> waiting = std::exchange(m_waiting, {});
+    m_waitingCallers.setWatchedServices({});
+    m_startCaller.clear();
     for (const QDBusMessage &call : waiting)
         answer(call);
 }
@@ -183,6 +214,8 @@ void CorvaneBusInterface::Release()
 
 void CorvaneBusInterface::Toggle()
 {
+    if (callerGaveUp())
+        return;
     const bool starts = !m_timer.active() && !m_timer.starting();
     m_timer.toggle();
     if (starts)

@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QDateTime>
 #include <QObject>
 #include <QTimer>
@@ -84,8 +85,13 @@ private:
     Snapshot snapshot() const;
     void refreshEnd() const;
     void announce();
+    // The call being handled waits for a reply its caller is no longer on the bus to take:
+    // the caller gave up on it, and it must take no effect. (A call sent without wanting a
+    // reply, as `dbus-send` does, counts whoever sent it.)
+    bool callerGaveUp();
     // Answers the call being handled once the start it made is decided.
     void answerWhenDecided();
+    void onCallerLeft(const QString &caller);
     void answerWaiting();
     void answer(const QDBusMessage &call);
 
@@ -97,5 +103,10 @@ private:
     mutable QDateTime m_end;
     QTimer m_coalesce;
     QList<QDBusMessage> m_waiting;
+    // Who waits for an answer, and who made the start that is pending (with the timer's
+    // number for it): should that caller leave first, its start is abandoned.
+    QDBusServiceWatcher m_waitingCallers;
+    QString m_startCaller;
+    quint64 m_startSerial = 0;
     std::unique_ptr<CallerHolds> m_holds;
 };

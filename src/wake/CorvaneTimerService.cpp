@@ -88,6 +88,7 @@ void CorvaneTimerService::startUntil(const QDateTime &end)
 void CorvaneTimerService::ask(WakeDuration duration, const std::optional<QDateTime> &until)
 {
     ++m_periodSerial;
+    m_abandoned = false;
     m_pendingUntil = until;
     setPendingStart(duration);
     m_asking = true;
@@ -119,6 +120,13 @@ void CorvaneTimerService::claim(WakeDuration duration, const std::optional<QDate
 void CorvaneTimerService::onGranted()
 {
     const bool answer = std::exchange(m_asking, false);
+    if (answer && m_pendingStart && std::exchange(m_abandoned, false)) {
+        // The new inhibition holds for the running period now; asked again under its reason.
+        m_pendingUntil.reset();
+        setPendingStart(std::nullopt);
+        retake();
+        return;
+    }
     if (answer && m_pendingStart) {
         // Claimed before the start stops waiting, so whoever waits for it finds it in force.
         claim(*m_pendingStart, std::exchange(m_pendingUntil, std::nullopt));
@@ -133,9 +141,12 @@ void CorvaneTimerService::onGranted()
 void CorvaneTimerService::onRefused()
 {
     m_asking = false;
+    const bool abandoned = std::exchange(m_abandoned, false);
     if (m_pendingStart) {
-        // A running period (if any) carries on with what it held.
-        setAssertionFailed(true);
+        // A running period (if any) carries on with what it held; a start nobody waits
+        // for any more fails quietly.
+        if (!abandoned)
+            setAssertionFailed(true);
         setPendingStart(std::nullopt);
         return;
     }
@@ -163,6 +174,7 @@ void CorvaneTimerService::stop()
 {
     ++m_periodSerial;
     m_asking = false;
+    m_abandoned = false;
     setPendingStart(std::nullopt);
     m_power.release();
     setActive(std::nullopt);
@@ -179,6 +191,16 @@ void CorvaneTimerService::toggle()
         stop();
     else
         start(m_lastDuration);
+}
+
+void CorvaneTimerService::abandonStart()
+{
+    if (!m_pendingStart)
+        return;
+    if (!m_active)
+        stop();
+    else
+        m_abandoned = true;
 }
 
 void CorvaneTimerService::setMode(AssertionMode mode)

@@ -85,6 +85,9 @@ public:
     // The quick toggle: ends the period, or the start still waiting for its answer (the
     // last intent wins), else starts one with the last duration.
     void toggle();
+    // Drops the start still waiting for its answer, as though it had never been asked (its
+    // caller gave up on it): a running period goes on with its own end and reason.
+    void abandonStart();
     void setMode(AssertionMode mode);
     // Moves the end of a timed period `minutes` later; the inhibition is kept as it is.
     void extend(qint64 minutes);
@@ -138,6 +141,8 @@ private:
     std::optional<WakeDuration> m_pendingStart;
     std::optional<QDateTime> m_pendingUntil;
     bool m_asking = false;
+    // The pending start was given up on while a period runs: its answer must not claim.
+    bool m_abandoned = false;
 
     PowerAssertionManager &m_power;
     SettingsStore &m_defaults;

@@ -322,6 +322,24 @@ private Q_SLOTS:
         }
     }
 
+    // A command line that gave up on a busy tray leaves the user's period as it was: the
+    // start it sent is dropped when the tray gets to it, and nothing else is sent.
+    void aStartGivenUpOnLeavesTheUsersPeriod()
+    {
+        QCOMPARE(call(QStringLiteral("Start"), {240u}).type(), QDBusMessage::ReplyMessage);
+        ::kill(pid_t(m_corvane->processId()), SIGSTOP);
+        QString output;
+        const int status = commandLine({QStringLiteral("--for"), QStringLiteral("30m")}, &output);
+        ::kill(pid_t(m_corvane->processId()), SIGCONT);
+        QCOMPARE(status, 1);
+        QVERIFY2(output.contains(QLatin1String("did not answer")), qPrintable(output));
+        // Answered once any start before it is decided.
+        QCOMPARE(call(QStringLiteral("Hold")).type(), QDBusMessage::ReplyMessage);
+        call(QStringLiteral("Release"));
+        QVERIFY(RunningCorvane::property(QStringLiteral("RemainingSeconds")).toLongLong() > 230 * 60);
+        QCOMPARE(blockLocks().size(), 1);
+    }
+
     void badModesAreRefused_data()
     {
         QTest::addColumn<QString>("mode");

@@ -180,6 +180,39 @@ private Q_SLOTS:
         QVERIFY(timer->heldBy().isEmpty());
     }
 
+    // A start its caller gave up on takes no effect, whatever the system answers later.
+    void anAbandonedStartTakesNoEffect_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("idle, granted later") << false << true;
+        QTest::newRow("in a period, granted later") << true << true;
+        QTest::newRow("in a period, refused later") << true << false;
+    }
+    void anAbandonedStartTakesNoEffect()
+    {
+        QFETCH(bool, running);
+        QFETCH(bool, yes);
+        TimerRig rig;
+        auto timer = rig.make();
+        if (running)
+            timer->start(WakeDuration::minutes(60));
+        rig.backend.answerLater = true;
+        timer->start(WakeDuration::minutes(30));
+        timer->abandonStart();
+        rig.backend.answer(yes);
+        rig.backend.answer(true); // the running period's reason, asked for again
+
+        QVERIFY(!timer->starting());
+        QCOMPARE(timer->active(), running ? std::optional(WakeDuration::minutes(60)) : std::nullopt);
+        QCOMPARE(timer->assertionFailed(), false);
+        QCOMPARE(rig.backend.live.size(), size_t(running ? 1 : 0));
+        // Granted, it holds under the running period's reason from then on.
+        if (running && yes)
+            QVERIFY2(rig.backend.log.filter(QStringLiteral("acquire")).last().endsWith(QStringLiteral("for 1 h")),
+                     qPrintable(rig.backend.log.join(u'|')));
+    }
+
     void lossIsShownAndHealed()
     {
         TimerRig rig;
