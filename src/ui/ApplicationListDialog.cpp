@@ -30,7 +30,6 @@ QString dialogStyle(const QColor &accent)
                "QListWidget::item:selected { background-color: rgba(%1, 0.45); color: white; }"
                "QComboBox QLineEdit { background: transparent; color: rgba(255, 255, 255, 0.92); border: none;"
                " selection-background-color: rgba(%1, 0.45); }"
-               "QComboBox::drop-down { border: none; width: 18px; }"
                "QComboBox QAbstractItemView, QListView#qt_completer_popup { background-color: rgb(38, 39, 45);"
                " color: rgba(255, 255, 255, 0.92); border: 1px solid rgba(255, 255, 255, 0.16);"
                " selection-background-color: rgba(%1, 0.45); outline: none; }"
