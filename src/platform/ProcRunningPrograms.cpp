@@ -22,7 +22,11 @@ QString executableName(const QString &processDir)
     if (!target.isEmpty())
         return QFileInfo(target).fileName();
     // Unreadable for processes that made themselves undumpable; the command name is still
-    // there.
+    // there. Kernel threads have no executable either, nor a command line: they are no
+    // program to pick (they show up when running as root).
+    QFile cmdline(processDir + QStringLiteral("/cmdline"));
+    if (!cmdline.open(QIODevice::ReadOnly) || cmdline.read(1).isEmpty())
+        return {};
     QFile comm(processDir + QStringLiteral("/comm"));
     if (!comm.open(QIODevice::ReadOnly))
         return {};

@@ -52,6 +52,15 @@ private Q_SLOTS:
         QVERIFY(!running.names().contains(fileName));
         QFile::remove(program);
     }
+
+    void listsNoKernelThreads()
+    {
+        // They have a command name but run no program; as root they are "ours" too.
+        QFile kthreadd(QStringLiteral("/proc/2/comm"));
+        if (!kthreadd.open(QIODevice::ReadOnly) || kthreadd.readAll() != "kthreadd\n")
+            QSKIP("no kernel threads to be seen here");
+        QVERIFY(!ProcRunningPrograms().names().contains(QStringLiteral("kthreadd")));
+    }
 };
 
 QTEST_GUILESS_MAIN(ProcRunningProgramsTest)
