@@ -113,7 +113,6 @@ ApplicationListDialog::ApplicationListDialog(TriggerSettings &triggers, RunningP
     connect(&m_triggers, &TriggerSettings::applicationsChanged, this, &ApplicationListDialog::refreshList);
 
     refreshList();
-    refreshRunning();
     m_name->setFocus();
 }
 
@@ -125,17 +124,17 @@ void ApplicationListDialog::refreshRunning()
     m_name->setEditText(typed);
 }
 
-bool ApplicationListDialog::add(const QString &name)
+void ApplicationListDialog::add(const QString &name)
 {
     const QString trimmed = name.trimmed();
     QStringList names = m_triggers.applications();
+    // Refused quietly: left in the field to correct.
     if (trimmed.isEmpty() || names.contains(trimmed))
-        return false;
+        return;
     names.append(trimmed);
     m_triggers.setApplications(names);
     m_list->setCurrentRow(m_list->count() - 1);
     m_name->setEditText(QString());
-    return true;
 }
 
 void ApplicationListDialog::removeSelected()

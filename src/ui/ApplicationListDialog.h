@@ -19,19 +19,17 @@ class ApplicationListDialog : public QDialog {
 public:
     ApplicationListDialog(TriggerSettings &triggers, RunningPrograms &running, QWidget *parent = nullptr);
 
-    // Reads the running programs again, for the pick list; done on every showing.
-    void refreshRunning();
-
-    // Adds `name` unless it is blank or already there; true if it was added.
-    bool add(const QString &name);
-    // Removes the selected program, and selects the one after it.
-    void removeSelected();
-
 protected:
+    // Reads the running programs anew: what runs changes while the dialog is closed.
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Adds `name` unless it is blank or already there.
+    void add(const QString &name);
+    // Removes the selected program, and selects the one after it for the next Delete.
+    void removeSelected();
+    void refreshRunning();
     void refreshList();
 
     TriggerSettings &m_triggers;
