@@ -38,10 +38,6 @@
         <translation>Corvane konnte den Update-Feed nicht lesen. %1</translation>
     </message>
     <message>
-        <source>You&apos;re up to date!</source>
-        <translation>Sie sind auf dem neuesten Stand!</translation>
-    </message>
-    <message>
         <source>The update&apos;s download address is not a secure address.</source>
         <translation>Die Download-Adresse des Updates ist keine sichere Adresse.</translation>
     </message>
@@ -60,6 +56,37 @@
     <message>
         <source>The download has %1 bytes but the update announces %2 bytes.</source>
         <translation>Der Download hat %1 Bytes, das Update gibt aber %2 Bytes an.</translation>
+    </message>
+</context>
+<context>
+    <name>ApplicationListDialog</name>
+    <message>
+        <source>Keep Awake While Applications Run</source>
+        <translation>Wach halten, solange Anwendungen laufen</translation>
+    </message>
+    <message>
+        <source>Corvane keeps this computer awake while any of these programs runs.</source>
+        <translation>Corvane hält diesen Computer wach, solange eines dieser Programme läuft.</translation>
+    </message>
+    <message>
+        <source>Programs that keep this computer awake</source>
+        <translation>Programme, die diesen Computer wach halten</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Add a running program, or type its name:</source>
+        <translation>Ein laufendes Programm hinzufügen oder seinen Namen eingeben:</translation>
+    </message>
+    <message>
+        <source>Program name</source>
+        <translation>Programmname</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
     </message>
 </context>
 <context>
@@ -455,6 +482,30 @@
     <message>
         <source>Also keeping it awake: %1</source>
         <translation>Halten ihn außerdem wach: %1</translation>
+    </message>
+    <message>
+        <source>Keep Awake Automatically</source>
+        <translation>Automatisch wach halten</translation>
+    </message>
+    <message>
+        <source>While Media Plays</source>
+        <translation>Während Medien abgespielt werden</translation>
+    </message>
+    <message>
+        <source>While Someone Is Logged In Remotely</source>
+        <translation>Während jemand aus der Ferne angemeldet ist</translation>
+    </message>
+    <message>
+        <source>While Applications Run…</source>
+        <translation>Während Anwendungen laufen…</translation>
+    </message>
+    <message>
+        <source>While Applications Run (%1)…</source>
+        <translation>Während Anwendungen laufen (%1)…</translation>
+    </message>
+    <message>
+        <source>Also on Battery</source>
+        <translation>Auch im Akkubetrieb</translation>
     </message>
 </context>
 <context>

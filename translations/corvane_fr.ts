@@ -38,10 +38,6 @@
         <translation>Corvane n’a pas pu lire le flux de mises à jour. %1</translation>
     </message>
     <message>
-        <source>You&apos;re up to date!</source>
-        <translation>Vous êtes à jour&#xa0;!</translation>
-    </message>
-    <message>
         <source>The update&apos;s download address is not a secure address.</source>
         <translation>L’adresse de téléchargement de la mise à jour n’est pas une adresse sécurisée.</translation>
     </message>
@@ -60,6 +56,37 @@
     <message>
         <source>The download has %1 bytes but the update announces %2 bytes.</source>
         <translation>Le téléchargement fait %1 octets, mais la mise à jour en annonce %2.</translation>
+    </message>
+</context>
+<context>
+    <name>ApplicationListDialog</name>
+    <message>
+        <source>Keep Awake While Applications Run</source>
+        <translation>Garder éveillé pendant que des applications tournent</translation>
+    </message>
+    <message>
+        <source>Corvane keeps this computer awake while any of these programs runs.</source>
+        <translation>Corvane garde cet ordinateur éveillé tant que l’un de ces programmes tourne.</translation>
+    </message>
+    <message>
+        <source>Programs that keep this computer awake</source>
+        <translation>Programmes qui gardent cet ordinateur éveillé</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Retirer</translation>
+    </message>
+    <message>
+        <source>Add a running program, or type its name:</source>
+        <translation>Ajoutez un programme en cours ou tapez son nom :</translation>
+    </message>
+    <message>
+        <source>Program name</source>
+        <translation>Nom du programme</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Ajouter</translation>
     </message>
 </context>
 <context>
@@ -455,6 +482,30 @@
     <message>
         <source>Also keeping it awake: %1</source>
         <translation>Le maintiennent aussi éveillé : %1</translation>
+    </message>
+    <message>
+        <source>Keep Awake Automatically</source>
+        <translation>Garder éveillé automatiquement</translation>
+    </message>
+    <message>
+        <source>While Media Plays</source>
+        <translation>Pendant la lecture de médias</translation>
+    </message>
+    <message>
+        <source>While Someone Is Logged In Remotely</source>
+        <translation>Pendant une connexion à distance</translation>
+    </message>
+    <message>
+        <source>While Applications Run…</source>
+        <translation>Pendant que des applications tournent…</translation>
+    </message>
+    <message>
+        <source>While Applications Run (%1)…</source>
+        <translation>Pendant que des applications tournent (%1)…</translation>
+    </message>
+    <message>
+        <source>Also on Battery</source>
+        <translation>Aussi sur batterie</translation>
     </message>
 </context>
 <context>

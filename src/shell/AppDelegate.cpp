@@ -4,6 +4,7 @@
 #include "platform/FreedesktopNotifier.h"
 #include "platform/LinuxDisplaySleeper.h"
 #include "platform/LinuxWakeStack.h"
+#include "platform/ProcRunningPrograms.h"
 #include "platform/QSettingsStore.h"
 #include "platform/SessionInhibitorList.h"
 #include "platform/TrayIcon.h"
@@ -24,6 +25,7 @@
 #include "wake/SettingSwitch.h"
 #include "wake/PowerAssertionManager.h"
 #include "wake/RefusalNotice.h"
+#include "wake/TriggerSettings.h"
 
 #include <QCoreApplication>
 
@@ -42,6 +44,8 @@ struct AppServices {
     SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
     SettingSwitch stopBelowBattery{settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0};
+    TriggerSettings triggers{settings};
+    ProcRunningPrograms runningPrograms;
 };
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -83,7 +87,8 @@ void AppDelegate::createStatusItem()
     auto makePopover = [this]() -> QWidget * {
         AppServices &s = *m_services;
         return createPanelContent({*m_timer, s.settings, s.clock, *m_updaterModel, *m_login, s.displaySleeper,
-                                   s.warnBeforeEnd, s.stopBelowBattery, &s.otherInhibitors, [this] { quit(); }});
+                                   s.warnBeforeEnd, s.stopBelowBattery, s.triggers, s.runningPrograms,
+                                   &s.otherInhibitors, [this] { quit(); }});
     };
     auto *controller = new StatusItemController(*m_timer, m_services->clock, new TrayIcon, makePopover);
     m_statusItem.reset(controller);
@@ -99,6 +104,7 @@ GlassPopoverView *AppDelegate::createPanelContent(const PanelParts &parts)
     auto *footer = new PopoverFooter(parts.timer, parts.updater, parts.login, parts.displaySleeper, parts.onQuit);
     footer->addSwitch(tr("Warn Before the End"), parts.warnBeforeEnd);
     footer->addSwitch(tr("Stop Below 20 % Battery"), parts.stopBelowBattery);
+    footer->addTriggerMenu(parts.triggers, parts.runningPrograms);
     if (parts.otherInhibitors)
         footer->setOtherInhibitors(parts.otherInhibitors);
     popover->setFooter(footer);

@@ -2,6 +2,7 @@
 #include "ui/PopoverFooter.h"
 
 #include "wake/DisplaySleeper.h"
+#include "ui/ApplicationListDialog.h"
 #include "ui/LoginItemModel.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/GlassPopoverView.h"
@@ -10,6 +11,7 @@
 #include "wake/CorvaneTimerService.h"
 #include "wake/OtherInhibitors.h"
 #include "wake/SettingSwitch.h"
+#include "wake/TriggerSettings.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -70,6 +72,17 @@ QString menuStyle(const QColor &accent)
                           "QMenu::separator { height: 1px; background: rgba(255, 255, 255, 0.12); margin: 5px 10px; }"
                           "QMenu::indicator { width: 12px; height: 12px; left: 8px; }")
         .arg(rgba(CorvaneStyles::withOpacity(accent, 0.45)));
+}
+
+// A check item that shows `option` and writes it, and follows it when it changes elsewhere.
+QAction *switchItem(const QString &text, SettingSwitch &option, QMenu *menu)
+{
+    auto *action = new QAction(text, menu);
+    action->setCheckable(true);
+    action->setChecked(option.isOn());
+    QObject::connect(action, &QAction::triggered, &option, &SettingSwitch::setOn);
+    QObject::connect(&option, &SettingSwitch::isOnChanged, action, &QAction::setChecked);
+    return action;
 }
 
 } // namespace
@@ -197,7 +210,11 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     refreshHeldBy();
 }
 
-PopoverFooter::~PopoverFooter() = default;
+PopoverFooter::~PopoverFooter()
+{
+    // A window of its own, so not deleted with the panel; it shows what the footer was given.
+    delete m_applications;
+}
 
 void PopoverFooter::setOtherInhibitors(OtherInhibitors *others)
 {
@@ -217,13 +234,46 @@ void PopoverFooter::refreshHeldBy()
 
 QAction *PopoverFooter::addSwitch(const QString &text, SettingSwitch &option)
 {
-    auto *action = new QAction(text, m_menu);
-    action->setCheckable(true);
-    action->setChecked(option.isOn());
+    QAction *action = switchItem(text, option, m_menu);
     m_menu->insertAction(m_switchesEnd, action);
-    connect(action, &QAction::triggered, &option, &SettingSwitch::setOn);
-    connect(&option, &SettingSwitch::isOnChanged, action, &QAction::setChecked);
     return action;
+}
+
+QMenu *PopoverFooter::addTriggerMenu(TriggerSettings &triggers, RunningPrograms &running)
+{
+    auto *submenu = new QMenu(tr("Keep Awake Automatically"), m_menu);
+    submenu->setObjectName(QStringLiteral("keep-awake-automatically"));
+    m_menu->insertMenu(m_switchesEnd, submenu);
+
+    auto addTrigger = [submenu](const QString &text, const char *name, SettingSwitch &option) {
+        QAction *action = switchItem(text, option, submenu);
+        action->setObjectName(QLatin1String(name));
+        submenu->addAction(action);
+    };
+    addTrigger(tr("While Media Plays"), "while-media-plays", triggers.whileMediaPlays);
+    addTrigger(tr("While Someone Is Logged In Remotely"), "while-remote-session", triggers.whileRemoteSession);
+
+    QAction *applications = submenu->addAction(QString());
+    applications->setObjectName(QStringLiteral("while-applications-run"));
+    auto countApplications = [applications, &triggers] {
+        const qsizetype count = triggers.applications().size();
+        applications->setText(count == 0 ? tr("While Applications Run\u2026")
+                                         : tr("While Applications Run (%1)\u2026").arg(count));
+    };
+    countApplications();
+    connect(&triggers, &TriggerSettings::applicationsChanged, applications, countApplications);
+    connect(applications, &QAction::triggered, this, [this, &triggers, &running] {
+        if (!m_applications)
+            m_applications = new ApplicationListDialog(triggers, running);
+        m_applications->show();
+        m_applications->raise();
+        m_applications->activateWindow();
+    });
+
+    // Applies to all of the above, so it stands apart.
+    submenu->addSeparator();
+    addTrigger(tr("Also on Battery"), "triggers-on-battery", triggers.onBattery);
+    return submenu;
 }
 
 void PopoverFooter::openMenu()

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
+class ApplicationListDialog;
 class CorvaneTimerService;
 class DisplaySleeper;
 class LoginItemModel;
@@ -12,12 +14,14 @@ class QAbstractButton;
 class QAction;
 class QLabel;
 class QMenu;
+class RunningPrograms;
 class SettingSwitch;
+class TriggerSettings;
 class UpdateModel;
 
 // The popover's last row: which mode is in force, a waiting update, and the gear with the
 // settings menu (launch at login, the display-off mode, turning the display off at once,
-// checking for updates, the version, quitting). It keeps no state: everything it shows is
+// the triggers, checking for updates, the version, quitting). It keeps no state: everything it shows is
 // read from the services, and every choice goes straight to them. Its parts carry object
 // names ("footer-mode", "settings-gear", "settings-menu", "launch-at-login"…) for
 // accessibility tools and tests.
@@ -33,6 +37,11 @@ public:
 
     // A checkable item for `option`, after the display items and the switches added before.
     QAction *addSwitch(const QString &text, SettingSwitch &option);
+
+    // "Keep Awake Automatically", after the switches: a check item for each trigger and for
+    // the battery rule, and the item that opens the list of programs ("applications-dialog",
+    // a window of its own, offering `running` to pick from).
+    QMenu *addTriggerMenu(TriggerSettings &triggers, RunningPrograms &running);
 
     // Opens the menu under the gear, as a press on the gear does.
     void openMenu();
@@ -66,4 +75,5 @@ private:
     QAction *m_heldBy = nullptr;
     QAction *m_others = nullptr;
     OtherInhibitors *m_otherInhibitors = nullptr;
+    QPointer<ApplicationListDialog> m_applications;
 };

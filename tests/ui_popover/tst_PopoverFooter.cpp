@@ -19,7 +19,9 @@
 #include "wake/DisplaySleeper.h"
 #include "wake/EndOfPeriodWarning.h"
 #include "wake/SettingSwitch.h"
+#include "wake/RunningPrograms.h"
 #include "wake/SystemClock.h"
+#include "wake/TriggerSettings.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -27,6 +29,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
@@ -37,6 +40,27 @@ struct CountingSleeper : DisplaySleeper {
     int calls = 0;
     void turnDisplayOffNow() override { ++calls; }
 };
+
+struct FixedPrograms : RunningPrograms {
+    QStringList names() const override { return {"blender", "mpv"}; }
+};
+
+QStringList texts(const QMenu *menu)
+{
+    QStringList items;
+    for (QAction *a : menu->actions())
+        items << (a->isSeparator() ? QStringLiteral("---") : a->text());
+    return items;
+}
+
+QWidgetList windowsNamed(const char *name)
+{
+    QWidgetList out;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String(name))
+            out << w;
+    return out;
+}
 
 QString autostartEntry()
 {
@@ -81,6 +105,8 @@ class PopoverFooterTest : public QObject {
     std::unique_ptr<LoginItemService> login;
     std::unique_ptr<SettingSwitch> warnBeforeEnd;
     std::unique_ptr<SettingSwitch> stopBelowBattery;
+    std::unique_ptr<TriggerSettings> triggers;
+    FixedPrograms running;
     CountingSleeper sleeper;
     int quits = 0;
     std::unique_ptr<GlassPanel> panel;
@@ -129,9 +155,11 @@ private Q_SLOTS:
                                             EndOfPeriodWarning::defaultMinutes, EndOfPeriodWarning::defaultMinutes);
         stopBelowBattery =
             std::make_unique<SettingSwitch>(rig.settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0);
+        triggers = std::make_unique<TriggerSettings>(rig.settings);
         panel = std::make_unique<GlassPanel>(
             AppDelegate::createPanelContent({*timer, rig.settings, clock, *updaterModel, *login, sleeper,
-                                             *warnBeforeEnd, *stopBelowBattery, nullptr, [this] { ++quits; }}),
+                                             *warnBeforeEnd, *stopBelowBattery, *triggers, running, nullptr,
+                                             [this] { ++quits; }}),
             clock);
         panel->move(400, 60);
         menu = part<QMenu>("settings-menu");
@@ -148,15 +176,16 @@ private Q_SLOTS:
 
     void menuItems()
     {
-        QStringList items;
-        for (QAction *a : menu->actions())
-            items << (a->isSeparator() ? QStringLiteral("---") : a->text());
         QCOMPARE(
-            items,
+            texts(menu),
             (QStringList{"Launch at Login", "Enable in Autostart Settings\u2026", "Keep Display Off, Keep System Awake",
-                         "Turn Display Off Now", "Warn Before the End", "Stop Below 20 % Battery", "---",
-                         "Not keeping this computer awake", "Also keeping it awake: ", "---", "Check for Updates\u2026",
+                         "Turn Display Off Now", "Warn Before the End", "Stop Below 20 % Battery",
+                         "Keep Awake Automatically", "---", "Not keeping this computer awake",
+                         "Also keeping it awake: ", "---", "Check for Updates\u2026",
                          "Version " + UpdaterService::versionString(), "---", "Quit Corvane"}));
+        QCOMPARE(texts(part<QMenu>("keep-awake-automatically")),
+                 (QStringList{"While Media Plays", "While Someone Is Logged In Remotely",
+                              "While Applications Run\u2026", "---", "Also on Battery"}));
         QVERIFY(!item("approve-launch-at-login")->isVisible());
         QTRY_VERIFY(!updater->canCheck());
         QVERIFY(!item("check-for-updates")->isEnabled());
@@ -173,6 +202,46 @@ private Q_SLOTS:
         // Changed elsewhere: the item follows.
         warnBeforeEnd->setOn(true);
         QVERIFY(warn->isChecked());
+    }
+
+    void triggerItemsShowAndWriteTheirSettings_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("media") << 0 << TriggerSettings::whileMediaPlaysKey;
+        QTest::newRow("remote") << 1 << TriggerSettings::whileRemoteSessionKey;
+        QTest::newRow("battery") << 4 << TriggerSettings::onBatteryKey;
+    }
+
+    void triggerItemsShowAndWriteTheirSettings()
+    {
+        QFETCH(int, index);
+        QFETCH(QString, key);
+        QAction *check = part<QMenu>("keep-awake-automatically")->actions().at(index);
+        QVERIFY(check->isCheckable() && !check->isChecked()); // every trigger starts off
+        check->trigger();
+        QCOMPARE(rig.settings.values.value(key).toLongLong(), 1);
+        // Changed elsewhere (the command line): the item follows.
+        for (SettingSwitch *option : {&triggers->whileMediaPlays, &triggers->whileRemoteSession, &triggers->onBattery})
+            option->setOn(false);
+        QVERIFY(!check->isChecked());
+    }
+
+    void applicationsItemCountsAndOpensOneList()
+    {
+        QAction *applications = item("while-applications-run");
+        triggers->setApplications({"mpv", "Steam Game"});
+        QCOMPARE(applications->text(), QStringLiteral("While Applications Run (2)\u2026"));
+        applications->trigger();
+        applications->trigger();
+        const QWidgetList dialogs = windowsNamed("applications-dialog");
+        QCOMPARE(dialogs.size(), 1);
+        QTRY_VERIFY(dialogs.first()->isVisible());
+        QCOMPARE(dialogs.first()->findChild<QListWidget *>("applications-list")->count(), 2);
+        // A window of its own, yet it goes with the panel's content.
+        QPointer<QWidget> dialog(dialogs.first());
+        panel.reset();
+        QVERIFY(!dialog);
     }
 
     void modeSwitchFollowsTheTimer()
