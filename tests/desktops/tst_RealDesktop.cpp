@@ -253,13 +253,17 @@ public:
         int fds[2];
         if (::pipe(fds) != 0)
             return {};
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(QStringLiteral("org.kde.KWin"), QStringLiteral("/org/kde/KWin/ScreenShot2"),
-                                           QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureArea"));
-        message << 0 << 0 << uint(1280) << uint(800) << QVariantMap()
-                << QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]));
-        const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
-        ::close(fds[1]);
+        QDBusMessage reply;
+        {
+            // The message holds a copy of the pipe's end: gone with it, so the read below ends.
+            QDBusMessage message = QDBusMessage::createMethodCall(
+                QStringLiteral("org.kde.KWin"), QStringLiteral("/org/kde/KWin/ScreenShot2"),
+                QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureArea"));
+            message << 0 << 0 << uint(screen.width()) << uint(screen.height()) << QVariantMap()
+                    << QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]));
+            ::close(fds[1]);
+            reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
+        }
         QByteArray data;
         char chunk[65536];
         for (ssize_t n; (n = ::read(fds[0], chunk, sizeof chunk)) > 0;)
