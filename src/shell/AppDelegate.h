@@ -18,6 +18,7 @@ class PowerAssertionManager;
 class RefusalNotice;
 class SettingSwitch;
 class SettingsStore;
+class ToggleShortcut;
 class UpdateModel;
 class UpdaterService;
 class UpdaterModel;
@@ -62,6 +63,8 @@ public:
         SettingSwitch &stopBelowBattery;
         OtherInhibitors *otherInhibitors;
         std::function<void()> onQuit;
+        // Absent where the desktop has no place for a global shortcut.
+        ToggleShortcut *toggleShortcut = nullptr;
     };
     // The panel's content with every section and menu item the program shows; the panel's
     // own tests build theirs here too, so they check what users see.

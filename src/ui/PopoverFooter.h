@@ -13,6 +13,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class SettingSwitch;
+class ToggleShortcut;
 class UpdateModel;
 
 // The popover's last row: which mode is in force, a waiting update, and the gear with the
@@ -33,6 +34,9 @@ public:
 
     // A checkable item for `option`, after the display items and the switches added before.
     QAction *addSwitch(const QString &text, SettingSwitch &option);
+
+    // Adds "Keyboard Shortcut…", which opens the dialog that records `shortcut`.
+    void setToggleShortcut(ToggleShortcut *shortcut);
 
     // Opens the menu under the gear, as a press on the gear does.
     void openMenu();
