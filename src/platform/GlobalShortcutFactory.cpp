@@ -16,7 +16,7 @@ std::unique_ptr<GlobalShortcut> GlobalShortcutFactory::create(const DesktopEnvir
     case DesktopEnvironment::Kind::Other: break;
     }
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-                         || qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
+        || qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
     if (wayland || qEnvironmentVariableIsEmpty("DISPLAY"))
         return nullptr;
     return std::make_unique<X11KeyGrab>();

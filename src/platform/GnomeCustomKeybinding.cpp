@@ -71,8 +71,7 @@ QString variantText(const QStringList &strings)
 GnomeCustomKeybinding::GnomeCustomKeybinding(const QString &command, QObject *parent)
     : GlobalShortcut(parent),
       m_command(command)
-{
-}
+{}
 
 QStringList GnomeCustomKeybinding::parseStrings(const QString &variantText)
 {
@@ -95,8 +94,8 @@ QString GnomeCustomKeybinding::holderOf(QKeyCombination keys, const QStringList 
         const Result binding = gsettings({QStringLiteral("get"), entrySchemaAt(path), QStringLiteral("binding")});
         const QStringList values = parseStrings(binding.output);
         if (!values.isEmpty() && ShortcutNotation::fromAccelerator(values.first()) == keys) {
-            const QStringList name = parseStrings(
-                gsettings({QStringLiteral("get"), entrySchemaAt(path), QStringLiteral("name")}).output);
+            const QStringList name =
+                parseStrings(gsettings({QStringLiteral("get"), entrySchemaAt(path), QStringLiteral("name")}).output);
             return name.value(0, path);
         }
     }

@@ -14,7 +14,8 @@ class GnomeCustomKeybinding : public GlobalShortcut {
     Q_OBJECT
 public:
     static inline const QString listSchema = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys");
-    static inline const QString entrySchema = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys.custom-keybinding");
+    static inline const QString entrySchema =
+        QStringLiteral("org.gnome.settings-daemon.plugins.media-keys.custom-keybinding");
     static inline const QString entryPath =
         QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/corvane/");
 

@@ -32,7 +32,8 @@ quint16 maskFor(Qt::KeyboardModifiers m)
     return mask;
 }
 
-template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
 } // namespace
 

@@ -32,8 +32,7 @@ XfconfShortcut::XfconfShortcut(BusConnections &buses, const QString &command, QO
     : GlobalShortcut(parent),
       m_buses(buses),
       m_command(command)
-{
-}
+{}
 
 QString XfconfShortcut::bind(const QString &keys)
 {
@@ -44,7 +43,8 @@ QString XfconfShortcut::bind(const QString &keys)
         if (!all.errorName().startsWith(QLatin1String("org.xfce.Xfconf.Error")))
             return tr("XFCE's settings service does not answer (%1).").arg(all.errorMessage());
     }
-    const QVariantMap properties = all.arguments().isEmpty() ? QVariantMap() : qdbus_cast<QVariantMap>(all.arguments().at(0));
+    const QVariantMap properties =
+        all.arguments().isEmpty() ? QVariantMap() : qdbus_cast<QVariantMap>(all.arguments().at(0));
 
     const QKeyCombination wanted = ShortcutNotation::fromPortableText(keys);
     const QString accelerator = ShortcutNotation::toAccelerator(wanted, ShortcutNotation::Accelerator::Xfce);
@@ -104,8 +104,8 @@ QString XfconfShortcut::bind(const QString &keys)
     }
     if (keys.isEmpty())
         return {};
-    const QDBusMessage set = call(bus, QStringLiteral("SetProperty"),
-                                  {channel, property, QVariant::fromValue(QDBusVariant(m_command))});
+    const QDBusMessage set =
+        call(bus, QStringLiteral("SetProperty"), {channel, property, QVariant::fromValue(QDBusVariant(m_command))});
     if (set.type() == QDBusMessage::ErrorMessage)
         return tr("XFCE's settings service refused %1 (%2).").arg(keys, set.errorMessage());
     return {};

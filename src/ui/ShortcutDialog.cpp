@@ -16,8 +16,8 @@ namespace {
 bool isModifier(int key)
 {
     return key == Qt::Key_Control || key == Qt::Key_Shift || key == Qt::Key_Alt || key == Qt::Key_Meta
-           || key == Qt::Key_Super_L || key == Qt::Key_Super_R || key == Qt::Key_AltGr || key == Qt::Key_CapsLock
-           || key == Qt::Key_NumLock || key == Qt::Key_Hyper_L || key == Qt::Key_Hyper_R;
+        || key == Qt::Key_Super_L || key == Qt::Key_Super_R || key == Qt::Key_AltGr || key == Qt::Key_CapsLock
+        || key == Qt::Key_NumLock || key == Qt::Key_Hyper_L || key == Qt::Key_Hyper_R;
 }
 
 // The field that takes the keys: focusable, and every press goes to the dialog, Tab and
@@ -58,8 +58,7 @@ ShortcutDialog::ShortcutDialog(ToggleShortcut &shortcut, QWidget *parent) : QDia
     setObjectName(QStringLiteral("shortcut-dialog"));
     auto *layout = new QVBoxLayout(this);
 
-    auto *hint = new QLabel(tr("Press the keys that turn keeping awake on and off, whichever window is active."),
-                            this);
+    auto *hint = new QLabel(tr("Press the keys that turn keeping awake on and off, whichever window is active."), this);
     hint->setWordWrap(true);
     layout->addWidget(hint);
 
@@ -133,7 +132,8 @@ void ShortcutDialog::showKeys()
     if (recorded)
         m_keys->setText(QKeySequence(m_pending).toString(QKeySequence::NativeText));
     else if (!current.isEmpty())
-        m_keys->setText(QKeySequence::fromString(current, QKeySequence::PortableText).toString(QKeySequence::NativeText));
+        m_keys->setText(
+            QKeySequence::fromString(current, QKeySequence::PortableText).toString(QKeySequence::NativeText));
     else
         m_keys->setText(tr("Press the keys\u2026"));
     m_set->setEnabled(recorded);

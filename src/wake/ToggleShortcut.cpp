@@ -10,8 +10,7 @@ ToggleShortcut::ToggleShortcut(SettingsStore &settings, GlobalShortcut &desktop,
       m_settings(settings),
       m_desktop(desktop),
       m_keys(settings.string(settingKey).value_or(QString()).trimmed())
-{
-}
+{}
 
 QString ToggleShortcut::setKeys(const QString &keys)
 {

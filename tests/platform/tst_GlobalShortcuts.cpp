@@ -45,9 +45,9 @@ QDBusMessage busCall(const QString &service, const QString &path, const QString 
 
 QVariantMap xfceShortcuts()
 {
-    const QDBusMessage reply =
-        busCall(QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"), QStringLiteral("org.xfce.Xfconf"),
-                QStringLiteral("GetAllProperties"), {QStringLiteral("xfce4-keyboard-shortcuts"), QStringLiteral("/")});
+    const QDBusMessage reply = busCall(QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"),
+                                       QStringLiteral("org.xfce.Xfconf"), QStringLiteral("GetAllProperties"),
+                                       {QStringLiteral("xfce4-keyboard-shortcuts"), QStringLiteral("/")});
     return reply.arguments().isEmpty() ? QVariantMap() : qdbus_cast<QVariantMap>(reply.arguments().at(0));
 }
 
@@ -57,7 +57,8 @@ QString gsettingsGet(const QString &schema, const QString &key)
 }
 
 const QString customSchema = GnomeCustomKeybinding::entrySchema + QLatin1Char(':');
-const QString terminalPath = QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/");
+const QString terminalPath =
+    QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/");
 
 QDBusMessage kglobalaccel(const QString &method, const QVariantList &arguments)
 {
@@ -134,15 +135,18 @@ private Q_SLOTS:
     {
         CORVANE_REQUIRE(!QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty(), "gsettings");
         CORVANE_REQUIRE(!QStandardPaths::findExecutable(QStringLiteral("dconf")).isEmpty(), "dconf");
-        CORVANE_REQUIRE(!gsettingsGet(GnomeCustomKeybinding::listSchema, QStringLiteral("custom-keybindings")).isEmpty(),
-                        "GNOME's media-keys settings schema");
+        CORVANE_REQUIRE(
+            !gsettingsGet(GnomeCustomKeybinding::listSchema, QStringLiteral("custom-keybindings")).isEmpty(),
+            "GNOME's media-keys settings schema");
         // Someone else's entry, as GNOME Settings writes it.
-        run(QStringLiteral("gsettings"), {QStringLiteral("set"), customSchema + terminalPath, QStringLiteral("name"),
-                                          QStringLiteral("'Terminal'")});
-        run(QStringLiteral("gsettings"), {QStringLiteral("set"), customSchema + terminalPath,
-                                          QStringLiteral("binding"), QStringLiteral("'<Primary><Alt>t'")});
-        run(QStringLiteral("gsettings"), {QStringLiteral("set"), GnomeCustomKeybinding::listSchema,
-                                          QStringLiteral("custom-keybindings"), QStringLiteral("['%1']").arg(terminalPath)});
+        run(QStringLiteral("gsettings"),
+            {QStringLiteral("set"), customSchema + terminalPath, QStringLiteral("name"), QStringLiteral("'Terminal'")});
+        run(QStringLiteral("gsettings"),
+            {QStringLiteral("set"), customSchema + terminalPath, QStringLiteral("binding"),
+             QStringLiteral("'<Primary><Alt>t'")});
+        run(QStringLiteral("gsettings"),
+            {QStringLiteral("set"), GnomeCustomKeybinding::listSchema, QStringLiteral("custom-keybindings"),
+             QStringLiteral("['%1']").arg(terminalPath)});
         GnomeCustomKeybinding shortcut(command);
         const QString ours = customSchema + GnomeCustomKeybinding::entryPath;
 
@@ -205,8 +209,8 @@ private Q_SLOTS:
         QVERIFY2(refusal.contains(QLatin1String("Open a Terminal")), qPrintable(refusal));
 
         QCOMPARE(shortcut.bind(QString()), QString());
-        const QDBusMessage actions = kglobalaccel(QStringLiteral("allActionsForComponent"),
-                                                  {QStringList{QStringLiteral("corvane")}});
+        const QDBusMessage actions =
+            kglobalaccel(QStringLiteral("allActionsForComponent"), {QStringList{QStringLiteral("corvane")}});
         QList<QStringList> left;
         if (!actions.arguments().isEmpty())
             actions.arguments().at(0).value<QDBusArgument>() >> left;

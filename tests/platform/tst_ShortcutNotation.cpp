@@ -15,21 +15,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("gnome");
         QTest::addColumn<QString>("xfce");
         QTest::addColumn<int>("kglobalaccel");
-        QTest::addRow("letter") << "Ctrl+Alt+K" << "<Control><Alt>k" << "<Primary><Alt>k"
-                                << (Qt::CTRL | Qt::ALT | Qt::Key_K).toCombined();
+        QTest::addRow("letter") << "Ctrl+Alt+K"
+                                << "<Control><Alt>k"
+                                << "<Primary><Alt>k" << (Qt::CTRL | Qt::ALT | Qt::Key_K).toCombined();
         QTest::addRow("all four modifiers")
-            << "Meta+Ctrl+Alt+Shift+Z" << "<Control><Shift><Alt><Super>z" << "<Primary><Shift><Alt><Super>z"
-            << (Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::META | Qt::Key_Z).toCombined();
-        QTest::addRow("function key alone") << "F9" << "F9" << "F9" << QKeyCombination(Qt::Key_F9).toCombined();
-        QTest::addRow("two-digit function key") << "Shift+F12" << "<Shift>F12" << "<Shift>F12"
-                                                << (Qt::SHIFT | Qt::Key_F12).toCombined();
-        QTest::addRow("digit") << "Meta+1" << "<Super>1" << "<Super>1" << (Qt::META | Qt::Key_1).toCombined();
-        QTest::addRow("space") << "Ctrl+Space" << "<Control>space" << "<Primary>space"
-                               << (Qt::CTRL | Qt::Key_Space).toCombined();
-        QTest::addRow("page down") << "Alt+PgDown" << "<Alt>Page_Down" << "<Alt>Page_Down"
-                                   << (Qt::ALT | Qt::Key_PageDown).toCombined();
-        QTest::addRow("punctuation") << "Ctrl+Alt+/" << "<Control><Alt>slash" << "<Primary><Alt>slash"
-                                     << (Qt::CTRL | Qt::ALT | Qt::Key_Slash).toCombined();
+            << "Meta+Ctrl+Alt+Shift+Z"
+            << "<Control><Shift><Alt><Super>z"
+            << "<Primary><Shift><Alt><Super>z" << (Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::META | Qt::Key_Z).toCombined();
+        QTest::addRow("function key alone") << "F9"
+                                            << "F9"
+                                            << "F9" << QKeyCombination(Qt::Key_F9).toCombined();
+        QTest::addRow("two-digit function key") << "Shift+F12"
+                                                << "<Shift>F12"
+                                                << "<Shift>F12" << (Qt::SHIFT | Qt::Key_F12).toCombined();
+        QTest::addRow("digit") << "Meta+1"
+                               << "<Super>1"
+                               << "<Super>1" << (Qt::META | Qt::Key_1).toCombined();
+        QTest::addRow("space") << "Ctrl+Space"
+                               << "<Control>space"
+                               << "<Primary>space" << (Qt::CTRL | Qt::Key_Space).toCombined();
+        QTest::addRow("page down") << "Alt+PgDown"
+                                   << "<Alt>Page_Down"
+                                   << "<Alt>Page_Down" << (Qt::ALT | Qt::Key_PageDown).toCombined();
+        QTest::addRow("punctuation") << "Ctrl+Alt+/"
+                                     << "<Control><Alt>slash"
+                                     << "<Primary><Alt>slash" << (Qt::CTRL | Qt::ALT | Qt::Key_Slash).toCombined();
     }
     void convertsEveryWay()
     {
@@ -54,13 +64,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("accelerator");
         QTest::addColumn<QString>("portable"); // empty: not a combination
-        QTest::addRow("<Ctrl> and upper case") << "<Ctrl><Alt>T" << "Ctrl+Alt+T";
-        QTest::addRow("<Mod1> and <Meta>") << "<Mod1><Meta>Left" << "Meta+Alt+Left";
-        QTest::addRow("lower-case modifier names") << "<primary><shift>Delete" << "Ctrl+Shift+Del";
-        QTest::addRow("unknown modifier") << "<Hyper>k" << "";
-        QTest::addRow("modifiers only") << "<Control><Alt>" << "";
-        QTest::addRow("unknown key") << "<Control>XF86Nothing" << "";
-        QTest::addRow("empty") << "" << "";
+        QTest::addRow("<Ctrl> and upper case") << "<Ctrl><Alt>T"
+                                               << "Ctrl+Alt+T";
+        QTest::addRow("<Mod1> and <Meta>") << "<Mod1><Meta>Left"
+                                           << "Meta+Alt+Left";
+        QTest::addRow("lower-case modifier names") << "<primary><shift>Delete"
+                                                   << "Ctrl+Shift+Del";
+        QTest::addRow("unknown modifier") << "<Hyper>k"
+                                          << "";
+        QTest::addRow("modifiers only") << "<Control><Alt>"
+                                        << "";
+        QTest::addRow("unknown key") << "<Control>XF86Nothing"
+                                     << "";
+        QTest::addRow("empty") << ""
+                               << "";
     }
     void readsForeignSpellings()
     {

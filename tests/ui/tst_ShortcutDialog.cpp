@@ -44,12 +44,12 @@ private Q_SLOTS:
                                << "Meta+Space" << false;
         QTest::addRow("function key alone") << int(Qt::Key_F9) << 0 << true << int(QDialog::Accepted) << "F9" << false;
         QTest::addRow("letter alone") << int(Qt::Key_K) << 0 << true << -1 << "Ctrl+Alt+J" << true;
-        QTest::addRow("Shift is not enough") << int(Qt::Key_K) << int(Qt::ShiftModifier) << true << -1 << "Ctrl+Alt+J"
-                                             << true;
+        QTest::addRow("Shift is not enough")
+            << int(Qt::Key_K) << int(Qt::ShiftModifier) << true << -1 << "Ctrl+Alt+J" << true;
         QTest::addRow("Escape cancels") << int(Qt::Key_Escape) << 0 << false << int(QDialog::Rejected) << "Ctrl+Alt+J"
                                         << false;
-        QTest::addRow("Backspace removes") << int(Qt::Key_Backspace) << 0 << false << int(QDialog::Accepted) << ""
-                                           << false;
+        QTest::addRow("Backspace removes")
+            << int(Qt::Key_Backspace) << 0 << false << int(QDialog::Accepted) << "" << false;
         QTest::addRow("taken") << int(Qt::Key_T) << ctrlAlt << true << -1 << "Ctrl+Alt+J" << true;
     }
     void keyPresses()
