@@ -22,6 +22,8 @@ public:
     GnomeCustomKeybinding(const QString &command, QObject *parent = nullptr);
 
     QString bind(const QString &keys) override;
+    // The desktop's settings keep the shortcut: nothing to do at launch.
+    QString restore(const QString &) override { return {}; }
 
     // The strings of a GVariant text such as "['/a/', '/b/']" or "@as []".
     static QStringList parseStrings(const QString &variantText);

@@ -41,7 +41,7 @@ KGlobalAccelShortcut::KGlobalAccelShortcut(BusConnections &buses, QObject *paren
     connect(&m_buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
         if (bus == BusConnections::Bus::Session && !m_keys.isEmpty()) {
             m_componentPath.clear();
-            bind(m_keys);
+            restore(m_keys);
         }
     });
 }
@@ -63,6 +63,17 @@ QString KGlobalAccelShortcut::bind(const QString &keys)
             qCDebug(lcSettings) << "kglobalaccel did not remove the shortcut:" << reply.errorMessage();
         return {};
     }
+    return registerKeys(keys, setPresent | noAutoloading);
+}
+
+QString KGlobalAccelShortcut::restore(const QString &keys)
+{
+    return keys.isEmpty() ? QString() : registerKeys(keys, setPresent);
+}
+
+QString KGlobalAccelShortcut::registerKeys(const QString &keys, uint flags)
+{
+    QDBusConnection bus = m_buses.connection(BusConnections::Bus::Session);
     const QKeyCombination wanted = ShortcutNotation::fromPortableText(keys);
     if (!ShortcutNotation::isValid(wanted))
         return tr("%1 is not a key combination.").arg(keys);
@@ -73,16 +84,18 @@ QString KGlobalAccelShortcut::bind(const QString &keys)
         return tr("KDE's shortcut service does not answer (%1).").arg(registered.errorMessage());
     // Who holds the keys, so a refusal can name it.
     const QDBusMessage owner = call(bus, QStringLiteral("action"), {code});
+    const bool autoloading = !(flags & noAutoloading);
     const QStringList holder = owner.arguments().isEmpty() ? QStringList() : owner.arguments().at(0).toStringList();
-    if (holder.size() >= 2 && !(holder.at(0) == component && holder.at(1) == action))
+    if (!autoloading && holder.size() >= 2 && !(holder.at(0) == component && holder.at(1) == action))
         return tr("%1 is already used by \u201c%2\u201d.").arg(keys, holder.value(3, holder.at(1)));
 
-    const QDBusMessage set = call(bus, QStringLiteral("setShortcut"),
-                                  {actionId(), QVariant::fromValue(QList<int>{code}), setPresent | noAutoloading});
+    const QDBusMessage set =
+        call(bus, QStringLiteral("setShortcut"), {actionId(), QVariant::fromValue(QList<int>{code}), flags});
     if (set.type() == QDBusMessage::ErrorMessage)
         return tr("KDE's shortcut service refused %1 (%2).").arg(keys, set.errorMessage());
     const QList<int> taken = set.arguments().isEmpty() ? QList<int>() : qdbus_cast<QList<int>>(set.arguments().at(0));
-    if (!taken.contains(code))
+    // Autoloading answers with the keys kglobalaccel kept, which may be others now.
+    if (autoloading ? taken.isEmpty() : !taken.contains(code))
         return tr("KDE's shortcut service refused %1.").arg(keys);
     m_keys = keys;
     listen(true);

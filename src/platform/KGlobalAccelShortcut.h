@@ -16,12 +16,15 @@ public:
     explicit KGlobalAccelShortcut(BusConnections &buses, QObject *parent = nullptr);
 
     QString bind(const QString &keys) override;
+    // Keys the user gave the action in System Settings since win over the kept ones.
+    QString restore(const QString &keys) override;
 
 private Q_SLOTS:
     void pressed(const QString &component, const QString &action, qlonglong timestamp);
 
 private:
     QStringList actionId() const;
+    QString registerKeys(const QString &keys, uint flags);
     void listen(bool on);
 
     BusConnections &m_buses;

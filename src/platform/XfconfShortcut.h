@@ -16,6 +16,8 @@ public:
     XfconfShortcut(BusConnections &buses, const QString &command, QObject *parent = nullptr);
 
     QString bind(const QString &keys) override;
+    // The desktop's settings keep the shortcut: nothing to do at launch.
+    QString restore(const QString &) override { return {}; }
 
 private:
     BusConnections &m_buses;

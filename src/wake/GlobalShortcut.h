@@ -16,6 +16,11 @@ public:
     // keys are taken, the service is missing), empty when the keys are in force.
     virtual QString bind(const QString &keys) = 0;
 
+    // At launch, with the keys kept in the settings. Services that forget with the session
+    // (a grab, kglobalaccel's "present" mark) need them again; those that keep them in the
+    // desktop's settings already have them, or the user removed them there on purpose.
+    virtual QString restore(const QString &keys) { return bind(keys); }
+
 Q_SIGNALS:
     // The keys were pressed. Desktops that run a command instead (`corvane --toggle`)
     // never emit it.

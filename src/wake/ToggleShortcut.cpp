@@ -35,7 +35,7 @@ void ToggleShortcut::restore()
 {
     if (m_keys.isEmpty())
         return;
-    const QString refusal = m_desktop.bind(m_keys);
+    const QString refusal = m_desktop.restore(m_keys);
     if (!refusal.isEmpty())
         qCWarning(lcSettings) << "The toggle shortcut" << m_keys << "is not in force:" << refusal;
 }

@@ -24,8 +24,8 @@ public:
     // one set before in force.
     QString setKeys(const QString &keys);
 
-    // At launch: registers the kept keys again, for services that forget them with the
-    // session (kglobalaccel's "present" flag, a root-window grab).
+    // At launch: hands the kept keys to the desktop, for services that forget them with
+    // the session (kglobalaccel's "present" mark, a root-window grab).
     void restore();
 
 Q_SIGNALS:

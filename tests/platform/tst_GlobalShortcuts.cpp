@@ -204,6 +204,12 @@ private Q_SLOTS:
         QCOMPARE(shortcut.bind(QStringLiteral("Ctrl+Alt+K")), QString());
         press(QStringLiteral("ctrl+alt+k"));
         QVERIFY(pressed.wait(5000));
+        // The next launch hands over the kept keys and hears them too.
+        KGlobalAccelShortcut relaunched(buses);
+        QSignalSpy relaunchedPressed(&relaunched, &GlobalShortcut::activated);
+        QCOMPARE(relaunched.restore(QStringLiteral("Ctrl+Alt+K")), QString());
+        press(QStringLiteral("ctrl+alt+k"));
+        QVERIFY(relaunchedPressed.wait(5000));
 
         const QString refusal = shortcut.bind(QStringLiteral("Ctrl+Alt+T"));
         QVERIFY2(refusal.contains(QLatin1String("Open a Terminal")), qPrintable(refusal));
