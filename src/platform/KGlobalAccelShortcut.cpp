@@ -24,7 +24,7 @@ constexpr int timeoutMs = 5000;
 constexpr uint setPresent = 2;
 constexpr uint noAutoloading = 4;
 
-QDBusMessage call(QDBusConnection bus, const QString &method, const QVariantList &arguments)
+QDBusMessage call(const QDBusConnection &bus, const QString &method, const QVariantList &arguments)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(service, mainPath, mainInterface, method);
     message.setArguments(arguments);

@@ -138,6 +138,9 @@ QString X11KeyGrab::bind(const QString &keys)
         return taken ? tr("%1 is already used by another program.").arg(keys)
                      : tr("The X server refused %1.").arg(keys);
     }
+    // Waiting for the answers may have read a press into the connection's queue, which the
+    // socket no longer announces.
+    QMetaObject::invokeMethod(this, &X11KeyGrab::readEvents, Qt::QueuedConnection);
     return {};
 }
 

@@ -19,7 +19,7 @@ const QString channel = QStringLiteral("xfce4-keyboard-shortcuts");
 const QString commands = QStringLiteral("/commands/custom/");
 constexpr int timeoutMs = 5000;
 
-QDBusMessage call(QDBusConnection bus, const QString &method, const QVariantList &arguments)
+QDBusMessage call(const QDBusConnection &bus, const QString &method, const QVariantList &arguments)
 {
     QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(arguments);

@@ -15,7 +15,7 @@ ToggleShortcut::ToggleShortcut(SettingsStore &settings, GlobalShortcut &desktop,
 QString ToggleShortcut::setKeys(const QString &keys)
 {
     const QString wanted = keys.trimmed();
-    const QString refusal = m_desktop.bind(wanted);
+    QString refusal = m_desktop.bind(wanted);
     if (!refusal.isEmpty()) {
         // The old keys were not touched by a refused registration; registering them again
         // covers a service that dropped them anyway.
