@@ -426,6 +426,56 @@
     </message>
 </context>
 <context>
+    <name>GnomeCustomKeybinding</name>
+    <message>
+        <source>GNOME&apos;s keyboard settings cannot be read (%1).</source>
+        <translation>GNOMEs Tastatureinstellungen lassen sich nicht lesen (%1).</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s keyboard settings cannot be written (%1).</source>
+        <translation>GNOMEs Tastatureinstellungen lassen sich nicht schreiben (%1).</translation>
+    </message>
+    <message>
+        <source>GNOME cannot use %1 as a shortcut.</source>
+        <translation>GNOME kann %1 nicht als Tastenkürzel verwenden.</translation>
+    </message>
+    <message>
+        <source>%1 is already used by “%2”.</source>
+        <translation>%1 ist bereits mit „%2“ belegt.</translation>
+    </message>
+    <message>
+        <source>Corvane: Keep Awake On or Off</source>
+        <translation>Corvane: Wachhalten ein oder aus</translation>
+    </message>
+</context>
+<context>
+    <name>KGlobalAccelShortcut</name>
+    <message>
+        <source>Keep Awake On or Off</source>
+        <translation>Wachhalten ein oder aus</translation>
+    </message>
+    <message>
+        <source>%1 is not a key combination.</source>
+        <translation>%1 ist keine Tastenkombination.</translation>
+    </message>
+    <message>
+        <source>KDE&apos;s shortcut service does not answer (%1).</source>
+        <translation>KDEs Kurzbefehl-Dienst antwortet nicht (%1).</translation>
+    </message>
+    <message>
+        <source>%1 is already used by “%2”.</source>
+        <translation>%1 ist bereits mit „%2“ belegt.</translation>
+    </message>
+    <message>
+        <source>KDE&apos;s shortcut service refused %1 (%2).</source>
+        <translation>KDEs Kurzbefehl-Dienst hat %1 abgelehnt (%2).</translation>
+    </message>
+    <message>
+        <source>KDE&apos;s shortcut service refused %1.</source>
+        <translation>KDEs Kurzbefehl-Dienst hat %1 abgelehnt.</translation>
+    </message>
+</context>
+<context>
     <name>PopoverFooter</name>
     <message>
         <source>Settings</source>
@@ -506,6 +556,10 @@
     <message>
         <source>Also on Battery</source>
         <translation>Auch im Akkubetrieb</translation>
+    </message>
+    <message>
+        <source>Keyboard Shortcut…</source>
+        <translation>Tastenkürzel …</translation>
     </message>
 </context>
 <context>
@@ -588,6 +642,37 @@
     <message>
         <source>Corvane could not keep this computer awake</source>
         <translation>Corvane konnte diesen Computer nicht wach halten</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutDialog</name>
+    <message>
+        <source>Shortcut</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>Keyboard Shortcut</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>Press the keys that turn keeping awake on and off, whichever window is active.</source>
+        <translation>Drücken Sie die Tasten, die das Wachhalten ein- und ausschalten, egal welches Fenster aktiv ist.</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>Festlegen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Hold Ctrl, Alt or Super with the key; only function keys may stand alone.</source>
+        <translation>Halten Sie Strg, Alt oder Super mit der Taste gedrückt; nur Funktionstasten dürfen allein stehen.</translation>
+    </message>
+    <message>
+        <source>Press the keys…</source>
+        <translation>Tasten drücken …</translation>
     </message>
 </context>
 <context>
@@ -740,6 +825,44 @@
     <message>
         <source>Off</source>
         <translation>Aus</translation>
+    </message>
+</context>
+<context>
+    <name>X11KeyGrab</name>
+    <message>
+        <source>There is no X display to register the shortcut with.</source>
+        <translation>Es gibt keine X-Anzeige, bei der das Tastenkürzel angemeldet werden kann.</translation>
+    </message>
+    <message>
+        <source>The keyboard has no key for %1.</source>
+        <translation>Die Tastatur hat keine Taste für %1.</translation>
+    </message>
+    <message>
+        <source>%1 is already used by another program.</source>
+        <translation>%1 ist bereits von einem anderen Programm belegt.</translation>
+    </message>
+    <message>
+        <source>The X server refused %1.</source>
+        <translation>Der X-Server hat %1 abgelehnt.</translation>
+    </message>
+</context>
+<context>
+    <name>XfconfShortcut</name>
+    <message>
+        <source>XFCE&apos;s settings service does not answer (%1).</source>
+        <translation>XFCEs Einstellungsdienst antwortet nicht (%1).</translation>
+    </message>
+    <message>
+        <source>XFCE cannot use %1 as a shortcut.</source>
+        <translation>XFCE kann %1 nicht als Tastenkürzel verwenden.</translation>
+    </message>
+    <message>
+        <source>%1 is already used by “%2”.</source>
+        <translation>%1 ist bereits mit „%2“ belegt.</translation>
+    </message>
+    <message>
+        <source>XFCE&apos;s settings service refused %1 (%2).</source>
+        <translation>XFCEs Einstellungsdienst hat %1 abgelehnt (%2).</translation>
     </message>
 </context>
 </TS>

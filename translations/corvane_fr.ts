@@ -426,6 +426,56 @@
     </message>
 </context>
 <context>
+    <name>GnomeCustomKeybinding</name>
+    <message>
+        <source>GNOME&apos;s keyboard settings cannot be read (%1).</source>
+        <translation>Impossible de lire les réglages clavier de GNOME (%1).</translation>
+    </message>
+    <message>
+        <source>GNOME&apos;s keyboard settings cannot be written (%1).</source>
+        <translation>Impossible d’écrire les réglages clavier de GNOME (%1).</translation>
+    </message>
+    <message>
+        <source>GNOME cannot use %1 as a shortcut.</source>
+        <translation>GNOME ne peut pas utiliser %1 comme raccourci.</translation>
+    </message>
+    <message>
+        <source>%1 is already used by “%2”.</source>
+        <translation>%1 est déjà utilisé par « %2 ».</translation>
+    </message>
+    <message>
+        <source>Corvane: Keep Awake On or Off</source>
+        <translation>Corvane : activer ou désactiver l’éveil</translation>
+    </message>
+</context>
+<context>
+    <name>KGlobalAccelShortcut</name>
+    <message>
+        <source>Keep Awake On or Off</source>
+        <translation>Activer ou désactiver l’éveil</translation>
+    </message>
+    <message>
+        <source>%1 is not a key combination.</source>
+        <translation>%1 n’est pas une combinaison de touches.</translation>
+    </message>
+    <message>
+        <source>KDE&apos;s shortcut service does not answer (%1).</source>
+        <translation>Le service de raccourcis de KDE ne répond pas (%1).</translation>
+    </message>
+    <message>
+        <source>%1 is already used by “%2”.</source>
+        <translation>%1 est déjà utilisé par « %2 ».</translation>
+    </message>
+    <message>
+        <source>KDE&apos;s shortcut service refused %1 (%2).</source>
+        <translation>Le service de raccourcis de KDE a refusé %1 (%2).</translation>
+    </message>
+    <message>
+        <source>KDE&apos;s shortcut service refused %1.</source>
+        <translation>Le service de raccourcis de KDE a refusé %1.</translation>
+    </message>
+</context>
+<context>
     <name>PopoverFooter</name>
     <message>
         <source>Settings</source>
@@ -506,6 +556,10 @@
     <message>
         <source>Also on Battery</source>
         <translation>Aussi sur batterie</translation>
+    </message>
+    <message>
+        <source>Keyboard Shortcut…</source>
+        <translation>Raccourci clavier…</translation>
     </message>
 </context>
 <context>
@@ -588,6 +642,37 @@
     <message>
         <source>Corvane could not keep this computer awake</source>
         <translation>Corvane n’a pas pu maintenir cet ordinateur éveillé</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutDialog</name>
+    <message>
+        <source>Shortcut</source>
+        <translation>Raccourci</translation>
+    </message>
+    <message>
+        <source>Keyboard Shortcut</source>
+        <translation>Raccourci clavier</translation>
+    </message>
+    <message>
+        <source>Press the keys that turn keeping awake on and off, whichever window is active.</source>
+        <translation>Appuyez sur les touches qui activent et désactivent l’éveil, quelle que soit la fenêtre active.</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>Définir</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Supprimer</translation>
+    </message>
+    <message>
+        <source>Hold Ctrl, Alt or Super with the key; only function keys may stand alone.</source>
+        <translation>Maintenez Ctrl, Alt ou Super avec la touche ; seules les touches de fonction peuvent être utilisées seules.</translation>
+    </message>
+    <message>
+        <source>Press the keys…</source>
+        <translation>Appuyez sur les touches…</translation>
     </message>
 </context>
 <context>
@@ -740,6 +825,44 @@
     <message>
         <source>Off</source>
         <translation>Désactivé</translation>
+    </message>
+</context>
+<context>
+    <name>X11KeyGrab</name>
+    <message>
+        <source>There is no X display to register the shortcut with.</source>
+        <translation>Aucun affichage X auprès duquel enregistrer le raccourci.</translation>
+    </message>
+    <message>
+        <source>The keyboard has no key for %1.</source>
+        <translation>Le clavier n’a pas de touche pour %1.</translation>
+    </message>
+    <message>
+        <source>%1 is already used by another program.</source>
+        <translation>%1 est déjà utilisé par un autre programme.</translation>
+    </message>
+    <message>
+        <source>The X server refused %1.</source>
+        <translation>Le serveur X a refusé %1.</translation>
+    </message>
+</context>
+<context>
+    <name>XfconfShortcut</name>
+    <message>
+        <source>XFCE&apos;s settings service does not answer (%1).</source>
+        <translation>Le service de réglages de XFCE ne répond pas (%1).</translation>
+    </message>
+    <message>
+        <source>XFCE cannot use %1 as a shortcut.</source>
+        <translation>XFCE ne peut pas utiliser %1 comme raccourci.</translation>
+    </message>
+    <message>
+        <source>%1 is already used by “%2”.</source>
+        <translation>%1 est déjà utilisé par « %2 ».</translation>
+    </message>
+    <message>
+        <source>XFCE&apos;s settings service refused %1 (%2).</source>
+        <translation>Le service de réglages de XFCE a refusé %1 (%2).</translation>
     </message>
 </context>
 </TS>

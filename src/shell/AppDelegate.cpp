@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/AppDelegate.h"
 
+#include "platform/DesktopEnvironment.h"
 #include "platform/FreedesktopNotifier.h"
+#include "platform/GlobalShortcutFactory.h"
 #include "platform/LinuxDisplaySleeper.h"
 #include "platform/LinuxWakeStack.h"
 #include "platform/ProcRunningPrograms.h"
@@ -26,6 +28,7 @@
 #include "wake/PowerAssertionManager.h"
 #include "wake/RefusalNotice.h"
 #include "wake/TriggerSettings.h"
+#include "wake/ToggleShortcut.h"
 
 #include <QCoreApplication>
 
@@ -46,6 +49,10 @@ struct AppServices {
     SettingSwitch stopBelowBattery{settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0};
     TriggerSettings triggers{settings};
     ProcRunningPrograms runningPrograms;
+    std::unique_ptr<GlobalShortcut> desktopShortcut =
+        GlobalShortcutFactory::create(DesktopEnvironment::current(), wake.buses());
+    std::unique_ptr<ToggleShortcut> toggleShortcut =
+        desktopShortcut ? std::make_unique<ToggleShortcut>(settings, *desktopShortcut) : nullptr;
 };
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -65,6 +72,11 @@ AppDelegate::AppDelegate(QObject *parent)
             return controller && controller->hasPanel() && controller->panel().isVisible();
         });
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &AppDelegate::applicationWillTerminate);
+    if (m_services->toggleShortcut) {
+        // The tray's quick toggle, for desktops that tell the program of the press.
+        connect(m_services->desktopShortcut.get(), &GlobalShortcut::activated, m_timer, &CorvaneTimerService::toggle);
+        m_services->toggleShortcut->restore();
+    }
 }
 
 AppDelegate::~AppDelegate() = default;
@@ -88,7 +100,7 @@ void AppDelegate::createStatusItem()
         AppServices &s = *m_services;
         return createPanelContent({*m_timer, s.settings, s.clock, *m_updaterModel, *m_login, s.displaySleeper,
                                    s.warnBeforeEnd, s.stopBelowBattery, s.triggers, s.runningPrograms,
-                                   &s.otherInhibitors, [this] { quit(); }});
+                                   &s.otherInhibitors, [this] { quit(); }, s.toggleShortcut.get()});
     };
     auto *controller = new StatusItemController(*m_timer, m_services->clock, new TrayIcon, makePopover);
     m_statusItem.reset(controller);
@@ -107,6 +119,8 @@ GlassPopoverView *AppDelegate::createPanelContent(const PanelParts &parts)
     footer->addTriggerMenu(parts.triggers, parts.runningPrograms);
     if (parts.otherInhibitors)
         footer->setOtherInhibitors(parts.otherInhibitors);
+    if (parts.toggleShortcut)
+        footer->setToggleShortcut(parts.toggleShortcut);
     popover->setFooter(footer);
     return popover;
 }

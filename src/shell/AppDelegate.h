@@ -20,6 +20,7 @@ class RunningPrograms;
 class SettingSwitch;
 class SettingsStore;
 class TriggerSettings;
+class ToggleShortcut;
 class UpdateModel;
 class UpdaterService;
 class UpdaterModel;
@@ -66,6 +67,8 @@ public:
         RunningPrograms &runningPrograms;
         OtherInhibitors *otherInhibitors;
         std::function<void()> onQuit;
+        // Absent where the desktop has no place for a global shortcut.
+        ToggleShortcut *toggleShortcut = nullptr;
     };
     // The panel's content with every section and menu item the program shows; the panel's
     // own tests build theirs here too, so they check what users see.

@@ -7,11 +7,13 @@
 #include "ui/CorvaneStyles.h"
 #include "ui/GlassPopoverView.h"
 #include "ui/Icons.h"
+#include "ui/ShortcutDialog.h"
 #include "ui/UpdateModel.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/OtherInhibitors.h"
 #include "wake/SettingSwitch.h"
 #include "wake/TriggerSettings.h"
+#include "wake/ToggleShortcut.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -274,6 +276,21 @@ QMenu *PopoverFooter::addTriggerMenu(TriggerSettings &triggers, RunningPrograms 
     submenu->addSeparator();
     addTrigger(tr("Also on Battery"), "triggers-on-battery", triggers.onBattery);
     return submenu;
+}
+
+void PopoverFooter::setToggleShortcut(ToggleShortcut *shortcut)
+{
+    auto *action = new QAction(tr("Keyboard Shortcut\u2026"), m_menu);
+    action->setObjectName(QStringLiteral("toggle-shortcut"));
+    m_menu->insertAction(m_launchAtLogin, action);
+    connect(action, &QAction::triggered, this, [shortcut] {
+        // A window of its own: the panel may close while the keys are being recorded.
+        auto *dialog = new ShortcutDialog(*shortcut);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->show();
+        dialog->raise();
+        dialog->activateWindow();
+    });
 }
 
 void PopoverFooter::openMenu()

@@ -17,6 +17,7 @@ class QMenu;
 class RunningPrograms;
 class SettingSwitch;
 class TriggerSettings;
+class ToggleShortcut;
 class UpdateModel;
 
 // The popover's last row: which mode is in force, a waiting update, and the gear with the
@@ -42,6 +43,9 @@ public:
     // the battery rule, and the item that opens the list of programs ("applications-dialog",
     // a window of its own, offering `running` to pick from).
     QMenu *addTriggerMenu(TriggerSettings &triggers, RunningPrograms &running);
+
+    // Adds "Keyboard Shortcut…", which opens the dialog that records `shortcut`.
+    void setToggleShortcut(ToggleShortcut *shortcut);
 
     // Opens the menu under the gear, as a press on the gear does.
     void openMenu();

@@ -45,9 +45,9 @@ private Q_SLOTS:
         QDBusConnection::disconnectFromBus(QStringLiteral("caller"));
         // The bus delivers in order: once a later call is answered, the start and the news
         // of its caller's leaving have been handled.
-        QDBusMessage get = QDBusMessage::createMethodCall(server, SingleInstance::objectPath,
-                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Get"));
+        QDBusMessage get =
+            QDBusMessage::createMethodCall(server, SingleInstance::objectPath,
+                                           QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
         get << CorvaneBusInterface::interfaceName << QStringLiteral("Active");
         const QDBusPendingCall later = QDBusConnection::sessionBus().asyncCall(get);
         QTRY_VERIFY(later.isFinished());

@@ -5,8 +5,10 @@
 // and no surface reads "awake" while nothing holds.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
+#include "platform/QSettingsStore.h"
 #include "shell/SingleInstance.h"
 #include "wake/TerminationGuard.h"
+#include "wake/ToggleShortcut.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -14,6 +16,7 @@
 #include <QDBusVariant>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStandardPaths>
 #include <QtTest>
 #include <csignal>
 #include <memory>
@@ -127,6 +130,22 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
         // Idle, nothing was asked for on the way out either.
         QVERIFY(holding || TestBus::logindCalls().filter(QStringLiteral("Inhibit ")).isEmpty());
+    }
+
+    // The shortcut kept in the settings is in force from launch: in an X11 session of no
+    // known desktop it is the program's own grab, and a press is the tray's quick toggle.
+    void theShortcutTogglesFromLaunch()
+    {
+        CORVANE_REQUIRE(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(), "xdotool");
+        cleanup();
+        QSettingsStore().setString(ToggleShortcut::settingKey, QStringLiteral("Ctrl+Alt+K"));
+        m_corvane = launch();
+        QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 10000));
+        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+alt+k")});
+        QVERIFY(TestBus::waitFor([] { return state() == QLatin1String("active held"); }));
+        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+alt+k")});
+        QVERIFY(TestBus::waitFor([] { return state() == QLatin1String("idle released"); }));
+        QSettingsStore().setString(ToggleShortcut::settingKey, QString());
     }
 
     void quittingEndsTheWakePeriod()

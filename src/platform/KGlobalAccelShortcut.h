@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "wake/GlobalShortcut.h"
+
+#include <QStringList>
+
+class BusConnections;
+
+// KDE's global shortcuts: the action "toggle" of our own component "corvane" in
+// kglobalaccel, which grabs the keys (on Wayland too) and tells the component's object
+// when they are pressed. The shortcut then shows, and can be changed, in System Settings.
+class KGlobalAccelShortcut : public GlobalShortcut {
+    Q_OBJECT
+public:
+    explicit KGlobalAccelShortcut(BusConnections &buses, QObject *parent = nullptr);
+
+    QString bind(const QString &keys) override;
+    // Keys the user gave the action in System Settings since win over the kept ones.
+    QString restore(const QString &keys) override;
+
+private Q_SLOTS:
+    void pressed(const QString &component, const QString &action, qlonglong timestamp);
+
+private:
+    QStringList actionId() const;
+    QString registerKeys(const QString &keys, uint flags);
+    void listen(bool on);
+
+    BusConnections &m_buses;
+    QString m_keys;
+    QString m_componentPath;
+};

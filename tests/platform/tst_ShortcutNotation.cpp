@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One combination in every notation the shortcut services speak, both ways.
+#include "platform/ShortcutNotation.h"
+
+#include <QtTest>
+
+using Style = ShortcutNotation::Accelerator;
+
+class ShortcutNotationTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void convertsEveryWay_data()
+    {
+        QTest::addColumn<QString>("portable");
+        QTest::addColumn<QString>("gnome");
+        QTest::addColumn<QString>("xfce");
+        QTest::addColumn<int>("kglobalaccel");
+        QTest::addRow("letter") << "Ctrl+Alt+K"
+                                << "<Control><Alt>k"
+                                << "<Primary><Alt>k" << (Qt::CTRL | Qt::ALT | Qt::Key_K).toCombined();
+        QTest::addRow("all four modifiers")
+            << "Meta+Ctrl+Alt+Shift+Z"
+            << "<Control><Shift><Alt><Super>z"
+            << "<Primary><Shift><Alt><Super>z" << (Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::META | Qt::Key_Z).toCombined();
+        QTest::addRow("function key alone") << "F9"
+                                            << "F9"
+                                            << "F9" << QKeyCombination(Qt::Key_F9).toCombined();
+        QTest::addRow("two-digit function key") << "Shift+F12"
+                                                << "<Shift>F12"
+                                                << "<Shift>F12" << (Qt::SHIFT | Qt::Key_F12).toCombined();
+        QTest::addRow("digit") << "Meta+1"
+                               << "<Super>1"
+                               << "<Super>1" << (Qt::META | Qt::Key_1).toCombined();
+        QTest::addRow("space") << "Ctrl+Space"
+                               << "<Control>space"
+                               << "<Primary>space" << (Qt::CTRL | Qt::Key_Space).toCombined();
+        QTest::addRow("page down") << "Alt+PgDown"
+                                   << "<Alt>Page_Down"
+                                   << "<Alt>Page_Down" << (Qt::ALT | Qt::Key_PageDown).toCombined();
+        QTest::addRow("punctuation") << "Ctrl+Alt+/"
+                                     << "<Control><Alt>slash"
+                                     << "<Primary><Alt>slash" << (Qt::CTRL | Qt::ALT | Qt::Key_Slash).toCombined();
+    }
+    void convertsEveryWay()
+    {
+        QFETCH(QString, portable);
+        QFETCH(QString, gnome);
+        QFETCH(QString, xfce);
+        QFETCH(int, kglobalaccel);
+        const QKeyCombination keys = ShortcutNotation::fromPortableText(portable);
+        QVERIFY(ShortcutNotation::isValid(keys));
+        QCOMPARE(ShortcutNotation::toPortableText(keys), portable);
+        QCOMPARE(ShortcutNotation::toAccelerator(keys, Style::Gnome), gnome);
+        QCOMPARE(ShortcutNotation::toAccelerator(keys, Style::Xfce), xfce);
+        QCOMPARE(ShortcutNotation::toKGlobalAccel(keys), kglobalaccel);
+        QCOMPARE(ShortcutNotation::fromAccelerator(gnome), keys);
+        QCOMPARE(ShortcutNotation::fromAccelerator(xfce), keys);
+        QCOMPARE(ShortcutNotation::fromKGlobalAccel(kglobalaccel), keys);
+    }
+
+    // What the desktops' own settings hold, in the spellings GTK accepts, and what is no
+    // single combination at all.
+    void readsForeignSpellings_data()
+    {
+        QTest::addColumn<QString>("accelerator");
+        QTest::addColumn<QString>("portable"); // empty: not a combination
+        QTest::addRow("<Ctrl> and upper case") << "<Ctrl><Alt>T"
+                                               << "Ctrl+Alt+T";
+        QTest::addRow("<Mod1> and <Meta>") << "<Mod1><Meta>Left"
+                                           << "Meta+Alt+Left";
+        QTest::addRow("lower-case modifier names") << "<primary><shift>Delete"
+                                                   << "Ctrl+Shift+Del";
+        QTest::addRow("unknown modifier") << "<Hyper>k"
+                                          << "";
+        QTest::addRow("modifiers only") << "<Control><Alt>"
+                                        << "";
+        QTest::addRow("unknown key") << "<Control>XF86Nothing"
+                                     << "";
+        QTest::addRow("empty") << ""
+                               << "";
+    }
+    void readsForeignSpellings()
+    {
+        QFETCH(QString, accelerator);
+        QFETCH(QString, portable);
+        QCOMPARE(ShortcutNotation::toPortableText(ShortcutNotation::fromAccelerator(accelerator)), portable);
+    }
+
+    void rejectsWhatIsNoSingleCombination_data()
+    {
+        QTest::addColumn<QString>("portable");
+        QTest::addRow("two combinations") << "Ctrl+A, Ctrl+B";
+        QTest::addRow("keypad modifier") << "Ctrl+Num+5";
+        QTest::addRow("garbage") << "Ctrl+Nonsense";
+        QTest::addRow("empty") << "";
+    }
+    void rejectsWhatIsNoSingleCombination()
+    {
+        QFETCH(QString, portable);
+        const QKeyCombination keys = ShortcutNotation::fromPortableText(portable);
+        QVERIFY(!ShortcutNotation::isValid(keys));
+        QCOMPARE(ShortcutNotation::toAccelerator(keys, Style::Gnome), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(ShortcutNotationTest)
+#include "tst_ShortcutNotation.moc"
