@@ -121,12 +121,9 @@ QIcon icon(const QString &name, const QColor &color)
     return QIcon(new TintedIconEngine(name, color));
 }
 
-QImage trayImage(const QString &name, int pixels, double remaining)
+namespace {
+void drawTrayPicture(QPainter &p, const QString &name, int pixels, double remaining)
 {
-    QImage out(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    out.fill(Qt::transparent);
-    QPainter p(&out);
-    p.setRenderHint(QPainter::Antialiasing);
     const bool ring = remaining >= 0.0;
     // The edge is at least a pixel wide at every size: thinner, it vanishes on a light panel.
     const double edge = pixels / 32.0 + 0.5;
@@ -151,6 +148,24 @@ QImage trayImage(const QString &name, int pixels, double remaining)
     for (const QPointF offset : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
         p.drawImage(origin + offset * edge, shadow);
     p.drawImage(origin, image(name, glyph, Qt::white));
+}
+
+} // namespace
+
+QImage trayImage(const QString &name, int pixels, double remaining)
+{
+    QImage out(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Drawn a few rows at a time, to the same pixels: a fill over more rows is spread over
+    // Qt's thread pool, which would start and wake threads each time the ring moves (about a
+    // hundred wake-ups, and their expiry later), where the countdown's tick alone should do.
+    constexpr int bandRows = 8;
+    for (int top = 0; top < pixels; top += bandRows) {
+        p.setClipRect(0, top, pixels, bandRows);
+        drawTrayPicture(p, name, pixels, remaining);
+    }
     return out;
 }
 
