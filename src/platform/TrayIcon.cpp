@@ -11,7 +11,6 @@
 #include <QDBusConnectionInterface>
 #include <QMouseEvent>
 #include <QGuiApplication>
-#include <QPixmapCache>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -143,12 +142,6 @@ void TrayIcon::setIcon(const QIcon &icon, const QString &description)
     m_icon = icon;
     m_description = description;
     publish();
-    // Handing the pictures out through QIcon::pixmap left a copy of each in Qt's pixmap
-    // cache, whose clean-up timer would then wake the program 10 to 30 s later, again and
-    // again while anything is left in it: during a period the ring moves about once a
-    // minute. The pictures are already sent; emptying the cache here, on the countdown's
-    // own tick, leaves that timer nothing to wait for.
-    QPixmapCache::clear();
 }
 
 void TrayIcon::setCountdown(const QString &text, const QString &guide)
