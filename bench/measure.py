@@ -154,15 +154,27 @@ def thread_names(pid):
 
 class Window:
     """Wake-ups of every thread between start() and finish(); threads born meanwhile count
-    from zero, threads that ended meanwhile are lost (none of ours end while idle)."""
+    from zero. A thread that ends meanwhile (Qt's pool threads end 30 s after their last
+    task) counts with what it had at the last sample(): sleep through wait() to sample."""
 
     def __init__(self, pid):
         self.pid = pid
         self.before = thread_switches(pid)
+        self.seen = dict(self.before)
         self.t0 = time.monotonic()
 
+    def sample(self):
+        self.seen.update(thread_switches(self.pid))
+
+    def wait(self, seconds):
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            time.sleep(min(0.25, max(0.0, end - time.monotonic())))
+            self.sample()
+
     def finish(self, per_minute=True):
-        after = thread_switches(self.pid)
+        self.sample()
+        after = self.seen
         minutes = (time.monotonic() - self.t0) / 60 if per_minute else 1
         deltas = {tid: n - self.before.get(tid, 0) for tid, n in after.items()}
         names = thread_names(self.pid)
@@ -283,11 +295,12 @@ try:
     tray_rss, tray_pss = memory(tray.pid)
     stop(tray)
 
-    corvane('Start', dbus.UInt32(60))
+    # Thirty minutes: the ring moves in 48 steps, with the countdown text, so in a whole
+    # minute the text changes once and the ring (redrawn for each step) moves once too.
+    corvane('Start', dbus.UInt32(30))
     time.sleep(1.5)
-    # A whole minute, so the countdown text changes exactly once in the window.
     timed_window = Window(proc.pid)
-    time.sleep(10 if quick else 60)
+    timed_window.wait(10 if quick else 60)
     timed, timed_threads = timed_window.finish()
     corvane('Stop')
 

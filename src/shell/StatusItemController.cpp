@@ -134,9 +134,8 @@ void StatusItemController::renderButton()
     const QString key = symbol + QLatin1Char('/') + QString::number(ring);
     if (key != m_iconKey) {
         m_iconKey = key;
-        // Each picture drawn once: a new QIcon per change also fills Qt's pixmap cache with
-        // copies keyed to icons that are gone (about 3 KB a start/stop, up to its 10 MB).
-        // The ring moves in a fixed number of steps, so the set stays small.
+        // Each picture drawn once, not again for every period: the ring moves in a fixed
+        // number of steps, so the set stays small.
         auto icon = m_icons.find(key);
         if (icon == m_icons.end())
             icon = m_icons.insert(key, Icons::trayIcon(symbol, ring));

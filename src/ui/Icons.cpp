@@ -57,6 +57,46 @@ private:
     QColor m_color;
 };
 
+// The tray's pictures, each drawn for its size. Handed out as they are, never through Qt's
+// pixmap cache: a picture placed there wakes the program 30 s later for the cache's
+// clean-up, and the tray's icon changes with the ring all through a period.
+class TrayIconEngine : public QIconEngine {
+public:
+    explicit TrayIconEngine(QList<QPixmap> pictures) : m_pictures(std::move(pictures)) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * dpr, mode, state));
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        // The smallest picture that fills the size, else the largest, scaled only if it must.
+        const int side = std::min(size.width(), size.height());
+        QPixmap chosen = m_pictures.isEmpty() ? QPixmap() : m_pictures.last();
+        for (const QPixmap &picture : std::as_const(m_pictures)) {
+            if (picture.width() >= side) {
+                chosen = picture;
+                break;
+            }
+        }
+        if (chosen.isNull() || chosen.width() == side)
+            return chosen;
+        return chosen.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (const QPixmap &picture : std::as_const(m_pictures))
+            sizes << picture.size();
+        return sizes;
+    }
+    QIconEngine *clone() const override { return new TrayIconEngine(m_pictures); }
+
+private:
+    QList<QPixmap> m_pictures; // by size, smallest first
+};
+
 } // namespace
 
 namespace Icons {
@@ -121,12 +161,9 @@ QIcon icon(const QString &name, const QColor &color)
     return QIcon(new TintedIconEngine(name, color));
 }
 
-QImage trayImage(const QString &name, int pixels, double remaining)
+namespace {
+void drawTrayPicture(QPainter &p, const QString &name, int pixels, double remaining)
 {
-    QImage out(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    out.fill(Qt::transparent);
-    QPainter p(&out);
-    p.setRenderHint(QPainter::Antialiasing);
     const bool ring = remaining >= 0.0;
     // The edge is at least a pixel wide at every size: thinner, it vanishes on a light panel.
     const double edge = pixels / 32.0 + 0.5;
@@ -151,16 +188,34 @@ QImage trayImage(const QString &name, int pixels, double remaining)
     for (const QPointF offset : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
         p.drawImage(origin + offset * edge, shadow);
     p.drawImage(origin, image(name, glyph, Qt::white));
+}
+
+} // namespace
+
+QImage trayImage(const QString &name, int pixels, double remaining)
+{
+    QImage out(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Drawn a few rows at a time, to the same pixels: a fill over more rows is spread over
+    // Qt's thread pool, which would start and wake threads each time the ring moves (about a
+    // hundred wake-ups, and their expiry later), where the countdown's tick alone should do.
+    constexpr int bandRows = 8;
+    for (int top = 0; top < pixels; top += bandRows) {
+        p.setClipRect(0, top, pixels, bandRows);
+        drawTrayPicture(p, name, pixels, remaining);
+    }
     return out;
 }
 
 QIcon trayIcon(const QString &name, double remaining)
 {
-    QIcon icon;
+    QList<QPixmap> pictures;
     // 44 and 48 serve panels at scale 2; each size is drawn for itself, never scaled.
     for (int size : {16, 22, 24, 32, 44, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(trayImage(name, size, remaining)));
-    return icon;
+        pictures << QPixmap::fromImage(trayImage(name, size, remaining));
+    return QIcon(new TrayIconEngine(pictures));
 }
 
 } // namespace Icons

@@ -131,40 +131,14 @@ private Q_SLOTS:
             << "Corvane is not keeping this computer awake"
             << ""
             << "Not being kept awake: nothing holds the inhibition. Asking again until turned off";
-        QTest::newRow("German: idle") << "de" << idle(WakeDuration::minutes(60), system) << "eye"
-                                      << "Corvane inaktiv"
-                                      << ""
-                                      << "Klicken für Optionen, Mittelklick hält diesen Computer wach";
-        QTest::newRow("German: timed, 59 s left") << "de" << timed(15, 59, display) << "eye.fill"
-                                                  << "Corvane aktiv"
-                                                  << "59s"
-                                                  << "Weniger als eine Minute übrig, wach bis 14:00";
-        QTest::newRow("German: timed, 3900 s left") << "de" << timed(240, 3900, display) << "eye.fill"
-                                                    << "Corvane aktiv"
-                                                    << "1h05"
-                                                    << "Noch 1 Std. 5 Min., wach bis 15:05";
+        // One German row proves the texts go through the translator; the build refuses an
+        // unfinished translation.
         QTest::newRow("German: timed, ends tomorrow") << "de" << timed(1440, 86000, system) << "eye.fill"
                                                       << "Corvane aktiv"
                                                       << "23h53"
                                                       << "Noch 23 Std. 54 Min., wach bis morgen 13:53";
-        QTest::newRow("German: timed, ends the day after") << "de" << timed(2880, 172000, display) << "eye.fill"
-                                                           << "Corvane aktiv"
-                                                           << "47h46"
-                                                           << "Noch 47 Std. 47 Min., wach bis Mi. 13:46";
-        QTest::newRow("German: indefinite") << "de" << indefinite(system) << "eye.fill"
-                                            << "Corvane aktiv"
-                                            << ""
-                                            << "Wach, bis ausgeschaltet";
-        QTest::newRow("German: refused") << "de" << refused(display) << "exclamationmark.triangle.fill"
-                                         << "Corvane konnte diesen Computer nicht wach halten"
-                                         << ""
-                                         << "Corvane konnte diesen Computer nicht wach halten";
-        QTest::newRow("German: timed, nothing holds it")
-            << "de" << unheld(timed(1440, 86000, system)) << "exclamationmark.triangle.fill"
-            << "Corvane hält diesen Computer nicht wach"
-            << ""
-            << "Nicht wach gehalten: Nichts hält die Sperre. Erneute Anfrage bis morgen 13:53";
     }
+
     void iconAndToolTip()
     {
         QFETCH(QString, lang);
@@ -210,13 +184,8 @@ private Q_SLOTS:
         QTest::newRow("refused, display on") << "en" << refused(display) << english("Keep Awake for 1 h", -1, true);
         QTest::newRow("timed 1 h, nothing holds it")
             << "en" << unheld(timed(60, 1800, display)) << english("Turn Off (not being kept awake)", 1, true);
-        QTest::newRow("German: idle, last until turned off, display on")
-            << "de" << idle(WakeDuration::indefinite(), display) << german("Wach halten, bis ausgeschaltet", -1, true);
         QTest::newRow("German: timed 24 h, ends tomorrow, system only")
             << "de" << timed(1440, 86000, system) << german("Ausschalten (wach bis morgen 13:53)", 4, false);
-        QTest::newRow("German: indefinite") << "de" << indefinite(system) << german("Ausschalten", 5, false);
-        QTest::newRow("German: indefinite, nothing holds it")
-            << "de" << unheld(indefinite(system)) << german("Ausschalten (nicht wach gehalten)", 5, false);
     }
     void menu()
     {

@@ -2,13 +2,14 @@
 #include "LoopbackHttpServer.h"
 #include "UpdateTestDoubles.h"
 #include "updates/UpdateCheckProcess.h"
+#include "updates/UpdateFeedSelector.h"
 #include "updates/UpdaterService.h"
 
 #include <QNetworkAccessManager>
 #include <QtTest>
 
 // Update checks in the program's own check process (`corvane --check-updates`), the way the
-// tray runs them: the real executable, loopback feeds.
+// tray runs them: the real executable, loopback feeds; and the feed choice it makes first.
 class UpdateCheckProcessTest : public QObject {
     Q_OBJECT
 
@@ -117,6 +118,40 @@ private Q_SLOTS:
             QVERIFY(!result.errorText.isEmpty());
         // The primary is probed first and the fallback only when it does not answer.
         QCOMPARE(fallback->requests().isEmpty(), primaryStatus == 200);
+    }
+
+    // Redirects are followed as for the feed itself, so the primary's final answer counts;
+    // plain answers, failures and silence are read end to end in readsTheFeedThatAnswers.
+    void selectorFollowsRedirects_data()
+    {
+        QTest::addColumn<int>("primaryStatus");
+        QTest::addColumn<QString>("location"); // on the primary's server
+        QTest::addColumn<bool>("choosesPrimary");
+        QTest::newRow("301 to a live path") << 301 << "/live" << true;
+        QTest::newRow("302 to a dead path") << 302 << "/gone" << false;
+        QTest::newRow("redirect loop") << 307 << QString(feedPath) << false;
+        QTest::newRow("300 with nowhere to go") << 300 << "" << true;
+    }
+    void selectorFollowsRedirects()
+    {
+        QFETCH(int, primaryStatus);
+        QFETCH(QString, location);
+        QFETCH(bool, choosesPrimary);
+        const QByteArray target = location.isEmpty() ? QByteArray() : primary->url(location).toEncoded();
+        primary->route(feedPath, {primaryStatus, {}, target, LoopbackHttpServer::Behaviour::Answer});
+        primary->route(QStringLiteral("/live"), 200);
+        fallback->route(feedPath, 200);
+
+        UpdateFeedSelector selector(loopbackNetwork(this), options().feed);
+        std::optional<QUrl> choice;
+        selector.selectReachableFeed([&choice](const QUrl &url) { choice = url; });
+        QTRY_VERIFY_WITH_TIMEOUT(choice.has_value(), 5000);
+        const QUrl expected = (choosesPrimary ? primary : fallback)->url(feedPath);
+        QCOMPARE(*choice, expected);
+        QCOMPARE(selector.current(), expected);
+        // The fallback is probed only when the primary fails, and a probe never GETs.
+        QCOMPARE(fallback->requests(),
+                 choosesPrimary ? QStringList() : QStringList{QStringLiteral("HEAD ") + feedPath});
     }
 
     void aProgramThatCannotRunIsAFailedCheck()

@@ -62,14 +62,6 @@ private Q_SLOTS:
         QVERIFY2(elapsed.elapsed() >= 290, qPrintable(QString::number(elapsed.elapsed())));
         QVERIFY2(slow <= elapsed.elapsed() / 100 + 1, qPrintable(QString::number(slow)));
     }
-
-    void theBootClockAndTheWallClockMoveOn()
-    {
-        SystemClock clock;
-        const nanoseconds boot = clock.sinceBoot();
-        const QDateTime wall = clock.wallNow();
-        QTRY_VERIFY_WITH_TIMEOUT(clock.sinceBoot() - boot >= 20ms && wall.msecsTo(clock.wallNow()) >= 20, 5000);
-    }
 };
 
 QTEST_GUILESS_MAIN(SystemClockTest)

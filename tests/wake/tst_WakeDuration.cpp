@@ -42,15 +42,6 @@ private Q_SLOTS:
                                                                : formatCompact(input);
         QCOMPARE(actual, expected);
     }
-
-    void storedFormReadsBack()
-    {
-        // Missing, negative, valid and capped values are read in the timer service's launch
-        // table. Indefinite is stored as 0, so a stored zero-minute period comes back indefinite.
-        QCOMPARE(WakeDuration::fromStored(WakeDuration::minutes(0).storedValue()), WakeDuration::indefinite());
-        QCOMPARE(WakeDuration::indefinite().storedValue(), 0);
-        QVERIFY(!(WakeDuration::minutes(0) == WakeDuration::indefinite()));
-    }
 };
 
 QTEST_GUILESS_MAIN(WakeDurationTest)
