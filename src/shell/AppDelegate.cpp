@@ -3,6 +3,7 @@
 
 #include "platform/FreedesktopNotifier.h"
 #include "platform/LinuxDisplaySleeper.h"
+#include "platform/LinuxTriggers.h"
 #include "platform/LinuxWakeStack.h"
 #include "platform/QSettingsStore.h"
 #include "platform/SessionInhibitorList.h"
@@ -24,6 +25,7 @@
 #include "wake/SettingSwitch.h"
 #include "wake/PowerAssertionManager.h"
 #include "wake/RefusalNotice.h"
+#include "wake/TriggerSettings.h"
 
 #include <QCoreApplication>
 
@@ -42,6 +44,8 @@ struct AppServices {
     SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
     SettingSwitch stopBelowBattery{settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0};
+    TriggerSettings triggerSettings{settings};
+    LinuxTriggers triggers{{wake.buses(), clock, triggerSettings, powerSource, wake.timer()}};
 };
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -68,6 +72,11 @@ AppDelegate::~AppDelegate() = default;
 PowerAssertionManager &AppDelegate::power() const
 {
     return m_services->wake.manager();
+}
+
+TriggerSettings &AppDelegate::triggerSettings() const
+{
+    return m_services->triggerSettings;
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -113,11 +122,11 @@ void AppDelegate::quit()
 
 void AppDelegate::applicationShouldTerminate()
 {
-    m_timer->stop();
+    m_timer->stopAll();
 }
 
 void AppDelegate::applicationWillTerminate()
 {
     // Again, for quits that did not come through quit(): harmless when already idle.
-    m_timer->stop();
+    m_timer->stopAll();
 }
