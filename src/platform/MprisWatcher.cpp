@@ -46,18 +46,17 @@ void MprisWatcher::watch()
     delete m_names;
     QDBusConnection bus = m_buses.connection(BusConnections::Bus::Session);
     // One match rule for the whole name space: names outside it never wake us.
-    m_names = new QDBusServiceWatcher(namePrefix + QLatin1Char('*'), bus, QDBusServiceWatcher::WatchForOwnerChange,
-                                      this);
+    m_names =
+        new QDBusServiceWatcher(namePrefix + QLatin1Char('*'), bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_names, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &name, const QString &, const QString &newOwner) { onOwnerChanged(name, newOwner); });
     // Only the players' object path: other objects' property changes never reach us.
     bus.connect(QString(), objectPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
                 SLOT(onPropertiesChanged(QString, QVariantMap, QStringList, QDBusMessage)));
 
-    QDBusMessage list = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                       QStringLiteral("/org/freedesktop/DBus"),
-                                                       QStringLiteral("org.freedesktop.DBus"),
-                                                       QStringLiteral("ListNames"));
+    QDBusMessage list =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListNames"));
     auto *pending = new QDBusPendingCallWatcher(bus.asyncCall(list, readTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
         finished->deleteLater();
@@ -128,7 +127,8 @@ void MprisWatcher::onPropertiesChanged(const QString &interface, const QVariantM
         if (changed.contains(statusProperty)) {
             ++it->reads; // what it says now outranks any read still on its way
             const QVariant value = changed.value(statusProperty);
-            setPlaying(name, value.metaType().id() == QMetaType::QString && value.toString() == QLatin1String("Playing"));
+            setPlaying(name,
+                       value.metaType().id() == QMetaType::QString && value.toString() == QLatin1String("Playing"));
         } else if (invalidated.contains(statusProperty)) {
             read(name);
         }

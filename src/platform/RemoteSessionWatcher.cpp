@@ -53,8 +53,8 @@ void RemoteSessionWatcher::watch()
 
 void RemoteSessionWatcher::list()
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(service, managerPath, managerInterface,
-                                                       QStringLiteral("ListSessions"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, managerPath, managerInterface, QStringLiteral("ListSessions"));
     auto *pending = new QDBusPendingCallWatcher(
         m_buses.connection(BusConnections::Bus::System).asyncCall(call, readTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {

@@ -42,8 +42,8 @@ WakeDecision WakeDecision::decide(const Inputs &inputs)
         decision.trigger = strongest->words;
     if (inputs.period) {
         decision.hold = true;
-        decision.mode = strongest && strength(strongestMode) > strength(inputs.panelMode) ? strongestMode
-                                                                                          : inputs.panelMode;
+        decision.mode =
+            strongest && strength(strongestMode) > strength(inputs.panelMode) ? strongestMode : inputs.panelMode;
         // The user's own period is the cause the user asked for: its text stays.
         decision.reason = CorvaneTimerService::reasonText(*inputs.period);
         return decision;
