@@ -5,6 +5,7 @@
 #include "platform/ProcessNameWatcher.h"
 #include "platform/RemoteSessionWatcher.h"
 #include "wake/CorvaneTimerService.h"
+#include "wake/Logging.h"
 #include "wake/TriggerSettings.h"
 
 LinuxTriggers::LinuxTriggers(Parts parts, QObject *parent) : QObject(parent), m_parts(parts)
@@ -20,6 +21,9 @@ LinuxTriggers::~LinuxTriggers() = default;
 
 void LinuxTriggers::follow()
 {
+    qCDebug(lcPower) << "Triggers: media" << m_parts.settings.whileMediaPlays.isOn() << "remote"
+                     << m_parts.settings.whileRemoteSession.isOn() << "programs"
+                     << m_parts.settings.applications().size();
     if (m_parts.settings.whileMediaPlays.isOn() != bool(m_media)) {
         if (m_media) {
             m_media.reset();

@@ -45,11 +45,15 @@ void MprisWatcher::watch()
     m_playing.clear();
     delete m_names;
     QDBusConnection bus = m_buses.connection(BusConnections::Bus::Session);
-    // One match rule for the whole name space: names outside it never wake us.
-    m_names =
-        new QDBusServiceWatcher(namePrefix + QLatin1Char('*'), bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    // One match rule for the whole name space (arg0namespace, given without the final
+    // dot): names outside it never wake us.
+    m_names = new QDBusServiceWatcher(namePrefix.chopped(1) + QLatin1Char('*'), bus,
+                                      QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_names, &QDBusServiceWatcher::serviceOwnerChanged, this,
-            [this](const QString &name, const QString &, const QString &newOwner) { onOwnerChanged(name, newOwner); });
+            [this](const QString &name, const QString &, const QString &newOwner) {
+                if (name.startsWith(namePrefix))
+                    onOwnerChanged(name, newOwner);
+            });
     // Only the players' object path: other objects' property changes never reach us.
     bus.connect(QString(), objectPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
                 SLOT(onPropertiesChanged(QString, QVariantMap, QStringList, QDBusMessage)));
@@ -74,6 +78,7 @@ void MprisWatcher::watch()
 
 void MprisWatcher::onOwnerChanged(const QString &name, const QString &newOwner)
 {
+    qCDebug(lcPower).noquote() << "Media player" << name << (newOwner.isEmpty() ? "went" : "appeared");
     if (newOwner.isEmpty()) {
         m_players.remove(name);
         setPlaying(name, false);
@@ -111,6 +116,7 @@ void MprisWatcher::read(const QString &name)
         if (value.metaType().id() != QMetaType::QString)
             qCWarning(lcPower).noquote() << "The media player" << name << "gave its" << statusProperty << "as"
                                          << value.metaType().name() << "rather than text; counting it as not playing";
+        qCDebug(lcPower).noquote() << "Media player" << name << "reads" << value.toString();
         setPlaying(name, value.metaType().id() == QMetaType::QString && value.toString() == QLatin1String("Playing"));
     });
 }

@@ -85,9 +85,10 @@ private Q_SLOTS:
         QTest::addRow("nothing") << none << display << Triggers{} << false << false << false << display << ""
                                  << "";
         QTest::addRow("period alone, in the panel's mode")
-            << period << systemOnly << Triggers{} << false << false << true << systemOnly << "period" << "";
-        QTest::addRow("media wants the display") << none << systemOnly << Triggers{mediaPlays} << false << false
-                                                 << true << display << "while " + media << media;
+            << period << systemOnly << Triggers{} << false << false << true << systemOnly << "period"
+            << "";
+        QTest::addRow("media wants the display") << none << systemOnly << Triggers{mediaPlays} << false << false << true
+                                                 << display << "while " + media << media;
         QTest::addRow("remote wants the system only") << none << display << Triggers{remoteLogin} << false << false
                                                       << true << systemOnly << "while " + remote << remote;
         QTest::addRow("a program follows the panel: system")
@@ -97,19 +98,20 @@ private Q_SLOTS:
         QTest::addRow("the strongest trigger names the reason")
             << none << systemOnly << Triggers{remoteLogin, mediaPlays} << false << false << true << display
             << "while " + media << media;
-        QTest::addRow("among equals the first")
-            << none << systemOnly << Triggers{remoteLogin, appRuns} << false << false << true << systemOnly
-            << "while " + remote << remote;
+        QTest::addRow("among equals the first") << none << systemOnly << Triggers{remoteLogin, appRuns} << false
+                                                << false << true << systemOnly << "while " + remote << remote;
         QTest::addRow("period keeps its text, media raises the mode")
             << period << systemOnly << Triggers{mediaPlays} << false << false << true << display << "period" << media;
         QTest::addRow("period's display outranks remote")
             << period << display << Triggers{remoteLogin} << false << false << true << display << "period" << remote;
         QTest::addRow("on battery the triggers hold nothing")
-            << none << display << Triggers{mediaPlays, remoteLogin} << true << false << false << display << "" << "";
+            << none << display << Triggers{mediaPlays, remoteLogin} << true << false << false << display << ""
+            << "";
         QTest::addRow("on battery when the user allows it")
             << none << display << Triggers{mediaPlays} << true << true << true << display << "while " + media << media;
         QTest::addRow("on battery the period still holds")
-            << period << systemOnly << Triggers{mediaPlays} << true << false << true << systemOnly << "period" << "";
+            << period << systemOnly << Triggers{mediaPlays} << true << false << true << systemOnly << "period"
+            << "";
     }
     void decides()
     {
@@ -174,15 +176,15 @@ private Q_SLOTS:
         QCOMPARE(rig.backend.log.last(), acquired(systemOnly, WakeDecision::triggerReason(remote)));
 
         timer->start(WakeDuration::minutes(1));
-        QCOMPARE(rig.backend.log.mid(1), (QStringList{acquired(display, CorvaneTimerService::reasonText(
-                                                                          WakeDuration::minutes(1))),
-                                                      QStringLiteral("release 1")}));
+        QCOMPARE(rig.backend.log.mid(1),
+                 (QStringList{acquired(display, CorvaneTimerService::reasonText(WakeDuration::minutes(1))),
+                              QStringLiteral("release 1")}));
         QCOMPARE(rig.backend.live.size(), size_t(1));
 
         QSignalSpy heldChanged(timer.get(), &CorvaneTimerService::heldChanged);
         timer->stop();
-        QCOMPARE(rig.backend.log.mid(3), (QStringList{acquired(systemOnly, WakeDecision::triggerReason(remote)),
-                                                      QStringLiteral("release 2")}));
+        QCOMPARE(rig.backend.log.mid(3),
+                 (QStringList{acquired(systemOnly, WakeDecision::triggerReason(remote)), QStringLiteral("release 2")}));
         QVERIFY(!timer->active());
         QVERIFY(timer->held());
         QCOMPARE(heldChanged.size(), 0);
@@ -212,8 +214,8 @@ private Q_SLOTS:
         timer->addTrigger(player);
         blender->set(true);
         timer->setMode(systemOnly);
-        QCOMPARE(rig.backend.log.mid(1), (QStringList{acquired(systemOnly, WakeDecision::triggerReason(app)),
-                                                      QStringLiteral("release 1")}));
+        QCOMPARE(rig.backend.log.mid(1),
+                 (QStringList{acquired(systemOnly, WakeDecision::triggerReason(app)), QStringLiteral("release 1")}));
         QCOMPARE(rig.backend.live.size(), size_t(1));
 
         timer->start(WakeDuration::indefinite());
