@@ -38,10 +38,6 @@
         <translation>Corvane konnte den Update-Feed nicht lesen. %1</translation>
     </message>
     <message>
-        <source>You&apos;re up to date!</source>
-        <translation>Sie sind auf dem neuesten Stand!</translation>
-    </message>
-    <message>
         <source>The update&apos;s download address is not a secure address.</source>
         <translation>Die Download-Adresse des Updates ist keine sichere Adresse.</translation>
     </message>
@@ -182,6 +178,34 @@
         <source>Keep this computer awake while &lt;command&gt; runs; exit with its status.</source>
         <translation>Diesen Computer wach halten, solange &lt;befehl&gt; läuft; mit dessen Status beenden.</translation>
     </message>
+    <message>
+        <source>Keep this computer awake whenever a media player plays (on or off).</source>
+        <translation>Diesen Computer wach halten, solange ein Mediaplayer abspielt (on oder off).</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake whenever one of these programs runs (executable names, comma-separated; empty to clear).</source>
+        <translation>Diesen Computer wach halten, solange eines dieser Programme läuft (Namen der ausführbaren Dateien, durch Kommas getrennt; leer zum Löschen).</translation>
+    </message>
+    <message>
+        <source>names</source>
+        <translation>Namen</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake whenever someone is logged in remotely (on or off).</source>
+        <translation>Diesen Computer wach halten, solange jemand aus der Ferne angemeldet ist (on oder off).</translation>
+    </message>
+    <message>
+        <source>--while-media, --while-apps and --while-remote go without other options</source>
+        <translation>--while-media, --while-apps und --while-remote stehen ohne weitere Optionen</translation>
+    </message>
+    <message>
+        <source>--while-media takes on or off, not &quot;%1&quot;</source>
+        <translation>--while-media nimmt on oder off, nicht &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>--while-remote takes on or off, not &quot;%1&quot;</source>
+        <translation>--while-remote nimmt on oder off, nicht &quot;%1&quot;</translation>
+    </message>
 </context>
 <context>
     <name>CommandLineRunner</name>
@@ -237,6 +261,14 @@
         <source>process %1 is this corvane itself: give the id of another process</source>
         <translation>Prozess %1 ist dieses corvane selbst: Geben Sie die Kennung eines anderen Prozesses an</translation>
     </message>
+    <message>
+        <source>Keeping this computer awake while %1.</source>
+        <translation>Hält diesen Computer wach, solange %1.</translation>
+    </message>
+    <message>
+        <source>Also while %1.</source>
+        <translation>Außerdem, solange %1.</translation>
+    </message>
 </context>
 <context>
     <name>CorvaneBusInterface</name>
@@ -255,6 +287,10 @@
     <message>
         <source>No such mode &quot;%1&quot;: use displayAndSystem or systemOnly.</source>
         <translation>Unbekannter Modus &quot;%1&quot;: displayAndSystem oder systemOnly verwenden.</translation>
+    </message>
+    <message>
+        <source>Triggers are set by the Corvane in the tray.</source>
+        <translation>Auslöser stellt das Corvane im Systembereich ein.</translation>
     </message>
 </context>
 <context>
@@ -397,6 +433,17 @@
         <source>Asking the system again · click to stop</source>
         <translation>Erneute Anfrage · Klicken zum Beenden</translation>
     </message>
+    <message>
+        <source>Kept awake while %1</source>
+        <translation>Wach gehalten, solange %1</translation>
+    </message>
+</context>
+<context>
+    <name>MprisWatcher</name>
+    <message>
+        <source>%1 plays media</source>
+        <translation>%1 Medien abspielt</translation>
+    </message>
 </context>
 <context>
     <name>PopoverFooter</name>
@@ -455,6 +502,13 @@
     <message>
         <source>Also keeping it awake: %1</source>
         <translation>Halten ihn außerdem wach: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessNameWatcher</name>
+    <message>
+        <source>%1 runs</source>
+        <translation>%1 läuft</translation>
     </message>
 </context>
 <context>
@@ -537,6 +591,13 @@
     <message>
         <source>Corvane could not keep this computer awake</source>
         <translation>Corvane konnte diesen Computer nicht wach halten</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteSessionWatcher</name>
+    <message>
+        <source>someone is logged in remotely</source>
+        <translation>jemand aus der Ferne angemeldet ist</translation>
     </message>
 </context>
 <context>
@@ -641,6 +702,10 @@
         <extracomment>%1 is the short weekday name, %2 the time: &quot;Wed 15:44&quot;</extracomment>
         <translation>%1 %2</translation>
     </message>
+    <message>
+        <source>Awake while %1</source>
+        <translation>Wach, solange %1</translation>
+    </message>
 </context>
 <context>
     <name>UpdateInstaller</name>
@@ -659,6 +724,13 @@
     <message>
         <source>Corvane could not move the new version into place.</source>
         <translation>Corvane konnte die neue Version nicht an ihren Platz verschieben.</translation>
+    </message>
+</context>
+<context>
+    <name>WakeDecision</name>
+    <message>
+        <source>Corvane: keeping this computer awake while %1</source>
+        <translation>Corvane: hält diesen Computer wach, solange %1</translation>
     </message>
 </context>
 <context>

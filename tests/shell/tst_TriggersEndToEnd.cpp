@@ -34,8 +34,8 @@ bool heldFor(const QString &words, const QString &kind)
 {
     const QStringList locks = blockLocks();
     return trigger() == words && locks.size() == 1
-        && locks.first() == QStringLiteral("%1|Corvane|Corvane: keeping this computer awake while %2|block")
-                                .arg(kind, words);
+        && locks.first()
+        == QStringLiteral("%1|Corvane|Corvane: keeping this computer awake while %2|block").arg(kind, words);
 }
 
 bool released()
@@ -83,10 +83,10 @@ void stop(const std::unique_ptr<QProcess> &process)
     }
 }
 
-QDBusMessage logindMock(const QString &path, const QString &interface, const QString &method,
-                        const QVariantList &args)
+QDBusMessage logindMock(const QString &path, const QString &interface, const QString &method, const QVariantList &args)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"), path, interface, method);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"), path, interface, method);
     call.setArguments(args);
     return TestBus::bus(true).call(call);
 }
@@ -102,10 +102,9 @@ void emitManagerSignal(const QString &name, const QString &id, const QString &pa
 // A session as sshd's PAM module opens it: logind announces it, then it reads as remote.
 QString openRemoteSession(const QString &id)
 {
-    const QDBusMessage added =
-        logindMock(QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.DBus.Mock"),
-                   QStringLiteral("AddSession"),
-                   {id, QStringLiteral("seat0"), 1000u, QStringLiteral("someone"), false});
+    const QDBusMessage added = logindMock(QStringLiteral("/org/freedesktop/login1"),
+                                          QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddSession"),
+                                          {id, QStringLiteral("seat0"), 1000u, QStringLiteral("someone"), false});
     // The template answers with the path as text.
     const QString path = added.arguments().value(0).toString();
     emitManagerSignal(QStringLiteral("SessionNew"), id, path);
