@@ -46,13 +46,13 @@ private Q_SLOTS:
         QTest::addRow("short name") << shortName << QStringList{shortName} << shortName;
         QTest::addRow("space, non-ASCII, past the kernel's 15 bytes") << spaced << QStringList{spaced} << spaced;
         // As `ps -o comm` shows it.
-        QTest::addRow("the kernel's cut of it")
-            << spaced << QStringList{QString::fromUtf8(spaced.toUtf8().left(15))} << QString::fromUtf8(spaced.toUtf8().left(15));
+        QTest::addRow("the kernel's cut of it") << spaced << QStringList{QString::fromUtf8(spaced.toUtf8().left(15))}
+                                                << QString::fromUtf8(spaced.toUtf8().left(15));
         QTest::addRow("another program with the same first 15 bytes")
             << spaced << QStringList{spaced + QStringLiteral(" too")} << QString();
         QTest::addRow("10,000 names, the last one runs") << shortName << (many + QStringList{shortName}) << shortName;
-        QTest::addRow("the list's order decides") << shortName << QStringList{shortName, QStringLiteral("sleep")}
-                                                  << shortName;
+        QTest::addRow("the list's order decides")
+            << shortName << QStringList{shortName, QStringLiteral("sleep")} << shortName;
         QTest::addRow("empty list") << shortName << QStringList{} << QString();
     }
     void findsByName()
