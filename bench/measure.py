@@ -312,7 +312,9 @@ try:
     # bus signals, the program list through a look into /proc every five seconds.
     corvane('SetWhileMediaPlays', True)
     corvane('SetWhileRemoteSession', True)
-    time.sleep(2)
+    # Past the moment Qt's pixmap cache lets go of the icons the cycles drew (30 s on), which
+    # would otherwise count here.
+    time.sleep(32)
     triggers_window = Window(proc.pid)
     time.sleep(settled_window)
     triggers_idle, triggers_threads = triggers_window.finish()
