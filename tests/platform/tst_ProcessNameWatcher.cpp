@@ -51,8 +51,6 @@ private Q_SLOTS:
         QTest::addRow("another program with the same first 15 bytes")
             << spaced << QStringList{spaced + QStringLiteral(" too")} << QString();
         QTest::addRow("10,000 names, the last one runs") << shortName << (many + QStringList{shortName}) << shortName;
-        QTest::addRow("the list's order decides")
-            << shortName << QStringList{shortName, QStringLiteral("sleep")} << shortName;
         QTest::addRow("empty list") << shortName << QStringList{} << QString();
     }
     void findsByName()

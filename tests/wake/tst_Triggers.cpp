@@ -91,19 +91,13 @@ private Q_SLOTS:
                                                  << display << "while " + media << media;
         QTest::addRow("remote wants the system only") << none << display << Triggers{remoteLogin} << false << false
                                                       << true << systemOnly << "while " + remote << remote;
-        QTest::addRow("a program follows the panel: system")
+        QTest::addRow("a program follows the panel")
             << none << systemOnly << Triggers{appRuns} << false << false << true << systemOnly << "while " + app << app;
-        QTest::addRow("a program follows the panel: display")
-            << none << display << Triggers{appRuns} << false << false << true << display << "while " + app << app;
         QTest::addRow("the strongest trigger names the reason")
             << none << systemOnly << Triggers{remoteLogin, mediaPlays} << false << false << true << display
             << "while " + media << media;
-        QTest::addRow("among equals the first") << none << systemOnly << Triggers{remoteLogin, appRuns} << false
-                                                << false << true << systemOnly << "while " + remote << remote;
         QTest::addRow("period keeps its text, media raises the mode")
             << period << systemOnly << Triggers{mediaPlays} << false << false << true << display << "period" << media;
-        QTest::addRow("period's display outranks remote")
-            << period << display << Triggers{remoteLogin} << false << false << true << display << "period" << remote;
         QTest::addRow("on battery the triggers hold nothing")
             << none << display << Triggers{mediaPlays, remoteLogin} << true << false << false << display << ""
             << "";
