@@ -320,6 +320,25 @@ try:
         cycle(i)
     cycles_after, _ = memory(proc.pid)
     corvane('SetMode', 'displayAndSystem')
+
+    # Triggers on and nothing to trigger them: players and sessions are followed through
+    # bus signals, the program list through a look into /proc every five seconds.
+    corvane('SetWhileMediaPlays', True)
+    corvane('SetWhileRemoteSession', True)
+    # Past the moment Qt's pixmap cache lets go of the icons the cycles drew (30 s on), which
+    # would otherwise count here.
+    time.sleep(32)
+    triggers_window = Window(proc.pid)
+    time.sleep(settled_window)
+    triggers_idle, triggers_threads = triggers_window.finish()
+    corvane('SetWhileAppsRun', dbus.Array(['no-such-program', 'another-one'], signature='s'))
+    time.sleep(2)
+    apps_window = Window(proc.pid)
+    time.sleep(settled_window)
+    apps_idle, apps_threads = apps_window.finish()
+    for setter, off in (('SetWhileMediaPlays', False), ('SetWhileRemoteSession', False),
+                        ('SetWhileAppsRun', dbus.Array([], signature='s'))):
+        corvane(setter, off)
     stop(proc)
 
     # The test build, for its loopback feed: never checked, so the check comes once the
@@ -382,6 +401,11 @@ row('  proportional (PSS)', pss, 'MB')
 row('  the bare tray (RSS / PSS)', tray_rss, 'MB', note=f'PSS {tray_pss:.1f} MB')
 row('wake-ups a minute, timed period, panel closed', timed, '/min', '<= 61', timed <= 61)
 threads('    by thread', timed_threads)
+row('wake-ups a minute, idle, media and remote triggers on', triggers_idle, '/min', '0', triggers_idle < 1,
+    f'no trigger on: {idle:.1f} (the idle row)')
+threads('    by thread', triggers_threads)
+row('wake-ups a minute, idle, a program list (2 names)', apps_idle, '/min', '<= 12', apps_idle <= 12)
+threads('    by thread', apps_threads)
 growth = cycles_after - cycles_before
 row(f'RSS growth over {cycles} start/stop cycles', growth, 'MB', '<= 1', growth <= 1,
     f'{cycles_before:.1f} -> {cycles_after:.1f} MB after 300 to warm up')

@@ -209,6 +209,34 @@
         <source>Keep this computer awake while &lt;command&gt; runs; exit with its status.</source>
         <translation>Diesen Computer wach halten, solange &lt;befehl&gt; läuft; mit dessen Status beenden.</translation>
     </message>
+    <message>
+        <source>Keep this computer awake whenever a media player plays (on or off).</source>
+        <translation>Diesen Computer wach halten, solange ein Mediaplayer abspielt (on oder off).</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake whenever one of these programs runs (executable names, comma-separated; empty to clear).</source>
+        <translation>Diesen Computer wach halten, solange eines dieser Programme läuft (Namen der ausführbaren Dateien, durch Kommas getrennt; leer zum Löschen).</translation>
+    </message>
+    <message>
+        <source>names</source>
+        <translation>Namen</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake whenever someone is logged in remotely (on or off).</source>
+        <translation>Diesen Computer wach halten, solange jemand aus der Ferne angemeldet ist (on oder off).</translation>
+    </message>
+    <message>
+        <source>--while-media, --while-apps and --while-remote go without other options</source>
+        <translation>--while-media, --while-apps und --while-remote stehen ohne weitere Optionen</translation>
+    </message>
+    <message>
+        <source>--while-media takes on or off, not &quot;%1&quot;</source>
+        <translation>--while-media nimmt on oder off, nicht &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>--while-remote takes on or off, not &quot;%1&quot;</source>
+        <translation>--while-remote nimmt on oder off, nicht &quot;%1&quot;</translation>
+    </message>
 </context>
 <context>
     <name>CommandLineRunner</name>
@@ -264,6 +292,14 @@
         <source>process %1 is this corvane itself: give the id of another process</source>
         <translation>Prozess %1 ist dieses corvane selbst: Geben Sie die Kennung eines anderen Prozesses an</translation>
     </message>
+    <message>
+        <source>Keeping this computer awake while %1.</source>
+        <translation>Hält diesen Computer wach, solange %1.</translation>
+    </message>
+    <message>
+        <source>Also while %1.</source>
+        <translation>Außerdem, solange %1.</translation>
+    </message>
 </context>
 <context>
     <name>CorvaneBusInterface</name>
@@ -282,6 +318,10 @@
     <message>
         <source>No such mode &quot;%1&quot;: use displayAndSystem or systemOnly.</source>
         <translation>Unbekannter Modus &quot;%1&quot;: displayAndSystem oder systemOnly verwenden.</translation>
+    </message>
+    <message>
+        <source>Triggers are set by the Corvane in the tray.</source>
+        <translation>Auslöser stellt das Corvane im Systembereich ein.</translation>
     </message>
 </context>
 <context>
@@ -424,6 +464,17 @@
         <source>Asking the system again · click to stop</source>
         <translation>Erneute Anfrage · Klicken zum Beenden</translation>
     </message>
+    <message>
+        <source>Kept awake while %1</source>
+        <translation>Wach gehalten, solange %1</translation>
+    </message>
+</context>
+<context>
+    <name>MprisWatcher</name>
+    <message>
+        <source>%1 plays media</source>
+        <translation>%1 Medien abspielt</translation>
+    </message>
 </context>
 <context>
     <name>GnomeCustomKeybinding</name>
@@ -563,6 +614,13 @@
     </message>
 </context>
 <context>
+    <name>ProcessNameWatcher</name>
+    <message>
+        <source>%1 runs</source>
+        <translation>%1 läuft</translation>
+    </message>
+</context>
+<context>
     <name>QtUserDriver</name>
     <message>
         <source>Corvane Update</source>
@@ -676,6 +734,13 @@
     </message>
 </context>
 <context>
+    <name>RemoteSessionWatcher</name>
+    <message>
+        <source>someone is logged in remotely</source>
+        <translation>jemand aus der Ferne angemeldet ist</translation>
+    </message>
+</context>
+<context>
     <name>StatusChip</name>
     <message>
         <source>Indefinite Wake</source>
@@ -777,6 +842,10 @@
         <extracomment>%1 is the short weekday name, %2 the time: &quot;Wed 15:44&quot;</extracomment>
         <translation>%1 %2</translation>
     </message>
+    <message>
+        <source>Awake while %1</source>
+        <translation>Wach, solange %1</translation>
+    </message>
 </context>
 <context>
     <name>UpdateInstaller</name>
@@ -795,6 +864,13 @@
     <message>
         <source>Corvane could not move the new version into place.</source>
         <translation>Corvane konnte die neue Version nicht an ihren Platz verschieben.</translation>
+    </message>
+</context>
+<context>
+    <name>WakeDecision</name>
+    <message>
+        <source>Corvane: keeping this computer awake while %1</source>
+        <translation>Corvane: hält diesen Computer wach, solange %1</translation>
     </message>
 </context>
 <context>

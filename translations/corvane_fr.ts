@@ -209,6 +209,34 @@
         <source>Keep this computer awake while &lt;command&gt; runs; exit with its status.</source>
         <translation>Garder cet ordinateur éveillé pendant que &lt;commande&gt; s’exécute ; sortir avec son code.</translation>
     </message>
+    <message>
+        <source>Keep this computer awake whenever a media player plays (on or off).</source>
+        <translation>Garder cet ordinateur éveillé tant qu’un lecteur multimédia lit (on ou off).</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake whenever one of these programs runs (executable names, comma-separated; empty to clear).</source>
+        <translation>Garder cet ordinateur éveillé tant qu’un de ces programmes tourne (noms des exécutables, séparés par des virgules ; vide pour effacer).</translation>
+    </message>
+    <message>
+        <source>names</source>
+        <translation>noms</translation>
+    </message>
+    <message>
+        <source>Keep this computer awake whenever someone is logged in remotely (on or off).</source>
+        <translation>Garder cet ordinateur éveillé tant que quelqu’un est connecté à distance (on ou off).</translation>
+    </message>
+    <message>
+        <source>--while-media, --while-apps and --while-remote go without other options</source>
+        <translation>--while-media, --while-apps et --while-remote s’emploient sans autre option</translation>
+    </message>
+    <message>
+        <source>--while-media takes on or off, not &quot;%1&quot;</source>
+        <translation>--while-media prend on ou off, pas «&#xa0;%1&#xa0;»</translation>
+    </message>
+    <message>
+        <source>--while-remote takes on or off, not &quot;%1&quot;</source>
+        <translation>--while-remote prend on ou off, pas «&#xa0;%1&#xa0;»</translation>
+    </message>
 </context>
 <context>
     <name>CommandLineRunner</name>
@@ -264,6 +292,14 @@
         <source>process %1 is this corvane itself: give the id of another process</source>
         <translation>le processus %1 est ce corvane lui-même : indiquez l’identifiant d’un autre processus</translation>
     </message>
+    <message>
+        <source>Keeping this computer awake while %1.</source>
+        <translation>Garde cet ordinateur éveillé tant que %1.</translation>
+    </message>
+    <message>
+        <source>Also while %1.</source>
+        <translation>Aussi tant que %1.</translation>
+    </message>
 </context>
 <context>
     <name>CorvaneBusInterface</name>
@@ -282,6 +318,10 @@
     <message>
         <source>No such mode &quot;%1&quot;: use displayAndSystem or systemOnly.</source>
         <translation>Mode &quot;%1&quot; inconnu : utilisez displayAndSystem ou systemOnly.</translation>
+    </message>
+    <message>
+        <source>Triggers are set by the Corvane in the tray.</source>
+        <translation>Les déclencheurs se règlent dans le Corvane de la barre d’état.</translation>
     </message>
 </context>
 <context>
@@ -424,6 +464,17 @@
         <source>Asking the system again · click to stop</source>
         <translation>Nouvelle demande · cliquer pour arrêter</translation>
     </message>
+    <message>
+        <source>Kept awake while %1</source>
+        <translation>Maintenu éveillé tant que %1</translation>
+    </message>
+</context>
+<context>
+    <name>MprisWatcher</name>
+    <message>
+        <source>%1 plays media</source>
+        <translation>%1 lit un média</translation>
+    </message>
 </context>
 <context>
     <name>GnomeCustomKeybinding</name>
@@ -563,6 +614,13 @@
     </message>
 </context>
 <context>
+    <name>ProcessNameWatcher</name>
+    <message>
+        <source>%1 runs</source>
+        <translation>%1 tourne</translation>
+    </message>
+</context>
+<context>
     <name>QtUserDriver</name>
     <message>
         <source>Corvane Update</source>
@@ -676,6 +734,13 @@
     </message>
 </context>
 <context>
+    <name>RemoteSessionWatcher</name>
+    <message>
+        <source>someone is logged in remotely</source>
+        <translation>quelqu’un est connecté à distance</translation>
+    </message>
+</context>
+<context>
     <name>StatusChip</name>
     <message>
         <source>Indefinite Wake</source>
@@ -777,6 +842,10 @@
         <extracomment>%1 is the short weekday name, %2 the time: &quot;Wed 15:44&quot;</extracomment>
         <translation>%1 %2</translation>
     </message>
+    <message>
+        <source>Awake while %1</source>
+        <translation>Éveillé tant que %1</translation>
+    </message>
 </context>
 <context>
     <name>UpdateInstaller</name>
@@ -795,6 +864,13 @@
     <message>
         <source>Corvane could not move the new version into place.</source>
         <translation>Corvane n’a pas pu mettre la nouvelle version en place.</translation>
+    </message>
+</context>
+<context>
+    <name>WakeDecision</name>
+    <message>
+        <source>Corvane: keeping this computer awake while %1</source>
+        <translation>Corvane&#xa0;: garde cet ordinateur éveillé tant que %1</translation>
     </message>
 </context>
 <context>

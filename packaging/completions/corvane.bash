@@ -15,7 +15,9 @@ _corvane() {
     --until) return ;;
     --mode) COMPREPLY=($(compgen -W "display system" -- "$cur")); return ;;
     --while-pid) COMPREPLY=($(compgen -W "$(ps -e -o pid= 2>/dev/null)" -- "$cur")); return ;;
+    --while-media|--while-remote) COMPREPLY=($(compgen -W "on off" -- "$cur")); return ;;
+    --while-apps) COMPREPLY=($(compgen -W "$(ps -e -o comm= 2>/dev/null | sort -u)" -- "$cur")); return ;;
   esac
-  COMPREPLY=($(compgen -W "--for --until --indefinitely --stop --toggle --status --json --mode --while-pid --help --version --" -- "$cur"))
+  COMPREPLY=($(compgen -W "--for --until --indefinitely --stop --toggle --status --json --mode --while-pid --while-media --while-apps --while-remote --help --version --" -- "$cur"))
 }
 complete -F _corvane corvane

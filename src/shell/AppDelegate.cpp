@@ -5,6 +5,7 @@
 #include "platform/FreedesktopNotifier.h"
 #include "platform/GlobalShortcutFactory.h"
 #include "platform/LinuxDisplaySleeper.h"
+#include "platform/LinuxTriggers.h"
 #include "platform/LinuxWakeStack.h"
 #include "platform/ProcRunningPrograms.h"
 #include "platform/QSettingsStore.h"
@@ -47,7 +48,8 @@ struct AppServices {
     SettingSwitch warnBeforeEnd{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
     SettingSwitch stopBelowBattery{settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0};
-    TriggerSettings triggers{settings};
+    TriggerSettings triggerSettings{settings};
+    LinuxTriggers triggers{{wake.buses(), clock, triggerSettings, powerSource, wake.timer()}};
     ProcRunningPrograms runningPrograms;
     std::unique_ptr<GlobalShortcut> desktopShortcut =
         GlobalShortcutFactory::create(DesktopEnvironment::current(), wake.buses());
@@ -86,6 +88,11 @@ PowerAssertionManager &AppDelegate::power() const
     return m_services->wake.manager();
 }
 
+TriggerSettings &AppDelegate::triggerSettings() const
+{
+    return m_services->triggerSettings;
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
     if (m_launched)
@@ -99,7 +106,7 @@ void AppDelegate::createStatusItem()
     auto makePopover = [this]() -> QWidget * {
         AppServices &s = *m_services;
         return createPanelContent({*m_timer, s.settings, s.clock, *m_updaterModel, *m_login, s.displaySleeper,
-                                   s.warnBeforeEnd, s.stopBelowBattery, s.triggers, s.runningPrograms,
+                                   s.warnBeforeEnd, s.stopBelowBattery, s.triggerSettings, s.runningPrograms,
                                    &s.otherInhibitors, [this] { quit(); }, s.toggleShortcut.get()});
     };
     auto *controller = new StatusItemController(*m_timer, m_services->clock, new TrayIcon, makePopover);
@@ -133,11 +140,11 @@ void AppDelegate::quit()
 
 void AppDelegate::applicationShouldTerminate()
 {
-    m_timer->stop();
+    m_timer->stopAll();
 }
 
 void AppDelegate::applicationWillTerminate()
 {
     // Again, for quits that did not come through quit(): harmless when already idle.
-    m_timer->stop();
+    m_timer->stopAll();
 }

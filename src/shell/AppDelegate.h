@@ -42,6 +42,8 @@ public:
     UpdaterService &updater() const { return *m_updater; }
     LoginItemService &login() const { return *m_login; }
     PowerAssertionManager &power() const;
+    // The trigger switches and program list, as stored.
+    TriggerSettings &triggerSettings() const;
     // Absent until launching has finished.
     QObject *statusItem() const { return m_statusItem.get(); }
 

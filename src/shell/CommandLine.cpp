@@ -44,12 +44,24 @@ struct Options {
                             QStringLiteral("display|system")};
     QCommandLineOption whilePid{QStringLiteral("while-pid"),
                                 Texts::tr("Keep this computer awake until process <pid> ends."), QStringLiteral("pid")};
+    QCommandLineOption whileMedia{QStringLiteral("while-media"),
+                                  Texts::tr("Keep this computer awake whenever a media player plays (on or off)."),
+                                  QStringLiteral("on|off")};
+    QCommandLineOption whileApps{QStringLiteral("while-apps"),
+                                 Texts::tr("Keep this computer awake whenever one of these programs runs (executable "
+                                           "names, comma-separated; empty to clear)."),
+                                 Texts::tr("names")};
+    QCommandLineOption whileRemote{QStringLiteral("while-remote"),
+                                   Texts::tr("Keep this computer awake whenever someone is logged in remotely (on or "
+                                             "off)."),
+                                   QStringLiteral("on|off")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, Texts::tr("Show this help.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")}, Texts::tr("Show the version.")};
 
     std::vector<const QCommandLineOption *> all() const
     {
-        return {&forOption, &until, &indefinitely, &stop, &toggle, &status, &json, &mode, &whilePid, &help, &version};
+        return {&forOption, &until,    &indefinitely, &stop,      &toggle,      &status, &json,
+                &mode,      &whilePid, &whileMedia,   &whileApps, &whileRemote, &help,   &version};
     }
 
     void addTo(QCommandLineParser &parser) const
@@ -172,6 +184,40 @@ CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateT
     const bool hasCommand = arguments.contains(QStringLiteral("--"));
     if (!positional.isEmpty() && !hasCommand)
         return invalid(Texts::tr("unexpected argument \"%1\": put a command after --").arg(shown(positional.first())));
+
+    const bool setsTriggers = parser.isSet(o.whileMedia) || parser.isSet(o.whileApps) || parser.isSet(o.whileRemote);
+    if (setsTriggers) {
+        const bool others = request.mode || request.json || hasCommand
+            || std::any_of(arguments.begin() + 1, arguments.end(), [](const QString &arg) {
+                                return arg.startsWith(QLatin1Char('-')) && !arg.startsWith(QLatin1String("--while-"));
+                            });
+        if (others)
+            return invalid(Texts::tr("--while-media, --while-apps and --while-remote go without other options"));
+        auto onOff = [&](const QCommandLineOption &option, std::optional<bool> &into) {
+            if (!parser.isSet(option))
+                return true;
+            const QString value = parser.value(option);
+            if (value != QLatin1String("on") && value != QLatin1String("off"))
+                return false;
+            into = value == QLatin1String("on");
+            return true;
+        };
+        if (!onOff(o.whileMedia, request.whileMedia))
+            return invalid(
+                Texts::tr("--while-media takes on or off, not \"%1\"").arg(shown(parser.value(o.whileMedia))));
+        if (!onOff(o.whileRemote, request.whileRemote))
+            return invalid(
+                Texts::tr("--while-remote takes on or off, not \"%1\"").arg(shown(parser.value(o.whileRemote))));
+        if (parser.isSet(o.whileApps)) {
+            QStringList names;
+            for (const QString &name : parser.value(o.whileApps).split(QLatin1Char(',')))
+                if (!name.trimmed().isEmpty())
+                    names.append(name.trimmed());
+            request.whileApps = names;
+        }
+        request.action = Action::setTriggers;
+        return request;
+    }
 
     int actions = 0;
     for (const QCommandLineOption *option :

@@ -22,6 +22,7 @@ struct CommandLineRequest {
         runCommand,
         help,
         version,
+        setTriggers, // --while-media, --while-apps, --while-remote
         checkUpdates, // the updater's check process, started by the tray
         invalid,
     };
@@ -34,6 +35,10 @@ struct CommandLineRequest {
     bool json = false;
     qint64 pid = 0;
     QStringList command;
+    // With setTriggers: the switches and the program list to store; absent ones stay.
+    std::optional<bool> whileMedia;
+    std::optional<bool> whileRemote;
+    std::optional<QStringList> whileApps;
     // One line for the user when the action is invalid.
     QString error;
 };

@@ -11,6 +11,7 @@
 #include "wake/CorvaneTimerService.h"
 #include "wake/SignalNotifier.h"
 #include "wake/TerminationGuard.h"
+#include "wake/TriggerSettings.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -71,16 +72,25 @@ int printStatus(const QVariantMap &state, bool json)
     const QString end = state.value(QStringLiteral("EndTime")).toString();
     const QString mode = state.value(QStringLiteral("Mode")).toString();
     const QString heldBy = state.value(QStringLiteral("HeldBy")).toString();
+    const QString trigger = state.value(QStringLiteral("Trigger")).toString();
     const int status = active && !held ? exitFailed : 0;
     if (json) {
         const QJsonObject object{{QStringLiteral("active"), active},       {QStringLiteral("held"), held},
                                  {QStringLiteral("remaining"), remaining}, {QStringLiteral("end"), end},
-                                 {QStringLiteral("mode"), mode},           {QStringLiteral("heldBy"), heldBy}};
+                                 {QStringLiteral("mode"), mode},           {QStringLiteral("heldBy"), heldBy},
+                                 {QStringLiteral("trigger"), trigger}};
         say(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)));
         return status;
     }
     if (state.value(QStringLiteral("AssertionFailed")).toBool())
         say(refusal());
+    if (!active && !trigger.isEmpty()) {
+        QString line = Texts::tr("Keeping this computer awake while %1.").arg(trigger);
+        if (held && !heldBy.isEmpty())
+            line += QLatin1Char(' ') + Texts::tr("Held by %1.").arg(heldBy);
+        say(line);
+        return status;
+    }
     if (!active) {
         say(Texts::tr("Not keeping this computer awake (%1).").arg(modeWords(mode)));
         return status;
@@ -105,8 +115,23 @@ int printStatus(const QVariantMap &state, bool json)
     }
     if (!heldBy.isEmpty())
         line += QLatin1Char(' ') + Texts::tr("Held by %1.").arg(heldBy);
+    if (!trigger.isEmpty())
+        line += QLatin1Char(' ') + Texts::tr("Also while %1.").arg(trigger);
     say(line);
     return status;
+}
+
+// Stores the trigger switches for the next Corvane in the tray.
+void storeTriggers(const CommandLineRequest &request)
+{
+    QSettingsStore store;
+    TriggerSettings settings(store);
+    if (request.whileMedia)
+        settings.whileMediaPlays.setOn(*request.whileMedia);
+    if (request.whileRemote)
+        settings.whileRemoteSession.setOn(*request.whileRemote);
+    if (request.whileApps)
+        settings.setApplications(*request.whileApps);
 }
 
 // Takes SIGINT, SIGTERM, SIGHUP and SIGQUIT over from the moment it exists and passes them
@@ -238,6 +263,28 @@ int runRemote(const SingleInstance &instance, const CommandLineRequest &request)
         return printStatus(state, request.json);
     }
     case Action::setMode: return 0;
+    case Action::setTriggers: {
+        QList<std::pair<QString, QVariant>> calls;
+        if (request.whileMedia)
+            calls.append({QStringLiteral("SetWhileMediaPlays"), *request.whileMedia});
+        if (request.whileRemote)
+            calls.append({QStringLiteral("SetWhileRemoteSession"), *request.whileRemote});
+        if (request.whileApps)
+            calls.append({QStringLiteral("SetWhileAppsRun"), *request.whileApps});
+        for (const auto &[method, value] : calls) {
+            const QDBusMessage reply = instance.callRunning(method, {value});
+            // A command line runs the period, not a tray: the next tray reads the settings.
+            if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NotSupported")) {
+                storeTriggers(request);
+                return 0;
+            }
+            if (reply.type() != QDBusMessage::ReplyMessage) {
+                complain(Texts::tr("the running Corvane did not answer: %1").arg(reply.errorMessage()));
+                return exitFailed;
+            }
+        }
+        return 0;
+    }
     case Action::whilePid:
     case Action::runCommand: {
         // Before the period starts, so that no signal can leave it running.
@@ -294,6 +341,7 @@ int runLocal(SingleInstance &instance, const CommandLineRequest &request)
 {
     switch (request.action) {
     case Action::stop: return 0;
+    case Action::setTriggers: storeTriggers(request); return 0;
     case Action::setMode:
         QSettingsStore().setString(CorvaneTimerService::modeKey, AssertionModes::rawValue(*request.mode));
         return 0;

@@ -106,6 +106,7 @@ int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate 
 
     AppDelegate delegate;
     CorvaneBusInterface bus(delegate.timer());
+    bus.setTriggerSettings(&delegate.triggerSettings());
     QObject::connect(&bus, &CorvaneBusInterface::showPanelRequested, &delegate, &AppDelegate::showPanelRequested);
     QObject::connect(&bus, &CorvaneBusInterface::quitRequested, &delegate, &AppDelegate::quit);
     bus.publish(instance.connection());

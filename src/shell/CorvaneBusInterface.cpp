@@ -5,6 +5,7 @@
 #include "shell/CallerHolds.h"
 #include "shell/SingleInstance.h"
 #include "wake/CorvaneTimerService.h"
+#include "wake/TriggerSettings.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusError>
@@ -20,9 +21,10 @@ CorvaneBusInterface::CorvaneBusInterface(CorvaneTimerService &timer, QObject *pa
     m_coalesce.setSingleShot(true);
     m_coalesce.setInterval(0);
     connect(&m_coalesce, &QTimer::timeout, this, &CorvaneBusInterface::announce);
-    for (auto changed : {&CorvaneTimerService::activeChanged, &CorvaneTimerService::remainingSecondsChanged,
-                         &CorvaneTimerService::modeChanged, &CorvaneTimerService::assertionFailedChanged,
-                         &CorvaneTimerService::heldByChanged, &CorvaneTimerService::heldChanged})
+    for (auto changed :
+         {&CorvaneTimerService::activeChanged, &CorvaneTimerService::remainingSecondsChanged,
+          &CorvaneTimerService::modeChanged, &CorvaneTimerService::assertionFailedChanged,
+          &CorvaneTimerService::heldByChanged, &CorvaneTimerService::heldChanged, &CorvaneTimerService::triggerChanged})
         connect(&m_timer, changed, &m_coalesce, qOverload<>(&QTimer::start));
     connect(&m_timer, &CorvaneTimerService::startingChanged, this, &CorvaneBusInterface::answerWaiting);
     m_announced = snapshot();
@@ -84,12 +86,17 @@ bool CorvaneBusInterface::held() const
     return m_timer.held();
 }
 
+QString CorvaneBusInterface::trigger() const
+{
+    return m_timer.trigger();
+}
+
 QVariantMap CorvaneBusInterface::properties() const
 {
     return {{QStringLiteral("Active"), active()},   {QStringLiteral("RemainingSeconds"), remainingSeconds()},
             {QStringLiteral("EndTime"), endTime()}, {QStringLiteral("Mode"), mode()},
             {QStringLiteral("HeldBy"), heldBy()},   {QStringLiteral("AssertionFailed"), assertionFailed()},
-            {QStringLiteral("Held"), held()}};
+            {QStringLiteral("Held"), held()},       {QStringLiteral("Trigger"), trigger()}};
 }
 
 bool CorvaneBusInterface::hold(const QString &caller)
@@ -181,7 +188,7 @@ void CorvaneBusInterface::answerWaiting()
 
 void CorvaneBusInterface::answer(const QDBusMessage &call)
 {
-    if (m_timer.held())
+    if (m_timer.held() && m_timer.active())
         m_bus.send(call.createReply());
     else if (m_timer.assertionFailed())
         m_bus.send(call.createErrorReply(notAwakeError, tr("The system refused to keep this computer awake.")));
@@ -231,6 +238,33 @@ void CorvaneBusInterface::SetMode(const QString &mode)
                        tr("No such mode \"%1\": use displayAndSystem or systemOnly.").arg(mode.left(64)));
 }
 
+bool CorvaneBusInterface::triggersSupported()
+{
+    if (m_triggerSettings)
+        return true;
+    if (calledFromDBus())
+        sendErrorReply(QDBusError::NotSupported, tr("Triggers are set by the Corvane in the tray."));
+    return false;
+}
+
+void CorvaneBusInterface::SetWhileMediaPlays(bool on)
+{
+    if (triggersSupported())
+        m_triggerSettings->whileMediaPlays.setOn(on);
+}
+
+void CorvaneBusInterface::SetWhileRemoteSession(bool on)
+{
+    if (triggersSupported())
+        m_triggerSettings->whileRemoteSession.setOn(on);
+}
+
+void CorvaneBusInterface::SetWhileAppsRun(const QStringList &names)
+{
+    if (triggersSupported())
+        m_triggerSettings->setApplications(names);
+}
+
 void CorvaneBusInterface::ShowPanel()
 {
     Q_EMIT showPanelRequested();
@@ -243,7 +277,7 @@ void CorvaneBusInterface::Quit()
 
 CorvaneBusInterface::Snapshot CorvaneBusInterface::snapshot() const
 {
-    return {active(), remainingSeconds(), endTime(), mode(), heldBy(), assertionFailed(), held()};
+    return {active(), remainingSeconds(), endTime(), mode(), heldBy(), assertionFailed(), held(), trigger()};
 }
 
 void CorvaneBusInterface::refreshEnd() const
@@ -271,6 +305,7 @@ void CorvaneBusInterface::announce()
     note("HeldBy", m_announced.heldBy, now.heldBy);
     note("AssertionFailed", m_announced.assertionFailed, now.assertionFailed);
     note("Held", m_announced.held, now.held);
+    note("Trigger", m_announced.trigger, now.trigger);
     m_announced = now;
     if (changed.isEmpty() || !m_bus.isConnected())
         return;

@@ -12,6 +12,7 @@
 
 class CallerHolds;
 class CorvaneTimerService;
+class TriggerSettings;
 
 // The public face of a running Corvane on the session bus (app.corvane.Corvane, described
 // in packaging/app.corvane.Corvane.xml): the timer service's operations and state, no
@@ -28,6 +29,7 @@ class CorvaneBusInterface : public QObject, protected QDBusContext {
     Q_PROPERTY(QString HeldBy READ heldBy)
     Q_PROPERTY(bool AssertionFailed READ assertionFailed)
     Q_PROPERTY(bool Held READ held)
+    Q_PROPERTY(QString Trigger READ trigger)
 
 public:
     static inline const QString interfaceName = QStringLiteral("app.corvane.Corvane");
@@ -37,6 +39,9 @@ public:
     explicit CorvaneBusInterface(CorvaneTimerService &timer, QObject *parent = nullptr);
     ~CorvaneBusInterface() override;
 
+    // Where the trigger methods store the switches; without it (a command line serving the
+    // interface) they are not supported.
+    void setTriggerSettings(TriggerSettings *settings) { m_triggerSettings = settings; }
     // Serves the interface on `bus` at the single instance's object path.
     bool publish(QDBusConnection bus);
 
@@ -47,6 +52,7 @@ public:
     QString heldBy() const;
     bool assertionFailed() const;
     bool held() const;
+    QString trigger() const;
     // Every property above by its name on the bus.
     QVariantMap properties() const;
     // Holds for `caller` as Hold does for a caller on the bus: the command line serving the
@@ -64,6 +70,9 @@ public Q_SLOTS:
     void Release();
     void Toggle();
     void SetMode(const QString &mode);
+    void SetWhileMediaPlays(bool on);
+    void SetWhileRemoteSession(bool on);
+    void SetWhileAppsRun(const QStringList &names);
     void ShowPanel();
     void Quit();
 
@@ -81,6 +90,7 @@ private:
         QString heldBy;
         bool assertionFailed = false;
         bool held = false;
+        QString trigger;
     };
     Snapshot snapshot() const;
     void refreshEnd() const;
@@ -94,6 +104,8 @@ private:
     void onCallerLeft(const QString &caller);
     void answerWaiting();
     void answer(const QDBusMessage &call);
+    // False, with an error for the caller, where there are no trigger settings to store.
+    bool triggersSupported();
 
     CorvaneTimerService &m_timer;
     QDBusConnection m_bus{QString()};
@@ -109,4 +121,5 @@ private:
     QString m_startCaller;
     quint64 m_startSerial = 0;
     std::unique_ptr<CallerHolds> m_holds;
+    TriggerSettings *m_triggerSettings = nullptr;
 };

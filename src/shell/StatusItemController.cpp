@@ -55,6 +55,7 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, Clock &cl
     connect(&m_timer, &CorvaneTimerService::assertionFailedChanged, this, &StatusItemController::scheduleRender);
     connect(&m_timer, &CorvaneTimerService::startingChanged, this, &StatusItemController::scheduleRender);
     connect(&m_timer, &CorvaneTimerService::heldChanged, this, &StatusItemController::scheduleMenu);
+    connect(&m_timer, &CorvaneTimerService::triggerChanged, this, &StatusItemController::scheduleRender);
     renderButton();
     m_tray->show();
 }

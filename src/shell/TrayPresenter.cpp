@@ -21,7 +21,7 @@ TrayPresenter::State TrayPresenter::State::of(const CorvaneTimerService &timer)
     return {timer.active(), timer.remainingSeconds(), timer.totalSeconds(), timer.lastDuration(), timer.mode(),
             timer.assertionFailed() && !timer.starting(), end ? std::optional(end->toLocalTime()) : std::nullopt,
             // Not while a start is still being answered: held comes with the answer.
-            timer.active() && !timer.held() && !timer.starting()};
+            timer.active() && !timer.held() && !timer.starting(), timer.held() ? timer.trigger() : QString()};
 }
 
 QString TrayPresenter::endText(const State &state, const QDateTime &now)
@@ -39,7 +39,7 @@ QString TrayPresenter::symbol(const State &state)
 {
     if (state.refused || state.unheld)
         return QStringLiteral("exclamationmark.triangle.fill");
-    return state.active ? QStringLiteral("eye.fill") : QStringLiteral("eye");
+    return state.active || !state.trigger.isEmpty() ? QStringLiteral("eye.fill") : QStringLiteral("eye");
 }
 
 double TrayPresenter::ring(const State &state)
@@ -59,7 +59,7 @@ QString TrayPresenter::description(const State &state)
         return tr("Corvane could not keep this computer awake");
     if (state.unheld)
         return tr("Corvane is not keeping this computer awake");
-    return state.active ? tr("Corvane active") : tr("Corvane idle");
+    return state.active || !state.trigger.isEmpty() ? tr("Corvane active") : tr("Corvane idle");
 }
 
 QString TrayPresenter::label(const State &state)
@@ -68,6 +68,15 @@ QString TrayPresenter::label(const State &state)
 }
 
 QString TrayPresenter::toolTip(const State &state, const QDateTime &now)
+{
+    const QString period = periodToolTip(state, now);
+    if (state.trigger.isEmpty() || state.refused)
+        return period;
+    const QString trigger = tr("Awake while %1").arg(state.trigger);
+    return state.active ? period + QLatin1Char('\n') + trigger : trigger;
+}
+
+QString TrayPresenter::periodToolTip(const State &state, const QDateTime &now)
 {
     if (state.refused)
         return tr("Corvane could not keep this computer awake");

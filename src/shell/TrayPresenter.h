@@ -39,6 +39,8 @@ public:
         std::optional<QDateTime> end;
         // A period runs but its inhibition was lost and nothing holds it yet.
         bool unheld = false;
+        // What a trigger keeps the computer awake for ("mpv plays media"), while it does.
+        QString trigger{};
 
         static State of(const CorvaneTimerService &timer);
     };
@@ -54,8 +56,8 @@ public:
         friend bool operator==(const MenuRow &, const MenuRow &) = default;
     };
 
-    // "eye", "eye.fill", or "exclamationmark.triangle.fill" after a refusal and while a
-    // period holds nothing.
+    // "eye", "eye.fill" (a period or a trigger holds), or "exclamationmark.triangle.fill"
+    // after a refusal and while a period holds nothing.
     static QString symbol(const State &state);
     // The part of a timed period left, in ringSteps steps (0…1), or -1 for no ring. It
     // moves only when the label changes, so the icon is redrawn no more often.
@@ -72,6 +74,7 @@ public:
     static QList<MenuRow> menu(const State &state, const QDateTime &now);
 
 private:
+    static QString periodToolTip(const State &state, const QDateTime &now);
     // "15:44", "tomorrow 15:44" or "Wed 15:44".
     static QString endText(const State &state, const QDateTime &now);
 };

@@ -143,7 +143,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, Clock &clock, std
     for (auto signal : {&CorvaneTimerService::activeChanged, &CorvaneTimerService::remainingSecondsChanged,
                         &CorvaneTimerService::totalSecondsChanged, &CorvaneTimerService::modeChanged,
                         &CorvaneTimerService::assertionFailedChanged, &CorvaneTimerService::heldByChanged,
-                        &CorvaneTimerService::heldChanged})
+                        &CorvaneTimerService::heldChanged, &CorvaneTimerService::triggerChanged})
         connect(&m_timer, signal, this, &GlassPopoverView::refresh);
     refresh();
 }
@@ -223,7 +223,11 @@ void GlassPopoverView::refresh()
     // The new texts first, where the old ones stood, so that the state change carries the
     // block across with the knob.
     m_switch->setTitle(lost ? tr("NOT AWAKE") : (active ? tr("AWAKE") : tr("IDLE")));
-    m_switch->setSubtitle(lost ? tr("Asking the system again \u00B7 click to stop") : subtitleFor(m_timer));
+    // Without a period, what a trigger holds is said where the period's hint would be.
+    const bool byTrigger = !active && m_timer.held() && !m_timer.trigger().isEmpty();
+    m_switch->setSubtitle(lost            ? tr("Asking the system again \u00B7 click to stop")
+                              : byTrigger ? tr("Kept awake while %1").arg(m_timer.trigger())
+                                          : subtitleFor(m_timer));
     m_switch->setOn(active && !lost);
     m_switch->setProgress(!active || lost ? 0.0 : (timed ? m_timer.progress() : 1.0));
     m_switch->setAccent(tint);

@@ -3,8 +3,11 @@
 
 #include "wake/Logging.h"
 #include "wake/PowerAssertionManager.h"
+#include "wake/PowerSource.h"
+#include "wake/SettingSwitch.h"
 #include "wake/SettingsStore.h"
 #include "wake/SystemEvents.h"
+#include "wake/TriggerSource.h"
 
 #include <QPointer>
 #include <cmath>
@@ -47,6 +50,7 @@ CorvaneTimerService::CorvaneTimerService(PowerAssertionManager &power, SettingsS
         updateHeld();
     });
     connect(this, &CorvaneTimerService::activeChanged, this, &CorvaneTimerService::updateHeld);
+    connect(this, &CorvaneTimerService::triggerChanged, this, &CorvaneTimerService::updateHeld);
 }
 
 CorvaneTimerService::~CorvaneTimerService() = default;
@@ -91,8 +95,9 @@ void CorvaneTimerService::ask(WakeDuration duration, const std::optional<QDateTi
     m_abandoned = false;
     m_pendingUntil = until;
     setPendingStart(duration);
-    m_asking = true;
-    m_power.acquire(m_mode, reasonText(duration));
+    const WakeDecision decision = decisionFor(duration);
+    setTrigger(decision.trigger);
+    askFor(decision);
 }
 
 void CorvaneTimerService::claim(WakeDuration duration, const std::optional<QDateTime> &until)
@@ -120,11 +125,12 @@ void CorvaneTimerService::claim(WakeDuration duration, const std::optional<QDate
 void CorvaneTimerService::onGranted()
 {
     const bool answer = std::exchange(m_asking, false);
+    m_granted = m_asked;
     if (answer && m_pendingStart && std::exchange(m_abandoned, false)) {
         // The new inhibition holds for the running period now; asked again under its reason.
         m_pendingUntil.reset();
         setPendingStart(std::nullopt);
-        retake();
+        reconsider();
         return;
     }
     if (answer && m_pendingStart) {
@@ -142,6 +148,8 @@ void CorvaneTimerService::onRefused()
 {
     m_asking = false;
     const bool abandoned = std::exchange(m_abandoned, false);
+    // What was held before is held still; a trigger asks again on its next change.
+    m_asked = m_granted;
     if (m_pendingStart) {
         // A running period (if any) carries on with what it held; a start nobody waits
         // for any more fails quietly.
@@ -164,10 +172,9 @@ void CorvaneTimerService::onLost()
 
 void CorvaneTimerService::retake()
 {
-    if (!m_active || m_asking)
+    if (!m_asked.hold || m_asking)
         return;
-    m_asking = true;
-    m_power.acquire(m_mode, reasonText(*m_active));
+    askFor(m_asked);
 }
 
 void CorvaneTimerService::stop()
@@ -176,13 +183,95 @@ void CorvaneTimerService::stop()
     m_asking = false;
     m_abandoned = false;
     setPendingStart(std::nullopt);
-    m_power.release();
+    // Let go before the period is seen to end, unless a trigger holds on: then its own
+    // inhibition comes first and the period's goes when it is in force.
+    if (!decisionFor(std::nullopt).hold) {
+        m_power.release();
+        m_asked = m_granted = WakeDecision{};
+    }
     setActive(std::nullopt);
     m_deadline.reset();
     m_wallDeadline.reset();
     setTotalSeconds(0);
     setRemainingSeconds(0);
     m_ticker.reset();
+    reconsider();
+}
+
+void CorvaneTimerService::stopAll()
+{
+    m_triggersOff = true;
+    stop();
+}
+
+void CorvaneTimerService::addTrigger(TriggerSource &source)
+{
+    TriggerSource *added = &source;
+    m_triggers.append(added);
+    connect(added, &TriggerSource::changed, this, &CorvaneTimerService::reconsider);
+    // Only the pointer is used from here: the watcher's own parts are gone by now.
+    connect(added, &QObject::destroyed, this, [this, added] {
+        m_triggers.removeOne(added);
+        reconsider();
+    });
+    reconsider();
+}
+
+void CorvaneTimerService::setTriggerPower(PowerSource &power, SettingSwitch &triggersOnBattery)
+{
+    m_powerSource = &power;
+    m_triggersOnBattery = &triggersOnBattery;
+    connect(&power, &PowerSource::changed, this, &CorvaneTimerService::reconsider);
+    connect(&triggersOnBattery, &SettingSwitch::isOnChanged, this, &CorvaneTimerService::reconsider);
+    reconsider();
+}
+
+WakeDecision CorvaneTimerService::decisionFor(const std::optional<WakeDuration> &period) const
+{
+    WakeDecision::Inputs inputs;
+    inputs.period = period;
+    inputs.panelMode = m_mode;
+    inputs.onBattery = m_powerSource && m_powerSource->onBattery();
+    inputs.triggersOnBattery = m_triggersOnBattery && m_triggersOnBattery->isOn();
+    if (!m_triggersOff) {
+        for (const TriggerSource *source : m_triggers)
+            if (source->isActive())
+                inputs.triggers.append({source->words(), source->wantedMode()});
+    }
+    return WakeDecision::decide(inputs);
+}
+
+void CorvaneTimerService::askFor(const WakeDecision &decision)
+{
+    m_asked = decision;
+    m_asking = true;
+    m_power.acquire(decision.mode, decision.reason);
+}
+
+void CorvaneTimerService::reconsider()
+{
+    const WakeDecision decision = decisionFor(m_pendingStart ? m_pendingStart : m_active);
+    setTrigger(decision.trigger);
+    if (!decision.hold) {
+        if (m_asked.hold) {
+            m_asking = false;
+            m_power.release();
+            m_asked = m_granted = WakeDecision{};
+            updateHeld();
+        }
+        return;
+    }
+    if (decision.hold == m_asked.hold && decision.mode == m_asked.mode && decision.reason == m_asked.reason)
+        return;
+    askFor(decision);
+}
+
+void CorvaneTimerService::setTrigger(const QString &value)
+{
+    if (m_trigger == value)
+        return;
+    m_trigger = value;
+    Q_EMIT triggerChanged();
 }
 
 void CorvaneTimerService::toggle()
@@ -210,16 +299,9 @@ void CorvaneTimerService::setMode(AssertionMode mode)
     m_mode = mode;
     Q_EMIT modeChanged();
     m_defaults.setString(modeKey, AssertionModes::rawValue(mode));
-    if (m_pendingStart) {
-        // The start waiting for an answer asks again, in the new mode.
-        m_asking = true;
-        m_power.acquire(mode, reasonText(*m_pendingStart));
-        return;
-    }
-    if (!m_active)
-        return;
-    m_asking = true;
-    m_power.acquire(mode, reasonText(*m_active));
+    // A start waiting for its answer asks again in the new mode; so does a running period,
+    // and a trigger that follows the panel's mode.
+    reconsider();
 }
 
 void CorvaneTimerService::extend(qint64 minutes)
@@ -312,7 +394,7 @@ void CorvaneTimerService::setHeldBy(const QString &value)
 
 void CorvaneTimerService::updateHeld()
 {
-    const bool now = m_active.has_value() && m_power.heldMode().has_value();
+    const bool now = (m_active.has_value() || !m_trigger.isEmpty()) && m_power.heldMode().has_value();
     if (m_held == now)
         return;
     m_held = now;

@@ -3,6 +3,7 @@
 
 #include "wake/Clock.h"
 #include "wake/AssertionMode.h"
+#include "wake/WakeDecision.h"
 #include "wake/WakeDuration.h"
 
 #include <QDateTime>
@@ -12,8 +13,11 @@
 #include <optional>
 
 class PowerAssertionManager;
+class PowerSource;
+class SettingSwitch;
 class SettingsStore;
 class SystemEvents;
+class TriggerSource;
 
 // What the timer service runs on; tests replace each part.
 struct TimerServiceEnvironment {
@@ -32,6 +36,12 @@ struct TimerServiceEnvironment {
 // long as it is shown: a loss is renewed at once, and shown through assertionFailed until
 // something holds again. `held` tells whether the running period really keeps the computer
 // awake at this moment; a period that has lost its inhibition runs on with `held` false.
+//
+// Triggers are the other reasons to stay awake. The one inhibition is held while the period
+// runs or any trigger's condition holds, in the strongest mode any of them wants; a change
+// of reason or mode takes the new inhibition before the old one goes. The period's state
+// (active, countdown, last duration) stays the period's: stopping it leaves what a trigger
+// holds, and a period ending while a trigger holds keeps the computer awake.
 class CorvaneTimerService : public QObject {
     Q_OBJECT
     Q_PROPERTY(std::optional<WakeDuration> active READ active NOTIFY activeChanged)
@@ -66,7 +76,7 @@ public:
     quint64 periodSerial() const { return m_periodSerial; }
     // The mechanism keeping the computer awake ("GNOME Session Manager"), empty when none.
     QString heldBy() const { return m_heldBy; }
-    // A period runs and an inhibition keeps the computer awake for it.
+    // An inhibition keeps the computer awake for the running period or for a trigger.
     bool held() const { return m_held; }
     // What keeps the computer awake without a period ("mpv plays media", "blender runs",
     // "someone is logged in remotely"); empty while no trigger holds.
@@ -91,6 +101,14 @@ public:
     void setMode(AssertionMode mode);
     // Moves the end of a timed period `minutes` later; the inhibition is kept as it is.
     void extend(qint64 minutes);
+    // Ends the period and lets go of what triggers hold, for good: the program is leaving.
+    void stopAll();
+
+    // A reason to stay awake besides the period, followed until it is destroyed.
+    void addTrigger(TriggerSource &source);
+    // Triggers hold nothing on battery unless `triggersOnBattery` is on. Without a power
+    // source the computer counts as on mains.
+    void setTriggerPower(PowerSource &power, SettingSwitch &triggersOnBattery);
 
     // The reason shown in the system's list of inhibitions.
     static QString reasonText(WakeDuration duration);
@@ -119,6 +137,11 @@ private:
     void setPendingStart(std::optional<WakeDuration> value);
     void setHeldBy(const QString &value);
     void updateHeld();
+    WakeDecision decisionFor(const std::optional<WakeDuration> &period) const;
+    void askFor(const WakeDecision &decision);
+    // Brings the inhibition in line with every reason to stay awake; asks only on a change.
+    void reconsider();
+    void setTrigger(const QString &value);
 
     void setActive(std::optional<WakeDuration> value);
     void setRemainingSeconds(qint64 value);
@@ -143,6 +166,13 @@ private:
     bool m_asking = false;
     // The pending start was given up on while a period runs: its answer must not claim.
     bool m_abandoned = false;
+    // What was asked for last, and what the last grant holds.
+    WakeDecision m_asked;
+    WakeDecision m_granted;
+    QList<TriggerSource *> m_triggers;
+    PowerSource *m_powerSource = nullptr;
+    SettingSwitch *m_triggersOnBattery = nullptr;
+    bool m_triggersOff = false;
 
     PowerAssertionManager &m_power;
     SettingsStore &m_defaults;

@@ -60,6 +60,43 @@ private Q_SLOTS:
         row("nothing after --", {"--"}, Action::invalid, -1, {}, "no command");
         row("a stray word", {"--stop", "now"}, Action::invalid, -1, {}, "unexpected argument");
         row("an unknown option next to ours", {"--for", "1h", "--fast"}, Action::invalid, -1, {}, "Unknown option");
+        row("a trigger switch that is neither on nor off", {"--while-media", "yes"}, Action::invalid, -1, {},
+            "takes on or off");
+        row("triggers with a period", {"--while-remote", "on", "--for", "1h"}, Action::invalid, -1, {},
+            "without other options");
+    }
+
+    // The trigger options go together; what is not given stays as it is.
+    void triggers_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("media"); // "on", "off", or empty: not given
+        QTest::addColumn<QString>("remote");
+        QTest::addColumn<QStringList>("apps");
+        QTest::addColumn<bool>("appsGiven");
+        QTest::addRow("media on") << QStringList{"--while-media", "on"} << "on"
+                                  << "" << QStringList{} << false;
+        QTest::addRow("all three") << QStringList{"--while-remote=off", "--while-media", "off", "--while-apps",
+                                                  " blender , my tool,,mpv "}
+                                   << "off"
+                                   << "off" << QStringList{"blender", "my tool", "mpv"} << true;
+        QTest::addRow("an empty list clears it") << QStringList{"--while-apps="} << ""
+                                                 << "" << QStringList{} << true;
+    }
+    void triggers()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, media);
+        QFETCH(QString, remote);
+        QFETCH(QStringList, apps);
+        QFETCH(bool, appsGiven);
+        const CommandLineRequest request = CommandLine::parse(QStringList{"corvane"} + arguments, QDateTime());
+        QCOMPARE(request.action, Action::setTriggers);
+        auto word = [](const std::optional<bool> &on) { return on ? QString(*on ? "on" : "off") : QString(); };
+        QCOMPARE(word(request.whileMedia), media);
+        QCOMPARE(word(request.whileRemote), remote);
+        QCOMPARE(request.whileApps.has_value(), appsGiven);
+        QCOMPARE(request.whileApps.value_or(QStringList{}), apps);
     }
     void requests()
     {

@@ -41,6 +41,12 @@ State unheld(State state)
     return state;
 }
 
+State heldFor(State state, const QString &trigger)
+{
+    state.trigger = trigger;
+    return state;
+}
+
 // The menu as a user reads it: "(•)" a chosen radio row, "[x]" a ticked one, "---" a line.
 QStringList readMenu(const QList<TrayPresenter::MenuRow> &rows)
 {
@@ -131,6 +137,16 @@ private Q_SLOTS:
             << "Corvane is not keeping this computer awake"
             << ""
             << "Not being kept awake: nothing holds the inhibition. Asking again until turned off";
+        // A trigger fills the icon without a period, and says what it holds for.
+        QTest::newRow("a trigger holds") << "en" << heldFor(idle(WakeDuration::minutes(60)), "mpv plays media")
+                                         << "eye.fill"
+                                         << "Corvane active"
+                                         << ""
+                                         << "Awake while mpv plays media";
+        QTest::newRow("a period and a trigger") << "en" << heldFor(indefinite(display), "blender runs") << "eye.fill"
+                                                << "Corvane active"
+                                                << ""
+                                                << "Awake until turned off\nAwake while blender runs";
         // One German row proves the texts go through the translator; the build refuses an
         // unfinished translation.
         QTest::newRow("German: timed, ends tomorrow") << "de" << timed(1440, 86000, system) << "eye.fill"
