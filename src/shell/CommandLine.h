@@ -34,6 +34,8 @@ struct CommandLineRequest {
     bool json = false;
     qint64 pid = 0;
     QStringList command;
+    // --autostart: the session started the tray, not the user; it opens nothing by itself.
+    bool autostart = false;
     // One line for the user when the action is invalid.
     QString error;
 };
