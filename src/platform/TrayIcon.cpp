@@ -4,6 +4,7 @@
 #include "platform/DesktopEnvironment.h"
 #include "platform/StatusNotifierItem.h"
 #include "platform/TrayHostDetection.h"
+#include "platform/X11WindowEffects.h"
 #include "wake/Logging.h"
 
 #include <QApplication>
@@ -71,10 +72,17 @@ void TrayIcon::updateHost()
 {
     if (!m_shown)
         return;
-    QDBusConnectionInterface *bus = m_buses.connection(BusConnections::Bus::Session).interface();
     m_seen.statusNotifierHost = m_sni->isHosted();
-    m_seen.watcherOwned = bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
-    m_seen.xembedTray = QSystemTrayIcon::isSystemTrayAvailable();
+    // Asked only while it decides: this runs too when the session bus has just gone, where a
+    // blocking call would fail inside libdbus.
+    if (!m_seen.watcherAnswered && m_seen.waited) {
+        const QDBusConnection session = m_buses.connection(BusConnections::Bus::Session);
+        QDBusConnectionInterface *bus = session.isConnected() ? session.interface() : nullptr;
+        m_seen.watcherOwned = bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    }
+    // From the X server alone: Qt's isSystemTrayAvailable() may ask the session bus,
+    // blocking, and this also runs when that bus has just gone.
+    m_seen.xembedTray = X11WindowEffects::xembedTrayPresent();
     const Host now = TrayHostDetection::host(m_seen);
     if (now == Host::Unknown)
         return;
@@ -103,7 +111,8 @@ void TrayIcon::updateHost()
     case Host::StatusNotifier: qCInfo(lcTray) << "Icon shown by the StatusNotifierItem host"; break;
     case Host::XEmbed: qCInfo(lcTray) << "No StatusNotifierItem host: icon shown in the XEmbed tray"; break;
     default:
-        qCInfo(lcTray) << "Neither a StatusNotifierItem host nor an XEmbed tray is there: no tray shows the icon";
+        // Worth a warning: the user sees no icon.
+        qCWarning(lcTray) << "Neither a StatusNotifierItem host nor an XEmbed tray is there: no tray shows the icon";
         break;
     }
     Q_EMIT hostChanged();

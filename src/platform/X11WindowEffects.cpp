@@ -36,6 +36,15 @@ bool X11WindowEffects::compositorActive()
     return XGetSelectionOwner(dpy, selection) != None;
 }
 
+bool X11WindowEffects::xembedTrayPresent()
+{
+    Display *dpy = x11Display();
+    if (!dpy)
+        return false;
+    const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(DefaultScreen(dpy));
+    return XGetSelectionOwner(dpy, XInternAtom(dpy, name.constData(), False)) != None;
+}
+
 bool X11WindowEffects::blurBehindSupported()
 {
     Display *dpy = x11Display();

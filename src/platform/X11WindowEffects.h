@@ -13,6 +13,8 @@ class X11WindowEffects {
 public:
     // A compositor owns _NET_WM_CM_S<screen> on the X display the program uses.
     static bool compositorActive();
+    // Whether an XEmbed tray owns the screen's _NET_SYSTEM_TRAY_S selection.
+    static bool xembedTrayPresent();
     // A compositor runs and announces the blur property on the root window.
     static bool blurBehindSupported();
 
