@@ -13,9 +13,7 @@ const QString interface = QStringLiteral("org.gnome.Shell.Extensions");
 constexpr int timeoutMs = 5000;
 } // namespace
 
-GnomeShellExtensions::GnomeShellExtensions(BusConnections &buses, QObject *parent)
-    : QObject(parent),
-      m_buses(buses)
+GnomeShellExtensions::GnomeShellExtensions(BusConnections &buses, QObject *parent) : QObject(parent), m_buses(buses)
 {}
 
 GnomeShellExtensions::State GnomeShellExtensions::stateOf(const QVariantMap &info)
@@ -37,8 +35,8 @@ void GnomeShellExtensions::query(const QString &uuid, std::function<void(State)>
 {
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("GetExtensionInfo"));
     call << uuid;
-    auto *watcher = new QDBusPendingCallWatcher(
-        m_buses.connection(BusConnections::Bus::Session).asyncCall(call, timeoutMs), this);
+    auto *watcher =
+        new QDBusPendingCallWatcher(m_buses.connection(BusConnections::Bus::Session).asyncCall(call, timeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, onAnswer = std::move(onAnswer)] {
         watcher->deleteLater();
         const QDBusPendingReply<QVariantMap> reply = *watcher;
@@ -50,8 +48,8 @@ void GnomeShellExtensions::enable(const QString &uuid, std::function<void(bool)>
 {
     QDBusMessage call = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("EnableExtension"));
     call << uuid;
-    auto *watcher = new QDBusPendingCallWatcher(
-        m_buses.connection(BusConnections::Bus::Session).asyncCall(call, timeoutMs), this);
+    auto *watcher =
+        new QDBusPendingCallWatcher(m_buses.connection(BusConnections::Bus::Session).asyncCall(call, timeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, onDone = std::move(onDone)] {
         watcher->deleteLater();
         const QDBusPendingReply<bool> reply = *watcher;

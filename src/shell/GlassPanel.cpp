@@ -143,7 +143,8 @@ void GlassPanel::setKind(Kind kind)
         m_close->setToolTip(tr("Close"));
         m_close->setIcon(crossIcon(QColor(255, 255, 255, 210))); // on the dark glass
         m_close->setFocusPolicy(Qt::TabFocus);
-        m_close->resize(24, 24);
+        m_close->setIconSize(QSize(12, 12));
+        m_close->resize(15, 15);
         connect(m_close, &QAbstractButton::clicked, this, &QWidget::hide);
     }
     if (m_close) {
@@ -156,9 +157,10 @@ void GlassPanel::placeCloseButton()
 {
     if (!m_close || m_kind != Kind::Window)
         return;
-    // In the card's top corner on the side away from the heading, above the content.
+    // In the card's top corner on the side away from the heading, inside the card's padding
+    // so it covers nothing of the content (the status chip ends 16 px from the edge).
     const QRect card = cardRect();
-    const int inset = 8;
+    const int inset = 2;
     const int x =
         layoutDirection() == Qt::RightToLeft ? card.left() + inset : card.right() - inset - m_close->width() + 1;
     m_close->move(x, card.top() + inset);

@@ -209,10 +209,17 @@ void StatusItemController::onHostChanged()
 void StatusItemController::openPanel()
 {
     using Kind = GlassPanel::Kind;
-    GlassPanel &shown = panel();
     const Kind kind = m_tray->host() == AbstractTrayIcon::Host::None
         ? Kind::Window
         : (m_wayland ? Kind::ManagedPopover : Kind::Popover);
+    if (m_panel && m_panel->kind() != kind) {
+        // Built anew rather than given new window flags: under Mutter the first show of a
+        // window recreated that way was undone at once. The kind changes only when a tray
+        // comes or goes.
+        delete m_panel;
+        m_panel = nullptr;
+    }
+    GlassPanel &shown = panel();
     if (!shown.isVisible() || shown.kind() != kind) {
         shown.setKind(kind);
         positionPanel();

@@ -22,8 +22,8 @@ private Q_SLOTS:
         QTest::addColumn<Host>("host");
         QTest::newRow("Plasma, GNOME with the extension")
             << true << true << true << false << false << Host::StatusNotifier;
-        QTest::newRow("XFCE's panel: both, the host wins") << true << true << true << true << false
-                                                             << Host::StatusNotifier;
+        QTest::newRow("XFCE's panel: both, the host wins")
+            << true << true << true << true << false << Host::StatusNotifier;
         QTest::newRow("slow shell at session start: wait for its answer")
             << false << false << true << true << true << Host::Unknown;
         QTest::newRow("watcher answered but no panel shows items, XEmbed tray")
@@ -31,8 +31,7 @@ private Q_SLOTS:
         QTest::newRow("watcher answered, nothing else") << true << false << true << false << false << Host::None;
         QTest::newRow("no watcher yet, still waiting") << false << false << false << true << false << Host::Unknown;
         QTest::newRow("bare XEmbed tray after the wait") << false << false << false << true << true << Host::XEmbed;
-        QTest::newRow("stock GNOME: nothing after the wait")
-            << false << false << false << false << true << Host::None;
+        QTest::newRow("stock GNOME: nothing after the wait") << false << false << false << false << true << Host::None;
     }
     void decides()
     {

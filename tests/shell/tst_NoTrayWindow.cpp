@@ -37,11 +37,12 @@ private Q_SLOTS:
         const std::unique_ptr<QProcess> corvane = launch({}, {});
         QTRY_VERIFY_WITH_TIMEOUT(panel().visible, 15000);
         const QRect shown = panel().geometry;
-        QVERIFY2(screen.contains(shown), qPrintable(QStringLiteral("panel at %1,%2 %3x%4")
-                                                         .arg(shown.x())
-                                                         .arg(shown.y())
-                                                         .arg(shown.width())
-                                                         .arg(shown.height())));
+        QVERIFY2(screen.contains(shown),
+                 qPrintable(QStringLiteral("panel at %1,%2 %3x%4")
+                                .arg(shown.x())
+                                .arg(shown.y())
+                                .arg(shown.width())
+                                .arg(shown.height())));
 
         // A period adds its countdown to the panel: it grows downwards, its top where it was.
         QCOMPARE(call(QStringLiteral("Start"), {60u}).type(), QDBusMessage::ReplyMessage);
