@@ -418,6 +418,13 @@
     </message>
 </context>
 <context>
+    <name>GlassPanel</name>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
     <name>GlassPopoverView</name>
     <message>
         <source>The system refused to keep this computer awake.</source>
@@ -749,6 +756,21 @@
     <message>
         <source>Sleep allowed</source>
         <translation>Ruhezustand erlaubt</translation>
+    </message>
+</context>
+<context>
+    <name>TopBarOffer</name>
+    <message>
+        <source>GNOME&apos;s top bar shows Corvane&apos;s icon once its AppIndicator extension is on.</source>
+        <translation>GNOMEs obere Leiste zeigt das Symbol von Corvane, sobald ihre Erweiterung AppIndicator eingeschaltet ist.</translation>
+    </message>
+    <message>
+        <source>To see Corvane&apos;s icon in GNOME&apos;s top bar, install the package %1 and log in again.</source>
+        <translation>Damit GNOMEs obere Leiste das Symbol von Corvane zeigt, installieren Sie das Paket %1 und melden Sie sich neu an.</translation>
+    </message>
+    <message>
+        <source>Show Corvane in the Top Bar</source>
+        <translation>Corvane in der oberen Leiste zeigen</translation>
     </message>
 </context>
 <context>

@@ -418,6 +418,13 @@
     </message>
 </context>
 <context>
+    <name>GlassPanel</name>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+</context>
+<context>
     <name>GlassPopoverView</name>
     <message>
         <source>The system refused to keep this computer awake.</source>
@@ -749,6 +756,21 @@
     <message>
         <source>Sleep allowed</source>
         <translation>Veille autorisée</translation>
+    </message>
+</context>
+<context>
+    <name>TopBarOffer</name>
+    <message>
+        <source>GNOME&apos;s top bar shows Corvane&apos;s icon once its AppIndicator extension is on.</source>
+        <translation>La barre supérieure de GNOME affiche l’icône de Corvane dès que son extension AppIndicator est activée.</translation>
+    </message>
+    <message>
+        <source>To see Corvane&apos;s icon in GNOME&apos;s top bar, install the package %1 and log in again.</source>
+        <translation>Pour voir l’icône de Corvane dans la barre supérieure de GNOME, installez le paquet %1 et reconnectez-vous.</translation>
+    </message>
+    <message>
+        <source>Show Corvane in the Top Bar</source>
+        <translation>Afficher Corvane dans la barre supérieure</translation>
     </message>
 </context>
 <context>

@@ -15,6 +15,11 @@ class AbstractTrayIcon : public QObject {
 public:
     using QObject::QObject;
 
+    // What shows the icon. Unknown while the icon still waits for a tray to answer; None
+    // when neither a StatusNotifier host nor an XEmbed tray is there, so nothing shows it.
+    enum class Host { Unknown, StatusNotifier, XEmbed, None };
+    virtual Host host() const { return Host::Unknown; }
+
     virtual void show() = 0;
     virtual void setIcon(const QIcon &icon, const QString &description) = 0;
     // The short countdown: the label beside the icon where the host shows one. `guide` is
@@ -40,4 +45,6 @@ Q_SIGNALS:
     void menuTriggered(int id);
     // The host is about to show the menu.
     void menuAboutToShow();
+    // host() changed: a tray answered, came or went.
+    void hostChanged();
 };

@@ -24,14 +24,17 @@ DesktopEnvironment::Kind kindOf(const QString &name)
 DesktopEnvironment DesktopEnvironment::current()
 {
     return fromNames(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), qEnvironmentVariable("DESKTOP_SESSION"),
-                     QFile::exists(QStringLiteral("/.flatpak-info")));
+                     QFile::exists(QStringLiteral("/.flatpak-info")),
+                     qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
+                         || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"));
 }
 
 DesktopEnvironment DesktopEnvironment::fromNames(const QString &currentDesktop, const QString &desktopSession,
-                                                 bool sandboxed)
+                                                 bool sandboxed, bool wayland)
 {
     DesktopEnvironment desktop;
     desktop.m_sandboxed = sandboxed;
+    desktop.m_wayland = wayland;
     // The session's name counts only where the desktop names none at all.
     const QString names = currentDesktop.trimmed().isEmpty() ? desktopSession : currentDesktop;
     for (const QString &name : names.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {

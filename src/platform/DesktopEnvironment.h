@@ -14,14 +14,19 @@ public:
     static DesktopEnvironment current();
     // From the two variables' values; the first name that is a known desktop decides.
     static DesktopEnvironment fromNames(const QString &currentDesktop, const QString &desktopSession,
-                                        bool sandboxed = false);
+                                        bool sandboxed = false, bool wayland = false);
 
     Kind kind() const { return m_kind; }
     bool sandboxed() const { return m_sandboxed; }
     // Plasma's and XFCE's trays show no label beside a StatusNotifierItem.
     bool trayShowsLabel() const { return m_kind != Kind::Kde && m_kind != Kind::Xfce; }
+    // A Wayland session (XDG_SESSION_TYPE=wayland, or WAYLAND_DISPLAY set), even when this
+    // program runs through Xwayland: the compositor then neither focuses an unmanaged window
+    // nor tells X clients of presses on Wayland surfaces, and keeps the modifiers from them.
+    bool wayland() const { return m_wayland; }
 
 private:
     Kind m_kind = Kind::Other;
     bool m_sandboxed = false;
+    bool m_wayland = false;
 };

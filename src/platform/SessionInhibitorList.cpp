@@ -23,13 +23,13 @@ SessionInhibitorList::SessionInhibitorList(BusConnections &buses, QObject *paren
 {}
 
 void SessionInhibitorList::ask(BusConnections::Bus bus, const QDBusMessage &message,
-                               std::function<void(const QDBusMessage &)> onReply)
+                               std::function<void(const QDBusMessage &)> onReply, bool errorsToo)
 {
     auto *call = new QDBusPendingCallWatcher(m_buses.connection(bus).asyncCall(message, timeoutMs), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [call, onReply = std::move(onReply)] {
+    connect(call, &QDBusPendingCallWatcher::finished, this, [call, onReply = std::move(onReply), errorsToo] {
         call->deleteLater();
         const QDBusMessage reply = call->reply();
-        if (reply.type() == QDBusMessage::ReplyMessage)
+        if (errorsToo || reply.type() == QDBusMessage::ReplyMessage)
             onReply(reply);
     });
 }
@@ -37,29 +37,47 @@ void SessionInhibitorList::ask(BusConnections::Bus bus, const QDBusMessage &mess
 void SessionInhibitorList::refresh()
 {
     const int round = ++m_round;
-    ask(BusConnections::Bus::System,
-        QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
-            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("ListInhibitors")),
-        [this, round](const QDBusMessage &reply) {
-            if (round != m_round || reply.signature() != QLatin1String("a(ssssuu)"))
+    const auto askLogind = [this, round] {
+        ask(BusConnections::Bus::System,
+            QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+                QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("ListInhibitors")),
+            [this, round](const QDBusMessage &reply) {
+                if (round != m_round || reply.signature() != QLatin1String("a(ssssuu)"))
+                    return;
+                m_logind.clear();
+                const QDBusArgument list = reply.arguments().constFirst().value<QDBusArgument>();
+                list.beginArray();
+                while (!list.atEnd()) {
+                    QString what, who, why, mode;
+                    uint uid = 0, pid = 0;
+                    list.beginStructure();
+                    list >> what >> who >> why >> mode >> uid >> pid;
+                    list.endStructure();
+                    if (mode == QLatin1String("block") && who != ours
+                        && (what.contains(QLatin1String("idle")) || what.contains(QLatin1String("sleep"))))
+                        m_logind << LogindLock{entry(who, why), pid};
+                }
+                list.endArray();
+                publish();
+            });
+    };
+    // Which process is gnome-session, before logind's list is read: its mirror lock never
+    // shows, not even for a moment. Nobody owning the name is an error reply, and means none.
+    ask(
+        BusConnections::Bus::Session,
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"),
+                                       QStringLiteral("GetConnectionUnixProcessID"))
+            << gnome,
+        [this, round, askLogind](const QDBusMessage &reply) {
+            if (round != m_round)
                 return;
-            m_logind.clear();
-            const QDBusArgument list = reply.arguments().constFirst().value<QDBusArgument>();
-            list.beginArray();
-            while (!list.atEnd()) {
-                QString what, who, why, mode;
-                uint uid = 0, pid = 0;
-                list.beginStructure();
-                list >> what >> who >> why >> mode >> uid >> pid;
-                list.endStructure();
-                if (mode == QLatin1String("block") && who != ours
-                    && (what.contains(QLatin1String("idle")) || what.contains(QLatin1String("sleep"))))
-                    m_logind << entry(who, why);
-            }
-            list.endArray();
-            publish();
-        });
+            const bool known = reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QLatin1String("u");
+            m_sessionManagerPid = known ? reply.arguments().constFirst().toUInt() : 0;
+            askLogind();
+        },
+        true);
     // GNOME lists objects; each tells its application and reason.
     ask(BusConnections::Bus::Session,
         QDBusMessage::createMethodCall(gnome, QStringLiteral("/org/gnome/SessionManager"), gnome,
@@ -89,7 +107,11 @@ void SessionInhibitorList::refresh()
 
 void SessionInhibitorList::publish()
 {
-    QStringList all = m_logind;
+    QStringList all;
+    for (const LogindLock &lock : std::as_const(m_logind)) {
+        if (m_sessionManagerPid == 0 || lock.pid != m_sessionManagerPid)
+            all << lock.text;
+    }
     for (const QStringList &parts : std::as_const(m_gnome)) {
         if (parts.size() == 2 && !parts.at(0).isEmpty() && parts.at(0) != ours)
             all << entry(parts.at(0), parts.at(1));

@@ -3,6 +3,8 @@
 
 #include "platform/DesktopEnvironment.h"
 #include "platform/StatusNotifierItem.h"
+#include "platform/TrayHostDetection.h"
+#include "platform/X11WindowEffects.h"
 #include "wake/Logging.h"
 
 #include <QApplication>
@@ -18,7 +20,7 @@ TrayIcon::TrayIcon(QObject *parent) : AbstractTrayIcon(parent)
 {
     m_hostShowsLabel = DesktopEnvironment::current().trayShowsLabel();
     m_sni = new StatusNotifierItem(m_buses, QStringLiteral("corvane"), this);
-    connect(m_sni, &StatusNotifierItem::hostedChanged, this, &TrayIcon::useStatusNotifier);
+    connect(m_sni, &StatusNotifierItem::hostedChanged, this, &TrayIcon::updateHost);
     connect(m_sni, &StatusNotifierItem::activated, this, [this](QPoint at) {
         m_lastActivate = at;
         m_haveActivate = true;
@@ -43,36 +45,81 @@ void TrayIcon::show()
         return;
     m_shown = true;
     if (!m_sni->start()) {
-        useStatusNotifier(false);
+        m_seen.waited = true;
+        updateHost();
         return;
     }
-    // Wait for the watcher's answer before falling back: an XEmbed icon made while a host
-    // is there would make Qt publish an icon of its own beside ours.
-    auto decide = [this] {
-        if (m_backend == Backend::None)
-            useStatusNotifier(m_sni->isHosted());
-    };
     // A busy shell may take longer than this to answer; while a watcher is there its answer
-    // decides. An XEmbed icon made now would find the host and publish a second item.
+    // decides.
     auto *noAnswer = new QTimer(this);
     noAnswer->setSingleShot(true);
-    connect(noAnswer, &QTimer::timeout, this, [this, decide, noAnswer] {
+    connect(noAnswer, &QTimer::timeout, this, [this, noAnswer] {
         noAnswer->deleteLater();
-        QDBusConnectionInterface *bus = m_buses.connection(BusConnections::Bus::Session).interface();
-        if (!bus || !bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")))
-            decide();
+        m_seen.waited = true;
+        updateHost();
     });
-    noAnswer->start(2000);
+    noAnswer->start(startupWaitMs);
     // Once the watcher has answered, a quiet start has nothing left to wake for.
     connect(m_sni, &StatusNotifierItem::registrationAnswered, noAnswer, &QObject::deleteLater,
             Qt::SingleShotConnection);
-    connect(m_sni, &StatusNotifierItem::registrationAnswered, this, decide, Qt::SingleShotConnection);
+    connect(m_sni, &StatusNotifierItem::registrationAnswered, this, [this] {
+        m_seen.watcherAnswered = true;
+        updateHost();
+    });
+}
+
+void TrayIcon::updateHost()
+{
+    if (!m_shown)
+        return;
+    m_seen.statusNotifierHost = m_sni->isHosted();
+    // Asked only while it decides: this runs too when the session bus has just gone, where a
+    // blocking call would fail inside libdbus.
+    if (!m_seen.watcherAnswered && m_seen.waited) {
+        const QDBusConnection session = m_buses.connection(BusConnections::Bus::Session);
+        QDBusConnectionInterface *bus = session.isConnected() ? session.interface() : nullptr;
+        m_seen.watcherOwned = bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+    }
+    // From the X server alone: Qt's isSystemTrayAvailable() may ask the session bus,
+    // blocking, and this also runs when that bus has just gone.
+    m_seen.xembedTray = X11WindowEffects::xembedTrayPresent();
+    const Host now = TrayHostDetection::host(m_seen);
+    if (now == Host::Unknown)
+        return;
+    if (now == Host::StatusNotifier) {
+        if (m_backend != Backend::StatusNotifier)
+            useStatusNotifier(true);
+    } else if (m_backend != Backend::XEmbed) {
+        useStatusNotifier(false);
+    }
+    // Nothing shows the icon: an XEmbed tray may still come (a panel started later); a
+    // StatusNotifier host that comes says so itself.
+    if (now == Host::None && QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (!m_trayPoll) {
+            m_trayPoll = new QTimer(this);
+            m_trayPoll->setInterval(trayPollMs);
+            connect(m_trayPoll, &QTimer::timeout, this, &TrayIcon::updateHost);
+        }
+        m_trayPoll->start();
+    } else if (m_trayPoll) {
+        m_trayPoll->stop();
+    }
+    if (now == m_host)
+        return;
+    m_host = now;
+    switch (now) {
+    case Host::StatusNotifier: qCInfo(lcTray) << "Icon shown by the StatusNotifierItem host"; break;
+    case Host::XEmbed: qCInfo(lcTray) << "No StatusNotifierItem host: icon shown in the XEmbed tray"; break;
+    default:
+        // Worth a warning: the user sees no icon.
+        qCWarning(lcTray) << "Neither a StatusNotifierItem host nor an XEmbed tray is there: no tray shows the icon";
+        break;
+    }
+    Q_EMIT hostChanged();
 }
 
 void TrayIcon::useStatusNotifier(bool hosted)
 {
-    if (!m_shown)
-        return;
     if (hosted) {
         qApp->removeEventFilter(this);
         if (m_xembed) {
@@ -81,7 +128,6 @@ void TrayIcon::useStatusNotifier(bool hosted)
             m_xembed = nullptr;
         }
         m_backend = Backend::StatusNotifier;
-        qCDebug(lcTray) << "Icon shown through the StatusNotifierItem host";
     } else {
         if (!m_xembed) {
             m_xembed = new QSystemTrayIcon(this);
@@ -98,11 +144,6 @@ void TrayIcon::useStatusNotifier(bool hosted)
             });
         }
         m_backend = Backend::XEmbed;
-        if (QSystemTrayIcon::isSystemTrayAvailable())
-            qCDebug(lcTray) << "No StatusNotifierItem host: icon shown in the XEmbed tray";
-        else
-            qCWarning(lcTray) << "Neither a StatusNotifierItem host nor an XEmbed tray answers; the icon "
-                                 "shows once a tray appears";
         qApp->installEventFilter(this);
     }
     publish();

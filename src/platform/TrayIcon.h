@@ -4,11 +4,13 @@
 #include "platform/AbstractTrayIcon.h"
 #include "platform/BusConnections.h"
 #include "platform/DBusMenuExporter.h"
+#include "platform/TrayHostDetection.h"
 
 #include <QPointer>
 #include <memory>
 
 class QSystemTrayIcon;
+class QTimer;
 class StatusNotifierItem;
 
 // The program's icon in the panel. It speaks StatusNotifierItem when a watcher with a host
@@ -33,6 +35,7 @@ public:
     void setMenu(const QList<DBusMenuEntry> &entries) override;
 
     Backend backend() const { return m_backend; }
+    Host host() const override { return m_host; }
     QRect anchorRect() const override;
     // The XEmbed icon's geometry; around the point of the last click for a StatusNotifier
     // host, which tells where it was clicked but not how large the icon is.
@@ -45,6 +48,13 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // How long a start waits for a StatusNotifier watcher to appear before the icon goes to
+    // the XEmbed tray, or counts as shown nowhere.
+    static constexpr int startupWaitMs = 2000;
+    // How often, while nothing shows the icon, the X server is asked whether a tray came.
+    static constexpr int trayPollMs = 5000;
+
+    void updateHost();
     void useStatusNotifier(bool hosted);
     void publish();
     void onPrimary();
@@ -55,6 +65,9 @@ private:
     StatusNotifierItem *m_sni = nullptr;
     QSystemTrayIcon *m_xembed = nullptr;
     Backend m_backend = Backend::None;
+    Host m_host = Host::Unknown;
+    TrayHostDetection::Seen m_seen;
+    QTimer *m_trayPoll = nullptr;
     bool m_shown = false;
     QIcon m_icon;
     QString m_description;

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -33,6 +34,15 @@ bool X11WindowEffects::compositorActive()
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));
     const Atom selection = XInternAtom(dpy, name.constData(), False);
     return XGetSelectionOwner(dpy, selection) != None;
+}
+
+bool X11WindowEffects::xembedTrayPresent()
+{
+    Display *dpy = x11Display();
+    if (!dpy)
+        return false;
+    const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(DefaultScreen(dpy));
+    return XGetSelectionOwner(dpy, XInternAtom(dpy, name.constData(), False)) != None;
 }
 
 bool X11WindowEffects::blurBehindSupported()
@@ -148,4 +158,76 @@ bool X11WindowEffects::setShape(QWindow *window, const QVector<QRect> &rects)
 bool X11WindowEffects::setInputShape(QWindow *window, const QVector<QRect> &rects)
 {
     return combineShape(window, ShapeInput, rects);
+}
+
+namespace {
+bool sendToRoot(Display *dpy, Window window, const char *type, const std::array<long, 5> &data)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(dpy, type, False);
+    event.xclient.format = 32;
+    for (size_t i = 0; i < data.size(); ++i)
+        event.xclient.data.l[i] = data[i];
+    const bool sent =
+        XSendEvent(dpy, DefaultRootWindow(dpy), False, SubstructureRedirectMask | SubstructureNotifyMask, &event) != 0;
+    XFlush(dpy);
+    return sent;
+}
+} // namespace
+
+bool X11WindowEffects::skipTaskbarAndPager(QWindow *window)
+{
+    Display *dpy = x11Display();
+    if (!dpy || !window || !window->winId())
+        return false;
+    // Set on the window itself: the window manager reads it when the window is mapped, and
+    // Qt adds its own states to it then.
+    const std::array<Atom, 2> states{XInternAtom(dpy, "_NET_WM_STATE_SKIP_TASKBAR", False),
+                                     XInternAtom(dpy, "_NET_WM_STATE_SKIP_PAGER", False)};
+    XChangeProperty(dpy, Window(window->winId()), XInternAtom(dpy, "_NET_WM_STATE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char *>(states.data()), int(states.size()));
+    XFlush(dpy);
+    return true;
+}
+
+bool X11WindowEffects::activate(QWindow *window)
+{
+    Display *dpy = x11Display();
+    if (!dpy || !window || !window->winId())
+        return false;
+    constexpr long fromPager = 2;
+    return sendToRoot(dpy, Window(window->winId()), "_NET_ACTIVE_WINDOW", {fromPager, CurrentTime, 0, 0, 0});
+}
+
+bool X11WindowEffects::setFrameExtents(QWindow *window, int margin)
+{
+    Display *dpy = x11Display();
+    if (!dpy || !window || !window->winId())
+        return false;
+    const Atom extents = XInternAtom(dpy, "_GTK_FRAME_EXTENTS", False);
+    if (margin <= 0) {
+        XDeleteProperty(dpy, Window(window->winId()), extents);
+    } else {
+        const long device = std::lround(margin * window->devicePixelRatio());
+        const std::array<long, 4> sides{device, device, device, device};
+        XChangeProperty(dpy, Window(window->winId()), extents, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char *>(sides.data()), int(sides.size()));
+    }
+    XFlush(dpy);
+    return true;
+}
+
+bool X11WindowEffects::takeInputFocus(QWindow *window)
+{
+    Display *dpy = x11Display();
+    if (!dpy || !window || !window->winId())
+        return false;
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(dpy, Window(window->winId()), &attributes) || attributes.map_state != IsViewable)
+        return false;
+    XSetInputFocus(dpy, Window(window->winId()), RevertToParent, CurrentTime);
+    XFlush(dpy);
+    return true;
 }

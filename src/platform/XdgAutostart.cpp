@@ -181,7 +181,7 @@ QByteArray XdgAutostart::entryText(const QString &program)
                                   "Type=Application\n"
                                   "Name=Corvane\n"
                                   "Comment=Keeps this computer awake\n"
-                                  "Exec=%1\n"
+                                  "Exec=%1 --autostart\n"
                                   "Terminal=false\n"
                                   "NoDisplay=true\n"
                                   "X-GNOME-Autostart-enabled=true\n")

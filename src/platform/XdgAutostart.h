@@ -35,7 +35,8 @@ public:
     // Specification requires it, with '%' doubled and string escapes applied; a path with
     // '%' is started through /usr/bin/env.
     static QString execValue(const QString &program);
-    // The entry written for `program`.
+    // The entry written for `program`. It passes --autostart, so the program knows the session
+    // started it; entries written before, without it, still count as ours.
     static QByteArray entryText(const QString &program);
 
 private:

@@ -4,6 +4,7 @@
 #include "platform/DesktopEnvironment.h"
 #include "platform/FreedesktopNotifier.h"
 #include "platform/GlobalShortcutFactory.h"
+#include "platform/GnomeShellExtensions.h"
 #include "platform/LinuxDisplaySleeper.h"
 #include "platform/LinuxTriggers.h"
 #include "platform/LinuxWakeStack.h"
@@ -17,6 +18,7 @@
 #include "shell/GlassPanel.h"
 #include "shell/LoginItemService.h"
 #include "shell/StatusItemController.h"
+#include "shell/TopBarOffer.h"
 #include "shell/UpdaterModel.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
@@ -110,9 +112,42 @@ void AppDelegate::createStatusItem()
                                    &s.otherInhibitors, [this] { quit(); }, s.toggleShortcut.get()});
     };
     auto *controller = new StatusItemController(*m_timer, m_services->clock, new TrayIcon, makePopover);
+    controller->setQuietStart(m_quietStart);
+    controller->setWaylandSession(DesktopEnvironment::current().wayland());
     m_statusItem.reset(controller);
     connect(this, &AppDelegate::showPanelRequested, controller, &StatusItemController::openPanel);
     connect(controller, &StatusItemController::quitRequested, this, &AppDelegate::quit);
+    if (DesktopEnvironment::current().kind() == DesktopEnvironment::Kind::Gnome)
+        offerTopBar(controller);
+}
+
+void AppDelegate::offerTopBar(StatusItemController *controller)
+{
+    m_extensions = std::make_unique<GnomeShellExtensions>(m_services->wake.buses());
+    GnomeShellExtensions *extensions = m_extensions.get();
+    m_topBarOffer = std::make_unique<TopBarOffer>(
+        [extensions](auto onAnswer) { extensions->query(GnomeShellExtensions::appIndicator, std::move(onAnswer)); },
+        [extensions](auto onDone) { extensions->enable(GnomeShellExtensions::appIndicator, std::move(onDone)); });
+    TopBarOffer *offer = m_topBarOffer.get();
+    const auto apply = [controller, offer](bool asWindow) {
+        auto *footer = controller->hasPanel() ? controller->panel().findChild<PopoverFooter *>() : nullptr;
+        if (!footer)
+            return;
+        if (asWindow)
+            footer->setTrayOffer(offer->text(), offer->action(), [offer] { offer->accept(); });
+        else
+            footer->setTrayOffer({}, {}, {});
+    };
+    connect(controller, &StatusItemController::panelOpened, offer, [offer, apply](bool asWindow) {
+        apply(asWindow);
+        if (asWindow)
+            offer->refresh();
+    });
+    connect(offer, &TopBarOffer::changed, controller, [controller, apply] {
+        apply(controller->hasPanel() && controller->panel().kind() == GlassPanel::Kind::Window);
+    });
+    // The icon shows in the top bar in a moment; the window has done its job.
+    connect(offer, &TopBarOffer::enabled, controller, &StatusItemController::closePanel);
 }
 
 GlassPopoverView *AppDelegate::createPanelContent(const PanelParts &parts)

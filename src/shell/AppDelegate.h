@@ -10,6 +10,8 @@ class Clock;
 class CorvaneTimerService;
 class DisplaySleeper;
 class EndOfPeriodWarning;
+class GnomeShellExtensions;
+class TopBarOffer;
 class GlassPopoverView;
 class LoginItemModel;
 class LoginItemService;
@@ -21,6 +23,7 @@ class SettingSwitch;
 class SettingsStore;
 class TriggerSettings;
 class ToggleShortcut;
+class StatusItemController;
 class UpdateModel;
 class UpdaterService;
 class UpdaterModel;
@@ -50,6 +53,9 @@ public:
     // Once the event loop runs: creates the status item. Runs once however often it is
     // called.
     void applicationDidFinishLaunching();
+    // Set before launching finishes: the session started the program, so nothing opens by
+    // itself.
+    void setQuietStart(bool quiet) { m_quietStart = quiet; }
 
     // Quit from the user interface: the wake period ends first, then the application is
     // asked to quit. Quitting is never delayed or refused.
@@ -82,6 +88,8 @@ Q_SIGNALS:
 
 private:
     void createStatusItem();
+    // On GNOME: the way to the top bar, offered in the panel while it stands alone.
+    void offerTopBar(StatusItemController *controller);
     void applicationShouldTerminate();
     void applicationWillTerminate();
 
@@ -94,5 +102,8 @@ private:
     std::unique_ptr<EndOfPeriodWarning> m_endWarning;
     std::unique_ptr<BatteryGuard> m_batteryGuard;
     std::unique_ptr<RefusalNotice> m_refusalNotice;
+    std::unique_ptr<GnomeShellExtensions> m_extensions;
+    std::unique_ptr<TopBarOffer> m_topBarOffer;
     bool m_launched = false;
+    bool m_quietStart = false;
 };

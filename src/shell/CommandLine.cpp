@@ -132,11 +132,17 @@ QString CommandLine::helpText()
     return parser.helpText();
 }
 
-CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateTime &now)
+CommandLineRequest CommandLine::parse(const QStringList &given, const QDateTime &now)
 {
     using Action = CommandLineRequest::Action;
-    if (arguments.size() <= 1)
-        return {};
+    // Not in the help either: the autostart entry passes it, and it goes only with the tray.
+    QStringList arguments = given;
+    const bool autostart = arguments.removeAll(QStringLiteral("--autostart")) > 0;
+    if (arguments.size() <= 1) {
+        CommandLineRequest tray;
+        tray.autostart = autostart;
+        return tray;
+    }
     // Not in the help: the tray starts it for each update check and talks to it over its
     // standard input and output.
     if (arguments.size() == 2 && arguments.at(1) == QLatin1String("--check-updates")) {
@@ -160,7 +166,11 @@ CommandLineRequest CommandLine::parse(const QStringList &arguments, const QDateT
                     return true;
             return false;
         });
-        return mentionsOurs ? invalid(shown(parser.errorText(), errorLineLength)) : CommandLineRequest{};
+        if (mentionsOurs)
+            return invalid(shown(parser.errorText(), errorLineLength));
+        CommandLineRequest tray;
+        tray.autostart = autostart;
+        return tray;
     }
 
     CommandLineRequest request;

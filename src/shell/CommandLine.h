@@ -39,6 +39,8 @@ struct CommandLineRequest {
     std::optional<bool> whileMedia;
     std::optional<bool> whileRemote;
     std::optional<QStringList> whileApps;
+    // --autostart: the session started the tray, not the user; it opens nothing by itself.
+    bool autostart = false;
     // One line for the user when the action is invalid.
     QString error;
 };

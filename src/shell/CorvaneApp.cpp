@@ -63,7 +63,8 @@ int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate 
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const QDateTime now = QDateTime::currentDateTime();
-    if (CommandLine::parse(arguments, now).action != CommandLineRequest::Action::launchTray) {
+    const CommandLineRequest request = CommandLine::parse(arguments, now);
+    if (request.action != CommandLineRequest::Action::launchTray) {
         // No display needed: the command line works over ssh and on a text console.
         QCoreApplication app(argc, argv);
         nameApplication();
@@ -100,11 +101,17 @@ int CorvaneApp::run(int argc, char **argv, const std::function<void(AppDelegate 
 
     SingleInstance instance;
     if (!instance.claim()) {
-        instance.showRunningPanel();
+        // The session starting us again (a second autostart entry) is no request to see it.
+        if (!request.autostart)
+            instance.showRunningPanel();
         return 0;
     }
 
     AppDelegate delegate;
+    // Old autostart entries pass no option; GNOME and other session managers mark what they
+    // start with DESKTOP_AUTOSTART_ID, which the programs we start must not inherit.
+    delegate.setQuietStart(request.autostart || qEnvironmentVariableIsSet("DESKTOP_AUTOSTART_ID"));
+    qunsetenv("DESKTOP_AUTOSTART_ID");
     CorvaneBusInterface bus(delegate.timer());
     bus.setTriggerSettings(&delegate.triggerSettings());
     QObject::connect(&bus, &CorvaneBusInterface::showPanelRequested, &delegate, &AppDelegate::showPanelRequested);

@@ -13,15 +13,49 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
+#include <QToolButton>
+#include <QWindow>
 #include <cmath>
 
+namespace {
+Qt::WindowFlags flagsFor(GlassPanel::Kind kind)
+{
+    using Kind = GlassPanel::Kind;
+    const Qt::WindowFlags common = Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
+    switch (kind) {
+    case Kind::Popover:
+        // Not a popup: a popup holds the pointer, and the click that closes it would never
+        // reach what it was aimed at. Bypassing the window manager keeps the position we
+        // give it, as a popup's would be kept.
+        return common | Qt::Tool | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint;
+    case Kind::ManagedPopover: return common | Qt::Tool | Qt::WindowStaysOnTopHint;
+    case Kind::Window: break;
+    }
+    return common | Qt::Window;
+}
+
+// A plain cross, drawn rather than taken from a font that may lack the glyph.
+QIcon crossIcon(const QColor &color)
+{
+    QIcon icon;
+    for (const qreal dpr : {1.0, 2.0}) {
+        QPixmap pixmap(QSize(12, 12) * dpr);
+        pixmap.setDevicePixelRatio(dpr);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(2.5, 2.5), QPointF(9.5, 9.5));
+        p.drawLine(QPointF(9.5, 2.5), QPointF(2.5, 9.5));
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+} // namespace
+
 GlassPanel::GlassPanel(QWidget *content, Clock &clock)
-    // Not a popup: a popup holds the pointer, and the click that closes it would never reach
-    // what it was aimed at. Bypassing the window manager keeps the position we give it, as a
-    // popup's would be kept.
-    : QWidget(nullptr,
-              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
-                  | Qt::NoDropShadowWindowHint),
+    : QWidget(nullptr, flagsFor(Kind::Popover)),
       m_content(content),
       m_clock(clock)
 {
@@ -68,6 +102,13 @@ void GlassPanel::measure()
 
 bool GlassPanel::eventFilter(QObject *watched, QEvent *event)
 {
+    // Mapped by the window manager: now the X focus can be ours (see present()).
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        if (isVisible())
+            X11WindowEffects::takeInputFocus(windowHandle());
+        return false;
+    }
     // Escape closes the panel whichever child has focus, and goes no further.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         auto *widget = qobject_cast<QWidget *>(watched);
@@ -83,6 +124,57 @@ bool GlassPanel::eventFilter(QObject *watched, QEvent *event)
         measure();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void GlassPanel::setKind(Kind kind)
+{
+    if (kind == m_kind)
+        return;
+    if (isVisible())
+        hide();
+    m_kind = kind;
+    setWindowFlags(flagsFor(kind));
+    if (kind == Kind::Window && !m_close) {
+        auto *close = new QToolButton(this);
+        close->setAutoRaise(true);
+        m_close = close;
+        m_close->setObjectName(QStringLiteral("closePanelButton"));
+        m_close->setAccessibleName(tr("Close"));
+        m_close->setToolTip(tr("Close"));
+        m_close->setIcon(crossIcon(QColor(255, 255, 255, 210))); // on the dark glass
+        m_close->setFocusPolicy(Qt::TabFocus);
+        m_close->setIconSize(QSize(12, 12));
+        m_close->resize(15, 15);
+        connect(m_close, &QAbstractButton::clicked, this, &QWidget::hide);
+    }
+    if (m_close) {
+        m_close->setVisible(kind == Kind::Window);
+        placeCloseButton();
+    }
+}
+
+void GlassPanel::placeCloseButton()
+{
+    if (!m_close || m_kind != Kind::Window)
+        return;
+    // In the card's top corner on the side away from the heading, inside the card's padding
+    // so it covers nothing of the content (the status chip ends 16 px from the edge).
+    const QRect card = cardRect();
+    const int inset = 2;
+    const int x =
+        layoutDirection() == Qt::RightToLeft ? card.left() + inset : card.right() - inset - m_close->width() + 1;
+    m_close->move(x, card.top() + inset);
+    m_close->raise();
+}
+
+void GlassPanel::present()
+{
+    show();
+    raise();
+    activateWindow();
+    if (m_kind != Kind::Popover)
+        X11WindowEffects::activate(windowHandle());
+    setFocus(Qt::PopupFocusReason);
 }
 
 void GlassPanel::requestHeight(qreal measured)
@@ -119,6 +211,7 @@ void GlassPanel::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     if (m_content && m_content->width() != panelWidth)
         m_content->resize(panelWidth, m_content->height());
+    placeCloseButton();
     updateShape();
 }
 
@@ -232,7 +325,7 @@ bool GlassPanel::pressedSomewhere(QPoint globalPos, Qt::MouseButton button, Qt::
     // Presses on the card go on to it as ordinary events. The shadow around it takes no
     // clicks, so a press there is outside, our own icon under it included (the shadow reaches
     // over the tray's bar).
-    if (!isVisible() || laidOutCard().translated(geometry().topLeft()).contains(globalPos))
+    if (!isVisible() || m_kind == Kind::Window || laidOutCard().translated(geometry().topLeft()).contains(globalPos))
         return false;
     if (onOutsidePress && onOutsidePress(globalPos, button, modifiers))
         return true;
@@ -246,6 +339,8 @@ void GlassPanel::mousePressEvent(QMouseEvent *event)
     // no press watcher took them first (no child lies under them): they are outside the card.
     if (!cardRect().contains(event->position().toPoint())) {
         event->accept();
+        if (m_kind == Kind::Window)
+            return;
         if (onOutsidePress && onOutsidePress(event->globalPosition().toPoint(), event->button(), event->modifiers()))
             return;
         hide();
@@ -258,7 +353,8 @@ bool GlassPanel::event(QEvent *event)
 {
     // Another window took the keyboard (a click on it, Alt+Tab): the panel goes, as a menu
     // would. A menu of our own opening over it takes the keyboard too, and is not that.
-    if (event->type() == QEvent::WindowDeactivate && isVisible() && !QApplication::activePopupWidget()) {
+    if (event->type() == QEvent::WindowDeactivate && m_kind != Kind::Window && isVisible()
+        && !QApplication::activePopupWidget()) {
         QPointer<GlassPanel> self(this);
         QTimer::singleShot(0, this, [self] {
             if (self && self->isVisible() && !self->isActiveWindow() && !QApplication::activePopupWidget())
@@ -276,7 +372,18 @@ void GlassPanel::showEvent(QShowEvent *event)
     qApp->installEventFilter(this);
     m_appliedShape.reset();
     updateShape();
-    m_presses.arm();
+    // Before the window is mapped: the window manager reads these then. Without the extents a
+    // window manager keeps the shadow margin inside the work area too, and moves the card
+    // away from the icon by as much.
+    if (m_kind != Kind::Popover)
+        X11WindowEffects::setFrameExtents(windowHandle(), m_margin);
+    if (m_kind == Kind::ManagedPopover)
+        X11WindowEffects::skipTaskbarAndPager(windowHandle());
+    if (m_kind != Kind::Popover && windowHandle())
+        windowHandle()->installEventFilter(this);
+    // A window of its own closes only when asked.
+    if (m_kind != Kind::Window)
+        m_presses.arm();
 }
 
 void GlassPanel::hideEvent(QHideEvent *event)

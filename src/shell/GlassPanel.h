@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+class QAbstractButton;
+
 // The floating, frameless, translucent window that hangs under the tray icon and hosts
 // the popover. Its width stays fixed; its height follows the content's natural height,
 // growing at once and shrinking only after a short pause so a brief collapse-and-expand
@@ -25,9 +27,24 @@
 // pointer: the click goes on to what it was aimed at (the clock opens its calendar). It sees
 // such clicks through an X11PressWatcher, and closes as well when another window takes the
 // keyboard focus.
+//
+// Where no tray shows the icon it stands alone instead: a window of its own that the window
+// manager handles, with a close control, closed only by that, by Escape or by its owner.
 class GlassPanel : public QWidget {
     Q_OBJECT
 public:
+    enum class Kind {
+        // Under the icon, placed by us and kept out of the window manager's hands.
+        Popover,
+        // Under the icon in a Wayland session, through Xwayland. A compositor gives an
+        // unmanaged window no keyboard and tells it nothing of presses on its own surfaces;
+        // a managed window, kept above and out of the taskbar, is activated and learns that
+        // it lost the keyboard when the user clicks anywhere else.
+        ManagedPopover,
+        // No tray: a window of its own.
+        Window,
+    };
+
     static constexpr int panelWidth = 300;
     static constexpr int shrinkDelayMs = 400;
     static constexpr int shadowMargin = 24;
@@ -56,6 +73,12 @@ public:
 
     QWidget *content() const { return m_content; }
 
+    Kind kind() const { return m_kind; }
+    // Takes effect at the next show; a shown panel is hidden first.
+    void setKind(Kind kind);
+    // Shows the panel with the keyboard.
+    void present();
+
 Q_SIGNALS:
     // The panel was hidden, by its owner or by a click outside or Escape.
     void closed();
@@ -77,6 +100,7 @@ private:
     void setMargin(int margin);
     void updateShape();
     void applyHeight(int height);
+    void placeCloseButton();
     void measure();
     int naturalHeight() const;
 
@@ -92,4 +116,6 @@ private:
     QPixmap m_shadow;
     QRect m_shadowCard;
     X11PressWatcher m_presses;
+    Kind m_kind = Kind::Popover;
+    QAbstractButton *m_close = nullptr;
 };

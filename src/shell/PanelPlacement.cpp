@@ -63,3 +63,14 @@ QPoint PanelPlacement::origin(const QRect &anchor, const QSize &panel, const QRe
     // Wider than the usable area, it keeps its right margin and gives up the left one.
     return {std::min(std::max(x, left), right), y};
 }
+
+QPoint PanelPlacement::windowOrigin(const QSize &panel, const QRect &available)
+{
+    if (!available.isValid())
+        return {screenMargin, screenMargin};
+    const int x = available.x() + (available.width() - panel.width()) / 2;
+    const int top = available.y() + available.height() / 8;
+    const int lowest = available.y() + available.height() - screenMargin - panel.height();
+    const int y = std::max(std::min(top, lowest), available.y() + screenMargin);
+    return {std::max(x, available.x()), y};
+}

@@ -23,4 +23,12 @@ public:
     // always stays inside the usable area; without one (no screen known) it stays where
     // the icon puts it.
     static QPoint origin(const QRect &anchor, const QSize &panel, const QRect &screen, const QRect &available);
+
+    // The top-left corner of the panel shown as a window of its own, where no tray shows the
+    // icon: centred across the usable area of the primary screen, its top an eighth of the
+    // way down. The top stays there whatever the panel's height, so the controls under the
+    // pointer do not move when the content grows or shrinks; only a panel that would run
+    // off the bottom rises, as little as it must, and one taller than the area keeps its top
+    // in it.
+    static QPoint windowOrigin(const QSize &panel, const QRect &available);
 };

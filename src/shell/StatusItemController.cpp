@@ -47,6 +47,8 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, Clock &cl
     connect(m_tray, &AbstractTrayIcon::menuTriggered, this, &StatusItemController::onMenu);
     // The end time in the first row is read afresh whenever the menu opens.
     connect(m_tray, &AbstractTrayIcon::menuAboutToShow, this, &StatusItemController::renderMenu);
+    // Queued: a tray known at once is known before the owner has said how the program started.
+    connect(m_tray, &AbstractTrayIcon::hostChanged, this, &StatusItemController::onHostChanged, Qt::QueuedConnection);
 
     connect(&m_timer, &CorvaneTimerService::activeChanged, this, &StatusItemController::scheduleMenu);
     connect(&m_timer, &CorvaneTimerService::modeChanged, this, &StatusItemController::scheduleMenu);
@@ -191,14 +193,39 @@ void StatusItemController::togglePanel()
     openPanel();
 }
 
+void StatusItemController::onHostChanged()
+{
+    if (m_tray->host() == AbstractTrayIcon::Host::Unknown || m_hostKnown)
+        return;
+    // Only the first answer: a tray that goes later leaves the user with nothing to click,
+    // but opening a window then, unasked, would be worse.
+    m_hostKnown = true;
+    if (m_tray->host() == AbstractTrayIcon::Host::None && !m_quietStart) {
+        qCInfo(lcPanel) << "No tray shows the icon: the panel opens as a window";
+        openPanel();
+    }
+}
+
 void StatusItemController::openPanel()
 {
+    using Kind = GlassPanel::Kind;
+    const Kind kind = m_tray->host() == AbstractTrayIcon::Host::None
+        ? Kind::Window
+        : (m_wayland ? Kind::ManagedPopover : Kind::Popover);
+    if (m_panel && m_panel->kind() != kind) {
+        // Built anew rather than given new window flags: under Mutter the first show of a
+        // window recreated that way was undone at once. The kind changes only when a tray
+        // comes or goes.
+        delete m_panel;
+        m_panel = nullptr;
+    }
     GlassPanel &shown = panel();
-    positionPanel();
-    shown.show();
-    shown.raise();
-    shown.activateWindow();
-    shown.setFocus(Qt::PopupFocusReason);
+    if (!shown.isVisible() || shown.kind() != kind) {
+        shown.setKind(kind);
+        positionPanel();
+    }
+    shown.present();
+    Q_EMIT panelOpened(kind == Kind::Window);
 }
 
 void StatusItemController::closePanel()
@@ -211,6 +238,15 @@ void StatusItemController::positionPanel()
 {
     if (!m_panel)
         return;
+    if (m_panel->kind() == GlassPanel::Kind::Window) {
+        // Never at the pointer: the place is the primary screen's, whatever the height.
+        QScreen *primary = QGuiApplication::primaryScreen();
+        const QPoint origin =
+            PanelPlacement::windowOrigin(m_panel->cardSize(), primary ? primary->availableGeometry() : QRect());
+        qCDebug(lcPanel) << "Panel window at" << origin;
+        m_panel->moveCardTo(origin);
+        return;
+    }
     const QRect anchor = m_tray->anchorRect();
     QScreen *screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)

@@ -16,6 +16,10 @@ class QWidget;
 // The tray icon and the panel under it. The icon shows what TrayPresenter says for the
 // timer's state; a plain click opens or closes the panel, Alt+click, right click and middle
 // click start or stop a wake period at once, and the icon's menu rows act on the timer.
+//
+// Where no tray shows the icon, the panel opens as a window of its own at a fixed place of
+// the primary screen: once at start unless the start is quiet (autostart), and whenever it
+// is asked for again.
 class StatusItemController : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +32,11 @@ public:
     GlassPanel &panel();
     bool hasPanel() const { return m_panel != nullptr; }
 
+    // A start by the session (autostart): nothing opens by itself when no tray is there.
+    void setQuietStart(bool quiet) { m_quietStart = quiet; }
+    // In a Wayland session the panel under the icon is a window the compositor manages.
+    void setWaylandSession(bool wayland) { m_wayland = wayland; }
+
     void togglePanel();
     void openPanel();
     void closePanel();
@@ -36,6 +45,8 @@ public:
 Q_SIGNALS:
     // "Quit Corvane" in the tray's menu.
     void quitRequested();
+    // The panel was opened, as a window of its own (no tray) or under the icon.
+    void panelOpened(bool asWindow);
 
 private:
     void scheduleRender();
@@ -43,6 +54,7 @@ private:
     void scheduleMenu();
     void renderButton();
     void positionPanel();
+    void onHostChanged();
     void renderMenu();
     void onMenu(int id);
     bool onOutsidePress(QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -57,4 +69,7 @@ private:
     bool m_renderQueued = false;
     bool m_menuStale = true;
     QElapsedTimer m_sinceClosed;
+    bool m_quietStart = false;
+    bool m_wayland = false;
+    bool m_hostKnown = false;
 };

@@ -18,10 +18,12 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 
@@ -99,9 +101,44 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
       m_onQuit(std::move(onQuit))
 {
     setAttribute(Qt::WA_TranslucentBackground);
-    auto *layout = new QHBoxLayout(this);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(8);
+
+    m_offer = new QWidget(this);
+    m_offer->setObjectName(QStringLiteral("tray-offer"));
+    auto *offerLayout = new QVBoxLayout(m_offer);
+    offerLayout->setContentsMargins(0, 0, 0, 0);
+    offerLayout->setSpacing(4);
+    m_offerText = new QLabel(m_offer);
+    m_offerText->setWordWrap(true);
+    m_offerText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_offerText->setFont(CorvaneStyles::systemFont(11, QFont::Normal));
+    m_offerText->setStyleSheet(
+        QStringLiteral("color: %1; background: transparent;").arg(rgba(CorvaneStyles::withOpacity(Qt::white, 0.75))));
+    offerLayout->addWidget(m_offerText);
+    auto *offerButton = new QPushButton(m_offer);
+    offerButton->setObjectName(QStringLiteral("tray-offer-action"));
+    offerButton->setFont(CorvaneStyles::systemFont(11, QFont::Medium));
+    offerButton->setCursor(Qt::PointingHandCursor);
+    offerButton->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: rgba(255, 255, 255, 0.08);"
+                                              " border: 1px solid rgba(255, 255, 255, 0.16); border-radius: 6px;"
+                                              " padding: 4px 10px; }"
+                                              "QPushButton:focus { border-color: %1; }")
+                                   .arg(CorvaneStyles::cyan().name()));
+    connect(offerButton, &QAbstractButton::clicked, this, [this] {
+        if (m_onOffer)
+            m_onOffer();
+    });
+    m_offerButton = offerButton;
+    offerLayout->addWidget(m_offerButton, 0, Qt::AlignLeft);
+    m_offer->hide();
+    column->addWidget(m_offer);
+
+    auto *layout = new QHBoxLayout;
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
+    column->addLayout(layout);
 
     m_icon = new QLabel(this);
     m_icon->setFixedSize(iconSize, iconSize);
@@ -137,6 +174,7 @@ PopoverFooter::PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, L
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("settings-menu"));
     m_menu->setStyleSheet(menuStyle(CorvaneStyles::amber()));
+    m_menu->setToolTipsVisible(true);
 
     m_launchAtLogin = m_menu->addAction(tr("Launch at Login"));
     m_launchAtLogin->setObjectName(QStringLiteral("launch-at-login"));
@@ -227,11 +265,17 @@ void PopoverFooter::setOtherInhibitors(OtherInhibitors *others)
 
 void PopoverFooter::refreshHeldBy()
 {
+    // Names and reasons come from other programs and may be of any length: the menu keeps
+    // its width, and the whole text is in the item's tooltip.
+    const auto setText = [this](QAction *action, const QString &text) {
+        action->setText(m_menu->fontMetrics().elidedText(text, Qt::ElideRight, maxItemTextWidth));
+        action->setToolTip(text);
+    };
     const QString heldBy = m_timer.heldBy();
-    m_heldBy->setText(heldBy.isEmpty() ? tr("Not keeping this computer awake") : tr("Kept awake by %1").arg(heldBy));
+    setText(m_heldBy, heldBy.isEmpty() ? tr("Not keeping this computer awake") : tr("Kept awake by %1").arg(heldBy));
     const QStringList others = m_otherInhibitors ? m_otherInhibitors->list() : QStringList();
     m_others->setVisible(!others.isEmpty());
-    m_others->setText(tr("Also keeping it awake: %1").arg(others.join(QLatin1String("; "))));
+    setText(m_others, tr("Also keeping it awake: %1").arg(others.join(QLatin1String("; "))));
 }
 
 QAction *PopoverFooter::addSwitch(const QString &text, SettingSwitch &option)
@@ -293,14 +337,34 @@ void PopoverFooter::setToggleShortcut(ToggleShortcut *shortcut)
     });
 }
 
+void PopoverFooter::setTrayOffer(const QString &text, const QString &action, std::function<void()> onAction)
+{
+    m_onOffer = std::move(onAction);
+    m_offerText->setText(text);
+    m_offerButton->setText(action);
+    m_offerButton->setVisible(!action.isEmpty());
+    m_offer->setVisible(!text.isEmpty());
+}
+
 void PopoverFooter::openMenu()
 {
     if (m_menu->isVisible())
         return;
-    // Right-aligned under the gear, so it stays over the panel rather than off its edge.
+    // Right-aligned under the gear, so it stays over the panel rather than off its edge;
+    // where the screen has no room there (a panel near the left edge, a large scale), it
+    // goes to the side that fits, above the gear when there is no room below.
     const QSize size = m_menu->sizeHint();
-    const QPoint below = m_gear->mapToGlobal(QPoint(m_gear->width(), m_gear->height()));
-    m_menu->popup(QPoint(below.x() - size.width(), below.y() + 2));
+    const QRect gear(m_gear->mapToGlobal(QPoint(0, 0)), m_gear->size());
+    QPoint at(gear.right() + 1 - size.width(), gear.bottom() + 3);
+    if (const QScreen *screen = m_gear->screen()) {
+        const QRect room = screen->availableGeometry();
+        if (at.x() < room.left())
+            at.setX(std::min(gear.left(), room.right() + 1 - size.width()));
+        at.setX(std::max(at.x(), room.left()));
+        if (at.y() + size.height() > room.bottom() + 1)
+            at.setY(std::max(room.top(), gear.top() - 2 - size.height()));
+    }
+    m_menu->popup(at);
     // The press that opened the menu ends in the menu; the gear must not stay down.
     m_gear->setDown(false);
 }

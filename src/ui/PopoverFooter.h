@@ -29,6 +29,10 @@ class UpdateModel;
 class PopoverFooter : public QWidget {
     Q_OBJECT
 public:
+    // The widest text of a menu item that reads out what others report: 1280 px at scale 2
+    // leaves 640, and the menu with its margins and the "Ctrl+Q" column stays well inside.
+    static constexpr int maxItemTextWidth = 300;
+
     PopoverFooter(CorvaneTimerService &timer, UpdateModel &updater, LoginItemModel &login,
                   DisplaySleeper &displaySleeper, std::function<void()> onQuit, QWidget *parent = nullptr);
     ~PopoverFooter() override;
@@ -46,6 +50,10 @@ public:
 
     // Adds "Keyboard Shortcut…", which opens the dialog that records `shortcut`.
     void setToggleShortcut(ToggleShortcut *shortcut);
+
+    // A note above the footer's row, with a button where `action` is not empty; an empty
+    // `text` removes it. Where no tray shows the icon, it says how to get one.
+    void setTrayOffer(const QString &text, const QString &action, std::function<void()> onAction);
 
     // Opens the menu under the gear, as a press on the gear does.
     void openMenu();
@@ -65,6 +73,10 @@ private:
     DisplaySleeper &m_displaySleeper;
     std::function<void()> m_onQuit;
 
+    QWidget *m_offer = nullptr;
+    QLabel *m_offerText = nullptr;
+    QAbstractButton *m_offerButton = nullptr;
+    std::function<void()> m_onOffer;
     QLabel *m_icon = nullptr;
     QLabel *m_text = nullptr;
     QAbstractButton *m_updateButton = nullptr;

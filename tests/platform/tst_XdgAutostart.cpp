@@ -92,6 +92,8 @@ private Q_SLOTS:
         QTest::addRow("program moved away")
             << QByteArray("Exec=/nonexistent/Corvane-x86_64.AppImage\n") << Status::notRegistered;
         QTest::addRow("another program") << QByteArray("Exec=/bin/sh\n") << Status::notRegistered;
+        QTest::addRow("written before --autostart") << QByteArray("Exec=") + program().toUtf8() + "\n"
+                                                    << Status::enabled;
         QTest::addRow("through env") << QByteArray("Exec=env CORVANE=1 \"") + program().toUtf8() + "\"\n"
                                      << Status::enabled;
     }

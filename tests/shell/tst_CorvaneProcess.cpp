@@ -179,7 +179,7 @@ private Q_SLOTS:
     void aSecondLaunchHandsOverAndEnds()
     {
         QVERIFY(!panel().visible);
-        const std::unique_ptr<QProcess> second = launch();
+        const std::unique_ptr<QProcess> second = launch({}, {});
         QVERIFY(exitedWithZero(*second));
         QVERIFY(TestBus::waitFor([] { return panel().visible; }));
         QCOMPARE(m_corvane->state(), QProcess::Running);

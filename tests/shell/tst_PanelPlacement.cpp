@@ -41,6 +41,32 @@ private Q_SLOTS:
         const QRect screen = available.isValid() ? QRect(0, 0, 1280, 800) : QRect();
         QCOMPARE(PanelPlacement::origin(anchor, QSize(300, 400), screen, available), origin);
     }
+
+    // Without a tray: a fixed place on the primary screen, whatever the pointer does.
+    void windowOrigin_data()
+    {
+        QTest::addColumn<QSize>("panel");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QPoint>("origin");
+        const QRect topBar(0, 24, 1280, 776);
+        QTest::newRow("short panel: an eighth of the way down") << QSize(300, 400) << topBar << QPoint(490, 121);
+        QTest::newRow("taller: the top stays") << QSize(300, 640) << topBar << QPoint(490, 121);
+        QTest::newRow("too tall to keep it: rises just enough") << QSize(300, 700) << topBar << QPoint(490, 92);
+        QTest::newRow("taller than the area: its top stays in it") << QSize(300, 900) << topBar << QPoint(490, 32);
+        QTest::newRow("second screen to the right at scale 2")
+            << QSize(300, 400) << QRect(1280, 0, 960, 540) << QPoint(1610, 67);
+        QTest::newRow("no screen known") << QSize(300, 400) << QRect() << QPoint(8, 8);
+    }
+    void windowOrigin()
+    {
+        QFETCH(QSize, panel);
+        QFETCH(QRect, available);
+        QFETCH(QPoint, origin);
+        QCOMPARE(PanelPlacement::windowOrigin(panel, available), origin);
+        // Fully on the usable area where it fits at all.
+        if (available.isValid() && panel.height() <= available.height())
+            QVERIFY(available.contains(QRect(origin, panel)));
+    }
 };
 
 QTEST_APPLESS_MAIN(PanelPlacementTest)

@@ -13,6 +13,9 @@
 
 using namespace std::chrono;
 
+Q_DECLARE_METATYPE(AbstractTrayIcon::Host)
+Q_DECLARE_METATYPE(GlassPanel::Kind)
+
 namespace {
 class FakeTrayIcon : public AbstractTrayIcon {
 public:
@@ -24,6 +27,12 @@ public:
     // As a StatusNotifier host tells it: only the point of the last click.
     QRect anchorRect() const override { return QRect(clickedAt, QSize(1, 1)); }
     QRect pressArea() const override { return anchorRect().adjusted(-10, -10, 10, 10); }
+    Host host() const override { return hostNow; }
+    void answer(Host host)
+    {
+        hostNow = host;
+        Q_EMIT hostChanged();
+    }
 
     bool shown = false;
     QString description;
@@ -31,6 +40,7 @@ public:
     QString toolTip;
     QList<DBusMenuEntry> menu;
     QPoint clickedAt{640, 10};
+    Host hostNow = Host::Unknown;
 };
 
 struct Rig {
@@ -158,6 +168,56 @@ private Q_SLOTS:
         QCOMPARE(panel.onOutsidePress(at, button, modifiers), kept);
         QCOMPARE(rig.timer->active().has_value(), toggles);
         QCOMPARE(rig.panelOpen(), !closes);
+    }
+
+    // What opens at start depends on the first answer about a tray and on who started the
+    // program; what opens later, on what shows the icon then.
+    void panelKindFollowsTheTray_data()
+    {
+        using Host = AbstractTrayIcon::Host;
+        using Kind = GlassPanel::Kind;
+        QTest::addColumn<QList<Host>>("answers");
+        QTest::addColumn<bool>("quiet");
+        QTest::addColumn<bool>("wayland");
+        QTest::addColumn<bool>("opensAtStart");
+        QTest::addColumn<Kind>("kindLater"); // when the panel is asked for afterwards
+        QTest::newRow("no tray, started by the user")
+            << QList<Host>{Host::None} << false << false << true << Kind::Window;
+        QTest::newRow("no tray, started by the session")
+            << QList<Host>{Host::None} << true << false << false << Kind::Window;
+        QTest::newRow("StatusNotifier host on X11")
+            << QList<Host>{Host::StatusNotifier} << false << false << false << Kind::Popover;
+        QTest::newRow("StatusNotifier host on Wayland")
+            << QList<Host>{Host::StatusNotifier} << false << true << false << Kind::ManagedPopover;
+        QTest::newRow("XEmbed tray") << QList<Host>{Host::XEmbed} << false << false << false << Kind::Popover;
+        QTest::newRow("tray gone later: nothing opens unasked")
+            << QList<Host>{Host::StatusNotifier, Host::None} << false << false << false << Kind::Window;
+        QTest::newRow("tray came later: the next panel hangs from it")
+            << QList<Host>{Host::None, Host::StatusNotifier} << false << true << true << Kind::ManagedPopover;
+    }
+    void panelKindFollowsTheTray()
+    {
+        QFETCH(QList<AbstractTrayIcon::Host>, answers);
+        QFETCH(bool, quiet);
+        QFETCH(bool, wayland);
+        QFETCH(bool, opensAtStart);
+        QFETCH(GlassPanel::Kind, kindLater);
+        Rig rig;
+        rig.controller.setQuietStart(quiet);
+        rig.controller.setWaylandSession(wayland);
+        rig.icon->answer(answers.first());
+        // The controller hears of it on the next turn of the event loop.
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.panelOpen(), opensAtStart);
+        if (opensAtStart)
+            QCOMPARE(rig.controller.panel().kind(), GlassPanel::Kind::Window);
+        for (qsizetype i = 1; i < answers.size(); ++i)
+            rig.icon->answer(answers.at(i));
+        QCoreApplication::processEvents();
+        rig.controller.closePanel();
+        rig.controller.openPanel();
+        QVERIFY(rig.panelOpen());
+        QCOMPARE(rig.controller.panel().kind(), kindLater);
     }
 };
 

@@ -10,7 +10,7 @@
 
 namespace RunningCorvane {
 
-std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra)
+std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra, const QStringList &arguments)
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -18,7 +18,7 @@ std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra)
         env.insert(key, extra.value(key));
     process->setProcessEnvironment(env);
     process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start(QStringLiteral(CORVANE_BINARY));
+    process->start(QStringLiteral(CORVANE_BINARY), arguments);
     return process;
 }
 

@@ -12,8 +12,10 @@
 // The real program, started on the test environment's private buses, and the calls the
 // end-to-end tests make to it: its public interface, and the test control for the panel.
 namespace RunningCorvane {
-// `extra` is added to this process's environment.
-std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra = {});
+// `extra` is added to this process's environment. Started as the session starts it unless
+// `arguments` say otherwise: a launch by the user opens the panel where no tray is there.
+std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra = {},
+                                 const QStringList &arguments = {QStringLiteral("--autostart")});
 // A method of the public interface app.corvane.Corvane.
 QDBusMessage call(const QString &method, const QVariantList &args = {});
 // A property of the public interface; invalid while there is none to ask.

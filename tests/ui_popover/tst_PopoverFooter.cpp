@@ -14,6 +14,8 @@
 #include "shell/UpdaterModel.h"
 #include "ui/CustomDurationSection.h"
 #include "ui/GlassPopoverView.h"
+#include "ui/PopoverFooter.h"
+#include "wake/OtherInhibitors.h"
 #include "updates/UpdaterService.h"
 #include "wake/BatteryGuard.h"
 #include "wake/DisplaySleeper.h"
@@ -32,6 +34,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -92,6 +95,11 @@ bool click(QWidget *w)
 {
     return clickAt(w->mapToGlobal(w->rect().center()));
 }
+// Other applications' locks as a test sets them.
+struct ListedOthers : OtherInhibitors {
+    void refresh() override {}
+    void set(const QStringList &list) { setList(list); }
+};
 } // namespace
 
 class PopoverFooterTest : public QObject {
@@ -108,6 +116,7 @@ class PopoverFooterTest : public QObject {
     std::unique_ptr<TriggerSettings> triggers;
     FixedPrograms running;
     CountingSleeper sleeper;
+    ListedOthers others;
     int quits = 0;
     std::unique_ptr<GlassPanel> panel;
     QMenu *menu = nullptr;
@@ -158,10 +167,11 @@ private Q_SLOTS:
         triggers = std::make_unique<TriggerSettings>(rig.settings);
         panel = std::make_unique<GlassPanel>(
             AppDelegate::createPanelContent({*timer, rig.settings, clock, *updaterModel, *login, sleeper,
-                                             *warnBeforeEnd, *stopBelowBattery, *triggers, running, nullptr,
+                                             *warnBeforeEnd, *stopBelowBattery, *triggers, running, &others,
                                              [this] { ++quits; }}),
             clock);
         panel->move(400, 60);
+        others.set({});
         menu = part<QMenu>("settings-menu");
         quits = 0;
         sleeper.calls = 0;
@@ -320,6 +330,37 @@ private Q_SLOTS:
             QVERIFY(!menu->isVisible()); // closed, and the gear did not open it again
             QVERIFY(panel->isVisible());
         }
+    }
+
+    // However long what other programs report, and wherever the panel stands, the whole
+    // menu is on the screen: it keeps its width and opens to the side that has room.
+    void menuStaysOnTheScreen_data()
+    {
+        QTest::addColumn<QPoint>("panelAt");
+        QTest::newRow("under a tray icon at the right") << QPoint(972, 40);
+        QTest::newRow("at the left edge") << QPoint(0, 40);
+        QTest::newRow("near the bottom: opens above the gear") << QPoint(500, 420);
+    }
+    void menuStaysOnTheScreen()
+    {
+        QFETCH(QPoint, panelAt);
+        others.set({QStringLiteral("Videos: Playing a film that is rather long, with its whole title in the reason"),
+                    QStringLiteral("org.example.Backup: Copying 12 000 files to the network share")});
+        panel->move(panelAt);
+        showPanel();
+        auto *footer = panel->findChild<PopoverFooter *>();
+        QVERIFY(footer);
+        footer->openMenu();
+        QTRY_VERIFY(menu->isVisible());
+        const QRect room = panel->screen()->availableGeometry();
+        QVERIFY2(room.contains(menu->geometry()),
+                 qPrintable(QStringLiteral("menu at %1,%2 %3x%4")
+                                .arg(menu->x())
+                                .arg(menu->y())
+                                .arg(menu->width())
+                                .arg(menu->height())));
+        QVERIFY(menu->width() <= PopoverFooter::maxItemTextWidth + 150);
+        menu->close();
     }
 
     void ctrlQQuitsWithAndWithoutTheMenu()

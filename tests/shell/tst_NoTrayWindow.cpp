@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The real program on a bare X server, with no tray of either kind: a launch by the user
+// opens the panel as a window of its own, fully on screen, that keeps its top edge while its
+// content changes, closes with Escape and comes back with the next launch.
+#include "RunningCorvane.h"
+#include "TestSupport.h"
+
+#include <QDBusConnection>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QtTest>
+
+using namespace RunningCorvane;
+
+namespace {
+bool xdotool(const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    return p.waitForFinished(5000) && p.exitCode() == 0;
+}
+} // namespace
+
+class NoTrayWindowTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        CORVANE_REQUIRE(QDBusConnection::sessionBus().isConnected() && qEnvironmentVariableIsSet("DISPLAY"),
+                        "the private session bus and X server");
+        CORVANE_REQUIRE(!QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty(), "xdotool");
+    }
+
+    void aLaunchShowsAWindowThatStaysPut()
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        const std::unique_ptr<QProcess> corvane = launch({}, {});
+        QTRY_VERIFY_WITH_TIMEOUT(panel().visible, 15000);
+        const QRect shown = panel().geometry;
+        QVERIFY2(screen.contains(shown),
+                 qPrintable(QStringLiteral("panel at %1,%2 %3x%4")
+                                .arg(shown.x())
+                                .arg(shown.y())
+                                .arg(shown.width())
+                                .arg(shown.height())));
+
+        // A period adds its countdown to the panel: it grows downwards, its top where it was.
+        QCOMPARE(call(QStringLiteral("Start"), {60u}).type(), QDBusMessage::ReplyMessage);
+        QTRY_VERIFY_WITH_TIMEOUT(panel().geometry.height() != shown.height(), 5000);
+        const QRect grown = panel().geometry;
+        QCOMPARE(grown.top(), shown.top());
+        QCOMPARE(grown.left(), shown.left());
+        QVERIFY(screen.contains(grown));
+
+        // Escape closes it (it has the keyboard); the program stays, and the next launch
+        // shows it again in the same place.
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        QTRY_VERIFY_WITH_TIMEOUT(!panel().visible, 5000);
+        QCOMPARE(corvane->state(), QProcess::Running);
+        const std::unique_ptr<QProcess> again = launch({}, {});
+        QVERIFY(exitedWithZero(*again));
+        QTRY_VERIFY_WITH_TIMEOUT(panel().visible, 5000);
+        QCOMPARE(panel().geometry.topLeft(), grown.topLeft());
+
+        call(QStringLiteral("Quit"));
+        QVERIFY(exitedWithZero(*corvane));
+    }
+};
+
+QTEST_MAIN(NoTrayWindowTest)
+#include "tst_NoTrayWindow.moc"
