@@ -69,7 +69,7 @@ QString TrayPresenter::label(const State &state)
 
 QString TrayPresenter::toolTip(const State &state, const QDateTime &now)
 {
-    const QString period = periodToolTip(state, now);
+    QString period = periodToolTip(state, now);
     if (state.trigger.isEmpty() || state.refused)
         return period;
     const QString trigger = tr("Awake while %1").arg(state.trigger);
