@@ -48,8 +48,8 @@ struct CommandLineRequest {
 // The command line: `corvane --for 90m`, `--until 17:30`, `-- make -j4`, …
 class CommandLine {
 public:
-    // `arguments` includes the program name; `now` resolves --until.
-    static CommandLineRequest parse(const QStringList &arguments, const QDateTime &now);
+    // `given` includes the program name; `now` resolves --until.
+    static CommandLineRequest parse(const QStringList &given, const QDateTime &now);
     // "90m", "1h30m", "2h", "45" (minutes): the minute count, capped at 48 hours like the
     // panel's custom duration; absent for anything else, zero included.
     static std::optional<qint64> parseDuration(const QString &text);
