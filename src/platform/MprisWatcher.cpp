@@ -129,7 +129,7 @@ void MprisWatcher::onPropertiesChanged(const QString &interface, const QVariantM
     for (auto it = m_players.begin(); it != m_players.end(); ++it) {
         if (it->owner != message.service())
             continue;
-        const QString name = it.key();
+        const QString &name = it.key();
         if (changed.contains(statusProperty)) {
             ++it->reads; // what it says now outranks any read still on its way
             const QVariant value = changed.value(statusProperty);
