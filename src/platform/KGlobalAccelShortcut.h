@@ -9,14 +9,14 @@ class BusConnections;
 
 // KDE's global shortcuts: the action "toggle" of our own component "corvane" in
 // kglobalaccel, which grabs the keys (on Wayland too) and tells the component's object
-// when they are pressed. The shortcut then shows, and can be changed, in System Settings.
+// when they are pressed. The shortcut then shows, and can be changed, in KDE's shortcut settings.
 class KGlobalAccelShortcut : public GlobalShortcut {
     Q_OBJECT
 public:
     explicit KGlobalAccelShortcut(BusConnections &buses, QObject *parent = nullptr);
 
     QString bind(const QString &keys) override;
-    // Keys the user gave the action in System Settings since win over the kept ones.
+    // Keys the user gave the action in KDE's shortcut settings since win over the kept ones.
     QString restore(const QString &keys) override;
 
 private Q_SLOTS:
