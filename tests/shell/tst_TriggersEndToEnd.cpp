@@ -139,10 +139,8 @@ private Q_SLOTS:
     {
         CORVANE_REQUIRE(QDBusConnection::systemBus().isConnected() && QDBusConnection::sessionBus().isConnected(),
                         "private buses with the logind mock");
-        QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
-        m_corvane = launch();
-        QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 10000));
-        QCOMPARE(state(), QStringLiteral("idle released"));
+        m_corvane = launchIdle();
+        QVERIFY(m_corvane);
     }
 
     void cleanup()

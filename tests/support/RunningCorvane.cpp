@@ -31,6 +31,17 @@ QDBusMessage callOn(const QString &path, const QString &interface, const QString
 }
 } // namespace
 
+std::unique_ptr<QProcess> launchIdle()
+{
+    if (!TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }))
+        return nullptr;
+    std::unique_ptr<QProcess> process = launch();
+    // The control appears once launching has finished.
+    if (!TestBus::waitFor([] { return !state().isEmpty(); }, 10000) || state() != QLatin1String("idle released"))
+        return nullptr;
+    return process;
+}
+
 QDBusMessage call(const QString &method, const QVariantList &args)
 {
     return callOn(SingleInstance::objectPath, SingleInstance::serviceName, method, args);

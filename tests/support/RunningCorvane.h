@@ -16,6 +16,9 @@ namespace RunningCorvane {
 // `arguments` say otherwise: a launch by the user opens the panel where no tray is there.
 std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra = {},
                                  const QStringList &arguments = {QStringLiteral("--autostart")});
+// Once logind holds nothing, a launch that comes up ready, idle and holding nothing (a
+// period is never resumed); null when it does not.
+std::unique_ptr<QProcess> launchIdle();
 // A method of the public interface app.corvane.Corvane.
 QDBusMessage call(const QString &method, const QVariantList &args = {});
 // A property of the public interface; invalid while there is none to ask.
