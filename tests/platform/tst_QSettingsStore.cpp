@@ -1,11 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QSettingsStore.h"
-#include "ManualClock.h"
-#include "wake/SystemEvents.h"
-#include "wake/CorvaneTimerService.h"
-#include "RecordingBackend.h"
 #include "TestSupport.h"
-#include "wake/PowerAssertionManager.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -56,45 +51,61 @@ private Q_SLOTS:
         QCOMPARE(store.string(modeKey), QStringLiteral("systemOnly"));
     }
 
-    // Nothing may open these for writing, and opening a FIFO for reading blocks.
-    void anythingButAFileKeepsSettingsInMemory_data()
+    // Anything but a regular file, or a file that cannot be used as it is: the settings
+    // live in memory, one warning says why, and the file is left as it was. Nothing may
+    // open these for writing, and opening a FIFO for reading blocks.
+    void unusableFilesKeepSettingsInMemory_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("FIFO") << QStringLiteral("fifo");
-        QTest::newRow("symlink to a FIFO") << QStringLiteral("link to fifo");
-        QTest::newRow("symlink to a device") << QStringLiteral("link to device");
-        QTest::newRow("dangling symlink") << QStringLiteral("dangling link");
-        QTest::newRow("directory") << QStringLiteral("directory");
-        QTest::newRow("FIFO after start-up") << QStringLiteral("fifo later");
+        QTest::addColumn<QString>("warning");
+        const QString notAFile = QStringLiteral("is not a regular file");
+        QTest::newRow("FIFO") << QStringLiteral("fifo") << notAFile;
+        QTest::newRow("symlink to a FIFO") << QStringLiteral("link to fifo") << notAFile;
+        QTest::newRow("symlink to a device") << QStringLiteral("link to device") << notAFile;
+        QTest::newRow("dangling symlink") << QStringLiteral("dangling link") << notAFile;
+        QTest::newRow("directory") << QStringLiteral("directory") << notAFile;
+        QTest::newRow("FIFO after start-up")
+            << QStringLiteral("fifo later") << QStringLiteral("no longer a regular file");
+        QTest::newRow("100 MB") << QStringLiteral("huge") << QStringLiteral("far more than settings take");
+        // As with XDG_CONFIG_HOME naming a file: no folder can be made there, even by root.
+        QTest::newRow("a file where the folder belongs")
+            << QStringLiteral("no folder") << QStringLiteral("Cannot save the settings");
     }
-    void anythingButAFileKeepsSettingsInMemory()
+    void unusableFilesKeepSettingsInMemory()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, warning);
         QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("Corvane.conf"));
+        QString file = dir.filePath(QStringLiteral("Corvane.conf"));
         const QString fifo = dir.filePath(QStringLiteral("pipe"));
+        const QByteArray start("[General]\ncorvane.mode=systemOnly\n");
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        if (kind == u"fifo")
+        if (kind == u"fifo") {
             QVERIFY(QFile::rename(fifo, file));
-        else if (kind == u"link to fifo")
+        } else if (kind == u"link to fifo") {
             QVERIFY(QFile::link(fifo, file));
-        else if (kind == u"link to device")
+        } else if (kind == u"link to device") {
             QVERIFY(QFile::link(QStringLiteral("/dev/null"), file));
-        else if (kind == u"dangling link")
+        } else if (kind == u"dangling link") {
             QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone/Corvane.conf")), file));
-        else if (kind == u"directory")
+        } else if (kind == u"directory") {
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Corvane.conf")));
-        else
-            QVERIFY(writeFile(file, "[General]\ncorvane.mode=systemOnly\n"));
+        } else if (kind == u"no folder") {
+            QVERIFY(writeFile(dir.filePath(QStringLiteral("config")), start));
+            file = dir.filePath(QStringLiteral("config/Corvane/Corvane.conf"));
+        } else {
+            QVERIFY(writeFile(file, start));
+            if (kind == u"huge")
+                QVERIFY(QFile(file).resize(100 * 1024 * 1024)); // sparse: costs no disk
+        }
         FifoWatchdog watchdog(kind.startsWith(u"fifo") ? file : fifo);
 
-        if (kind != u"fifo later")
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("is not a regular file")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(warning)));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         QSettingsStore store(file);
         if (kind == u"fifo later") {
             QVERIFY(QFile::remove(file));
             QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no longer a regular file")));
         } else {
             QVERIFY(!store.contains(modeKey));
         }
@@ -102,56 +113,20 @@ private Q_SLOTS:
             struct stat info {};
             ::stat(QFile::encodeName(file).constData(), &info);
             return QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
-                << QFileInfo(file).symLinkTarget() << QString::number(info.st_mode, 8);
+                << QFileInfo(file).symLinkTarget() << QString::number(info.st_mode, 8) << QString::number(info.st_size)
+                << QFileInfo(file).lastModified().toString(Qt::ISODateWithMs);
         };
         const QStringList before = snapshot();
         // The device is only ever looked at: this test may run as root.
         if (kind != u"link to device") {
-            store.setInteger(durationKey, 30);
+            for (int minutes : {30, 60, 90})
+                store.setInteger(durationKey, minutes);
             store.setString(modeKey, QStringLiteral("displayOnly"));
-            QCOMPARE(store.integer(durationKey), 30);
+            QCOMPARE(store.integer(durationKey), 90);
             QCOMPARE(store.string(modeKey), QStringLiteral("displayOnly"));
         }
         QCOMPARE(watchdog.readers(), 0);
         QCOMPARE(snapshot(), before);
-    }
-
-    // Files that cannot be used as they are: the defaults, one warning, the file untouched.
-    void unusableFilesWarnOnceAndStayAsTheyAre_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("warning");
-        QTest::newRow("100 MB") << QStringLiteral("huge") << QStringLiteral("far more than settings take");
-        // As with XDG_CONFIG_HOME naming a file: no folder can be made there, even by root.
-        QTest::newRow("a file where the folder belongs")
-            << QStringLiteral("no folder") << QStringLiteral("Cannot save the settings");
-    }
-    void unusableFilesWarnOnceAndStayAsTheyAre()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QString, warning);
-        QTemporaryDir dir;
-        QString file = dir.filePath(QStringLiteral("Corvane.conf"));
-        const QByteArray start("[General]\ncorvane.mode=systemOnly\n");
-        if (kind == u"huge") {
-            QVERIFY(writeFile(file, start));
-            QFile big(file);
-            QVERIFY(big.resize(100 * 1024 * 1024)); // sparse: costs no disk
-        } else {
-            QVERIFY(writeFile(dir.filePath(QStringLiteral("config")), start));
-            file = dir.filePath(QStringLiteral("config/Corvane/Corvane.conf"));
-        }
-        const QDateTime modified = QFileInfo(file).lastModified();
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(warning)));
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
-        QSettingsStore store(file);
-        QVERIFY(!store.contains(modeKey));
-        for (int minutes : {30, 60, 90})
-            store.setInteger(durationKey, minutes);
-        QCOMPARE(store.integer(durationKey), 90);
-        QCOMPARE(QFileInfo(file).lastModified(), modified);
-        if (kind == u"huge")
-            QCOMPARE(QFileInfo(file).size(), 100 * 1024 * 1024);
     }
 
     void garbledFilesFallBackToDefaults_data()
@@ -169,15 +144,10 @@ private Q_SLOTS:
         QVERIFY(writeFile(file, content));
 
         QSettingsStore store(file);
-        RecordingBackend backend;
-        ManualClock clock;
-        PowerAssertionManager manager(backend, nullptr, clock);
-        SystemEvents events;
-        CorvaneTimerService timer(manager, store, TimerServiceEnvironment{clock, events});
-        QCOMPARE(timer.mode(), AssertionMode::displayAndSystem);
-        QCOMPARE(timer.lastDuration(), WakeDuration::indefinite());
+        QCOMPARE(store.integer(durationKey), std::nullopt);
+        QCOMPARE(store.string(modeKey), std::nullopt);
         // And the program can still write its choices.
-        timer.setMode(AssertionMode::systemOnly);
+        store.setString(modeKey, QStringLiteral("systemOnly"));
         QCOMPARE(QSettingsStore(file).string(modeKey), QStringLiteral("systemOnly"));
     }
 };
