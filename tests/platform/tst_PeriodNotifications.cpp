@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The end-of-period warning and the battery guard on their real services: python3-dbusmock's
-// notification_daemon on the private session bus and its upower on the private system bus,
-// with the timer on a fake clock so nothing waits for minutes to pass.
+// The end-of-period warning and the refusal notice on python3-dbusmock's notification_daemon
+// on the private session bus, with the timer on a fake clock so nothing waits for minutes
+// to pass.
 #include "TestSupport.h"
 #include "TimerRig.h"
 #include "platform/FreedesktopNotifier.h"
-#include "platform/UPowerSource.h"
-#include "wake/BatteryGuard.h"
 #include "wake/EndOfPeriodWarning.h"
 #include "wake/RefusalNotice.h"
 #include "wake/SettingSwitch.h"
 
 #include <QDBusMessage>
-#include <QDBusObjectPath>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -109,40 +106,6 @@ private Q_SLOTS:
                     || (notifyCalls(daemon).first().contains(QLatin1String("could not keep this computer awake"))
                         && notifyCalls(daemon).first().contains(QLatin1String("refused"))));
         }
-    }
-
-    void batteryGuardStopsOnALowBattery()
-    {
-        MockService daemon(QStringLiteral("notification_daemon"), false, notifications);
-        MockService upower(QStringLiteral("upower"), true, QStringLiteral("org.freedesktop.UPower"),
-                           {{QStringLiteral("OnBattery"), true}});
-        QVERIFY(upower.isRunning());
-        TimerRig rig;
-        auto timer = rig.make();
-        FreedesktopNotifier notifier(buses);
-        UPowerSource power(buses);
-        rig.settings.values[BatteryGuard::settingKey] = 20;
-        SettingSwitch below(rig.settings, BatteryGuard::settingKey, BatteryGuard::onPercent, 0);
-        BatteryGuard guard(*timer, power, notifier, below);
-        QVERIFY(TestBus::waitFor([&] { return power.onBattery(); }));
-
-        QDBusMessage set = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.UPower"), QStringLiteral("/org/freedesktop/UPower"),
-            QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("SetDeviceProperties"));
-        set << QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/freedesktop/UPower/devices/DisplayDevice")))
-            << QVariantMap{{QStringLiteral("Percentage"), 21.0}};
-        QCOMPARE(upower.bus().call(set).type(), QDBusMessage::ReplyMessage);
-        QVERIFY(TestBus::waitFor([&] { return power.batteryPercent() == 21.0; }));
-        timer->start(WakeDuration::indefinite());
-        QCoreApplication::sendPostedEvents(); // the guard looks at a new period once start() has returned
-        QVERIFY(timer->active());
-
-        set.setArguments(
-            {set.arguments().at(0), QVariant::fromValue(QVariantMap{{QStringLiteral("Percentage"), 19.0}})});
-        upower.bus().call(set);
-        QVERIFY(TestBus::waitFor([&] { return !timer->active(); }));
-        QVERIFY(TestBus::waitFor([&] { return notifyCalls(daemon).size() == 1; }));
-        QVERIFY(notifyCalls(daemon).first().contains(QLatin1String("The battery is below 20 %.")));
     }
 
 private:
