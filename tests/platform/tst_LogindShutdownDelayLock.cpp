@@ -36,11 +36,19 @@ private Q_SLOTS:
         CORVANE_REQUIRE(TestBus::bus(true).interface()->isServiceRegistered(login1).value(), "the logind mock");
     }
 
-    void aStartDuringAPowerOffTakesNoLockUntilItIsCalledOff()
+    void aLockIsKeptOnlyOutsideAPowerOff()
     {
         BusConnections buses;
         LogindSystemEvents events(buses);
         LogindShutdownDelayLock lock(events, buses);
+        // A lock logind answers after the program let go of it is not kept.
+        lock.arm();
+        QVERIFY(lock.isRequesting());
+        lock.letGo();
+        QVERIFY(TestBus::waitFor([&] { return !lock.isRequesting(); }));
+        QVERIFY(!lock.isHeld());
+        QVERIFY(delayLocks().isEmpty());
+
         QSignalSpy poweringOff(&events, &SystemEvents::willPowerOff);
         announcePowerOff(true);
         QVERIFY(poweringOff.wait(3000));
