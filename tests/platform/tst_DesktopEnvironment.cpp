@@ -17,8 +17,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("showsLabel");
         QTest::addRow("Plasma") << "KDE"
                                 << "plasma" << Kind::Kde << false;
-        QTest::addRow("XFCE") << "XFCE"
-                              << "xfce" << Kind::Xfce << false;
         QTest::addRow("GNOME") << "GNOME"
                                << "gnome" << Kind::Gnome << true;
         QTest::addRow("Ubuntu's GNOME") << "ubuntu:GNOME"

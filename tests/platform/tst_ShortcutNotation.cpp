@@ -28,9 +28,6 @@ private Q_SLOTS:
         QTest::addRow("two-digit function key") << "Shift+F12"
                                                 << "<Shift>F12"
                                                 << "<Shift>F12" << (Qt::SHIFT | Qt::Key_F12).toCombined();
-        QTest::addRow("digit") << "Meta+1"
-                               << "<Super>1"
-                               << "<Super>1" << (Qt::META | Qt::Key_1).toCombined();
         QTest::addRow("space") << "Ctrl+Space"
                                << "<Control>space"
                                << "<Primary>space" << (Qt::CTRL | Qt::Key_Space).toCombined();

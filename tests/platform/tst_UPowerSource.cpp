@@ -46,10 +46,8 @@ private Q_SLOTS:
         QTest::addRow("-5") << -5.0 << 50.0;
         QTest::addRow("150") << 150.0 << 50.0;
         QTest::addRow("infinity") << HUGE_VAL << 50.0;
-        QTest::addRow("minus infinity") << -HUGE_VAL << 50.0;
         QTest::addRow("empty") << 0.0 << 0.0;
         QTest::addRow("full") << 100.0 << 100.0;
-        QTest::addRow("19.5") << 19.5 << 19.5;
     }
     void readingsOutsideTheRangeAreNotReadings()
     {
