@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The connections every D-Bus client of the program shares: a replaced bus daemon is
-// noticed and followed without anything asking, and a session without a bus never gets
-// one started behind its back.
+// The connections every D-Bus client of the program shares: a session without a bus never
+// gets one started behind its back. A replaced bus daemon is followed by each client's own
+// suite (the mechanisms, the tray item).
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "platform/BusConnections.h"
 
-#include <QDBusConnectionInterface>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,35 +25,6 @@ QStringList processesWith(const QByteArray &marker)
 class BusConnectionsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void followsAReplacedDaemonWithoutBeingAsked_data()
-    {
-        QTest::addColumn<bool>("system");
-        QTest::addRow("session") << false;
-        QTest::addRow("system") << true;
-    }
-    void followsAReplacedDaemonWithoutBeingAsked()
-    {
-        QFETCH(bool, system);
-        CORVANE_REQUIRE(TestBus::bus(system).isConnected(), "private buses");
-        const auto bus = system ? BusConnections::Bus::System : BusConnections::Bus::Session;
-        BusConnections buses;
-        const QString before = buses.connection(bus).baseService();
-        QVERIFY(!before.isEmpty());
-        QSignalSpy dropped(&buses, &BusConnections::dropped);
-        QSignalSpy reconnected(&buses, &BusConnections::reconnected);
-
-        // No watch is held: only the connection itself can tell that the daemon went.
-        QVERIFY(TestBus::replaceBus(system));
-        if (system)
-            m_logind =
-                std::make_unique<MockService>(QStringLiteral("logind"), true, QStringLiteral("org.freedesktop.login1"));
-        // The reconnection may already have come while the mock logind was being started.
-        QTRY_COMPARE_WITH_TIMEOUT(reconnected.size(), 1, 8000);
-        QCOMPARE(dropped.size(), 1);
-        QVERIFY(buses.connection(bus).isConnected());
-        QVERIFY(buses.connection(bus).interface()->isServiceRegistered(buses.connection(bus).baseService()));
-    }
-
     void neverStartsASessionBus_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -95,9 +64,6 @@ private Q_SLOTS:
         QVERIFY2(!QFileInfo::exists(home.filePath(QStringLiteral(".dbus"))), "dbus-launch ran");
         QCOMPARE(processesWith(marker), QStringList());
     }
-
-private:
-    std::unique_ptr<MockService> m_logind;
 };
 
 QTEST_GUILESS_MAIN(BusConnectionsTest)
