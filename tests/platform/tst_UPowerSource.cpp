@@ -69,17 +69,6 @@ private Q_SLOTS:
         QCOMPARE(power.batteryPercent(), std::optional<double>(kept));
         QCOMPARE(changed.size(), kept == 50.0 ? 1 : 2);
     }
-
-    void followsUPowerThatStartsLater()
-    {
-        BusConnections buses;
-        UPowerSource power(buses);
-        MockService upower(QStringLiteral("upower"), true, upowerName, {{QStringLiteral("OnBattery"), true}});
-        QVERIFY(upower.isRunning());
-        QVERIFY(TestBus::waitFor([&] { return power.onBattery(); }, 5000));
-        setDevice(upower, {{QStringLiteral("Percentage"), 42.0}});
-        QVERIFY(TestBus::waitFor([&] { return power.batteryPercent() == 42.0; }));
-    }
 };
 
 QTEST_GUILESS_MAIN(UPowerSourceTest)
