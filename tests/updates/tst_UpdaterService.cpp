@@ -1,0 +1,428 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "LoopbackHttpServer.h"
+#include "TestSupport.h"
+#include "UpdateTestDoubles.h"
+#include "updates/UpdateCheckProcess.h"
+#include "updates/UpdateFeedSelector.h"
+#include "updates/UpdaterService.h"
+
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString archivePath = QStringLiteral("/Corvane-2.AppImage");
+using Behaviour = LoopbackHttpServer::Behaviour;
+
+// The journal line of a cycle that ends in an error with this code; an error cycle writes
+// exactly one.
+QRegularExpression failure(int code = 0)
+{
+    return QRegularExpression(code ? QStringLiteral("^Update failed \\(%1\\)").arg(code)
+                                   : QStringLiteral("^Update failed "));
+}
+
+// Processes whose parent is this one, zombies included.
+int childProcesses()
+{
+    int count = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> fields = stat.readAll().split(')').last().split(' ');
+        count += fields.size() > 2 && fields.at(2) == self.toLatin1() ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+// The updater as the program builds it: every appcast comes from the program's own check
+// process (`corvane --check-updates`), reading loopback feeds; downloads are this process's.
+class UpdaterServiceTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<LoopbackHttpServer> primary;
+    std::unique_ptr<LoopbackHttpServer> fallback;
+    MemorySettingsStore settings;
+    std::unique_ptr<ManualClock> time;
+    std::shared_ptr<RecordingUserDriver> driver;
+    TestSigningKey key;
+    bool focused = true; // a scheduled update shows at once
+    std::unique_ptr<UpdaterService> service;
+
+    // Both feeds on the primary's server; the tests of the feed choice set a fallback.
+    UpdaterService::Options options(const QString &appImagePath = {})
+    {
+        UpdaterService::Options o;
+        o.checkProgram = QStringLiteral(CORVANE_BINARY);
+        o.network = loopbackNetwork(this);
+        o.feed.primary = primary->url(feedPath);
+        o.feed.fallback = o.feed.primary;
+        o.feed.probeTimeout = std::chrono::milliseconds(300);
+        o.feed.allowInsecureLoopback = true;
+        o.updater.enabled = true;
+        o.updater.hostVersion = QStringLiteral("1");
+        o.updater.publicKeyBase64 = key.publicKeyBase64();
+        o.updater.allowInsecureLoopback = true;
+        o.updater.appcastTimeout = std::chrono::milliseconds(300);
+        o.updater.userDriver = driver;
+        o.updater.inImmediateFocus = [this] { return focused; };
+        o.updater.appImagePath = appImagePath;
+        o.updater.openUrl = [this](const QUrl &url) { driver->shown << QStringLiteral("open ") + url.toString(); };
+        o.updater.relaunch = [this](const QString &path) { driver->shown << QStringLiteral("relaunch ") + path; };
+        return o;
+    }
+
+    void make(const UpdaterService::Options &o)
+    {
+        service = std::make_unique<UpdaterService>(settings, *time, o);
+        QTRY_VERIFY(service->updater().started() || !o.updater.enabled);
+    }
+
+    void runSession(const std::function<void()> &start)
+    {
+        QSignalSpy finished(&service->updater(), &AppcastUpdater::sessionFinished);
+        start();
+        QVERIFY(finished.wait(10000));
+    }
+
+    static UpdateCheckProcess::Result check(const QString &program, const UpdateCheckProcess::Request &request)
+    {
+        UpdateCheckProcess process(program, request);
+        QSignalSpy finished(&process, &UpdateCheckProcess::finished);
+        [&] { QVERIFY(finished.wait(10000)); }();
+        [&] { QCOMPARE(finished.size(), 1); }();
+        return process.result();
+    }
+
+    UpdateCheckProcess::Request request() const
+    {
+        UpdateCheckProcess::Request r;
+        r.primary = primary->url(feedPath);
+        r.fallback = fallback->url(feedPath);
+        r.probeTimeout = std::chrono::milliseconds(300);
+        r.appcastTimeout = std::chrono::milliseconds(2000);
+        r.allowInsecureLoopback = true;
+        return r;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        primary = std::make_unique<LoopbackHttpServer>();
+        fallback = std::make_unique<LoopbackHttpServer>();
+        settings.values.clear();
+        time = std::make_unique<ManualClock>();
+        driver = std::make_shared<RecordingUserDriver>();
+        focused = true;
+    }
+    void cleanup()
+    {
+        service.reset();
+        primary.reset();
+        fallback.reset();
+    }
+
+    void schedulesFromPersistedLastCheck_data()
+    {
+        QTest::addColumn<QVariant>("lastCheck"); // seconds before now
+        QTest::addColumn<int>("waitMinutes");
+        QTest::newRow("an hour ago") << QVariant(3600) << 23 * 60;
+        // A last check in the future (clock set back) waits one interval, not forever.
+        QTest::newRow("in the future") << QVariant(-999999) << 24 * 60;
+        // A check that is due waits until the launch has settled.
+        QTest::newRow("overdue") << QVariant(86400 * 3) << 2;
+        QTest::newRow("never") << QVariant() << 2;
+        QTest::newRow("garbage") << QVariant(QStringLiteral("yesterday")) << 2;
+    }
+    void schedulesFromPersistedLastCheck()
+    {
+        QFETCH(QVariant, lastCheck);
+        QFETCH(int, waitMinutes);
+        const QString lastCheckKey = QString::fromLatin1(AppcastUpdater::lastCheckKey);
+        if (lastCheck.typeId() == QMetaType::Int)
+            settings.setInteger(lastCheckKey, time->wallNow().toSecsSinceEpoch() - lastCheck.toInt());
+        else if (lastCheck.isValid())
+            settings.values[lastCheckKey] = lastCheck;
+        make(options());
+        QCOMPARE(time->untilNext(), std::chrono::minutes(waitMinutes));
+        // After the check, a full day from it.
+        primary->route(feedPath, 200, makeAppcast({"1"}));
+        runSession([&] { time->runNext(); });
+        QCOMPARE(settings.integer(lastCheckKey), time->wallNow().toSecsSinceEpoch());
+        QCOMPARE(time->untilNext(), std::chrono::hours(24));
+    }
+
+    void brokenFeedsAbortWithTheirCode_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("behaviour");
+        QTest::addColumn<int>("code"); // NoUpdateFound: no error, "up to date"
+        QTest::addColumn<QString>("feed"); // empty: the loopback server
+        const auto row = [](const char *name, int status, const QByteArray &body, int code,
+                            Behaviour behaviour = Behaviour::Answer, const QString &feed = {}) {
+            QTest::newRow(name) << status << body << int(behaviour) << code << feed;
+        };
+        row("insecure feed address, never contacted", 200, makeAppcast({"2"}), UpdateError::Appcast, Behaviour::Answer,
+            QStringLiteral("http://updates.example.invalid/corvane/appcast.xml"));
+        row("malformed xml", 200, "<rss><channel><item>", UpdateError::AppcastParse);
+        row("only older or other systems", 200, makeAppcast({"1", "0.9", "5 windows"}), UpdateError::NoUpdateFound);
+        row("http 404", 404, "gone", UpdateError::Appcast);
+        row("huge", 200, QByteArray(2 * 1024 * 1024, ' '), UpdateError::Appcast);
+        row("endless", 200, {}, UpdateError::Appcast, Behaviour::Endless);
+        row("silent server", 200, {}, UpdateError::Appcast, Behaviour::Hang);
+    }
+    void brokenFeedsAbortWithTheirCode()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(int, behaviour);
+        QFETCH(int, code);
+        QFETCH(QString, feed);
+        primary->route(feedPath, {status, body, {}, Behaviour(behaviour)});
+        auto o = options();
+        if (!feed.isEmpty())
+            o.feed.primary = o.feed.fallback = QUrl(feed);
+        make(o);
+        if (code == UpdateError::NoUpdateFound)
+            QTest::failOnWarning(failure());
+        else
+            QTest::ignoreMessage(QtWarningMsg, failure(code));
+        runSession([&] { service->checkForUpdates(); });
+        const QString shown = code == UpdateError::NoUpdateFound ? QStringLiteral("upToDate") : QStringLiteral("error");
+        QCOMPARE(driver->shown, QStringList({QStringLiteral("checking"), shown}));
+        QVERIFY(service->updater().canCheckForUpdates());
+        if (!feed.isEmpty())
+            QVERIFY(primary->requests().isEmpty());
+    }
+
+    void skippedVersionStaysQuietUntilAskedOrSuperseded()
+    {
+        make(options());
+        driver->answer = UpdateUserDriver::Choice::Skip;
+        primary->route(feedPath, 200, makeAppcast({"2"}));
+        runSession([&] { service->checkForUpdates(); });
+        QCOMPARE(settings.string(QString::fromLatin1(AppcastUpdater::skippedVersionKey)), QStringLiteral("2"));
+
+        const int shownBefore = int(driver->shown.size());
+        runSession([&] { time->runNext(); });
+        QCOMPARE(driver->shown.size(), shownBefore);
+
+        primary->route(feedPath, 200, makeAppcast({"2", "3"}));
+        driver->answer = UpdateUserDriver::Choice::RemindLater;
+        runSession([&] { time->runNext(); });
+        QCOMPARE(driver->shown.value(driver->shown.size() - 1), QStringLiteral("found 3"));
+    }
+
+    void userCheckDuringACheckIsQueued()
+    {
+        make(options());
+        // The first (scheduled) check waits on a silent server until it times out.
+        primary->route(feedPath, {200, {}, {}, Behaviour::Hang});
+        QTest::ignoreMessage(QtWarningMsg, failure(UpdateError::Appcast));
+        time->runNext();
+        QVERIFY(!service->updater().canCheckForUpdates());
+        service->checkForUpdates();
+        service->checkForUpdates();
+        QTRY_COMPARE(primary->requests().count("GET " + feedPath), 1);
+        primary->route(feedPath, 200, makeAppcast({"1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(driver->shown, QStringList({"checking", "upToDate"}), 5000);
+        QCOMPARE(primary->requests().count("GET " + feedPath), 2);
+    }
+
+    // Bad signatures of every kind are refused in the release checks' table; here the one
+    // that reaches the install flow, and the lengths only the download can see.
+    void installsOnlyWhatIsSignedAndAnnounced_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("code"); // 0: installed
+        QTest::newRow("good") << "" << 0;
+        QTest::newRow("tampered byte") << "tampered" << int(UpdateError::Signature);
+        QTest::newRow("longer than announced") << "longer" << int(UpdateError::Validation);
+        QTest::newRow("shorter than announced") << "shorter" << int(UpdateError::Validation);
+        QTest::newRow("missing archive") << "missing" << int(UpdateError::Download);
+    }
+    void installsOnlyWhatIsSignedAndAnnounced()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, code);
+        QTemporaryDir dir;
+        const QString image = dir.filePath(QStringLiteral("Corvane.AppImage"));
+        QVERIFY(writeFile(image, "old"));
+        make(options(image));
+        driver->answer = UpdateUserDriver::Choice::Install;
+        driver->relaunchAnswer = true;
+        const QByteArray archive(300000, 'n');
+        QByteArray served = archive;
+        if (fault == u"tampered")
+            served[100] = 'X';
+        const qint64 announced = archive.size() + (fault == u"longer" ? -1 : fault == u"shorter" ? 1 : 0);
+        primary->route(archivePath, fault == u"missing" ? 404 : 200, served);
+        primary->route(feedPath, 200,
+                       makeAppcast({"2"}, primary->url(archivePath).toString(), announced, key.signBase64(archive)));
+        if (code == 0)
+            QTest::failOnWarning(failure());
+        else
+            QTest::ignoreMessage(QtWarningMsg, failure(code));
+        runSession([&] { service->checkForUpdates(); });
+
+        if (code == 0) {
+            QCOMPARE(driver->shown,
+                     QStringList({"checking", "found 2", "downloading", "relaunch?", "relaunch " + image}));
+            QCOMPARE(readFile(image), archive);
+            return;
+        }
+        QCOMPARE(driver->shown.value(driver->shown.size() - 1), QStringLiteral("error"));
+        QCOMPARE(readFile(image), QByteArray("old"));
+        QVERIFY(!QFile::exists(image + QStringLiteral(".bak")));
+    }
+
+    void withoutAppImageInstallOpensTheDownloadPage()
+    {
+        make(options());
+        driver->answer = UpdateUserDriver::Choice::Install;
+        QByteArray xml = makeAppcast({"2"});
+        xml.replace("<title>", "<link>https://corvane.app/download</link><title>");
+        primary->route(feedPath, 200, xml);
+        runSession([&] { service->checkForUpdates(); });
+        QCOMPARE(driver->shown, QStringList({"checking", "found 2", "open https://corvane.app/download"}));
+        QCOMPARE(primary->requests().count("GET " + archivePath), 0);
+    }
+
+    // The process chooses the feed: the primary whenever it answers.
+    void checkReadsTheFeedThatAnswers_data()
+    {
+        QTest::addColumn<int>("primaryStatus"); // 0: never answers
+        QTest::addColumn<int>("fallbackStatus");
+        QTest::addColumn<bool>("fromFallback");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("primary answers") << 200 << 200 << false << true;
+        QTest::newRow("primary 503") << 503 << 200 << true << true;
+        QTest::newRow("primary hangs") << 0 << 200 << true << true;
+        QTest::newRow("neither answers") << 500 << 500 << false << false;
+    }
+    void checkReadsTheFeedThatAnswers()
+    {
+        QFETCH(int, primaryStatus);
+        QFETCH(int, fallbackStatus);
+        QFETCH(bool, fromFallback);
+        QFETCH(bool, ok);
+        // Larger than a pipe's buffer, with bytes that are not text, so the answer arrives in
+        // pieces and must come back whole.
+        QByteArray appcast = makeAppcast({"2", "3"});
+        appcast += QByteArray(200 * 1024, '\0') + QByteArray("\xff\xfe\n", 3);
+        if (primaryStatus)
+            primary->route(feedPath, primaryStatus, appcast);
+        else
+            primary->route(feedPath, {0, {}, {}, Behaviour::Hang});
+        fallback->route(feedPath, fallbackStatus, appcast);
+
+        const UpdateCheckProcess::Result result = check(QStringLiteral(CORVANE_BINARY), request());
+        QCOMPARE(result.ok, ok);
+        QCOMPARE(result.feed, fromFallback ? fallback->url(feedPath) : primary->url(feedPath));
+        if (ok)
+            QCOMPARE(result.appcast, appcast);
+        else
+            QVERIFY(!result.errorText.isEmpty());
+        // The primary is probed first and the fallback only when it does not answer.
+        QCOMPARE(fallback->requests().isEmpty(), primaryStatus == 200);
+
+        const UpdateCheckProcess::Result none = check(QStringLiteral("/nonexistent/corvane"), request());
+        QVERIFY(!none.ok && !none.errorText.isEmpty());
+    }
+
+    // Redirects are followed as for the feed itself, so the primary's final answer counts;
+    // plain answers, failures and silence are read in checkReadsTheFeedThatAnswers.
+    void selectorFollowsRedirects_data()
+    {
+        QTest::addColumn<int>("primaryStatus");
+        QTest::addColumn<QString>("location"); // on the primary's server
+        QTest::addColumn<bool>("choosesPrimary");
+        QTest::newRow("301 to a live path") << 301 << "/live" << true;
+        QTest::newRow("302 to a dead path") << 302 << "/gone" << false;
+        QTest::newRow("redirect loop") << 307 << QString(feedPath) << false;
+        QTest::newRow("300 with nowhere to go") << 300 << "" << true;
+    }
+    void selectorFollowsRedirects()
+    {
+        QFETCH(int, primaryStatus);
+        QFETCH(QString, location);
+        QFETCH(bool, choosesPrimary);
+        const QByteArray target = location.isEmpty() ? QByteArray() : primary->url(location).toEncoded();
+        primary->route(feedPath, {primaryStatus, {}, target, Behaviour::Answer});
+        primary->route(QStringLiteral("/live"), 200);
+        fallback->route(feedPath, 200);
+
+        UpdateFeedSelector::Options feeds = options().feed;
+        feeds.fallback = fallback->url(feedPath);
+        UpdateFeedSelector selector(loopbackNetwork(this), feeds);
+        std::optional<QUrl> choice;
+        selector.selectReachableFeed([&choice](const QUrl &url) { choice = url; });
+        QTRY_VERIFY_WITH_TIMEOUT(choice.has_value(), 5000);
+        const QUrl expected = (choosesPrimary ? primary : fallback)->url(feedPath);
+        QCOMPARE(*choice, expected);
+        QCOMPARE(selector.current(), expected);
+        // The fallback is probed only when the primary fails, and a probe never GETs.
+        QCOMPARE(fallback->requests(),
+                 choosesPrimary ? QStringList() : QStringList{QStringLiteral("HEAD ") + feedPath});
+    }
+
+    // In the background an update waits for the user, without a window; this process sends
+    // nothing itself.
+    void aScheduledUpdateWaitsForTheUser()
+    {
+        focused = false;
+        primary->route(feedPath, 200, makeAppcast({"2"}));
+        const UpdaterService::Options o = options();
+        QSignalSpy ownRequests(o.network, &QNetworkAccessManager::finished);
+        make(o);
+        time->runNext();
+        QTRY_VERIFY_WITH_TIMEOUT(service->updateAvailable(), 10000);
+        QVERIFY(driver->shown.isEmpty());
+        // Asked for: the waiting update is shown.
+        service->checkForUpdates();
+        QTRY_COMPARE(driver->shown, QStringList({"found 2"}));
+        driver->pendingReply(UpdateUserDriver::Choice::RemindLater);
+        QVERIFY(time->untilNext().has_value());
+        QCOMPARE(ownRequests.size(), 0);
+    }
+
+    // Cancelling the "Checking…" window ends the check process at once.
+    void cancelEndsTheCheck()
+    {
+        primary->route(feedPath, {0, {}, {}, Behaviour::Hang});
+        make(options());
+        service->checkForUpdates();
+        QTRY_VERIFY(!primary->requests().isEmpty()); // the check process waits on the primary
+        QCOMPARE(childProcesses(), 1);
+        driver->cancel();
+        QCOMPARE(childProcesses(), 0);
+        QVERIFY(!service->updater().sessionInProgress());
+        QCOMPARE(driver->shown, QStringList({"checking"}));
+    }
+
+    void switchedOffBuildStaysOffline()
+    {
+        auto o = options();
+        o.updater.enabled = false;
+        make(o);
+        service->checkForUpdates();
+        QCOMPARE(childProcesses(), 0);
+        // A probe of our own, issued after the service had every chance to send one: once it
+        // has arrived, anything the service sent would have arrived too.
+        UpdateFeedSelector marker(o.network, o.feed);
+        bool probed = false;
+        marker.probe(primary->url(feedPath), [&probed](bool) { probed = true; });
+        QTRY_VERIFY(probed);
+        QCOMPARE(primary->requests(), QStringList({QStringLiteral("HEAD ") + feedPath}));
+        QCOMPARE(childProcesses(), 0);
+    }
+};
+
+QTEST_MAIN(UpdaterServiceTest)
+#include "tst_UpdaterService.moc"
