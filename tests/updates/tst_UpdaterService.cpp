@@ -45,7 +45,7 @@ public:
         return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
     }
     void route(const QString &path, Route answer) { m_routes.insert(path, std::move(answer)); }
-    void route(const QString &path, int status, const QByteArray &body = {}) { route(path, {status, body}); }
+    void route(const QString &path, int status, const QByteArray &body = {}) { route(path, {status, body, {}, false}); }
     // "HEAD /path", in arrival order.
     QStringList requests() const { return m_requests; }
 
@@ -64,7 +64,7 @@ private:
         const QString path = QString::fromLatin1(requestLine.value(1));
         m_requests << method + u' ' + path;
 
-        const Route route = m_routes.value(path, Route{404, "not found"});
+        const Route route = m_routes.value(path, Route{404, "not found", {}, false});
         if (route.hang)
             return;
         QByteArray answer = "HTTP/1.0 " + QByteArray::number(route.status) + " Status\r\n";
@@ -323,22 +323,6 @@ private Q_SLOTS:
         QCOMPARE(driver->shown.value(driver->shown.size() - 1), QStringLiteral("found 3"));
     }
 
-    void userCheckDuringACheckIsQueued()
-    {
-        make(options());
-        // The first (scheduled) check waits on a silent server until it times out.
-        primary->route(feedPath, {200, {}, {}, true});
-        QTest::ignoreMessage(QtWarningMsg, failure(UpdateError::Appcast));
-        time->runNext();
-        QVERIFY(!service->updater().canCheckForUpdates());
-        service->checkForUpdates();
-        service->checkForUpdates();
-        QTRY_COMPARE(primary->requests().count("GET " + feedPath), 1);
-        primary->route(feedPath, 200, makeAppcast({"1"}));
-        QTRY_COMPARE_WITH_TIMEOUT(driver->shown, QStringList({"checking", "upToDate"}), 5000);
-        QCOMPARE(primary->requests().count("GET " + feedPath), 2);
-    }
-
     // Bad signatures of every kind are refused in the release checks' table; here the one
     // that reaches the install flow, and the lengths only the download can see.
     void installsOnlyWhatIsSignedAndAnnounced_data()
@@ -386,18 +370,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(image + QStringLiteral(".bak")));
     }
 
-    void withoutAppImageInstallOpensTheDownloadPage()
-    {
-        make(options());
-        driver->answer = UpdateUserDriver::Choice::Install;
-        QByteArray xml = makeAppcast({"2"});
-        xml.replace("<title>", "<link>https://corvane.app/download</link><title>");
-        primary->route(feedPath, 200, xml);
-        runSession([&] { service->checkForUpdates(); });
-        QCOMPARE(driver->shown, QStringList({"checking", "found 2", "open https://corvane.app/download"}));
-        QCOMPARE(primary->requests().count("GET " + archivePath), 0);
-    }
-
     // The process chooses the feed: the primary whenever it answers.
     void checkReadsTheFeedThatAnswers_data()
     {
@@ -435,42 +407,6 @@ private Q_SLOTS:
 
         const UpdateCheckProcess::Result none = check(QStringLiteral("/nonexistent/corvane"), request());
         QVERIFY(!none.ok && !none.errorText.isEmpty());
-    }
-
-    // Redirects are followed as for the feed itself, so the primary's final answer counts;
-    // plain answers, failures and silence are read in checkReadsTheFeedThatAnswers.
-    void selectorFollowsRedirects_data()
-    {
-        QTest::addColumn<int>("primaryStatus");
-        QTest::addColumn<QString>("location"); // on the primary's server
-        QTest::addColumn<bool>("choosesPrimary");
-        QTest::newRow("301 to a live path") << 301 << "/live" << true;
-        QTest::newRow("302 to a dead path") << 302 << "/gone" << false;
-        QTest::newRow("redirect loop") << 307 << QString(feedPath) << false;
-        QTest::newRow("300 with nowhere to go") << 300 << "" << true;
-    }
-    void selectorFollowsRedirects()
-    {
-        QFETCH(int, primaryStatus);
-        QFETCH(QString, location);
-        QFETCH(bool, choosesPrimary);
-        const QByteArray target = location.isEmpty() ? QByteArray() : primary->url(location).toEncoded();
-        primary->route(feedPath, {primaryStatus, {}, target});
-        primary->route(QStringLiteral("/live"), 200);
-        fallback->route(feedPath, 200);
-
-        UpdateFeedSelector::Options feeds = options().feed;
-        feeds.fallback = fallback->url(feedPath);
-        UpdateFeedSelector selector(loopbackNetwork(this), feeds);
-        std::optional<QUrl> choice;
-        selector.selectReachableFeed([&choice](const QUrl &url) { choice = url; });
-        QTRY_VERIFY_WITH_TIMEOUT(choice.has_value(), 5000);
-        const QUrl expected = (choosesPrimary ? primary : fallback)->url(feedPath);
-        QCOMPARE(*choice, expected);
-        QCOMPARE(selector.current(), expected);
-        // The fallback is probed only when the primary fails, and a probe never GETs.
-        QCOMPARE(fallback->requests(),
-                 choosesPrimary ? QStringList() : QStringList{QStringLiteral("HEAD ") + feedPath});
     }
 
     // In the background an update waits for the user, without a window; this process sends
