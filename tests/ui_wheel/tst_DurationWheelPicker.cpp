@@ -130,15 +130,6 @@ private Q_SLOTS:
         QVERIFY(afterPhased > 30);
         QVERIFY(f.restsOn(f.minutes(), afterPhased));
 
-        // Touchpad without phases: it settles once the deltas stop.
-        for (int i = 0; i < 3; ++i) {
-            f.clock.advance(std::chrono::duration<double>(0.2));
-            f.wheel(f.minutes(), QPoint(0, 9), QPoint(0, 72), Qt::NoScrollPhase);
-        }
-        QVERIFY(f.clock.settle());
-        QVERIFY(f.restsOn(f.minutes(), f.minutes()->selection()));
-        QVERIFY(f.minutes()->selection() < afterPhased);
-
         // Mouse wheel: a row per notch, finer wheels add up.
         Fixture g(2, 30);
         g.wheel(g.minutes(), {}, QPoint(0, -360), Qt::NoScrollPhase);
@@ -180,11 +171,6 @@ private Q_SLOTS:
     void tapsTurnTheTappedRowIntoTheBand()
     {
         Fixture f(2, 30);
-        f.tap(f.minutes(), 65);
-        QVERIFY(!f.minutes()->isMoving());
-        QCOMPARE(f.ticks.count(), 0);
-        QCOMPARE(f.changes.count(), 0);
-
         f.tap(f.minutes(), 65 + 2 * row + 5);
         QCOMPARE(f.minutes()->selection(), 32);
         QCOMPARE(f.ticks.count(), 1);
@@ -207,10 +193,7 @@ private Q_SLOTS:
         Fixture f(2, 30);
         f.picker.setMinutes(45);
         QCOMPARE(f.lastChange(), (QList<int>{2, 45}));
-        QVERIFY(f.minutes()->isMoving());
-        f.clock.advance(std::chrono::duration<double>(0.1));
-        const double midway = f.minutes()->offset();
-        QVERIFY(midway > 30 * row && midway < 46 * row);
+        QVERIFY(f.minutes()->isMoving()); // turned, not jumped
         QVERIFY(f.clock.settle());
         QVERIFY(f.restsOn(f.minutes(), 45));
         QCOMPARE(f.ticks.count(), 0);
