@@ -142,27 +142,16 @@ private Q_SLOTS:
         QVERIFY(!s.isOn()); // the caller decides
     }
 
-    void pillHoverAndSelection()
+    void pillReportsSelectionOnceAndTakesClicksInsideItsShape()
     {
         PresetPill pill(QStringLiteral("1 h"), m_clock);
         pill.resize(100, pill.height());
         pill.show();
         QSignalSpy selected(&pill, &PresetPill::selectedChanged);
         QSignalSpy clicked(&pill, &PresetPill::clicked);
-        auto centre = [&] { return QColor::fromRgba(pill.grab().toImage().pixel(8 + 12, pill.height() / 2)); };
-        const QColor rest = centre();
-        QEnterEvent enter(QPointF(50, 20), QPointF(50, 20), QPointF(50, 20));
-        QCoreApplication::sendEvent(&pill, &enter);
-        QVERIFY(centre().lightness() > rest.lightness()); // the faint white wash
         pill.setSelected(true);
         pill.setSelected(true);
         QCOMPARE(selected.count(), 1);
-        m_clock.advance(std::chrono::milliseconds(1000));
-        const QColor lit = centre();
-        QVERIFY(lit.red() > lit.blue() + 20); // the amber gradient
-        QEvent leave(QEvent::Leave);
-        QCoreApplication::sendEvent(&pill, &leave);
-        QCOMPARE(centre(), lit); // hover changes nothing while selected
         QTest::mouseClick(&pill, Qt::LeftButton, {}, pill.capsuleRect().center().toPoint());
         QTest::mouseClick(&pill, Qt::LeftButton, {}, (pill.capsuleRect().topLeft() + QPointF(1, 1)).toPoint());
         QCOMPARE(clicked.count(), 1);
