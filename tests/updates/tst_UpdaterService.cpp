@@ -19,14 +19,14 @@ namespace {
 
 const QString feedPath = QStringLiteral("/corvane/appcast.xml");
 const QString archivePath = QStringLiteral("/Corvane-2.AppImage");
-// A tiny HTTP/1.0 server on 127.0.0.1: fixed answers per path, or none at all.
+// A tiny HTTP/1.0 server on 127.0.0.1: fixed answers per path, no answer at all, or one
+// that never ends.
 class LoopbackHttpServer : public QObject {
 public:
     struct Route {
-        int status = 200;
+        int status = 200; // 0: never answers; endless: a 200 without length that never ends
         QByteArray body;
         QByteArray location; // for redirects
-        bool hang = false; // never answers
     };
 
     LoopbackHttpServer()
@@ -45,7 +45,9 @@ public:
         return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
     }
     void route(const QString &path, Route answer) { m_routes.insert(path, std::move(answer)); }
-    void route(const QString &path, int status, const QByteArray &body = {}) { route(path, {status, body, {}, false}); }
+    static constexpr int endless = -1;
+
+    void route(const QString &path, int status, const QByteArray &body = {}) { route(path, {status, body, {}}); }
     // "HEAD /path", in arrival order.
     QStringList requests() const { return m_requests; }
 
@@ -64,9 +66,20 @@ private:
         const QString path = QString::fromLatin1(requestLine.value(1));
         m_requests << method + u' ' + path;
 
-        const Route route = m_routes.value(path, Route{404, "not found", {}, false});
-        if (route.hang)
+        const Route route = m_routes.value(path, Route{404, "not found", {}});
+        if (route.status == 0)
             return;
+        if (route.status == endless) {
+            // Never more than a little waiting to be written.
+            const auto more = [socket] {
+                if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 256 * 1024)
+                    socket->write(QByteArray(64 * 1024, ' '));
+            };
+            socket->write("HTTP/1.0 200 OK\r\nContent-Type: application/xml\r\n\r\n<rss>");
+            connect(socket, &QTcpSocket::bytesWritten, socket, more);
+            more();
+            return;
+        }
         QByteArray answer = "HTTP/1.0 " + QByteArray::number(route.status) + " Status\r\n";
         if (!route.location.isEmpty())
             answer += "Location: " + route.location + "\r\n";
@@ -280,6 +293,7 @@ private Q_SLOTS:
         row("malformed xml", 200, "<rss><channel><item>", UpdateError::AppcastParse);
         row("only older or other systems", 200, makeAppcast({"1", "0.9", "5 windows"}), UpdateError::NoUpdateFound);
         row("huge", 200, QByteArray(2 * 1024 * 1024, ' '), UpdateError::Appcast);
+        row("endless", LoopbackHttpServer::endless, {}, UpdateError::Appcast);
         row("silent server", 0, {}, UpdateError::Appcast);
     }
     void brokenFeedsAbortWithTheirCode()
@@ -288,7 +302,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
         QFETCH(int, code);
         QFETCH(QString, feed);
-        primary->route(feedPath, {status, body, {}, status == 0});
+        primary->route(feedPath, {status, body, {}});
         auto o = options();
         if (!feed.isEmpty())
             o.feed.primary = o.feed.fallback = QUrl(feed);
@@ -392,7 +406,7 @@ private Q_SLOTS:
         // pieces and must come back whole.
         QByteArray appcast = makeAppcast({"2", "3"});
         appcast += QByteArray(200 * 1024, '\0') + QByteArray("\xff\xfe\n", 3);
-        primary->route(feedPath, {primaryStatus, appcast, {}, !primaryStatus});
+        primary->route(feedPath, {primaryStatus, appcast, {}});
         fallback->route(feedPath, fallbackStatus, appcast);
 
         const UpdateCheckProcess::Result result = check(QStringLiteral(CORVANE_BINARY), request());
@@ -432,7 +446,7 @@ private Q_SLOTS:
     // Cancelling the "Checking…" window ends the check process at once.
     void cancelEndsTheCheck()
     {
-        primary->route(feedPath, {0, {}, {}, true});
+        primary->route(feedPath, 0);
         make(options());
         service->checkForUpdates();
         QTRY_VERIFY(!primary->requests().isEmpty()); // the check process waits on the primary
