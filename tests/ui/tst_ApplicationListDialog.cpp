@@ -60,7 +60,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("after");
         const QStringList before{"mpv", "blender"};
         QTest::newRow("typed") << "vlc" << false << before + QStringList{"vlc"};
-        QTest::newRow("spaces inside stay") << "Steam Game" << false << before + QStringList{"Steam Game"};
         QTest::newRow("non-ASCII stays") << "Ärger-日本" << false << before + QStringList{"Ärger-日本"};
         QTest::newRow("ends trimmed") << "  vlc " << false << before + QStringList{"vlc"};
         QTest::newRow("blank refused") << "   " << false << before;

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "UpdateTestDoubles.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-
 #include <openssl/evp.h>
 
 TestSigningKey::TestSigningKey()
@@ -53,11 +50,4 @@ QByteArray makeAppcast(const QStringList &items, const QString &downloadUrl, qin
                      QString::fromLatin1(signature));
     }
     return (xml + QStringLiteral("</channel></rss>\n")).toUtf8();
-}
-
-QNetworkAccessManager *loopbackNetwork(QObject *parent)
-{
-    auto *network = new QNetworkAccessManager(parent);
-    network->setProxy(QNetworkProxy::NoProxy);
-    return network;
 }

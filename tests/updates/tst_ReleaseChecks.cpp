@@ -8,7 +8,6 @@
 #include "updates/UpdateInstaller.h"
 
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -69,10 +68,7 @@ private Q_SLOTS:
         QCOMPARE(result.items[1].version, QStringLiteral("13"));
         // 12 is critical: offered although the user skipped up to 13.
         QCOMPARE(AppcastParser::best(result.items, QStringLiteral("11"), QStringLiteral("13")), &result.items[0]);
-    }
-
-    void offersTheHighestNewerItem()
-    {
+        // The highest newer item, wherever it stands.
         const auto mixed = AppcastParser::parse(makeAppcast({"1.0b9", "1.0", "1.0b10"}));
         QCOMPARE(AppcastParser::best(mixed.items, QStringLiteral("0.9")), &mixed.items[1]);
     }
@@ -97,35 +93,6 @@ private Q_SLOTS:
         QVERIFY(!result.ok);
         QVERIFY(result.items.isEmpty());
         QVERIFY(!result.error.isEmpty());
-    }
-
-    // Random damage to a valid appcast must never crash, hang or produce an item that breaks
-    // the rules the updater relies on. Fixed seed, so a failure is reproducible.
-    void fuzzMutations()
-    {
-        const QByteArray seed = fullAppcast();
-        QRandomGenerator random(20240501);
-        const QByteArray alphabet = "<>/=\"'&;:!?[]- \n\t0123456789abcsparkle:versionenclosure\xff\x00";
-        for (int round = 0; round < 4000; ++round) {
-            QByteArray doc = seed;
-            for (int e = int(random.bounded(1, 9)); e > 0 && !doc.isEmpty(); --e) {
-                const int at = int(random.bounded(doc.size()));
-                switch (random.bounded(4)) {
-                case 0: doc[at] = alphabet[int(random.bounded(alphabet.size()))]; break;
-                case 1: doc.remove(at, int(random.bounded(1, 40))); break;
-                case 2: doc.insert(at, doc.mid(int(random.bounded(doc.size())), int(random.bounded(1, 60)))); break;
-                default: doc.truncate(at); break;
-                }
-            }
-            const auto result = AppcastParser::parse(doc);
-            QVERIFY(result.ok || result.items.isEmpty());
-            for (const AppcastItem &item : result.items) {
-                QVERIFY(!item.version.isEmpty());
-                QVERIFY(item.os.isEmpty() || item.os.compare(u"linux", Qt::CaseInsensitive) == 0);
-                QVERIFY(item.downloadUrl.isValid() && !item.downloadUrl.isRelative());
-            }
-            AppcastParser::best(result.items, QStringLiteral("1"));
-        }
     }
 
     // Tampering and wrong lengths are refused end to end in the updater's install flow. The
