@@ -10,13 +10,19 @@
 
 namespace RunningCorvane {
 
+namespace {
+QProcessEnvironment environmentWith(const QProcessEnvironment &extra)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(extra);
+    return env;
+}
+} // namespace
+
 std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra, const QStringList &arguments)
 {
     auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString &key : extra.keys())
-        env.insert(key, extra.value(key));
-    process->setProcessEnvironment(env);
+    process->setProcessEnvironment(environmentWith(extra));
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->start(QStringLiteral(CORVANE_BINARY), arguments);
     return process;
@@ -82,9 +88,10 @@ QStringList blockLocks()
     return TestBus::logindInhibitors().filter(QStringLiteral("|block"));
 }
 
-int commandLine(const QStringList &arguments, QString *output)
+int commandLine(const QStringList &arguments, QString *output, const QProcessEnvironment &extra)
 {
     QProcess process;
+    process.setProcessEnvironment(environmentWith(extra));
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(QStringLiteral(CORVANE_BINARY), arguments);
     if (!process.waitForFinished(15000)) {

@@ -29,8 +29,9 @@ QString state();
 bool exitedWithZero(QProcess &process);
 // logind's locks that keep the machine awake, leaving out the shutdown delay lock.
 QStringList blockLocks();
-// Runs the program's command line to its end; `output` gets what it printed.
-int commandLine(const QStringList &arguments, QString *output = nullptr);
+// Runs the program's command line to its end, with `extra` added to this process's
+// environment; `output` gets what it printed.
+int commandLine(const QStringList &arguments, QString *output = nullptr, const QProcessEnvironment &extra = {});
 
 struct PanelState {
     QRect geometry;
