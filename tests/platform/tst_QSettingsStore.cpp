@@ -3,7 +3,7 @@
 #include "ManualClock.h"
 #include "wake/SystemEvents.h"
 #include "wake/CorvaneTimerService.h"
-#include "RecordingBackend.h"
+#include "RecordingInhibitor.h"
 #include "TestSupport.h"
 #include "wake/PowerAssertionManager.h"
 
@@ -169,7 +169,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(file, content));
 
         QSettingsStore store(file);
-        RecordingBackend backend;
+        RecordingInhibitor backend;
         ManualClock clock;
         PowerAssertionManager manager(backend, nullptr, clock);
         SystemEvents events;
