@@ -3,9 +3,7 @@
 // logind come out in German or French, and stay English where no translation exists.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
-#include "shell/SingleInstance.h"
 
-#include <QDBusConnectionInterface>
 #include <QtTest>
 
 using namespace RunningCorvane;
@@ -58,12 +56,7 @@ private Q_SLOTS:
         QCOMPARE(commandLine({"--status"}, &said, env), 0);
         QVERIFY2(said.startsWith(status), qPrintable(said));
 
-        call("Quit");
-        QVERIFY(exitedWithZero(*corvane));
-        // The next launch must not find this one's name.
-        QVERIFY(TestBus::waitFor([] {
-            return !QDBusConnection::sessionBus().interface()->isServiceRegistered(SingleInstance::serviceName).value();
-        }));
+        end(corvane);
     }
 };
 

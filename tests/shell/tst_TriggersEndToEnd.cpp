@@ -6,9 +6,7 @@
 // that ends gives the inhibition back within five seconds.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
-#include "shell/SingleInstance.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QFile>
@@ -122,11 +120,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        stop(m_corvane);
-        m_corvane.reset();
-        TestBus::waitFor([] {
-            return !QDBusConnection::sessionBus().interface()->isServiceRegistered(SingleInstance::serviceName).value();
-        });
+        end(m_corvane);
         for (const char *off : {"--while-media=off", "--while-remote=off", "--while-apps="})
             commandLine({off});
     }

@@ -6,6 +6,7 @@
 #include "shell/SingleInstance.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusVariant>
 
 namespace RunningCorvane {
@@ -81,6 +82,18 @@ bool exitedWithZero(QProcess &process)
 {
     return (process.state() == QProcess::NotRunning || process.waitForFinished(10000))
         && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+void end(std::unique_ptr<QProcess> &process)
+{
+    if (process && process->state() != QProcess::NotRunning) {
+        process->kill();
+        process->waitForFinished(5000);
+    }
+    process.reset();
+    TestBus::waitFor([] {
+        return !QDBusConnection::sessionBus().interface()->isServiceRegistered(SingleInstance::serviceName).value();
+    });
 }
 
 QStringList blockLocks()
