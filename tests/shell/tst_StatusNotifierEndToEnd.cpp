@@ -93,9 +93,9 @@ private Q_SLOTS:
         SignalCounter counter;
         QDBusConnection bus = QDBusConnection::sessionBus();
         for (const char *name : {"XAyatanaNewLabel", "NewTitle", "NewToolTip"})
-            bus.connect(m_item, itemPath, itemInterface, name, &counter, SLOT(onSignal()));
-        bus.connect(SingleInstance::serviceName, SingleInstance::objectPath, "org.freedesktop.DBus.Properties",
-                    "PropertiesChanged", &counter, SLOT(onSignal()));
+            QVERIFY(bus.connect(m_item, itemPath, itemInterface, name, &counter, SLOT(onSignal())));
+        QVERIFY(bus.connect(SingleInstance::serviceName, SingleInstance::objectPath, "org.freedesktop.DBus.Properties",
+                            "PropertiesChanged", &counter, SLOT(onSignal())));
         auto labelIs = [this](const QString &text) {
             return TestBus::waitFor([&] { return itemProperty("XAyatanaLabel") == text; }, 5000);
         };
@@ -115,6 +115,7 @@ private Q_SLOTS:
 
         QCOMPARE(commandLine({"--for", "1h5m"}), 0);
         QVERIFY(labelIs("1h05"));
+        QVERIFY(TestBus::waitFor([&] { return counter.heard > heard; })); // heard when it changes
         QCOMPARE(commandLine({"--stop"}), 0);
         QVERIFY(labelIs(""));
     }
