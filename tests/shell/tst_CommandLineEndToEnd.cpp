@@ -13,16 +13,6 @@
 
 using namespace RunningCorvane;
 
-namespace {
-std::unique_ptr<QProcess> startCommandLine(const QStringList &arguments)
-{
-    auto process = std::make_unique<QProcess>();
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start(QStringLiteral(CORVANE_BINARY), arguments);
-    return process;
-}
-} // namespace
-
 class CommandLineEndToEndTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -37,11 +27,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("signalNumber"); // 0: none, it ends by itself
-        QTest::addColumn<int>("exitCode"); // -1: killed
+        QTest::addColumn<int>("exitCode");
 
         QTest::addRow("a command's status") << QStringList{"--", "sh", "-c", "sleep 1; exit 3"} << 0 << 3;
         QTest::addRow("SIGTERM") << QStringList{"--indefinitely"} << SIGTERM << 0;
-        QTest::addRow("SIGKILL") << QStringList{"--for", "30m"} << SIGKILL << -1;
         QTest::addRow("SIGTERM goes on to the command") << QStringList{"--", "sleep", "30"} << SIGTERM << 128 + SIGTERM;
         QTest::addRow("SIGINT goes on to the command") << QStringList{"--", "sleep", "30"} << SIGINT << 128 + SIGINT;
     }
@@ -51,44 +40,24 @@ private Q_SLOTS:
         QFETCH(int, signalNumber);
         QFETCH(int, exitCode);
 
-        const std::unique_ptr<QProcess> process = startCommandLine(arguments);
+        const std::unique_ptr<QProcess> process = launch({}, arguments);
         QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }, 5000));
-        QVERIFY2(blockLocks().first().startsWith(QLatin1String("idle:sleep|Corvane|")),
-                 qPrintable(blockLocks().first()));
+        QVERIFY2(blockLocks().first().startsWith("idle:sleep|Corvane|"), qPrintable(blockLocks().first()));
         QCOMPARE(process->state(), QProcess::Running);
         if (signalNumber)
             ::kill(pid_t(process->processId()), signalNumber);
         QVERIFY(process->waitForFinished(10000));
-        if (exitCode < 0) {
-            QCOMPARE(process->exitStatus(), QProcess::CrashExit);
-        } else {
-            QCOMPARE(process->exitStatus(), QProcess::NormalExit);
-            QCOMPARE(process->exitCode(), exitCode);
-        }
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), exitCode);
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
-    }
-
-    // Killed outright, the command line cannot pass a signal on; the kernel sends one.
-    void aKilledCommandLineTakesItsCommandAlong()
-    {
-        const std::unique_ptr<QProcess> process = startCommandLine({"--", "sleep", "30"});
-        const QString children = QStringLiteral("/proc/%1/task/%1/children").arg(process->processId());
-        QVERIFY(TestBus::waitFor([&] { return readFile(children).trimmed().toInt() > 0; }, 5000));
-        const int command = readFile(children).trimmed().toInt();
-        ::kill(pid_t(process->processId()), SIGKILL);
-        QVERIFY(process->waitForFinished(5000));
-        QVERIFY(TestBus::waitFor(
-            [&] { return readFile(QStringLiteral("/proc/%1/stat").arg(command)).split(' ').value(2, "Z") == "Z"; }));
-        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
     }
 
     void whilePidReleasesWithinASecond()
     {
         QProcess watched;
-        watched.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        watched.start("sleep", {"30"});
         QVERIFY(watched.waitForStarted());
-        const std::unique_ptr<QProcess> process =
-            startCommandLine({QStringLiteral("--while-pid"), QString::number(watched.processId())});
+        const std::unique_ptr<QProcess> process = launch({}, {"--while-pid", QString::number(watched.processId())});
         QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }, 5000));
 
         watched.kill();
@@ -101,7 +70,7 @@ private Q_SLOTS:
     // inhibition whoever asks.
     void laterCommandLinesDriveTheHeadlessPeriod()
     {
-        const std::unique_ptr<QProcess> first = startCommandLine({"--for", "90m"});
+        const std::unique_ptr<QProcess> first = launch({}, {"--for", "90m"});
         QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }, 5000));
         QString said;
         QCOMPARE(commandLine({"--status"}, &said), 0);
@@ -133,21 +102,21 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, arguments);
         QFETCH(bool, command);
-        const std::unique_ptr<QProcess> first = startCommandLine(arguments);
+        const std::unique_ptr<QProcess> first = launch({}, arguments);
         QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }, 5000));
         const std::unique_ptr<QProcess> tray = launch();
         QVERIFY(tray->waitForStarted());
-        QVERIFY(TestBus::waitFor([] { return state() == QLatin1String("active held"); }, 10000));
+        QVERIFY(TestBus::waitFor([] { return state() == "active held"; }, 10000));
         if (command) {
             QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
             QCOMPARE(first->state(), QProcess::Running);
             ::kill(pid_t(first->processId()), SIGTERM);
             QVERIFY(first->waitForFinished(5000));
-            QVERIFY(TestBus::waitFor([] { return state() == QLatin1String("idle released"); }));
+            QVERIFY(TestBus::waitFor([] { return state() == "idle released"; }));
         } else {
             QVERIFY(exitedWithZero(*first));
             QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
-            QVERIFY(RunningCorvane::property(QStringLiteral("RemainingSeconds")).toLongLong() > 89 * 60);
+            QVERIFY(RunningCorvane::property("RemainingSeconds").toLongLong() > 89 * 60);
         }
         QCOMPARE(tray->state(), QProcess::Running);
         tray->kill();
@@ -161,16 +130,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("unset"); // variables taken from the environment
         QTest::addColumn<int>("exitCode");
         QProcess gone;
-        gone.start(QStringLiteral("true"));
+        gone.start("true");
         gone.waitForStarted();
         const qint64 pid = gone.processId();
         gone.waitForFinished();
         const QStringList none;
-        QTest::addRow("unknown duration") << QStringList{"--for", "soon"} << none << 2;
         QTest::addRow("no such process") << QStringList{"--while-pid", QString::number(pid)} << none << 2;
         QTest::addRow("its own pid") << QStringList{"--while-pid", "SELF"} << none << 2;
-        QTest::addRow("a huge unknown option")
-            << QStringList{"--for", "1h", "--" + QString(130000, QLatin1Char('f'))} << none << 2;
+        QTest::addRow("a huge unknown option") << QStringList{"--for", "1h", "--" + QString(130000, 'f')} << none << 2;
         QTest::addRow("the tray without a display")
             << QStringList{} << QStringList{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"} << 1;
     }
@@ -184,54 +151,35 @@ private Q_SLOTS:
         for (const QString &name : unset)
             environment.remove(name);
         process.setProcessEnvironment(environment);
-        if (arguments.contains(QStringLiteral("SELF"))) {
+        if (arguments.contains("SELF")) {
             // The shell's pid is the program's once it execs it.
-            arguments.replace(arguments.indexOf(QStringLiteral("SELF")), QStringLiteral("$$"));
-            process.start(QStringLiteral("sh"),
-                          {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + arguments.join(QLatin1Char(' ')),
-                           QStringLiteral(CORVANE_BINARY)});
+            arguments.replace(arguments.indexOf("SELF"), "$$");
+            process.start("sh", {"-c", "exec \"$0\" " + arguments.join(' '), CORVANE_BINARY});
         } else {
-            process.start(QStringLiteral(CORVANE_BINARY), arguments);
+            process.start(CORVANE_BINARY, arguments);
         }
         QVERIFY(process.waitForFinished(10000));
         const QString output =
             QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()).trimmed();
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QTEST(process.exitCode(), "exitCode");
-        QCOMPARE(output.count(QLatin1Char('\n')), 0);
-        QVERIFY2(output.startsWith(QLatin1String("corvane: ")) && output.size() < 250, qPrintable(output.left(300)));
-        QCOMPARE(TestBus::logindCalls().filter(QStringLiteral("Inhibit")), QStringList());
+        QCOMPARE(output.count('\n'), 0);
+        QVERIFY2(output.startsWith("corvane: ") && output.size() < 250, qPrintable(output.left(300)));
+        QCOMPARE(TestBus::logindCalls().filter("Inhibit"), QStringList());
     }
 
     // The wall clock as libfaketime moves it for the program alone; the clocks that count
-    // real time are left as they are.
-    void untilFollowsTheWallClock_data()
-    {
-        QTest::addColumn<QString>("zone");
-        QTest::addColumn<QDateTime>("start"); // the wall clock when it starts
-        QTest::addColumn<QString>("until");
-        QTest::addColumn<QString>("said"); // a pattern for what it prints
-        QTest::addColumn<int>("jumpSeconds"); // then the wall clock jumps: it must end
-        // The local zone reaches the parser (its own table has the arithmetic).
-        QTest::addRow("across the skipped hour")
-            << "Europe/Berlin" << QDateTime(QDate(2026, 3, 29), QTime(0, 30), QTimeZone::utc()) << "03:30"
-            << "awake for (1:00:00|59:5\\d) more, until 03:30" << 0;
-        QTest::addRow("the clock set an hour on")
-            << "UTC" << QDateTime(QDate(2026, 6, 1), QTime(13, 0), QTimeZone::utc()) << "13:56"
-            << "awake for (56:00|55:5\\d) more, until 13:56" << 3600;
-    }
+    // real time are left as they are. The local zone reaches the parser (its own table has
+    // the arithmetic), and an hour's jump of the wall clock ends the period.
     void untilFollowsTheWallClock()
     {
-        QFETCH(QString, zone);
-        QFETCH(QDateTime, start);
-        QFETCH(QString, until);
-        QFETCH(QString, said);
-        QFETCH(int, jumpSeconds);
-        const QString library = QStringLiteral("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1");
+        const QString library = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
         CORVANE_REQUIRE(QFile::exists(library), "libfaketime (Debian's faketime)");
         QTemporaryDir dir;
-        const QString offsetFile = dir.filePath(QStringLiteral("offset"));
-        const qint64 offset = QDateTime::currentDateTimeUtc().secsTo(start);
+        const QString offsetFile = dir.filePath("offset");
+        // 14:00 in Berlin, in summer.
+        const qint64 offset =
+            QDateTime::currentDateTimeUtc().secsTo(QDateTime(QDate(2026, 6, 1), QTime(12, 0), QTimeZone::utc()));
         // libfaketime's relative form: "+90" or "-90" seconds from the real clock.
         auto setOffset = [&](qint64 seconds) {
             return writeFile(offsetFile, (seconds >= 0 ? "+" : "") + QByteArray::number(seconds));
@@ -239,31 +187,24 @@ private Q_SLOTS:
         QVERIFY(setOffset(offset));
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("TZ"), zone);
-        environment.insert(QStringLiteral("LD_PRELOAD"), library);
-        environment.insert(QStringLiteral("FAKETIME_TIMESTAMP_FILE"), offsetFile);
-        environment.insert(QStringLiteral("FAKETIME_NO_CACHE"), QStringLiteral("1"));
-        environment.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
+        environment.insert("TZ", "Europe/Berlin");
+        environment.insert("LD_PRELOAD", library);
+        environment.insert("FAKETIME_TIMESTAMP_FILE", offsetFile);
+        environment.insert("FAKETIME_NO_CACHE", "1");
+        environment.insert("FAKETIME_DONT_FAKE_MONOTONIC", "1");
         // Under AddressSanitizer the preloaded library comes before its runtime, which it
         // refuses by default; libfaketime only wraps the clock calls.
-        if (environment.contains(QStringLiteral("ASAN_OPTIONS")))
-            environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                               environment.value(QStringLiteral("ASAN_OPTIONS"))
-                                   + QStringLiteral(":verify_asan_link_order=0"));
+        if (environment.contains("ASAN_OPTIONS"))
+            environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(CORVANE_BINARY), {QStringLiteral("--until"), until});
+        process.start(CORVANE_BINARY, {"--until", "14:56"});
         QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }, 5000));
         QVERIFY(TestBus::waitFor([&] { return process.canReadLine(); }, 5000));
         const QString line = QString::fromUtf8(process.readLine()).trimmed();
-        QVERIFY2(line.contains(QRegularExpression(said)), qPrintable(line));
-        if (jumpSeconds) {
-            QVERIFY(setOffset(offset + jumpSeconds));
-            QVERIFY(process.waitForFinished(5000));
-            QCOMPARE(process.exitCode(), 0);
-        } else {
-            ::kill(pid_t(process.processId()), SIGTERM);
-            QVERIFY(process.waitForFinished(5000));
-        }
+        QVERIFY2(line.contains(QRegularExpression("awake for (56:00|55:5\\d) more, until 14:56")), qPrintable(line));
+        QVERIFY(setOffset(offset + 3600));
+        QVERIFY(process.waitForFinished(5000));
+        QCOMPARE(process.exitCode(), 0);
         QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
     }
 };

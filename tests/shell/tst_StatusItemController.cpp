@@ -103,7 +103,7 @@ private Q_SLOTS:
     }
 
     // The icon follows the timer by itself: the label with every tick that changes it, the
-    // menu's rows with a start, and the refusal until the next attempt.
+    // tooltip and the menu's rows with a start, and the refusal until the next attempt.
     void iconFollowsTheTimer()
     {
         Rig rig;
@@ -114,6 +114,7 @@ private Q_SLOTS:
         rig.timer->start(WakeDuration::minutes(60));
         QTRY_COMPARE_WITH_TIMEOUT(rig.icon->countdown, QStringLiteral("1h00"), 5000);
         QCOMPARE(rig.icon->description, QStringLiteral("Corvane active"));
+        QVERIFY2(rig.icon->toolTip.startsWith(QStringLiteral("1 h left, awake until")), qPrintable(rig.icon->toolTip));
         QCOMPARE(rig.icon->menu.value(2 + 1).checked, true); // the 1 h preset
         QVERIFY(rig.icon->menu.first().label.startsWith(QStringLiteral("Turn Off")));
 

@@ -6,9 +6,7 @@
 // that ends gives the inhibition back within five seconds.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
-#include "shell/SingleInstance.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QFile>
@@ -26,7 +24,7 @@ constexpr int releaseWithinMs = 5000;
 
 QString trigger()
 {
-    return RunningCorvane::property(QStringLiteral("Trigger")).toString();
+    return RunningCorvane::property("Trigger").toString();
 }
 
 // Held for `words`, in `kind` ("idle:sleep" with the display, "sleep" without), and nothing else.
@@ -41,28 +39,6 @@ bool heldFor(const QString &words, const QString &kind)
 bool released()
 {
     return trigger().isEmpty() && blockLocks().isEmpty();
-}
-
-// One second of silence, for mpv to loop.
-QString writeSilence(const QTemporaryDir &dir)
-{
-    const QString path = dir.filePath(QStringLiteral("silence.wav"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    const quint32 rate = 8000;
-    QByteArray header;
-    QDataStream out(&header, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + rate);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << rate << rate << quint16(1) << quint16(8);
-    out.writeRawData("data", 4);
-    out << rate;
-    file.write(header);
-    file.write(QByteArray(rate, char(0x80)));
-    return path;
 }
 
 std::unique_ptr<QProcess> start(const QString &program, const QStringList &arguments)
@@ -85,49 +61,48 @@ void stop(const std::unique_ptr<QProcess> &process)
 
 QDBusMessage logindMock(const QString &path, const QString &interface, const QString &method, const QVariantList &args)
 {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"), path, interface, method);
+    QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.login1", path, interface, method);
     call.setArguments(args);
     return TestBus::bus(true).call(call);
 }
 
-void emitManagerSignal(const QString &name, const QString &id, const QString &path)
+// What the mock itself is asked to do, or a signal it sends as logind's manager.
+QDBusMessage logindMockDoes(const QString &method, const QVariantList &args)
 {
-    logindMock(QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.DBus.Mock"),
-               QStringLiteral("EmitSignal"),
-               {QStringLiteral("org.freedesktop.login1.Manager"), name, QStringLiteral("so"),
-                QVariantList{id, QVariant::fromValue(QDBusObjectPath(path))}});
+    return logindMock("/org/freedesktop/login1", "org.freedesktop.DBus.Mock", method, args);
+}
+
+void announceSession(const QString &signal, const QString &id, const QString &path)
+{
+    logindMockDoes(
+        "EmitSignal",
+        {"org.freedesktop.login1.Manager", signal, "so", QVariantList{id, QVariant::fromValue(QDBusObjectPath(path))}});
 }
 
 // A session as sshd's PAM module opens it: logind announces it, then it reads as remote.
 QString openRemoteSession(const QString &id)
 {
-    const QDBusMessage added = logindMock(QStringLiteral("/org/freedesktop/login1"),
-                                          QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddSession"),
-                                          {id, QStringLiteral("seat0"), 1000u, QStringLiteral("someone"), false});
     // The template answers with the path as text.
-    const QString path = added.arguments().value(0).toString();
-    emitManagerSignal(QStringLiteral("SessionNew"), id, path);
-    logindMock(path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
-               {QStringLiteral("org.freedesktop.login1.Session"), QStringLiteral("Remote"),
-                QVariant::fromValue(QDBusVariant(true))});
+    const QString path =
+        logindMockDoes("AddSession", {id, "seat0", 1000u, "someone", false}).arguments().value(0).toString();
+    announceSession("SessionNew", id, path);
+    logindMock(path, "org.freedesktop.DBus.Properties", "Set",
+               {"org.freedesktop.login1.Session", "Remote", QVariant::fromValue(QDBusVariant(true))});
     return path;
 }
 
 void closeSession(const QString &id, const QString &path)
 {
-    logindMock(QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.DBus.Mock"),
-               QStringLiteral("RemoveObject"), {QVariant::fromValue(QDBusObjectPath(path))});
-    emitManagerSignal(QStringLiteral("SessionRemoved"), id, path);
+    logindMockDoes("RemoveObject", {QVariant::fromValue(QDBusObjectPath(path))});
+    announceSession("SessionRemoved", id, path);
 }
 
 void setOnBattery(const MockService &upower, bool onBattery)
 {
-    QDBusMessage set = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.UPower"), QStringLiteral("/org/freedesktop/UPower"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
-    set << QStringLiteral("org.freedesktop.UPower") << QStringLiteral("OnBattery")
-        << QVariant::fromValue(QDBusVariant(onBattery));
+    QDBusMessage set = QDBusMessage::createMethodCall("org.freedesktop.UPower", "/org/freedesktop/UPower",
+                                                      "org.freedesktop.DBus.Properties", "Set");
+    set << "org.freedesktop.UPower"
+        << "OnBattery" << QVariant::fromValue(QDBusVariant(onBattery));
     upower.bus().call(set);
 }
 } // namespace
@@ -145,13 +120,8 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        stop(m_corvane);
-        m_corvane.reset();
-        TestBus::waitFor([] {
-            return !QDBusConnection::sessionBus().interface()->isServiceRegistered(SingleInstance::serviceName).value();
-        });
-        for (const QString &off : {QStringLiteral("--while-media=off"), QStringLiteral("--while-remote=off"),
-                                   QStringLiteral("--while-apps=")})
+        end(m_corvane);
+        for (const char *off : {"--while-media=off", "--while-remote=off", "--while-apps="})
             commandLine({off});
     }
 
@@ -159,35 +129,25 @@ private Q_SLOTS:
     // that hang or answer nonsense, the outcome is clear and the program stays live.
     void whileMediaPlays()
     {
-        const QString mpv = QStandardPaths::findExecutable(QStringLiteral("mpv"));
-        const QString playerctl = QStandardPaths::findExecutable(QStringLiteral("playerctl"));
+        const QString mpv = QStandardPaths::findExecutable("mpv");
+        const QString playerctl = QStandardPaths::findExecutable("playerctl");
         CORVANE_REQUIRE(!mpv.isEmpty() && !playerctl.isEmpty() && QFile::exists("/etc/mpv/scripts/mpris.so"),
                         "mpv with mpv-mpris, and playerctl");
-        QTemporaryDir dir;
-        const QString wav = writeSilence(dir);
-        QVERIFY(!wav.isEmpty());
+        const auto hung = start("/usr/bin/python3", {TestBus::mockTemplate("mpris_player.py"), "hung", "hung"});
+        const auto wrong = start("/usr/bin/python3", {TestBus::mockTemplate("mpris_player.py"), "wrong", "wrong-type"});
+        QCOMPARE(commandLine({"--while-media", "on"}), 0);
+        // Silence without end.
+        auto player = start(mpv, {"--no-video", "--ao=null", "--no-terminal", "av://lavfi:anullsrc"});
+        const QString words = "mpv plays media";
+        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, "idle:sleep"); }, 10000),
+                 qPrintable(blockLocks().join('\n')));
+        QCOMPARE(RunningCorvane::property("Active").toBool(), false);
+        QCOMPARE(RunningCorvane::property("Held").toBool(), true);
 
-        const auto hung = start(QStringLiteral("/usr/bin/python3"),
-                                {TestBus::mockTemplate(QStringLiteral("mpris_player.py")), "hung", "hung"});
-        const auto wrong = start(QStringLiteral("/usr/bin/python3"),
-                                 {TestBus::mockTemplate(QStringLiteral("mpris_player.py")), "wrong", "wrong-type"});
-        QCOMPARE(commandLine({QStringLiteral("--while-media"), QStringLiteral("on")}), 0);
-        const QStringList mpvArguments{QStringLiteral("--no-video"), QStringLiteral("--ao=null"),
-                                       QStringLiteral("--loop=inf"), QStringLiteral("--no-terminal"), wav};
-        auto player = start(mpv, mpvArguments);
-        const QString words = QStringLiteral("mpv plays media");
-        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, QStringLiteral("idle:sleep")); }, 10000),
-                 qPrintable(blockLocks().join(QLatin1Char('\n'))));
-        QCOMPARE(RunningCorvane::property(QStringLiteral("Active")).toBool(), false);
-        QCOMPARE(RunningCorvane::property(QStringLiteral("Held")).toBool(), true);
-
-        const auto playerctlDoes = [&](const QString &what) {
-            return QProcess::execute(playerctl, {QStringLiteral("--player=mpv"), what}) == 0;
-        };
-        QVERIFY(playerctlDoes(QStringLiteral("pause")));
+        QCOMPARE(QProcess::execute(playerctl, {"--player=mpv", "pause"}), 0);
         QVERIFY(TestBus::waitFor(released, releaseWithinMs));
-        QVERIFY(playerctlDoes(QStringLiteral("play")));
-        QVERIFY(TestBus::waitFor([&] { return heldFor(words, QStringLiteral("idle:sleep")); }, releaseWithinMs));
+        QCOMPARE(QProcess::execute(playerctl, {"--player=mpv", "play"}), 0);
+        QVERIFY(TestBus::waitFor([&] { return heldFor(words, "idle:sleep"); }, releaseWithinMs));
 
         // Killed outright: its name goes with its connection.
         player->kill();
@@ -201,26 +161,25 @@ private Q_SLOTS:
     void whileAppsRun()
     {
         QTemporaryDir dir;
-        const QString name = QStringLiteral("corvane trig sléeper");
+        const QString name = "corvane trig sléeper";
         const QString copy = dir.filePath(name);
-        QVERIFY(QFile::copy(QStandardPaths::findExecutable(QStringLiteral("sleep")), copy));
+        QVERIFY(QFile::copy(QStandardPaths::findExecutable("sleep"), copy));
         QVERIFY(QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
-        QCOMPARE(commandLine({QStringLiteral("--while-apps"), QStringLiteral("nothing-like-it,") + name}), 0);
-        QCOMPARE(call(QStringLiteral("Start"), {30u}).type(), QDBusMessage::ReplyMessage);
-        auto process = start(copy, {QStringLiteral("600")});
-        const QString words = name + QStringLiteral(" runs");
+        QCOMPARE(commandLine({"--while-apps", "nothing-like-it," + name}), 0);
+        QCOMPARE(call("Start", {30u}).type(), QDBusMessage::ReplyMessage);
+        auto process = start(copy, {"600"});
+        const QString words = name + " runs";
         QVERIFY(TestBus::waitFor([&] { return trigger() == words; }, 7000));
-        QCOMPARE(call(QStringLiteral("Stop")).type(), QDBusMessage::ReplyMessage);
-        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, QStringLiteral("idle:sleep")); }),
-                 qPrintable(blockLocks().join(QLatin1Char('\n'))));
+        QCOMPARE(call("Stop").type(), QDBusMessage::ReplyMessage);
+        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, "idle:sleep"); }), qPrintable(blockLocks().join('\n')));
 
         QString output;
-        QCOMPARE(commandLine({QStringLiteral("--status"), QStringLiteral("--json")}, &output), 0);
+        QCOMPARE(commandLine({"--status", "--json"}, &output), 0);
         const QJsonObject status = QJsonDocument::fromJson(output.toUtf8()).object();
-        QCOMPARE(status.value(QStringLiteral("trigger")).toString(), words);
-        QCOMPARE(status.value(QStringLiteral("active")).toBool(), false);
-        QCOMPARE(status.value(QStringLiteral("held")).toBool(), true);
+        QCOMPARE(status.value("trigger").toString(), words);
+        QCOMPARE(status.value("active").toBool(), false);
+        QCOMPARE(status.value("held").toBool(), true);
 
         process->kill();
         QVERIFY(TestBus::waitFor(released, releaseWithinMs));
@@ -229,21 +188,19 @@ private Q_SLOTS:
     // System only; a closed session lets go; on battery nothing holds until mains returns.
     void whileSomeoneIsLoggedInRemotely()
     {
-        QCOMPARE(commandLine({QStringLiteral("--while-remote"), QStringLiteral("on")}), 0);
+        QCOMPARE(commandLine({"--while-remote", "on"}), 0);
         const QString id = QStringLiteral("ssh%1").arg(QCoreApplication::applicationPid());
         const QString path = openRemoteSession(id);
         QVERIFY(!path.isEmpty());
-        const QString words = QStringLiteral("someone is logged in remotely");
-        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, QStringLiteral("sleep")); }),
-                 qPrintable(blockLocks().join(QLatin1Char('\n'))));
+        const QString words = "someone is logged in remotely";
+        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, "sleep"); }), qPrintable(blockLocks().join('\n')));
 
         {
-            MockService upower(QStringLiteral("upower"), true, QStringLiteral("org.freedesktop.UPower"),
-                               {{QStringLiteral("OnBattery"), true}});
+            MockService upower("upower", true, "org.freedesktop.UPower", {{"OnBattery", true}});
             QVERIFY(upower.isRunning());
             QVERIFY(TestBus::waitFor(released, releaseWithinMs));
             setOnBattery(upower, false);
-            QVERIFY(TestBus::waitFor([&] { return heldFor(words, QStringLiteral("sleep")); }));
+            QVERIFY(TestBus::waitFor([&] { return heldFor(words, "sleep"); }));
         }
 
         closeSession(id, path);

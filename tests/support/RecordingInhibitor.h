@@ -18,9 +18,18 @@ public:
     class FakeGrant : public Grant {
     public:
         FakeGrant(RecordingInhibitor &owner, quint32 id) : m_owner(owner), m_id(id) {}
-        quint32 id() const { return m_id; }
-        void grant(const QString &by) { markGranted(by); }
-        void refuse(const QString &why) { markRefused(why); }
+        void answer(bool yes)
+        {
+            if (!yes) {
+                markRefused(QStringLiteral("refused"));
+                return;
+            }
+            {
+                std::lock_guard guard(m_owner.lock);
+                m_owner.live.insert(m_id);
+            }
+            markGranted(m_owner.mechanismName);
+        }
         void lose(const QString &why)
         {
             {
@@ -60,7 +69,7 @@ public:
         if (answerLater)
             waiting.push_back(grant.get());
         else
-            settle(grant.get(), !refuse);
+            grant->answer(!refuse);
         return grant;
     }
 
@@ -71,7 +80,7 @@ public:
             QPointer<FakeGrant> next = waiting.front();
             waiting.erase(waiting.begin());
             if (next && next->state() == Grant::State::Pending) {
-                settle(next, yes);
+                next->answer(yes);
                 return;
             }
         }
@@ -95,18 +104,4 @@ public:
     bool answerLater = false;
     quint32 nextId = 1;
     std::vector<QPointer<FakeGrant>> waiting;
-
-private:
-    void settle(FakeGrant *grant, bool yes)
-    {
-        if (yes) {
-            {
-                std::lock_guard guard(lock);
-                live.insert(grant->id());
-            }
-            grant->grant(mechanismName);
-        } else {
-            grant->refuse(QStringLiteral("refused"));
-        }
-    }
 };

@@ -6,17 +6,24 @@
 #include "shell/SingleInstance.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusVariant>
 
 namespace RunningCorvane {
 
+namespace {
+QProcessEnvironment environmentWith(const QProcessEnvironment &extra)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(extra);
+    return env;
+}
+} // namespace
+
 std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra, const QStringList &arguments)
 {
     auto process = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString &key : extra.keys())
-        env.insert(key, extra.value(key));
-    process->setProcessEnvironment(env);
+    process->setProcessEnvironment(environmentWith(extra));
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->start(QStringLiteral(CORVANE_BINARY), arguments);
     return process;
@@ -77,14 +84,27 @@ bool exitedWithZero(QProcess &process)
         && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
+void end(std::unique_ptr<QProcess> &process)
+{
+    if (process && process->state() != QProcess::NotRunning) {
+        process->kill();
+        process->waitForFinished(5000);
+    }
+    process.reset();
+    TestBus::waitFor([] {
+        return !QDBusConnection::sessionBus().interface()->isServiceRegistered(SingleInstance::serviceName).value();
+    });
+}
+
 QStringList blockLocks()
 {
     return TestBus::logindInhibitors().filter(QStringLiteral("|block"));
 }
 
-int commandLine(const QStringList &arguments, QString *output)
+int commandLine(const QStringList &arguments, QString *output, const QProcessEnvironment &extra)
 {
     QProcess process;
+    process.setProcessEnvironment(environmentWith(extra));
     process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(QStringLiteral(CORVANE_BINARY), arguments);
     if (!process.waitForFinished(15000)) {

@@ -27,10 +27,14 @@ QVariant property(const QString &name);
 // as logind lists it; empty until the program is ready.
 QString state();
 bool exitedWithZero(QProcess &process);
+// Kills the program where it still runs and waits until its name is gone from the bus, so
+// that the next launch does not hand over to it; `process` is null afterwards.
+void end(std::unique_ptr<QProcess> &process);
 // logind's locks that keep the machine awake, leaving out the shutdown delay lock.
 QStringList blockLocks();
-// Runs the program's command line to its end; `output` gets what it printed.
-int commandLine(const QStringList &arguments, QString *output = nullptr);
+// Runs the program's command line to its end, with `extra` added to this process's
+// environment; `output` gets what it printed.
+int commandLine(const QStringList &arguments, QString *output = nullptr, const QProcessEnvironment &extra = {});
 
 struct PanelState {
     QRect geometry;
