@@ -207,10 +207,12 @@ private Q_SLOTS:
         QVERIFY(QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
 
         QCOMPARE(commandLine({QStringLiteral("--while-apps"), QStringLiteral("nothing-like-it,") + name}), 0);
-        QCOMPARE(call(QStringLiteral("Start"), {30u}).type(), QDBusMessage::ReplyMessage);
         auto process = start(copy, {QStringLiteral("600")});
         const QString words = name + QStringLiteral(" runs");
         QVERIFY(TestBus::waitFor([&] { return trigger() == words; }, 7000));
+        // While a period runs, it is the cause named.
+        QCOMPARE(call(QStringLiteral("Start"), {30u}).type(), QDBusMessage::ReplyMessage);
+        QVERIFY(TestBus::waitFor([&] { return trigger().isEmpty(); }));
         QCOMPARE(call(QStringLiteral("Stop")).type(), QDBusMessage::ReplyMessage);
         QVERIFY2(TestBus::waitFor([&] { return heldFor(words, QStringLiteral("idle:sleep")); }),
                  qPrintable(blockLocks().join(QLatin1Char('\n'))));
