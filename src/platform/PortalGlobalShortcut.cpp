@@ -87,8 +87,8 @@ PortalGlobalShortcut::~PortalGlobalShortcut()
 
 bool PortalGlobalShortcut::available(const QDBusConnection &bus)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(portal, desktopPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Get"));
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        portal, desktopPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     message << shortcutsInterface << QStringLiteral("version");
     const QDBusMessage reply = bus.call(message, QDBus::Block, availabilityTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
