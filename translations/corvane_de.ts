@@ -477,13 +477,6 @@
     </message>
 </context>
 <context>
-    <name>MprisWatcher</name>
-    <message>
-        <source>%1 plays media</source>
-        <translation>%1 Medien abspielt</translation>
-    </message>
-</context>
-<context>
     <name>GnomeCustomKeybinding</name>
     <message>
         <source>GNOME&apos;s keyboard settings cannot be read (%1).</source>
@@ -531,6 +524,13 @@
     <message>
         <source>KDE&apos;s shortcut service refused %1.</source>
         <translation>KDEs Kurzbefehl-Dienst hat %1 abgelehnt.</translation>
+    </message>
+</context>
+<context>
+    <name>MprisWatcher</name>
+    <message>
+        <source>%1 plays media</source>
+        <translation>%1 Medien abspielt</translation>
     </message>
 </context>
 <context>
@@ -618,6 +618,45 @@
     <message>
         <source>Keyboard Shortcut…</source>
         <translation>Tastenkürzel …</translation>
+    </message>
+</context>
+<context>
+    <name>PortalGlobalShortcut</name>
+    <message>
+        <source>The desktop is still answering the last change of the shortcut.</source>
+        <translation>Die Arbeitsumgebung beantwortet noch die letzte Änderung des Tastenkürzels.</translation>
+    </message>
+    <message>
+        <source>%1 is not a key combination.</source>
+        <translation>%1 ist keine Tastenkombination.</translation>
+    </message>
+    <message>
+        <source>Start or stop keeping this computer awake</source>
+        <translation>Wachhalten dieses Computers starten oder beenden</translation>
+    </message>
+    <message>
+        <source>The desktop did not take %1.</source>
+        <translation>Die Arbeitsumgebung hat %1 nicht übernommen.</translation>
+    </message>
+    <message>
+        <source>The desktop&apos;s shortcut portal opened no session.</source>
+        <translation>Das Tastenkürzel-Portal der Arbeitsumgebung hat keine Sitzung geöffnet.</translation>
+    </message>
+    <message>
+        <source>The desktop&apos;s shortcut portal does not answer (%1).</source>
+        <translation>Das Tastenkürzel-Portal der Arbeitsumgebung antwortet nicht (%1).</translation>
+    </message>
+    <message>
+        <source>The desktop declined the shortcut.</source>
+        <translation>Die Arbeitsumgebung hat das Tastenkürzel abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The desktop&apos;s shortcut portal refused the request.</source>
+        <translation>Das Tastenkürzel-Portal der Arbeitsumgebung hat die Anfrage abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The desktop&apos;s shortcut portal did not answer within %1 s.</source>
+        <translation>Das Tastenkürzel-Portal der Arbeitsumgebung hat nicht innerhalb von %1 s geantwortet.</translation>
     </message>
 </context>
 <context>
@@ -710,6 +749,13 @@
     </message>
 </context>
 <context>
+    <name>RemoteSessionWatcher</name>
+    <message>
+        <source>someone is logged in remotely</source>
+        <translation>jemand aus der Ferne angemeldet ist</translation>
+    </message>
+</context>
+<context>
     <name>ShortcutDialog</name>
     <message>
         <source>Shortcut</source>
@@ -738,13 +784,6 @@
     <message>
         <source>Press the keys…</source>
         <translation>Tasten drücken …</translation>
-    </message>
-</context>
-<context>
-    <name>RemoteSessionWatcher</name>
-    <message>
-        <source>someone is logged in remotely</source>
-        <translation>jemand aus der Ferne angemeldet ist</translation>
     </message>
 </context>
 <context>

@@ -477,13 +477,6 @@
     </message>
 </context>
 <context>
-    <name>MprisWatcher</name>
-    <message>
-        <source>%1 plays media</source>
-        <translation>%1 lit un média</translation>
-    </message>
-</context>
-<context>
     <name>GnomeCustomKeybinding</name>
     <message>
         <source>GNOME&apos;s keyboard settings cannot be read (%1).</source>
@@ -531,6 +524,13 @@
     <message>
         <source>KDE&apos;s shortcut service refused %1.</source>
         <translation>Le service de raccourcis de KDE a refusé %1.</translation>
+    </message>
+</context>
+<context>
+    <name>MprisWatcher</name>
+    <message>
+        <source>%1 plays media</source>
+        <translation>%1 lit un média</translation>
     </message>
 </context>
 <context>
@@ -618,6 +618,45 @@
     <message>
         <source>Keyboard Shortcut…</source>
         <translation>Raccourci clavier…</translation>
+    </message>
+</context>
+<context>
+    <name>PortalGlobalShortcut</name>
+    <message>
+        <source>The desktop is still answering the last change of the shortcut.</source>
+        <translation>Le bureau répond encore à la dernière modification du raccourci.</translation>
+    </message>
+    <message>
+        <source>%1 is not a key combination.</source>
+        <translation>%1 n’est pas une combinaison de touches.</translation>
+    </message>
+    <message>
+        <source>Start or stop keeping this computer awake</source>
+        <translation>Démarrer ou arrêter le maintien en éveil de cet ordinateur</translation>
+    </message>
+    <message>
+        <source>The desktop did not take %1.</source>
+        <translation>Le bureau n’a pas accepté %1.</translation>
+    </message>
+    <message>
+        <source>The desktop&apos;s shortcut portal opened no session.</source>
+        <translation>Le portail de raccourcis du bureau n’a ouvert aucune session.</translation>
+    </message>
+    <message>
+        <source>The desktop&apos;s shortcut portal does not answer (%1).</source>
+        <translation>Le portail de raccourcis du bureau ne répond pas (%1).</translation>
+    </message>
+    <message>
+        <source>The desktop declined the shortcut.</source>
+        <translation>Le bureau a refusé le raccourci.</translation>
+    </message>
+    <message>
+        <source>The desktop&apos;s shortcut portal refused the request.</source>
+        <translation>Le portail de raccourcis du bureau a rejeté la demande.</translation>
+    </message>
+    <message>
+        <source>The desktop&apos;s shortcut portal did not answer within %1 s.</source>
+        <translation>Le portail de raccourcis du bureau n’a pas répondu dans les %1 s.</translation>
     </message>
 </context>
 <context>
@@ -710,6 +749,13 @@
     </message>
 </context>
 <context>
+    <name>RemoteSessionWatcher</name>
+    <message>
+        <source>someone is logged in remotely</source>
+        <translation>quelqu’un est connecté à distance</translation>
+    </message>
+</context>
+<context>
     <name>ShortcutDialog</name>
     <message>
         <source>Shortcut</source>
@@ -738,13 +784,6 @@
     <message>
         <source>Press the keys…</source>
         <translation>Appuyez sur les touches…</translation>
-    </message>
-</context>
-<context>
-    <name>RemoteSessionWatcher</name>
-    <message>
-        <source>someone is logged in remotely</source>
-        <translation>quelqu’un est connecté à distance</translation>
     </message>
 </context>
 <context>

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/GlobalShortcutFactory.h"
 
+#include "platform/BusConnections.h"
 #include "platform/DesktopEnvironment.h"
 #include "platform/GnomeCustomKeybinding.h"
 #include "platform/KGlobalAccelShortcut.h"
+#include "platform/PortalGlobalShortcut.h"
 #include "platform/X11KeyGrab.h"
 #include "platform/XfconfShortcut.h"
 
@@ -17,7 +19,14 @@ std::unique_ptr<GlobalShortcut> GlobalShortcutFactory::create(const DesktopEnvir
     }
     const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
         || qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
-    if (wayland || qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (wayland) {
+        // Only X windows would see a root-window grab here; the portal, where the desktop
+        // has one, reaches the compositor.
+        if (PortalGlobalShortcut::available(buses.connection(BusConnections::Bus::Session)))
+            return std::make_unique<PortalGlobalShortcut>(buses);
+        return nullptr;
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
         return nullptr;
     return std::make_unique<X11KeyGrab>();
 }

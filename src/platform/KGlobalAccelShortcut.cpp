@@ -108,6 +108,8 @@ void KGlobalAccelShortcut::listen(bool on)
     if (!m_componentPath.isEmpty()) {
         bus.disconnect(service, m_componentPath, componentInterface, QStringLiteral("globalShortcutPressed"), this,
                        SLOT(pressed(QString, QString, qlonglong)));
+        bus.disconnect(service, mainPath, mainInterface, QStringLiteral("yourShortcutsChanged"), this,
+                       SLOT(changedInSettings(QDBusMessage)));
         m_componentPath.clear();
     }
     if (!on)
@@ -120,10 +122,61 @@ void KGlobalAccelShortcut::listen(bool on)
     m_componentPath = qdbus_cast<QDBusObjectPath>(reply.arguments().at(0)).path();
     bus.connect(service, m_componentPath, componentInterface, QStringLiteral("globalShortcutPressed"), this,
                 SLOT(pressed(QString, QString, qlonglong)));
+    // KDE's shortcut settings tell the program whose action they changed.
+    bus.connect(service, mainPath, mainInterface, QStringLiteral("yourShortcutsChanged"), this,
+                SLOT(changedInSettings(QDBusMessage)));
+}
+
+void KGlobalAccelShortcut::setSuspended(bool suspended)
+{
+    GlobalShortcut::setSuspended(suspended);
+    // Held back only while there are keys of ours to hold back, and let go whatever came since.
+    if (suspended == m_blocked || (suspended && m_keys.isEmpty()))
+        return;
+    m_blocked = suspended;
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(service, mainPath, mainInterface, QStringLiteral("blockGlobalShortcuts"));
+    message << suspended;
+    m_buses.connection(BusConnections::Bus::Session).send(message);
+}
+
+void KGlobalAccelShortcut::changedInSettings(const QDBusMessage &message)
+{
+    // yourShortcutsChanged(as actionId, a(ai) keys): each key sequence a struct of up to
+    // four combinations, unused ones 0 (older kglobalaccel sent plain ai).
+    const QVariantList arguments = message.arguments();
+    const QStringList changed = arguments.value(0).toStringList();
+    if (arguments.size() < 2 || changed.size() < 2 || changed.at(0) != component || changed.at(1) != action)
+        return;
+    QList<int> keys;
+    if (message.signature() == QLatin1String("asa(ai)")) {
+        const auto sequences = qvariant_cast<QDBusArgument>(arguments.at(1));
+        sequences.beginArray();
+        while (!sequences.atEnd()) {
+            QList<int> combinations;
+            sequences.beginStructure();
+            sequences >> combinations;
+            sequences.endStructure();
+            if (!combinations.isEmpty() && combinations.constFirst() != 0)
+                keys << combinations.constFirst();
+        }
+        sequences.endArray();
+    } else if (message.signature() == QLatin1String("asai")) {
+        keys = qdbus_cast<QList<int>>(arguments.at(1));
+    }
+    // The first of the action's keys is the one the program shows; keys it cannot write down
+    // count as none.
+    const QString now = keys.isEmpty()
+        ? QString()
+        : ShortcutNotation::toPortableText(ShortcutNotation::fromKGlobalAccel(keys.constFirst()));
+    if (now == m_keys)
+        return;
+    m_keys = now;
+    Q_EMIT changedByDesktop(now);
 }
 
 void KGlobalAccelShortcut::pressed(const QString &pressedComponent, const QString &pressedAction, qlonglong)
 {
-    if (pressedComponent == component && pressedAction == action)
+    if (pressedComponent == component && pressedAction == action && !isSuspended())
         Q_EMIT activated();
 }

@@ -3,6 +3,7 @@
 
 #include "wake/GlobalShortcut.h"
 
+#include <QDBusMessage>
 #include <QStringList>
 
 class BusConnections;
@@ -18,9 +19,12 @@ public:
     QString bind(const QString &keys) override;
     // Keys the user gave the action in KDE's shortcut settings since win over the kept ones.
     QString restore(const QString &keys) override;
+    // kglobalaccel holds back every global shortcut meanwhile, as KDE's own recorders do.
+    void setSuspended(bool suspended) override;
 
 private Q_SLOTS:
     void pressed(const QString &component, const QString &action, qlonglong timestamp);
+    void changedInSettings(const QDBusMessage &message);
 
 private:
     QStringList actionId() const;
@@ -30,4 +34,5 @@ private:
     BusConnections &m_buses;
     QString m_keys;
     QString m_componentPath;
+    bool m_blocked = false;
 };

@@ -3,6 +3,7 @@
 
 #include <QKeySequence>
 #include <QRegularExpression>
+#include <QStringList>
 
 #include <array>
 #include <utility>
@@ -123,6 +124,24 @@ QString ShortcutNotation::toAccelerator(QKeyCombination keys, Accelerator style)
     if (m & Qt::MetaModifier)
         text += QStringLiteral("<Super>");
     return text + key;
+}
+
+QString ShortcutNotation::toPortalTrigger(QKeyCombination keys)
+{
+    const QString key = isValid(keys) ? keysymName(keys.key()) : QString();
+    if (key.isEmpty())
+        return {};
+    QStringList parts;
+    const Qt::KeyboardModifiers m = keys.keyboardModifiers();
+    if (m & Qt::ControlModifier)
+        parts << QStringLiteral("CTRL");
+    if (m & Qt::AltModifier)
+        parts << QStringLiteral("ALT");
+    if (m & Qt::ShiftModifier)
+        parts << QStringLiteral("SHIFT");
+    if (m & Qt::MetaModifier)
+        parts << QStringLiteral("LOGO");
+    return (parts << key).join(QLatin1Char('+'));
 }
 
 QKeyCombination ShortcutNotation::fromAccelerator(const QString &accelerator)

@@ -100,9 +100,22 @@ quint8 X11KeyGrab::keycodeFor(unsigned keysym, quint16 *numLockMask)
     return keycode;
 }
 
+void X11KeyGrab::setSuspended(bool suspended)
+{
+    if (suspended == isSuspended())
+        return;
+    GlobalShortcut::setSuspended(suspended);
+    const QString keys = m_keys;
+    const QString refusal = bind(suspended ? QString() : keys);
+    m_keys = keys;
+    if (!refusal.isEmpty())
+        qCWarning(lcSettings) << "The toggle shortcut could not be grabbed again:" << refusal;
+}
+
 QString X11KeyGrab::bind(const QString &keys)
 {
     release();
+    m_keys.clear();
     if (keys.isEmpty())
         return {};
     if (!m_connection)
@@ -141,6 +154,7 @@ QString X11KeyGrab::bind(const QString &keys)
     // Waiting for the answers may have read a press into the connection's queue, which the
     // socket no longer announces.
     QMetaObject::invokeMethod(this, &X11KeyGrab::readEvents, Qt::QueuedConnection);
+    m_keys = keys;
     return {};
 }
 

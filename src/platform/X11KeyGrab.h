@@ -21,6 +21,8 @@ public:
     ~X11KeyGrab() override;
 
     QString bind(const QString &keys) override;
+    // Lets go of the keys while suspended and grabs them again after.
+    void setSuspended(bool suspended) override;
 
 private:
     void release();
@@ -33,4 +35,5 @@ private:
     quint8 m_keycode = 0;
     quint16 m_modifiers = 0;
     QVector<quint16> m_grabbed; // the modifier sets held, locks included
+    QString m_keys;
 };

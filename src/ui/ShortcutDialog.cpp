@@ -5,6 +5,7 @@
 
 #include <QDialogButtonBox>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -117,12 +118,29 @@ void ShortcutDialog::record(QKeyCombination keys)
 
 void ShortcutDialog::apply(const QString &keys)
 {
+    m_shortcut.setRecording(false);
     const QString refusal = m_shortcut.setKeys(keys);
     if (refusal.isEmpty()) {
         accept();
         return;
     }
+    m_shortcut.setRecording(isVisible());
     m_status->setText(refusal);
+}
+
+void ShortcutDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    m_shortcut.setRecording(true);
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        m_keys->grabKeyboard();
+}
+
+void ShortcutDialog::hideEvent(QHideEvent *event)
+{
+    m_keys->releaseKeyboard();
+    m_shortcut.setRecording(false);
+    QDialog::hideEvent(event);
 }
 
 void ShortcutDialog::showKeys()

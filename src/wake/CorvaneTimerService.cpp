@@ -51,6 +51,7 @@ CorvaneTimerService::CorvaneTimerService(PowerAssertionManager &power, SettingsS
     });
     connect(this, &CorvaneTimerService::activeChanged, this, &CorvaneTimerService::updateHeld);
     connect(this, &CorvaneTimerService::triggerChanged, this, &CorvaneTimerService::updateHeld);
+    connect(this, &CorvaneTimerService::startingChanged, this, &CorvaneTimerService::updateHeld);
 }
 
 CorvaneTimerService::~CorvaneTimerService() = default;
@@ -155,6 +156,8 @@ void CorvaneTimerService::onRefused()
         // for any more fails quietly.
         if (!abandoned)
             setAssertionFailed(true);
+        // A trigger's inhibition, if any, is what is held still: it is named again.
+        setTrigger(decisionFor(m_active).trigger);
         setPendingStart(std::nullopt);
         return;
     }
@@ -189,6 +192,8 @@ void CorvaneTimerService::stop()
         m_power.release();
         m_asked = m_granted = WakeDecision{};
     }
+    // Named before the period is seen to end, so what holds on never looks let go.
+    setTrigger(decisionFor(std::nullopt).trigger);
     setActive(std::nullopt);
     m_deadline.reset();
     m_wallDeadline.reset();
@@ -394,7 +399,9 @@ void CorvaneTimerService::setHeldBy(const QString &value)
 
 void CorvaneTimerService::updateHeld()
 {
-    const bool now = (m_active.has_value() || !m_trigger.isEmpty()) && m_power.heldMode().has_value();
+    // A start waits with what was held before still in force.
+    const bool now =
+        (m_active.has_value() || m_pendingStart.has_value() || !m_trigger.isEmpty()) && m_power.heldMode().has_value();
     if (m_held == now)
         return;
     m_held = now;

@@ -21,8 +21,19 @@ public:
     // desktop's settings already have them, or the user removed them there on purpose.
     virtual QString restore(const QString &keys) { return bind(keys); }
 
+    // While the user records new keys, the ones in force must reach the recorder instead of
+    // acting. Services that can let go of the keys for a while do so; the others stop
+    // reporting presses. Desktops that run a command cannot be held back from here.
+    virtual void setSuspended(bool suspended) { m_suspended = suspended; }
+    bool isSuspended() const { return m_suspended; }
+
 Q_SIGNALS:
     // The keys were pressed. Desktops that run a command instead (`corvane --toggle`)
     // never emit it.
     void activated();
+    // The user gave the shortcut other keys, or none, in the desktop's own settings.
+    void changedByDesktop(const QString &keys);
+
+private:
+    bool m_suspended = false;
 };

@@ -10,7 +10,16 @@ ToggleShortcut::ToggleShortcut(SettingsStore &settings, GlobalShortcut &desktop,
       m_settings(settings),
       m_desktop(desktop),
       m_keys(settings.string(settingKey).value_or(QString()).trimmed())
-{}
+{
+    // Keys the user gave the shortcut in the desktop's own settings are the ones in force.
+    connect(&desktop, &GlobalShortcut::changedByDesktop, this, [this](const QString &keys) {
+        m_settings.setString(settingKey, keys);
+        if (keys != m_keys) {
+            m_keys = keys;
+            Q_EMIT keysChanged();
+        }
+    });
+}
 
 QString ToggleShortcut::setKeys(const QString &keys)
 {
@@ -29,6 +38,12 @@ QString ToggleShortcut::setKeys(const QString &keys)
         Q_EMIT keysChanged();
     }
     return {};
+}
+
+void ToggleShortcut::setRecording(bool recording)
+{
+    if (recording != m_desktop.isSuspended())
+        m_desktop.setSuspended(recording);
 }
 
 void ToggleShortcut::restore()

@@ -28,6 +28,9 @@ public:
     // the session (kglobalaccel's "present" mark, a root-window grab).
     void restore();
 
+    // While the dialog records new keys, the ones in force reach it instead of toggling.
+    void setRecording(bool recording);
+
 Q_SIGNALS:
     void keysChanged();
 

@@ -38,9 +38,9 @@ WakeDecision WakeDecision::decide(const Inputs &inputs)
             }
         }
     }
-    if (strongest)
-        decision.trigger = strongest->words;
     if (inputs.period) {
+        // While the user's period runs it is the cause every surface names; the trigger
+        // shows again once the period is over.
         decision.hold = true;
         decision.mode =
             strongest && strength(strongestMode) > strength(inputs.panelMode) ? strongestMode : inputs.panelMode;
@@ -50,6 +50,7 @@ WakeDecision WakeDecision::decide(const Inputs &inputs)
     }
     if (strongest) {
         decision.hold = true;
+        decision.trigger = strongest->words;
         decision.mode = strongestMode;
         decision.reason = triggerReason(strongest->words);
     }

@@ -31,7 +31,8 @@ struct WakeDecision {
     AssertionMode mode = AssertionMode::displayAndSystem;
     // For the system's list of inhibitions; empty when nothing is held.
     QString reason;
-    // The words of the trigger that holds; empty when none does.
+    // The words of the trigger that holds; empty when none does, and while a period runs:
+    // then the period is the cause named everywhere, as in `reason`.
     QString trigger;
 
     static WakeDecision decide(const Inputs &inputs);

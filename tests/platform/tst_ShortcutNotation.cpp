@@ -15,28 +15,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("gnome");
         QTest::addColumn<QString>("xfce");
         QTest::addColumn<int>("kglobalaccel");
+        QTest::addColumn<QString>("portal");
         QTest::addRow("letter") << "Ctrl+Alt+K"
                                 << "<Control><Alt>k"
-                                << "<Primary><Alt>k" << (Qt::CTRL | Qt::ALT | Qt::Key_K).toCombined();
+                                << "<Primary><Alt>k" << (Qt::CTRL | Qt::ALT | Qt::Key_K).toCombined() << "CTRL+ALT+k";
         QTest::addRow("all four modifiers")
             << "Meta+Ctrl+Alt+Shift+Z"
             << "<Control><Shift><Alt><Super>z"
-            << "<Primary><Shift><Alt><Super>z" << (Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::META | Qt::Key_Z).toCombined();
+            << "<Primary><Shift><Alt><Super>z" << (Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::META | Qt::Key_Z).toCombined()
+            << "CTRL+ALT+SHIFT+LOGO+z";
         QTest::addRow("function key alone") << "F9"
                                             << "F9"
-                                            << "F9" << QKeyCombination(Qt::Key_F9).toCombined();
-        QTest::addRow("two-digit function key") << "Shift+F12"
-                                                << "<Shift>F12"
-                                                << "<Shift>F12" << (Qt::SHIFT | Qt::Key_F12).toCombined();
+                                            << "F9" << QKeyCombination(Qt::Key_F9).toCombined() << "F9";
+        QTest::addRow("two-digit function key")
+            << "Shift+F12"
+            << "<Shift>F12"
+            << "<Shift>F12" << (Qt::SHIFT | Qt::Key_F12).toCombined() << "SHIFT+F12";
         QTest::addRow("space") << "Ctrl+Space"
                                << "<Control>space"
-                               << "<Primary>space" << (Qt::CTRL | Qt::Key_Space).toCombined();
+                               << "<Primary>space" << (Qt::CTRL | Qt::Key_Space).toCombined() << "CTRL+space";
         QTest::addRow("page down") << "Alt+PgDown"
                                    << "<Alt>Page_Down"
-                                   << "<Alt>Page_Down" << (Qt::ALT | Qt::Key_PageDown).toCombined();
+                                   << "<Alt>Page_Down" << (Qt::ALT | Qt::Key_PageDown).toCombined() << "ALT+Page_Down";
         QTest::addRow("punctuation") << "Ctrl+Alt+/"
                                      << "<Control><Alt>slash"
-                                     << "<Primary><Alt>slash" << (Qt::CTRL | Qt::ALT | Qt::Key_Slash).toCombined();
+                                     << "<Primary><Alt>slash" << (Qt::CTRL | Qt::ALT | Qt::Key_Slash).toCombined()
+                                     << "CTRL+ALT+slash";
     }
     void convertsEveryWay()
     {
@@ -44,12 +48,14 @@ private Q_SLOTS:
         QFETCH(QString, gnome);
         QFETCH(QString, xfce);
         QFETCH(int, kglobalaccel);
+        QFETCH(QString, portal);
         const QKeyCombination keys = ShortcutNotation::fromPortableText(portable);
         QVERIFY(ShortcutNotation::isValid(keys));
         QCOMPARE(ShortcutNotation::toPortableText(keys), portable);
         QCOMPARE(ShortcutNotation::toAccelerator(keys, Style::Gnome), gnome);
         QCOMPARE(ShortcutNotation::toAccelerator(keys, Style::Xfce), xfce);
         QCOMPARE(ShortcutNotation::toKGlobalAccel(keys), kglobalaccel);
+        QCOMPARE(ShortcutNotation::toPortalTrigger(keys), portal);
         QCOMPARE(ShortcutNotation::fromAccelerator(gnome), keys);
         QCOMPARE(ShortcutNotation::fromAccelerator(xfce), keys);
         QCOMPARE(ShortcutNotation::fromKGlobalAccel(kglobalaccel), keys);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Recording the toggle shortcut: what a key press does in the dialog, what reaches the
-// desktop and the settings, and what a refusal leaves in force.
+// desktop and the settings, what a refusal leaves in force, and keys changed in the
+// desktop's own settings.
 #include "Fakes.h"
 #include "ui/ShortcutDialog.h"
 #include "wake/GlobalShortcut.h"
@@ -69,6 +70,8 @@ private Q_SLOTS:
         dialog.show();
         auto *keys = dialog.findChild<QLabel *>(QStringLiteral("shortcut-keys"));
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        // The keys in force stand back while the dialog records, so pressing them records them.
+        QVERIFY(desktop.isSuspended());
         keys->setFocus();
 
         QTest::keyClick(keys, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
@@ -82,6 +85,7 @@ private Q_SLOTS:
             QCOMPARE(finished.size(), 1);
             QCOMPARE(finished.at(0).at(0).toInt(), result);
         }
+        QCOMPARE(desktop.isSuspended(), dialog.isVisible());
         QCOMPARE(shortcut.keys(), stored);
         QCOMPARE(settings.string(ToggleShortcut::settingKey).value_or(QStringLiteral("Ctrl+Alt+J")), stored);
         const QString status = dialog.findChild<QLabel *>(QStringLiteral("shortcut-status"))->text();
@@ -91,6 +95,22 @@ private Q_SLOTS:
             // The refusal left the shortcut set before in force with the desktop.
             QCOMPARE(desktop.bound.last(), QStringLiteral("Ctrl+Alt+J"));
         }
+    }
+
+    void keysChangedInTheDesktopsSettingsAreKept()
+    {
+        MemorySettingsStore settings;
+        settings.setString(ToggleShortcut::settingKey, QStringLiteral("Ctrl+Alt+J"));
+        DesktopShortcuts desktop;
+        ToggleShortcut shortcut(settings, desktop);
+        QSignalSpy changed(&shortcut, &ToggleShortcut::keysChanged);
+        Q_EMIT desktop.changedByDesktop(QStringLiteral("Meta+F7"));
+        QCOMPARE(shortcut.keys(), QStringLiteral("Meta+F7"));
+        QCOMPARE(settings.string(ToggleShortcut::settingKey).value_or(QString()), QStringLiteral("Meta+F7"));
+        Q_EMIT desktop.changedByDesktop(QString());
+        QCOMPARE(settings.string(ToggleShortcut::settingKey).value_or(QStringLiteral("unset")), QString());
+        QCOMPARE(changed.size(), 2);
+        QVERIFY(desktop.bound.isEmpty()); // nothing handed back to the desktop
     }
 };
 
