@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Presses and moves as a user would, through KWin's fake-input protocol: real compositor
 // input, which reaches Wayland and Xwayland windows and the shell alike. The compositor
-// must run with KWIN_WAYLAND_NO_PERMISSION_CHECKS=1.
-//   kwin-fake-input move X Y | button CODE 1|0 | key CODE 1|0 | wait MS ...
-// Codes are Linux input codes (BTN_LEFT 0x110 = 272, KEY_ESC 1).
+// must run with KWIN_WAYLAND_NO_PERMISSION_CHECKS=1. One line on standard input per step,
+// answered by "done" once the compositor has it:
+//   move X Y | button CODE 1|0 | key CODE 1|0
+// Codes are Linux input codes (BTN_LEFT 0x110 = 272, KEY_ESC 1). It keeps its connection
+// until its input ends: the compositor lets go of what a client held down when it leaves.
 #include "fake-input-client-protocol.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <time.h>
 #include <wayland-client.h>
 
 static struct org_kde_kwin_fake_input *fake_input;
@@ -31,7 +31,7 @@ static void global_remove(void *data, struct wl_registry *registry, uint32_t nam
 
 static const struct wl_registry_listener registry_listener = {global, global_remove};
 
-int main(int argc, char **argv)
+int main(void)
 {
     struct wl_display *display = wl_display_connect(NULL);
     if (!display) {
@@ -46,32 +46,23 @@ int main(int argc, char **argv)
         return 1;
     }
     org_kde_kwin_fake_input_authenticate(fake_input, "Corvane tests", "drives the desktop like a user");
-    for (int i = 1; i < argc; ++i) {
-        const char *what = argv[i];
-        if (strcmp(what, "move") == 0 && i + 2 < argc) {
-            org_kde_kwin_fake_input_pointer_motion_absolute(fake_input, wl_fixed_from_int(atoi(argv[i + 1])),
-                                                            wl_fixed_from_int(atoi(argv[i + 2])));
-            i += 2;
-        } else if (strcmp(what, "button") == 0 && i + 2 < argc) {
-            org_kde_kwin_fake_input_button(fake_input, (uint32_t)atoi(argv[i + 1]), (uint32_t)atoi(argv[i + 2]));
-            i += 2;
-        } else if (strcmp(what, "key") == 0 && i + 2 < argc) {
-            org_kde_kwin_fake_input_keyboard_key(fake_input, (uint32_t)atoi(argv[i + 1]),
-                                                 (uint32_t)atoi(argv[i + 2]));
-            i += 2;
-        } else if (strcmp(what, "wait") == 0 && i + 1 < argc) {
-            // A press and its release in one frame look like no press to some clients.
-            wl_display_roundtrip(display);
-            const long ms = atol(argv[i + 1]);
-            const struct timespec pause = {ms / 1000, (ms % 1000) * 1000000};
-            nanosleep(&pause, NULL);
-            i += 1;
-        } else {
-            fprintf(stderr, "kwin-fake-input: cannot read \"%s\"\n", what);
+    char line[64], what[8];
+    int a, b;
+    while (fgets(line, sizeof line, stdin)) {
+        if (sscanf(line, "%7s %d %d", what, &a, &b) != 3) {
+            fprintf(stderr, "kwin-fake-input: cannot read \"%s\"\n", line);
             return 2;
         }
+        if (strcmp(what, "move") == 0)
+            org_kde_kwin_fake_input_pointer_motion_absolute(fake_input, wl_fixed_from_int(a), wl_fixed_from_int(b));
+        else if (strcmp(what, "button") == 0)
+            org_kde_kwin_fake_input_button(fake_input, (uint32_t)a, (uint32_t)b);
+        else if (strcmp(what, "key") == 0)
+            org_kde_kwin_fake_input_keyboard_key(fake_input, (uint32_t)a, (uint32_t)b);
+        wl_display_roundtrip(display);
+        printf("done\n");
+        fflush(stdout);
     }
-    wl_display_roundtrip(display);
     wl_display_disconnect(display);
     return 0;
 }

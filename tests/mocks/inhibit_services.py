@@ -5,7 +5,7 @@
 released at once), xfce (xscreensaver-systemd's ScreenSaver: inhibitions are per connection,
 so an UnInhibit or leaving the bus drops all of the caller's; and xfce4-power-manager's
 PowerManagement), freedesktop, portal ("response" 0 or 2). "answer": "hang" (10 s),
-"slow" (0.3 s), "refuse", or "s"/"b" (that type for the cookie). Live() -> apps in force; Reasons(app) -> its reasons in force; Counts() -> "count seconds"
+"slow" (0.3 s), or "s"/"b" (that type for the cookie). Live() -> apps in force; Reasons(app) -> its reasons in force; Counts() -> "count seconds"
 after each change of how many of Corvane's are in force; Foreign() inhibits as another app.
 '''
 import time
@@ -22,7 +22,6 @@ SYSTEM_BUS = False
 COOKIE_SERVICES = {  # name: (path, interface, Inhibit's signature, the release method)
     'org.gnome.SessionManager': ('/org/gnome/SessionManager', 'org.gnome.SessionManager', 'susu', 'Uninhibit'),
     'org.freedesktop.ScreenSaver': ('/org/freedesktop/ScreenSaver', 'org.freedesktop.ScreenSaver', 'ss', 'UnInhibit'),
-    'org.xfce.ScreenSaver': ('/org/xfce/ScreenSaver', 'org.xfce.ScreenSaver', 'ss', 'UnInhibit'),
     'org.freedesktop.PowerManagement': ('/org/freedesktop/PowerManagement/Inhibit',
                                         'org.freedesktop.PowerManagement.Inhibit', 'ss', 'UnInhibit'),
 }
@@ -46,8 +45,6 @@ def load(mock, parameters):
     def inhibit(service, app, reason, foreign=False, sender=None):
         if answer in ('hang', 'slow') and not foreign:
             time.sleep(10 if answer == 'hang' else 0.3)
-        if answer == 'refuse' and not foreign:
-            raise dbus.exceptions.DBusException('refused', name='org.freedesktop.DBus.Error.AccessDenied')
         cookie = 1 + max([c for (s, c) in live if s == service], default=0)
         live[(service, cookie)] = (app, reason, time.monotonic() + (0 if foreign else delay), sender)
         if app == 'Corvane':
@@ -116,7 +113,7 @@ def load(mock, parameters):
                 pass
 
         def portal_inhibit(self, window, flags, options, sender=None):
-            mistyped = inhibit('call', '', '')  # hangs, refuses or mistypes as asked
+            mistyped = inhibit('call', '', '')  # hangs or mistypes as asked
             live.pop(('call', 1))
             key = '/org/freedesktop/portal/desktop/request/%s/%s' % (sender[1:].replace('.', '_'),
                                                                       options['handle_token'])

@@ -37,8 +37,8 @@ struct Harness {
     LinuxDisplaySleeper sleeper;
     QSignalSpy finished;
 
-    explicit Harness(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000))
-        : sleeper(LinuxDisplaySleeper::Options{std::chrono::milliseconds(20), timeout,
+    Harness()
+        : sleeper(LinuxDisplaySleeper::Options{std::chrono::milliseconds(20), std::chrono::milliseconds(1000),
                                                [this] {
                                                    ++x11Calls;
                                                    return x11Result;
@@ -46,14 +46,6 @@ struct Harness {
                   buses),
           finished(&sleeper, &LinuxDisplaySleeper::finished)
     {}
-
-    LinuxDisplaySleeper::Route run()
-    {
-        sleeper.turnDisplayOffNow();
-        if (!TestBus::waitFor([this] { return finished.count() > 0; }, 8000))
-            return LinuxDisplaySleeper::Route(-1);
-        return finished.takeFirst().at(0).value<LinuxDisplaySleeper::Route>();
-    }
 };
 } // namespace
 
@@ -66,61 +58,56 @@ private Q_SLOTS:
                         "a private session bus");
     }
 
-    void withNoRouteTheCallReturnsBeforeAnythingIsAsked()
+    // KDE's shortcut first, then Mutter's power saving, then X11's DPMS: each route is tried
+    // only when the one before is missing or fails, and the call returns before any is asked.
+    void routesInOrder_data()
     {
+        QTest::addColumn<QVariant>("kde"); // the mock's parameters; none: no service
+        QTest::addColumn<QVariant>("mutterMode"); // none: no service; -1: it cannot save
+        QTest::addColumn<LinuxDisplaySleeper::Route>("route");
+        QTest::addColumn<QVariant>("modeAfter");
+        QTest::addColumn<int>("x11Calls");
+        using Route = LinuxDisplaySleeper::Route;
+        const QVariant none;
+        const QVariant kde = QVariantMap();
+        QTest::newRow("KDE leaves the others alone") << kde << QVariant(0) << Route::kdeGlobalAccel << QVariant(0) << 0;
+        QTest::newRow("KDE refuses") << QVariant(QVariantMap{{QStringLiteral("fail"), true}}) << QVariant(0)
+                                     << Route::gnomeMutter << QVariant(3) << 0;
+        QTest::newRow("KDE does not answer") << QVariant(QVariantMap{{QStringLiteral("hang"), true}}) << QVariant(0)
+                                             << Route::gnomeMutter << QVariant(3) << 0;
+        QTest::newRow("Mutter cannot save") << none << QVariant(-1) << Route::x11Dpms << QVariant(-1) << 1;
+        QTest::newRow("nothing answers") << none << none << Route::none << none << 1;
+    }
+
+    void routesInOrder()
+    {
+        QFETCH(QVariant, kde);
+        QFETCH(QVariant, mutterMode);
+        QFETCH(LinuxDisplaySleeper::Route, route);
+        QFETCH(QVariant, modeAfter);
+        QFETCH(int, x11Calls);
+        std::unique_ptr<MockService> kdeService, mutterService;
+        if (kde.isValid())
+            kdeService = std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("kglobalaccel.py")), false,
+                                                       kdeName, kde.toMap());
+        if (mutterMode.isValid())
+            mutterService =
+                std::make_unique<MockService>(TestBus::mockTemplate(QStringLiteral("mutter_display_config.py")), false,
+                                              mutterName, QVariantMap{{QStringLiteral("mode"), mutterMode}});
         Harness h;
+        h.x11Result = route == LinuxDisplaySleeper::Route::x11Dpms;
         h.sleeper.turnDisplayOffNow();
         // Nothing was waited for: not even the bus has answered yet.
         QCOMPARE(h.finished.count(), 0);
         QCOMPARE(h.x11Calls, 0);
-        h.x11Result = false;
-        QVERIFY(TestBus::waitFor([&] { return h.finished.count() == 1; }));
-        QCOMPARE(h.finished.takeFirst().at(0).value<LinuxDisplaySleeper::Route>(), LinuxDisplaySleeper::Route::none);
-        QCOMPARE(h.x11Calls, 1);
-    }
-
-    void kdeComesFirstAndLeavesTheOthersAlone()
-    {
-        MockService kde(TestBus::mockTemplate(QStringLiteral("kglobalaccel.py")), false, kdeName);
-        MockService mutter(TestBus::mockTemplate(QStringLiteral("mutter_display_config.py")), false, mutterName);
-        Harness h;
-        QCOMPARE(h.run(), LinuxDisplaySleeper::Route::kdeGlobalAccel);
-        QCOMPARE(kde.calls(kdeComponent), QStringList{QStringLiteral("invokeShortcut Turn Off Screen")});
-        QCOMPARE(powerSaveMode(), QVariant(0));
-        QCOMPARE(h.x11Calls, 0);
-    }
-
-    void aFailingRouteHandsOverToTheNext_data()
-    {
-        QTest::addColumn<bool>("kdeFails");
-        QTest::addColumn<bool>("kdeHangs");
-        QTest::newRow("kde refuses") << true << false;
-        QTest::newRow("kde does not answer") << false << true;
-    }
-
-    void aFailingRouteHandsOverToTheNext()
-    {
-        QFETCH(bool, kdeFails);
-        QFETCH(bool, kdeHangs);
-        MockService kde(TestBus::mockTemplate(QStringLiteral("kglobalaccel.py")), false, kdeName,
-                        {{QStringLiteral("fail"), kdeFails}, {QStringLiteral("hang"), kdeHangs}});
-        MockService mutter(TestBus::mockTemplate(QStringLiteral("mutter_display_config.py")), false, mutterName);
-        Harness h(std::chrono::milliseconds(400));
-        QCOMPARE(h.run(), LinuxDisplaySleeper::Route::gnomeMutter);
+        QVERIFY(TestBus::waitFor([&] { return h.finished.count() == 1; }, 8000));
+        QCOMPARE(h.finished.takeFirst().at(0).value<LinuxDisplaySleeper::Route>(), route);
+        if (kdeService)
+            QCOMPARE(kdeService->calls(kdeComponent), QStringList{QStringLiteral("invokeShortcut Turn Off Screen")});
         const QVariant mode = powerSaveMode();
-        QCOMPARE(mode.metaType(), QMetaType::fromType<int>());
-        QCOMPARE(mode.toInt(), 3);
-        QCOMPARE(h.x11Calls, 0);
-    }
-
-    void mutterIsLeftAloneWhileItCannotSaveAndX11IsTried()
-    {
-        MockService mutter(TestBus::mockTemplate(QStringLiteral("mutter_display_config.py")), false, mutterName,
-                           {{QStringLiteral("mode"), -1}});
-        Harness h;
-        QCOMPARE(h.run(), LinuxDisplaySleeper::Route::x11Dpms);
-        QCOMPARE(powerSaveMode(), QVariant(-1));
-        QCOMPARE(h.x11Calls, 1);
+        QCOMPARE(mode, modeAfter);
+        QCOMPARE(mode.metaType(), modeAfter.metaType());
+        QCOMPARE(h.x11Calls, x11Calls);
     }
 
     void anAbandonedAttemptCallsNothingBack()
