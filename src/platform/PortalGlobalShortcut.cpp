@@ -6,9 +6,11 @@
 #include "wake/Logging.h"
 
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
+#include <QDBusReply>
 #include <QDBusVariant>
 #include <QEventLoop>
 #include <QRandomGenerator>
@@ -48,7 +50,6 @@ const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request"
 const QString sessionInterface = QStringLiteral("org.freedesktop.portal.Session");
 // Desktops that keep shortcuts per session name find the user's keys again under it.
 const QString sessionToken = QStringLiteral("corvane");
-constexpr int availabilityTimeoutMs = 5000;
 
 } // namespace
 
@@ -87,11 +88,17 @@ PortalGlobalShortcut::~PortalGlobalShortcut()
 
 bool PortalGlobalShortcut::available(const QDBusConnection &bus)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        portal, desktopPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    message << shortcutsInterface << QStringLiteral("version");
-    const QDBusMessage reply = bus.call(message, QDBus::Block, availabilityTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    // Asked of the bus alone, at every launch: asking the portal itself would start it
+    // through the bus and could hold the launch for as long as it takes to answer. A
+    // portal without GlobalShortcuts says so when the user picks keys.
+    const QDBusConnectionInterface *names = bus.interface();
+    if (!names)
+        return false;
+    const QDBusReply<bool> running = names->isServiceRegistered(portal);
+    if (running.isValid() && running.value())
+        return true;
+    const QDBusReply<QStringList> startable = names->activatableServiceNames();
+    return startable.isValid() && startable.value().contains(portal);
 }
 
 QString PortalGlobalShortcut::bind(const QString &keys)

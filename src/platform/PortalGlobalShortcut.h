@@ -34,7 +34,7 @@ public:
                                   QObject *parent = nullptr);
     ~PortalGlobalShortcut() override;
 
-    // Whether the portal on `bus` offers GlobalShortcuts (it answers for the interface's version).
+    // Whether a portal is there, or can be started, on `bus`.
     static bool available(const QDBusConnection &bus);
 
     QString bind(const QString &keys) override;

@@ -176,7 +176,7 @@ private Q_SLOTS:
         ssh.set(false);
         QCOMPARE(rig.backend.live.size(), size_t(0));
         QVERIFY(timer->trigger().isEmpty());
-        QCOMPARE(triggerChanged.size(), 2);
+        QCOMPARE(triggerChanged.size(), 6); // named, then the period twice over, then gone
         // Leaving lets go of everything, whatever the triggers say.
         ssh.set(true);
         timer->stopAll();
