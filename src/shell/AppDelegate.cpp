@@ -114,6 +114,8 @@ void AppDelegate::createStatusItem()
     auto *controller = new StatusItemController(*m_timer, m_services->clock, new TrayIcon, makePopover);
     controller->setQuietStart(m_quietStart);
     controller->setWaylandSession(DesktopEnvironment::current().wayland());
+    controller->setDesktopHidesPresses(DesktopEnvironment::current().wayland()
+                                       && DesktopEnvironment::current().kind() == DesktopEnvironment::Kind::Gnome);
     m_statusItem.reset(controller);
     connect(this, &AppDelegate::showPanelRequested, controller, &StatusItemController::openPanel);
     connect(controller, &StatusItemController::quitRequested, this, &AppDelegate::quit);

@@ -34,10 +34,6 @@ struct Desktop {
     bool altClick; // the host passes Alt+click through
     bool wayland = false; // Corvane runs through Xwayland; input and screenshots come from the compositor
     bool tray = true; // else no tray at all (stock GNOME): the program shows a window of its own
-    // The compositor gives the panel the keyboard and tells it of presses outside. GNOME's
-    // Wayland shell does neither for an Xwayland window it did not activate itself (the
-    // README says so); there a press outside must still reach its target.
-    bool panelFocus = true;
 };
 
 const Desktop &desktop()
@@ -51,8 +47,8 @@ const Desktop &desktop()
         {QStringLiteral("bare"), false, false, QStringLiteral("right"), true},
         // Xwayland sees no modifier while the shell has focus, so Alt+click is a plain click
         // there; Plasma's menu of our rows is a Wayland window of its own.
-        {QStringLiteral("gnome-wayland"), true, false, QString(), false, true, true, false},
-        {QStringLiteral("gnome-stock-wayland"), true, false, QString(), false, true, false, false},
+        {QStringLiteral("gnome-wayland"), true, false, QString(), false, true},
+        {QStringLiteral("gnome-stock-wayland"), true, false, QString(), false, true, false},
         {QStringLiteral("plasma-wayland"), true, true, QString(), false, true},
     };
     static const Desktop none{};
@@ -134,7 +130,7 @@ public:
 
 protected:
     static uint linuxButton(int button) { return button == 1 ? 0x110 : button == 2 ? 0x112 : 0x111; }
-    static constexpr uint keyEscape = 1, keyLeftAlt = 56;
+    static constexpr uint keyEscape = 1, keyLeftShift = 42, keyLeftAlt = 56;
     static constexpr QRect screen{0, 0, 1280, 800}; // scripts/desktop-session's
 };
 
@@ -177,6 +173,10 @@ public:
         if (m_session.isEmpty())
             qWarning("no remote-desktop session: %s", qPrintable(created.errorMessage()));
         session(QStringLiteral("Start"));
+        // Xwayland drops the key that brings it the remote-desktop keyboard's keymap: a
+        // harmless one first, long before the first key the test counts on.
+        session(QStringLiteral("NotifyKeyboardKeycode"), {keyLeftShift, true});
+        session(QStringLiteral("NotifyKeyboardKeycode"), {keyLeftShift, false});
     }
     void click(QPoint at, int button, bool alt) override
     {
@@ -552,11 +552,6 @@ private Q_SLOTS:
         settledScreen(); // the content has grown by the countdown
         screenshot(shots + QStringLiteral("1h.png"));
         QCOMPARE(panel().geometry.topLeft(), frame.topLeft());
-        if (!desktop().panelFocus) {
-            call(QStringLiteral("Stop"));
-            QSKIP("neither Escape nor a press on its close control reaches the window through this "
-                  "compositor's remote-desktop input");
-        }
         auto close = [] { driver().pressEscape(); };
         close();
         const bool closed = TestBus::waitFor([] { return !panel().visible; }, shortWaitMs);
@@ -691,8 +686,6 @@ private Q_SLOTS:
     {
         if (!desktop().tray)
             QSKIP("no tray");
-        if (!desktop().panelFocus)
-            QSKIP("the compositor keeps the keyboard from the panel");
         // Opened as the host does (leftClickOpensThePanelEveryTime checks the click); an
         // XEmbed icon has no item to call, so there it is clicked.
         if (desktop().statusNotifier)
@@ -700,6 +693,10 @@ private Q_SLOTS:
         else
             click(m_icon.center(), 1);
         QVERIFY(TestBus::waitFor([] { return panel().visible; }, shortWaitMs));
+        // On screen, as a user sees it before pressing a key: a compositor gives the keyboard
+        // to an Xwayland window only once it has its surface.
+        const QRect frame = panel().geometry;
+        QVERIFY(TestBus::waitFor([&] { return screenshot().copy(frame) != m_idle.copy(frame); }, shortWaitMs));
         driver().pressEscape();
         const bool closed = TestBus::waitFor([] { return !panel().visible; }, shortWaitMs);
         if (!closed)
@@ -709,24 +706,26 @@ private Q_SLOTS:
 
     // A press anywhere outside the open panel closes it and still does what it was meant to:
     // on a Wayland window (it sees the press), on the desktop, on the shell's clock (its
-    // calendar opens where `opens` is).
+    // calendar opens where `opens` is). GNOME Shell tells no X client of a press on its top
+    // bar, so there the panel stays open (the README says so).
     void clickOutsideClosesAndReachesIt_data()
     {
         QTest::addColumn<QPoint>("at");
         QTest::addColumn<int>("button");
         QTest::addColumn<QRect>("opens");
+        QTest::addColumn<bool>("closes");
         if (!desktop().wayland)
             return; // X11 desktops: clickOnTheClockReachesIt and the suite's own tests
-        QTest::newRow("a Wayland window") << QPoint() << 1 << QRect();
+        QTest::newRow("a Wayland window") << QPoint() << 1 << QRect() << true;
         if (isGnome()) {
-            QTest::newRow("the desktop") << QPoint(200, 600) << 1 << QRect();
+            QTest::newRow("the desktop") << QPoint(200, 600) << 1 << QRect() << true;
             // The date menu spreads below the clock, clear of the start-up notification.
-            QTest::newRow("the clock") << QPoint(640, 12) << 1 << QRect(420, 150, 160, 150);
+            QTest::newRow("the clock") << QPoint(640, 12) << 1 << QRect(420, 150, 160, 150) << false;
         } else {
             // Plasma's desktop answers a right click with its menu, just beside the pointer.
-            QTest::newRow("the desktop") << QPoint(200, 400) << 3 << QRect(210, 410, 60, 60);
+            QTest::newRow("the desktop") << QPoint(200, 400) << 3 << QRect(210, 410, 60, 60) << true;
             // The calendar's top rows, above where our panel opens.
-            QTest::newRow("the clock") << QPoint(1187, 778) << 1 << QRect(890, 305, 200, 40);
+            QTest::newRow("the clock") << QPoint(1187, 778) << 1 << QRect(890, 305, 200, 40) << true;
         }
     }
 
@@ -739,6 +738,7 @@ private Q_SLOTS:
         QFETCH(QPoint, at);
         QFETCH(int, button);
         QFETCH(QRect, opens);
+        QFETCH(bool, closes);
         std::unique_ptr<QProcess> window;
         if (at.isNull()) {
             window = waylandWindow();
@@ -751,7 +751,7 @@ private Q_SLOTS:
         QVERIFY2(!panel().geometry.contains(at), "the target is under the panel");
         click(at, button);
         const QString name = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
-        const bool closed = TestBus::waitFor([] { return !panel().visible; }, shortWaitMs);
+        const bool closed = closes && TestBus::waitFor([] { return !panel().visible; }, shortWaitMs);
         bool reached = true;
         if (window)
             reached =
@@ -767,7 +767,7 @@ private Q_SLOTS:
             window->waitForFinished(5000);
         }
         QVERIFY2(reached, "the press did not reach its target");
-        QVERIFY2(closed || !desktop().panelFocus, "the panel stayed open");
+        QVERIFY2(closed || !closes, "the panel stayed open");
     }
 
     void countdownIsSeenInTheTray()
