@@ -119,8 +119,7 @@ bool X11DesktopShield::show()
         std::free(root);
     }
     xcb_configure_window(c, m_window,
-                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH
-                             | XCB_CONFIG_WINDOW_HEIGHT,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                          geometry.data());
     xcb_map_window(c, m_window);
     xcb_flush(c);
