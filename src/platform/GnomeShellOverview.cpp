@@ -6,9 +6,7 @@ const QString shellService = QStringLiteral("org.gnome.Shell");
 const QString shellPath = QStringLiteral("/org/gnome/Shell");
 } // namespace
 
-GnomeShellOverview::GnomeShellOverview(BusConnections &buses, QObject *parent)
-    : QObject(parent),
-      m_buses(buses)
+GnomeShellOverview::GnomeShellOverview(BusConnections &buses, QObject *parent) : QObject(parent), m_buses(buses)
 {
     subscribe();
     connect(&m_buses, &BusConnections::reconnected, this, [this](BusConnections::Bus bus) {
@@ -27,8 +25,7 @@ void GnomeShellOverview::subscribe()
                 SLOT(onPropertiesChanged(QString, QVariantMap, QStringList)));
 }
 
-void GnomeShellOverview::onPropertiesChanged(const QString &interface, const QVariantMap &changed,
-                                             const QStringList &)
+void GnomeShellOverview::onPropertiesChanged(const QString &interface, const QVariantMap &changed, const QStringList &)
 {
     if (interface != shellService)
         return;
