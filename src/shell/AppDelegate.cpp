@@ -5,6 +5,7 @@
 #include "platform/FreedesktopNotifier.h"
 #include "platform/GlobalShortcutFactory.h"
 #include "platform/GnomeShellExtensions.h"
+#include "platform/GnomeShellOverview.h"
 #include "platform/LinuxDisplaySleeper.h"
 #include "platform/LinuxTriggers.h"
 #include "platform/LinuxWakeStack.h"
@@ -114,11 +115,21 @@ void AppDelegate::createStatusItem()
     auto *controller = new StatusItemController(*m_timer, m_services->clock, new TrayIcon, makePopover);
     controller->setQuietStart(m_quietStart);
     controller->setWaylandSession(DesktopEnvironment::current().wayland());
+    controller->setDesktopHidesPresses(DesktopEnvironment::current().wayland()
+                                       && DesktopEnvironment::current().kind() == DesktopEnvironment::Kind::Gnome);
     m_statusItem.reset(controller);
     connect(this, &AppDelegate::showPanelRequested, controller, &StatusItemController::openPanel);
     connect(controller, &StatusItemController::quitRequested, this, &AppDelegate::quit);
-    if (DesktopEnvironment::current().kind() == DesktopEnvironment::Kind::Gnome)
+    if (DesktopEnvironment::current().kind() == DesktopEnvironment::Kind::Gnome) {
         offerTopBar(controller);
+        // The overview hides the panel under the icon and tells it nothing on Wayland: it
+        // goes, as after any other click outside. A window of its own stays.
+        m_overview = std::make_unique<GnomeShellOverview>(m_services->wake.buses());
+        connect(m_overview.get(), &GnomeShellOverview::activeChanged, controller, [controller](bool active) {
+            if (active && controller->hasPanel() && controller->panel().kind() != GlassPanel::Kind::Window)
+                controller->closePanel();
+        });
+    }
 }
 
 void AppDelegate::offerTopBar(StatusItemController *controller)

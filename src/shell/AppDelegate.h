@@ -11,6 +11,7 @@ class CorvaneTimerService;
 class DisplaySleeper;
 class EndOfPeriodWarning;
 class GnomeShellExtensions;
+class GnomeShellOverview;
 class TopBarOffer;
 class GlassPopoverView;
 class LoginItemModel;
@@ -103,6 +104,7 @@ private:
     std::unique_ptr<BatteryGuard> m_batteryGuard;
     std::unique_ptr<RefusalNotice> m_refusalNotice;
     std::unique_ptr<GnomeShellExtensions> m_extensions;
+    std::unique_ptr<GnomeShellOverview> m_overview;
     std::unique_ptr<TopBarOffer> m_topBarOffer;
     bool m_launched = false;
     bool m_quietStart = false;

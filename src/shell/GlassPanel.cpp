@@ -384,11 +384,14 @@ void GlassPanel::showEvent(QShowEvent *event)
     // A window of its own closes only when asked.
     if (m_kind != Kind::Window)
         m_presses.arm();
+    if (m_kind == Kind::ManagedPopover && m_shieldsDesktop)
+        m_desktopShield.show();
 }
 
 void GlassPanel::hideEvent(QHideEvent *event)
 {
     m_presses.disarm();
+    m_desktopShield.hide();
     qApp->removeEventFilter(this);
     QWidget::hideEvent(event);
     Q_EMIT closed();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/X11DesktopShield.h"
 #include "platform/X11PressWatcher.h"
 #include "wake/Clock.h"
 
@@ -39,7 +40,8 @@ public:
         // Under the icon in a Wayland session, through Xwayland. A compositor gives an
         // unmanaged window no keyboard and tells it nothing of presses on its own surfaces;
         // a managed window, kept above and out of the taskbar, is activated and learns that
-        // it lost the keyboard when the user clicks anywhere else.
+        // it lost the keyboard when the user clicks another window. GNOME Shell's top bar
+        // takes the keyboard without telling X clients, so a press there goes unnoticed.
         ManagedPopover,
         // No tray: a window of its own.
         Window,
@@ -78,6 +80,10 @@ public:
     void setKind(Kind kind);
     // Shows the panel with the keyboard.
     void present();
+    // Where the desktop's background tells no X client of a press on it (GNOME Shell on
+    // Wayland), the panel under the icon lays a clear window over it while open, so that a
+    // press there closes the panel too.
+    void setShieldsDesktop(bool shields) { m_shieldsDesktop = shields; }
 
 Q_SIGNALS:
     // The panel was hidden, by its owner or by a click outside or Escape.
@@ -116,6 +122,8 @@ private:
     QPixmap m_shadow;
     QRect m_shadowCard;
     X11PressWatcher m_presses;
+    X11DesktopShield m_desktopShield;
+    bool m_shieldsDesktop = false;
     Kind m_kind = Kind::Popover;
     QAbstractButton *m_close = nullptr;
 };

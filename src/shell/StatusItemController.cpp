@@ -73,6 +73,7 @@ GlassPanel &StatusItemController::panel()
     // many sessions never open it.
     if (!m_panel) {
         m_panel = new GlassPanel(m_makeContent(), m_clock);
+        m_panel->setShieldsDesktop(m_desktopHidesPresses);
         connect(m_panel, &GlassPanel::closed, this, [this] { m_sinceClosed.start(); });
         m_panel->onOutsidePress = [this](QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
             return onOutsidePress(at, button, modifiers);

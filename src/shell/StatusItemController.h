@@ -36,6 +36,8 @@ public:
     void setQuietStart(bool quiet) { m_quietStart = quiet; }
     // In a Wayland session the panel under the icon is a window the compositor manages.
     void setWaylandSession(bool wayland) { m_wayland = wayland; }
+    // The desktop's background tells no X client of a press on it (GNOME Shell on Wayland).
+    void setDesktopHidesPresses(bool hides) { m_desktopHidesPresses = hides; }
 
     void togglePanel();
     void openPanel();
@@ -71,5 +73,6 @@ private:
     QElapsedTimer m_sinceClosed;
     bool m_quietStart = false;
     bool m_wayland = false;
+    bool m_desktopHidesPresses = false;
     bool m_hostKnown = false;
 };

@@ -31,10 +31,6 @@ struct Desktop {
     bool altClick; // the host passes Alt+click through
     bool wayland = false; // Corvane runs through Xwayland; input and screenshots come from the compositor
     bool tray = true; // else no tray at all (stock GNOME): the program shows a window of its own
-    // The compositor gives the panel the keyboard and tells it of presses outside. GNOME's
-    // Wayland shell does neither for an Xwayland window it did not activate itself (the
-    // README says so); there a press outside must still reach its target.
-    bool panelFocus = true;
 };
 
 const Desktop &desktop()
@@ -48,8 +44,8 @@ const Desktop &desktop()
         {QStringLiteral("bare"), false, false, QStringLiteral("right"), true},
         // Xwayland sees no modifier while the shell has focus, so Alt+click is a plain click
         // there; Plasma's menu of our rows is a Wayland window of its own.
-        {QStringLiteral("gnome-wayland"), true, false, QString(), false, true, true, false},
-        {QStringLiteral("gnome-stock-wayland"), true, false, QString(), false, true, false, false},
+        {QStringLiteral("gnome-wayland"), true, false, QString(), false, true},
+        {QStringLiteral("gnome-stock-wayland"), true, false, QString(), false, true, false},
         {QStringLiteral("plasma-wayland"), true, true, QString(), false, true},
     };
     static const Desktop none{};
@@ -123,7 +119,7 @@ QDBusMessage busCall(const QString &service, const QString &path, const QString 
 // Linux input codes, as the compositors take them.
 class DesktopDriver {
 public:
-    static constexpr uint keyEscape = 1, keyLeftAlt = 56;
+    static constexpr uint keyEscape = 1, keyLeftShift = 42, keyLeftAlt = 56;
     virtual ~DesktopDriver() = default;
     virtual void moveTo(QPoint at) = 0;
     virtual void button(Qt::MouseButton button, bool down) = 0;
@@ -200,6 +196,12 @@ public:
         if (m_session.isEmpty())
             qWarning("no remote-desktop session: %s", qPrintable(created.errorMessage()));
         session(QStringLiteral("Start"));
+        // Xwayland drops the key that brings it the remote-desktop keyboard's keymap: a
+        // harmless one first, long before the first key the test counts on.
+        key(keyLeftShift, true);
+        key(keyLeftShift, false);
+        // Nor does the new pointer's first press reach an X window: one on the empty desktop.
+        click(screen.center(), Qt::LeftButton, false);
     }
     // Absolute motion needs a screen-cast stream; relative motion into the bottom right
     // corner first, where the screen's edges stop the pointer, lands it exactly. Not the top
@@ -544,9 +546,6 @@ private Q_SLOTS:
         screenshot(shots + QStringLiteral("1h.png"));
         QCOMPARE(panel().geometry.topLeft(), frame.topLeft());
         call(QStringLiteral("Stop"));
-        if (!desktop().panelFocus)
-            QSKIP("neither Escape nor a press on its close control reaches the window through this "
-                  "compositor's remote-desktop input");
         driver().pressEscape();
         const bool closed = TestBus::waitFor([] { return !panel().visible; }, shortWaitMs);
         screenshot(shots + QStringLiteral("closed.png"));
@@ -555,8 +554,8 @@ private Q_SLOTS:
         QVERIFY2(TestBus::waitFor([] { return panel().visible; }, shortWaitMs), "launching again showed nothing");
         screenshot(shots + QStringLiteral("again.png"));
         QCOMPARE(panel().geometry.topLeft(), frame.topLeft());
-        driver().pressEscape();
-        QVERIFY(TestBus::waitFor([] { return !panel().visible; }, shortWaitMs));
+        click(QPoint(frame.right() - 9, frame.top() + 9)); // its close control, in the top corner
+        QVERIFY2(TestBus::waitFor([] { return !panel().visible; }, shortWaitMs), "its close control left it open");
     }
 
     void leftClickOpensThePanelEveryTime()
@@ -644,34 +643,40 @@ private Q_SLOTS:
     {
         if (!desktop().tray)
             QSKIP("no tray");
-        if (!desktop().panelFocus)
-            QSKIP("the compositor keeps the keyboard from the panel");
         activate(m_icon.center());
         QVERIFY(TestBus::waitFor([] { return panel().visible; }, shortWaitMs));
+        // On screen, as a user sees it before pressing a key: a compositor gives the keyboard
+        // to an Xwayland window only once it has its surface.
+        const QRect frame = panel().geometry;
+        QVERIFY(TestBus::waitFor([&] { return screenshot().copy(frame) != m_idle.copy(frame); }, shortWaitMs));
         driver().pressEscape();
         QVERIFY2(TestBus::waitFor([] { return !panel().visible; }, shortWaitMs), "the panel has no keyboard focus");
     }
 
     // A press anywhere outside the open panel closes it and still does what it was meant to:
     // on a Wayland window (it sees the press), on the desktop, on the shell's clock (its
-    // calendar opens where `opens` is).
+    // calendar opens where `opens` is). GNOME Shell tells no X client of a press on its top
+    // bar, so there the panel stays open (the README says so), unless the overview opens.
     void clickOutsideClosesAndReachesIt_data()
     {
         QTest::addColumn<QPoint>("at");
         QTest::addColumn<Qt::MouseButton>("button");
         QTest::addColumn<QRect>("opens");
+        QTest::addColumn<bool>("closes");
         if (desktop().wayland && desktop().tray)
-            QTest::newRow("a Wayland window") << QPoint() << Qt::LeftButton << QRect();
+            QTest::newRow("a Wayland window") << QPoint() << Qt::LeftButton << QRect() << true;
         if (isGnome() && desktop().wayland && desktop().tray) {
-            QTest::newRow("the desktop") << QPoint(200, 600) << Qt::LeftButton << QRect();
+            QTest::newRow("the desktop") << QPoint(200, 600) << Qt::LeftButton << QRect() << true;
             // The date menu spreads below the clock, clear of the start-up notification.
-            QTest::newRow("the clock") << QPoint(640, 12) << Qt::LeftButton << QRect(420, 150, 160, 150);
+            QTest::newRow("the clock") << QPoint(640, 12) << Qt::LeftButton << QRect(420, 150, 160, 150) << false;
+            // The overview's search entry, at the top of a screen the overview fills.
+            QTest::newRow("Activities") << QPoint(40, 12) << Qt::LeftButton << QRect(440, 45, 400, 40) << true;
         } else if (isPlasma()) {
             // Plasma's desktop answers a right click with its menu, just beside the pointer.
             if (desktop().wayland)
-                QTest::newRow("the desktop") << QPoint(200, 400) << Qt::RightButton << QRect(210, 410, 60, 60);
+                QTest::newRow("the desktop") << QPoint(200, 400) << Qt::RightButton << QRect(210, 410, 60, 60) << true;
             // The calendar's top rows, above where our panel opens.
-            QTest::newRow("the clock") << QPoint(1187, 778) << Qt::LeftButton << QRect(890, 305, 200, 40);
+            QTest::newRow("the clock") << QPoint(1187, 778) << Qt::LeftButton << QRect(890, 305, 200, 40) << true;
         }
     }
 
@@ -682,6 +687,7 @@ private Q_SLOTS:
         QFETCH(QPoint, at);
         QFETCH(Qt::MouseButton, button);
         QFETCH(QRect, opens);
+        QFETCH(bool, closes);
         std::unique_ptr<QProcess> window;
         if (at.isNull()) {
             window = waylandWindow();
@@ -694,7 +700,7 @@ private Q_SLOTS:
         QVERIFY2(!panel().geometry.contains(at), "the target is under the panel");
         click(at, button);
         const QString name = QString::fromLatin1(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-'));
-        const bool closed = TestBus::waitFor([] { return !panel().visible; }, shortWaitMs);
+        const bool closed = closes && TestBus::waitFor([] { return !panel().visible; }, shortWaitMs);
         bool reached = true;
         if (window)
             reached =
@@ -710,7 +716,7 @@ private Q_SLOTS:
             window->waitForFinished(5000);
         }
         QVERIFY2(reached, "the press did not reach its target");
-        QVERIFY2(closed || !desktop().panelFocus, "the panel stayed open");
+        QVERIFY2(closed || !closes, "the panel stayed open");
     }
 
     // The host shows the countdown's ring (GNOME also the label), and the eye stands out
