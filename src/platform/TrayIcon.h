@@ -36,6 +36,7 @@ public:
 
     Backend backend() const { return m_backend; }
     Host host() const override { return m_host; }
+    bool showsLabel() const override { return m_backend == Backend::StatusNotifier && m_hostShowsLabel; }
     QRect anchorRect() const override;
     // The XEmbed icon's geometry; around the point of the last click for a StatusNotifier
     // host, which tells where it was clicked but not how large the icon is.
