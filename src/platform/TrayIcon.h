@@ -10,7 +10,6 @@
 #include <memory>
 
 class QSystemTrayIcon;
-class QTimer;
 class StatusNotifierItem;
 
 // The program's icon in the panel. It speaks StatusNotifierItem when a watcher with a host
@@ -52,8 +51,6 @@ private:
     // How long a start waits for a StatusNotifier watcher to appear before the icon goes to
     // the XEmbed tray, or counts as shown nowhere.
     static constexpr int startupWaitMs = 2000;
-    // How often, while nothing shows the icon, the X server is asked whether a tray came.
-    static constexpr int trayPollMs = 5000;
 
     void updateHost();
     void useStatusNotifier(bool hosted);
@@ -68,7 +65,6 @@ private:
     Backend m_backend = Backend::None;
     Host m_host = Host::Unknown;
     TrayHostDetection::Seen m_seen;
-    QTimer *m_trayPoll = nullptr;
     bool m_shown = false;
     QIcon m_icon;
     QString m_description;
