@@ -81,6 +81,7 @@ def start_watcher():
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     children.append(proc)
     wait_until('the stand-in panel did not appear on the session bus', lambda: bus.name_has_owner(WATCHER))
+    return proc
 
 
 def config_dir(last_check_ago=None):
@@ -93,9 +94,9 @@ def config_dir(last_check_ago=None):
     return config
 
 
-def launch(binary, config, **extra):
+def launch(binary, config, *args, **extra):
     env = dict(os.environ, QT_QPA_PLATFORM='xcb', XDG_CONFIG_HOME=config, **extra)
-    proc = subprocess.Popen([binary], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    proc = subprocess.Popen([binary, *args], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     children.append(proc)
     return proc
 
@@ -255,7 +256,7 @@ def threads(title, by_thread):
 
 
 try:
-    start_watcher()
+    watcher = start_watcher()
 
     # Start-up to the registered tray item, Corvane and the bare tray taking turns.
     startups = {'corvane': [], 'bare': []}
@@ -377,6 +378,20 @@ try:
     corvane('Stop')
     stop(proc)
     server.shutdown()
+
+    # No tray of either kind, as on a stock GNOME: started by the session, so no window opens
+    # either. A tray that comes later announces itself; nothing should be asked meanwhile.
+    stop(watcher)
+    wait_until('the stand-in panel did not leave the session bus', lambda: not bus.name_has_owner(WATCHER))
+    proc = launch(corvane_binary, config_dir(3600), '--autostart')
+    wait_until('Corvane did not answer on the session bus', lambda: corvane_property('Active') is not None, 10)
+    # Past the wait for a StatusNotifier watcher to answer (2 s), after which the icon counts
+    # as shown nowhere.
+    time.sleep(5)
+    no_tray_window = Window(proc.pid)
+    time.sleep(settled_window)
+    no_tray_idle, no_tray_threads = no_tray_window.finish()
+    stop(proc)
 finally:
     for child in children:
         if child.poll() is None:
@@ -395,6 +410,8 @@ row(f'wake-ups, first minute, idle (from the registered item)', first, '', '<= 1
 threads('    by thread', first_threads)
 row('wake-ups a minute, idle, settled', idle, '/min', '0', idle < 1, f'bare tray {tray_idle:.1f}')
 threads('    by thread', idle_threads)
+row('wake-ups a minute, idle, no tray at all', no_tray_idle, '/min', '0', no_tray_idle < 1)
+threads('    by thread', no_tray_threads)
 row('resident memory, idle, settled (RSS)', rss, 'MB', f'<= {memory_budget:.1f}', rss <= memory_budget,
     f'x{rss / tray_rss:.2f} the bare tray (budget x1.2, and <= 28 MB)')
 row('  proportional (PSS)', pss, 'MB')

@@ -843,6 +843,10 @@
         <translation>%1, wach bis %2</translation>
     </message>
     <message>
+        <source>Awake until %1</source>
+        <translation>Wach bis %1</translation>
+    </message>
+    <message>
         <source>Keep Awake for %1</source>
         <translation>%1 wach halten</translation>
     </message>

@@ -843,6 +843,10 @@
         <translation>%1, éveillé jusqu’à %2</translation>
     </message>
     <message>
+        <source>Awake until %1</source>
+        <translation>Éveillé jusqu’à %1</translation>
+    </message>
+    <message>
         <source>Keep Awake for %1</source>
         <translation>Garder éveillé pendant %1</translation>
     </message>

@@ -19,6 +19,8 @@ public:
     // when neither a StatusNotifier host nor an XEmbed tray is there, so nothing shows it.
     enum class Host { Unknown, StatusNotifier, XEmbed, None };
     virtual Host host() const { return Host::Unknown; }
+    // The host shows the countdown label beside the icon; it may change with host().
+    virtual bool showsLabel() const { return false; }
 
     virtual void show() = 0;
     virtual void setIcon(const QIcon &icon, const QString &description) = 0;

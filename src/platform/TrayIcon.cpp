@@ -5,6 +5,7 @@
 #include "platform/StatusNotifierItem.h"
 #include "platform/TrayHostDetection.h"
 #include "platform/X11WindowEffects.h"
+#include "platform/XEmbedTrayWatcher.h"
 #include "wake/Logging.h"
 
 #include <QApplication>
@@ -31,6 +32,10 @@ TrayIcon::TrayIcon(QObject *parent) : AbstractTrayIcon(parent)
     connect(m_sni, &StatusNotifierItem::hostIsGnomeShellChanged, this, &TrayIcon::publishMenu);
     connect(&m_sni->menu(), &DBusMenuExporter::triggered, this, &TrayIcon::menuTriggered);
     connect(&m_sni->menu(), &DBusMenuExporter::aboutToShow, this, &TrayIcon::menuAboutToShow);
+    // An XEmbed tray started later (a panel that comes after us) says so itself, as a
+    // StatusNotifier host does; watched from the start, so that none comes unheard between
+    // the first look and the watch.
+    connect(new XEmbedTrayWatcher(this), &XEmbedTrayWatcher::trayAppeared, this, &TrayIcon::updateHost);
 }
 
 TrayIcon::~TrayIcon()
@@ -91,18 +96,6 @@ void TrayIcon::updateHost()
             useStatusNotifier(true);
     } else if (m_backend != Backend::XEmbed) {
         useStatusNotifier(false);
-    }
-    // Nothing shows the icon: an XEmbed tray may still come (a panel started later); a
-    // StatusNotifier host that comes says so itself.
-    if (now == Host::None && QGuiApplication::platformName() == QLatin1String("xcb")) {
-        if (!m_trayPoll) {
-            m_trayPoll = new QTimer(this);
-            m_trayPoll->setInterval(trayPollMs);
-            connect(m_trayPoll, &QTimer::timeout, this, &TrayIcon::updateHost);
-        }
-        m_trayPoll->start();
-    } else if (m_trayPoll) {
-        m_trayPoll->stop();
     }
     if (now == m_host)
         return;

@@ -10,7 +10,6 @@
 #include <memory>
 
 class QSystemTrayIcon;
-class QTimer;
 class StatusNotifierItem;
 
 // The program's icon in the panel. It speaks StatusNotifierItem when a watcher with a host
@@ -36,6 +35,7 @@ public:
 
     Backend backend() const { return m_backend; }
     Host host() const override { return m_host; }
+    bool showsLabel() const override { return m_backend == Backend::StatusNotifier && m_hostShowsLabel; }
     QRect anchorRect() const override;
     // The XEmbed icon's geometry; around the point of the last click for a StatusNotifier
     // host, which tells where it was clicked but not how large the icon is.
@@ -51,8 +51,6 @@ private:
     // How long a start waits for a StatusNotifier watcher to appear before the icon goes to
     // the XEmbed tray, or counts as shown nowhere.
     static constexpr int startupWaitMs = 2000;
-    // How often, while nothing shows the icon, the X server is asked whether a tray came.
-    static constexpr int trayPollMs = 5000;
 
     void updateHost();
     void useStatusNotifier(bool hosted);
@@ -67,7 +65,6 @@ private:
     Backend m_backend = Backend::None;
     Host m_host = Host::Unknown;
     TrayHostDetection::Seen m_seen;
-    QTimer *m_trayPoll = nullptr;
     bool m_shown = false;
     QIcon m_icon;
     QString m_description;

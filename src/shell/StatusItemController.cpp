@@ -49,6 +49,8 @@ StatusItemController::StatusItemController(CorvaneTimerService &timer, Clock &cl
     connect(m_tray, &AbstractTrayIcon::menuAboutToShow, this, &StatusItemController::renderMenu);
     // Queued: a tray known at once is known before the owner has said how the program started.
     connect(m_tray, &AbstractTrayIcon::hostChanged, this, &StatusItemController::onHostChanged, Qt::QueuedConnection);
+    // Whether the host shows the label decides where the countdown goes.
+    connect(m_tray, &AbstractTrayIcon::hostChanged, this, &StatusItemController::scheduleRender);
 
     connect(&m_timer, &CorvaneTimerService::activeChanged, this, &StatusItemController::scheduleMenu);
     connect(&m_timer, &CorvaneTimerService::modeChanged, this, &StatusItemController::scheduleMenu);
@@ -132,7 +134,7 @@ void StatusItemController::scheduleMenu()
 
 void StatusItemController::renderButton()
 {
-    const TrayPresenter::State state = TrayPresenter::State::of(m_timer);
+    const TrayPresenter::State state = TrayPresenter::State::of(m_timer, m_tray->showsLabel());
     const QString symbol = TrayPresenter::symbol(state);
     const double ring = TrayPresenter::ring(state);
     const QString key = symbol + QLatin1Char('/') + QString::number(ring);

@@ -9,19 +9,20 @@
 #include <cmath>
 
 namespace {
-bool showsRing(const TrayPresenter::State &state)
+bool countsDown(const TrayPresenter::State &state)
 {
     return state.active && state.active->isTimed() && !state.refused && !state.unheld;
 }
 } // namespace
 
-TrayPresenter::State TrayPresenter::State::of(const CorvaneTimerService &timer)
+TrayPresenter::State TrayPresenter::State::of(const CorvaneTimerService &timer, bool labelShown)
 {
     const std::optional<QDateTime> end = timer.endDate();
     return {timer.active(), timer.remainingSeconds(), timer.totalSeconds(), timer.lastDuration(), timer.mode(),
             timer.assertionFailed() && !timer.starting(), end ? std::optional(end->toLocalTime()) : std::nullopt,
             // Not while a start is still being answered: held comes with the answer.
-            timer.active() && !timer.held() && !timer.starting(), timer.held() ? timer.trigger() : QString()};
+            timer.active() && !timer.held() && !timer.starting(), timer.held() ? timer.trigger() : QString(),
+            labelShown};
 }
 
 QString TrayPresenter::endText(const State &state, const QDateTime &now)
@@ -44,7 +45,7 @@ QString TrayPresenter::symbol(const State &state)
 
 double TrayPresenter::ring(const State &state)
 {
-    if (!showsRing(state))
+    if (!countsDown(state) || state.labelShown)
         return -1.0;
     // The seconds the label stands for, so that the ring steps only where the label does.
     const qint64 left = state.remainingSeconds;
@@ -64,7 +65,7 @@ QString TrayPresenter::description(const State &state)
 
 QString TrayPresenter::label(const State &state)
 {
-    return showsRing(state) ? formatCompact(state.remainingSeconds) : QString();
+    return countsDown(state) ? formatCompact(state.remainingSeconds) : QString();
 }
 
 QString TrayPresenter::toolTip(const State &state, const QDateTime &now)
@@ -89,6 +90,8 @@ QString TrayPresenter::periodToolTip(const State &state, const QDateTime &now)
             : tr("Not being kept awake: nothing holds the inhibition. Asking again until %1").arg(endText(state, now));
     if (state.active->isIndefinite())
         return tr("Awake until turned off");
+    if (state.labelShown)
+        return tr("Awake until %1").arg(endText(state, now));
     const qint64 seconds = state.remainingSeconds;
     const QString left =
         seconds < 60 ? tr("Less than a minute left") : tr("%1 left").arg(formatMinutes((seconds + 59) / 60));

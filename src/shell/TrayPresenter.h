@@ -41,8 +41,11 @@ public:
         bool unheld = false;
         // What a trigger keeps the computer awake for ("mpv plays media"), while it does.
         QString trigger{};
+        // The host shows the label beside the icon: the label alone counts down, so a
+        // minute's step changes one thing the host is told of, not three.
+        bool labelShown = false;
 
-        static State of(const CorvaneTimerService &timer);
+        static State of(const CorvaneTimerService &timer, bool labelShown = false);
     };
 
     struct MenuRow {
@@ -59,8 +62,9 @@ public:
     // "eye", "eye.fill" (a period or a trigger holds), or "exclamationmark.triangle.fill"
     // after a refusal and while a period holds nothing.
     static QString symbol(const State &state);
-    // The part of a timed period left, in ringSteps steps (0…1), or -1 for no ring. It
-    // moves only when the label changes, so the icon is redrawn no more often.
+    // The part of a timed period left, in ringSteps steps (0…1), or -1 for no ring: none
+    // beside a shown label. It moves only when the label changes, so the icon is redrawn no
+    // more often.
     static double ring(const State &state);
     // The icon's accessible name and the tooltip's heading.
     static QString description(const State &state);
@@ -68,8 +72,9 @@ public:
     static QString label(const State &state);
     // The widest label there will be, so the label never changes width.
     static QString labelGuide() { return QStringLiteral("00h00"); }
-    // Above a minute it changes once a minute, so the host hears of it no more often. The
-    // end time reads as the panel's does, with the day when it is not today.
+    // Above a minute it changes once a minute, so the host hears of it no more often; beside
+    // a shown label it holds only the end time, which changes with the period. The end time
+    // reads as the panel's does, with the day when it is not today.
     static QString toolTip(const State &state, const QDateTime &now);
     static QList<MenuRow> menu(const State &state, const QDateTime &now);
 

@@ -41,6 +41,13 @@ State unheld(State state)
     return state;
 }
 
+// Where the host shows the label beside the icon.
+State besideLabel(State state)
+{
+    state.labelShown = true;
+    return state;
+}
+
 State heldFor(State state, const QString &trigger)
 {
     state.trigger = trigger;
@@ -118,6 +125,16 @@ private Q_SLOTS:
                                                    << "Corvane active"
                                                    << "47h46"
                                                    << "47 h 47 min left, awake until Wed 13:46";
+        // Beside a shown label the tooltip holds what changes only with the period.
+        QTest::newRow("timed, 61 s left, beside a label") << "en" << besideLabel(timed(15, 61, display)) << "eye.fill"
+                                                          << "Corvane active"
+                                                          << "2m"
+                                                          << "Awake until 14:01";
+        QTest::newRow("timed, ends tomorrow, beside a label")
+            << "en" << besideLabel(timed(1440, 86000, system)) << "eye.fill"
+            << "Corvane active"
+            << "23h53"
+            << "Awake until tomorrow 13:53";
         QTest::newRow("indefinite") << "en" << indefinite(display) << "eye.fill"
                                     << "Corvane active"
                                     << ""
@@ -248,6 +265,8 @@ private Q_SLOTS:
         QCOMPARE(TrayPresenter::ring(indefinite(AssertionMode::systemOnly)), -1.0);
         QCOMPARE(TrayPresenter::ring(refused(AssertionMode::systemOnly)), -1.0);
         QCOMPARE(TrayPresenter::ring(unheld(timed(minutes, minutes * 60))), -1.0);
+        // The label counts down where it is shown; a ring too would be one more message.
+        QCOMPARE(TrayPresenter::ring(besideLabel(timed(minutes, minutes * 60))), -1.0);
     }
 };
 
