@@ -46,6 +46,13 @@ KGlobalAccelShortcut::KGlobalAccelShortcut(BusConnections &buses, QObject *paren
     });
 }
 
+KGlobalAccelShortcut::~KGlobalAccelShortcut()
+{
+    // kglobalaccel keeps every desktop shortcut blocked until told otherwise, even after we
+    // are gone: a program that quits while recording must not leave them dead.
+    setSuspended(false);
+}
+
 QStringList KGlobalAccelShortcut::actionId() const
 {
     return {component, action, QStringLiteral("Corvane"), tr("Keep Awake On or Off")};

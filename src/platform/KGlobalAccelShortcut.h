@@ -15,6 +15,7 @@ class KGlobalAccelShortcut : public GlobalShortcut {
     Q_OBJECT
 public:
     explicit KGlobalAccelShortcut(BusConnections &buses, QObject *parent = nullptr);
+    ~KGlobalAccelShortcut() override;
 
     QString bind(const QString &keys) override;
     // Keys the user gave the action in KDE's shortcut settings since win over the kept ones.
