@@ -10,51 +10,30 @@
 #include <xcb/xcb.h>
 #include <xcb/xproto.h>
 
-#include <cstdlib>
-#include <memory>
-
 #include <X11/Xlib.h>
 
-namespace {
-
-template <typename Reply>
-using XcbReply = std::unique_ptr<Reply, decltype(&std::free)>;
-
-xcb_atom_t atom(xcb_connection_t *c, const QByteArray &name)
-{
-    const XcbReply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, false, quint16(name.size()), name.constData()), nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-} // namespace
-
+// The atoms and the root window's event mask through Xlib, as X11WindowEffects asks the
+// same server about the same tray selection; the announcement itself arrives as an xcb event.
 XEmbedTrayWatcher::XEmbedTrayWatcher(QObject *parent) : QObject(parent)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
-    if (!c)
+    Display *dpy = x11 ? x11->display() : nullptr;
+    if (!dpy)
         return;
-    const int screen = XDefaultScreen(x11->display());
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screen && screens.rem > 1; ++i)
-        xcb_screen_next(&screens);
-    const xcb_window_t root = screens.data->root;
-    m_manager = atom(c, "MANAGER");
-    m_selection = atom(c, "_NET_SYSTEM_TRAY_S" + QByteArray::number(screen));
+    const int screen = DefaultScreen(dpy);
+    const Window root = RootWindow(dpy, screen);
+    m_manager = XInternAtom(dpy, "MANAGER", False);
+    m_selection = XInternAtom(dpy, ("_NET_SYSTEM_TRAY_S" + QByteArray::number(screen)).constData(), False);
     // The message goes to the root window with StructureNotifyMask. Qt selects that mask
     // there itself today; added to what is selected, not put in its place, so that Qt's own
     // events on the root window keep coming.
-    const XcbReply<xcb_get_window_attributes_reply_t> attributes(
-        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root), nullptr), &std::free);
-    const quint32 mask = attributes ? attributes->your_event_mask : 0;
-    if (!(mask & XCB_EVENT_MASK_STRUCTURE_NOTIFY)) {
-        const quint32 wanted = mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &wanted);
-        xcb_flush(c);
+    XWindowAttributes attributes;
+    const long mask = XGetWindowAttributes(dpy, root, &attributes) ? attributes.your_event_mask : 0;
+    if (!(mask & StructureNotifyMask)) {
+        XSelectInput(dpy, root, mask | StructureNotifyMask);
+        XFlush(dpy);
     }
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
