@@ -5,8 +5,8 @@
 released at once), xfce (xscreensaver-systemd's ScreenSaver: inhibitions are per connection,
 so an UnInhibit or leaving the bus drops all of the caller's; and xfce4-power-manager's
 PowerManagement), freedesktop, portal ("response" 0 or 2). "answer": "hang" (10 s),
-"slow" (0.3 s), or "s"/"b" (that type for the cookie). Live() -> apps in force; Reasons(app) -> its reasons in force; Counts() -> "count seconds"
-after each change of how many of Corvane's are in force; Foreign() inhibits as another app.
+"slow" (0.3 s), or "s"/"b" (that type for the cookie). Live() -> apps in force; Reasons(app) -> its reasons in force;
+Foreign() inhibits as another app.
 '''
 import time
 import types
@@ -39,7 +39,6 @@ def load(mock, parameters):
     bus = mock.connection
     answer, delay = parameters.get('answer', ''), float(parameters.get('delay', 5 if parameters['desktop'] == 'kde' else 0))
     live = {}  # (service, cookie): (app, reason, in force from, sender); each service numbers from 1
-    changes = []  # (seconds, change of the number of our inhibitions in force), the future ones included
     per_connection = parameters['desktop'] == 'xfce'
 
     def inhibit(service, app, reason, foreign=False, sender=None):
@@ -47,8 +46,6 @@ def load(mock, parameters):
             time.sleep(10 if answer == 'hang' else 0.3)
         cookie = 1 + max([c for (s, c) in live if s == service], default=0)
         live[(service, cookie)] = (app, reason, time.monotonic() + (0 if foreign else delay), sender)
-        if app == 'Corvane':
-            changes.append((live[(service, cookie)][2], 1))
         return {'s': str(cookie), 'b': dbus.Boolean(True)}.get(answer, dbus.UInt32(cookie))
 
     def serve(path, interface, methods):
@@ -61,12 +58,7 @@ def load(mock, parameters):
         type(dbus.service.Object)('Mock' + path + interface, (dbus.service.Object,), ns)(bus, path)  # one table per class name
 
     def forget(key):
-        app, _, since, _ = live.pop(key, (None, None, None, None))
-        if app == 'Corvane':
-            if since > time.monotonic():
-                changes.remove((since, 1))  # never in force
-            else:
-                changes.append((time.monotonic(), -1))
+        live.pop(key, None)
 
     def drop_sender(service, sender):
         for key in [k for k, v in live.items() if k[0] == service and v[3] == sender]:
@@ -129,15 +121,6 @@ def load(mock, parameters):
     def foreign(self):
         for name in DESKTOPS[parameters['desktop']]:
             inhibit(name, 'Other', 'theirs', foreign=True)
-    def counts(self):
-        # "count seconds": how many of ours were in force after each change, and how long after the one before.
-        out, count, last = [], 0, None
-        for when, step in sorted(changes):
-            count += step
-            out.append('%d %.3f' % (count, 0 if last is None else when - last))
-            last = when
-        return out
     mock.AddMethods(MAIN_IFACE, [('Live', '', 'as', lambda self: [a for (a, r) in in_force()]),
-                                 ('Counts', '', 'as', counts),
                                  ('Reasons', 's', 'as', lambda self, app: [r for (a, r) in in_force() if a == app]),
                                  ('Foreign', '', '', foreign)])
