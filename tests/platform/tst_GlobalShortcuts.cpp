@@ -289,10 +289,6 @@ private Q_SLOTS:
         MockService portal(TestBus::mockTemplate(QStringLiteral("global_shortcuts_portal.py")), false,
                            QStringLiteral("org.freedesktop.portal.Desktop"), {{QStringLiteral("answer"), answer}});
         CORVANE_REQUIRE(portal.isRunning(), "python3-dbusmock");
-        auto mockCall = [&](const QString &method, const QVariantList &arguments = {}) {
-            return busCall(QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/corvane/MockPortal"),
-                           QStringLiteral("org.corvane.MockPortal"), method, arguments);
-        };
         BusConnections buses;
         QVERIFY(PortalGlobalShortcut::available(buses.connection(BusConnections::Bus::Session)));
         PortalGlobalShortcut shortcut(buses, std::chrono::milliseconds(500));
@@ -349,19 +345,13 @@ private Q_SLOTS:
         QStringList sessions;
         QVERIFY(TestBus::waitFor(
             [&] {
-                sessions =
-                    busCall(QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/corvane/MockPortal"),
-                            QStringLiteral("org.corvane.MockPortal"), QStringLiteral("Sessions"), {})
-                        .arguments()
-                        .value(0)
-                        .toStringList();
+                sessions = mockCall(QStringLiteral("Sessions")).arguments().value(0).toStringList();
                 return sessions.size() == 1 && RunningCorvane::state() == QLatin1String("idle released");
             },
             10000));
         for (const QString &expected : {QStringLiteral("active held"), QStringLiteral("idle released")}) {
-            busCall(QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/corvane/MockPortal"),
-                    QStringLiteral("org.corvane.MockPortal"), QStringLiteral("Press"),
-                    {QVariant::fromValue(QDBusObjectPath(sessions.constFirst())), PortalGlobalShortcut::shortcutId});
+            mockCall(QStringLiteral("Press"),
+                     {QVariant::fromValue(QDBusObjectPath(sessions.constFirst())), PortalGlobalShortcut::shortcutId});
             QVERIFY2(TestBus::waitFor([&] { return RunningCorvane::state() == expected; }, 5000),
                      qPrintable(RunningCorvane::state()));
         }
@@ -406,6 +396,14 @@ private Q_SLOTS:
         QVERIFY2(refusal.contains(QLatin1String("did not take")), qPrintable(refusal));
         QVERIFY(shortcut.sessionHandle().isEmpty());
         stopDaemons(&daemons);
+    }
+
+private:
+    // The mock portal's own interface, to press keys and read what it holds.
+    static QDBusMessage mockCall(const QString &method, const QVariantList &arguments = {})
+    {
+        return busCall(QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/corvane/MockPortal"),
+                       QStringLiteral("org.corvane.MockPortal"), method, arguments);
     }
 };
 
