@@ -7,7 +7,6 @@
 #include "updates/SparkleVersion.h"
 #include "updates/UpdateInstaller.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -169,45 +168,6 @@ private Q_SLOTS:
         }
         // Nothing staged is left behind.
         QVERIFY(QDir(dir.path()).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden).isEmpty());
-    }
-
-    // The release tool and the program must agree on every byte: sign with the script,
-    // read its item with the parser, verify with the built-in verifier.
-    void releaseToolSignsWhatTheUpdaterAccepts()
-    {
-        const QString tool = QStringLiteral(CORVANE_TESTS_DIR "/../scripts/release-sign");
-        QTemporaryDir dir;
-        const auto run = [&](const QStringList &args) {
-            QProcess p;
-            p.start(QStringLiteral("bash"), QStringList{tool} + args);
-            if (!p.waitForFinished(30000) || p.exitCode() != 0)
-                return QByteArray("failed: ") + p.readAllStandardError();
-            return p.readAllStandardOutput();
-        };
-        const QString keyFile = dir.filePath(QStringLiteral("key.pem"));
-        const QByteArray publicKey = run({QStringLiteral("--generate-key"), keyFile}).trimmed();
-        QCOMPARE(run({QStringLiteral("--public-key"), keyFile}).trimmed(), publicKey);
-
-        const QString archiveFile = dir.filePath(QStringLiteral("Corvane.AppImage"));
-        const QByteArray archive = QByteArray("release bytes \x01\xff").repeated(5000);
-        QVERIFY(writeFile(archiveFile, archive));
-        const QByteArray item =
-            run({QStringLiteral("--key"), keyFile, QStringLiteral("--version"), QStringLiteral("28"),
-                 QStringLiteral("--short-version"), QStringLiteral("1.5 <beta> & co"), QStringLiteral("--url"),
-                 QStringLiteral("https://dl.example/C.AppImage?a=1&b=2"), archiveFile});
-
-        const auto parsed =
-            AppcastParser::parse("<rss xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\"><channel>"
-                                 + item + "</channel></rss>");
-        QVERIFY2(parsed.items.size() == 1, item.constData());
-        const AppcastItem &release = parsed.items[0];
-        QCOMPARE(release.version, QStringLiteral("28"));
-        QCOMPARE(release.displayVersion(), QStringLiteral("1.5 <beta> & co"));
-        QCOMPARE(release.downloadUrl, QUrl(QStringLiteral("https://dl.example/C.AppImage?a=1&b=2")));
-        QVERIFY(Ed25519Verifier::verify(archive, release.length, release.edSignature, publicKey).ok);
-
-        // A key file is never overwritten.
-        QVERIFY(run({QStringLiteral("--generate-key"), keyFile}).startsWith("failed"));
     }
 };
 
