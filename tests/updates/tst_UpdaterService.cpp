@@ -291,6 +291,13 @@ private Q_SLOTS:
         row("insecure feed address, never contacted", 200, makeAppcast({"2"}), UpdateError::Appcast,
             QStringLiteral("http://updates.example.invalid/corvane/appcast.xml"));
         row("malformed xml", 200, "<rss><channel><item>", UpdateError::AppcastParse);
+        row("entity bomb", 200,
+            "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+            "\"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+            "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+            "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>"
+            "<rss><channel><item><title>&f;&f;&f;&f;&f;&f;</title></item></channel></rss>",
+            UpdateError::AppcastParse);
         row("only older or other systems", 200, makeAppcast({"1", "0.9", "5 windows"}), UpdateError::NoUpdateFound);
         row("huge", 200, QByteArray(2 * 1024 * 1024, ' '), UpdateError::Appcast);
         row("endless", LoopbackHttpServer::endless, {}, UpdateError::Appcast);
