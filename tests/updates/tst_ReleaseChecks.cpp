@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 #include "UpdateTestDoubles.h"
-#include "updates/AppcastParser.h"
 #include "updates/AppcastUpdater.h"
 #include "updates/Ed25519Verifier.h"
 #include "updates/SparkleVersion.h"
@@ -10,15 +9,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// What an offered release goes through before it runs: version order, appcast, signature
-// and the swap of the AppImage.
+// What an offered release goes through before it runs: version order, signature and the
+// swap of the AppImage.
 class ReleaseChecksTest : public QObject {
     Q_OBJECT
-
-    static QByteArray fullAppcast()
-    {
-        return readFile(QStringLiteral(CORVANE_TESTS_DIR "/updates/data/full-appcast.xml"));
-    }
 
 private Q_SLOTS:
     void versionOrder_data()
@@ -51,25 +45,6 @@ private Q_SLOTS:
         QFETCH(int, order);
         QCOMPARE(qBound(-1, SparkleVersion::compare(a, b), 1), order);
         QCOMPARE(qBound(-1, SparkleVersion::compare(b, a), 1), -order);
-    }
-
-    void parsesSparkleFields()
-    {
-        const AppcastParser::Result result = AppcastParser::parse(fullAppcast());
-        QVERIFY2(result.ok, qPrintable(result.error));
-        // Other systems, no version, no enclosure and relative downloads are left out.
-        QCOMPARE(result.items.size(), 2);
-        const AppcastItem &first = result.items[0];
-        QCOMPARE(first.version, QStringLiteral("12"));
-        QCOMPARE(first.displayVersion(), QStringLiteral("1.2"));
-        QCOMPARE(first.releaseNotesLink, QUrl(QStringLiteral("https://corvane.app/notes/1.2.html")));
-        // The enclosure's version wins over the element.
-        QCOMPARE(result.items[1].version, QStringLiteral("13"));
-        // 12 is critical: offered although the user skipped up to 13.
-        QCOMPARE(AppcastParser::best(result.items, QStringLiteral("11"), QStringLiteral("13")), &result.items[0]);
-        // The highest newer item, wherever it stands.
-        const auto mixed = AppcastParser::parse(makeAppcast({"1.0b9", "1.0", "1.0b10"}));
-        QCOMPARE(AppcastParser::best(mixed.items, QStringLiteral("0.9")), &mixed.items[1]);
     }
 
     // Tampering and wrong lengths are refused end to end in the updater's install flow. The
