@@ -4,7 +4,6 @@
 #include "TestSupport.h"
 #include "UpdateTestDoubles.h"
 #include "updates/UpdateCheckProcess.h"
-#include "updates/UpdateFeedSelector.h"
 #include "updates/UpdateUserDriver.h"
 #include "updates/UpdaterService.h"
 
@@ -23,12 +22,6 @@ const QString archivePath = QStringLiteral("/Corvane-2.AppImage");
 // that never ends.
 class LoopbackHttpServer : public QObject {
 public:
-    struct Route {
-        int status = 200; // 0: never answers; endless: a 200 without length that never ends
-        QByteArray body;
-        QByteArray location; // for redirects
-    };
-
     LoopbackHttpServer()
     {
         m_server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0);
@@ -44,10 +37,9 @@ public:
     {
         return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
     }
-    void route(const QString &path, Route answer) { m_routes.insert(path, std::move(answer)); }
     static constexpr int endless = -1;
-
-    void route(const QString &path, int status, const QByteArray &body = {}) { route(path, {status, body, {}}); }
+    // status 0: never answers; endless: a 200 without length that never ends.
+    void route(const QString &path, int status, const QByteArray &body = {}) { m_routes.insert(path, {status, body}); }
     // "HEAD /path", in arrival order.
     QStringList requests() const { return m_requests; }
 
@@ -66,7 +58,7 @@ private:
         const QString path = QString::fromLatin1(requestLine.value(1));
         m_requests << method + u' ' + path;
 
-        const Route route = m_routes.value(path, Route{404, "not found", {}});
+        const Route route = m_routes.value(path, Route{404, "not found"});
         if (route.status == 0)
             return;
         if (route.status == endless) {
@@ -81,8 +73,6 @@ private:
             return;
         }
         QByteArray answer = "HTTP/1.0 " + QByteArray::number(route.status) + " Status\r\n";
-        if (!route.location.isEmpty())
-            answer += "Location: " + route.location + "\r\n";
         answer += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\nConnection: close\r\n\r\n";
         if (method != u"HEAD")
             answer += route.body;
@@ -90,6 +80,10 @@ private:
         socket->disconnectFromHost();
     }
 
+    struct Route {
+        int status;
+        QByteArray body;
+    };
     QTcpServer m_server;
     QHash<QString, Route> m_routes;
     QStringList m_requests;
@@ -101,14 +95,9 @@ public:
     QStringList shown;
     std::optional<Choice> answer; // reply at once to "update found", when set
     std::function<void(Choice)> pendingReply;
-    std::function<void()> cancel;
     bool relaunchAnswer = false;
 
-    void showCheckingForUpdates(std::function<void()> c) override
-    {
-        cancel = std::move(c);
-        shown << QStringLiteral("checking");
-    }
+    void showCheckingForUpdates(std::function<void()>) override { shown << QStringLiteral("checking"); }
     void dismissCheckingForUpdates() override {}
     void showUpToDate(const QString &) override { shown << QStringLiteral("upToDate"); }
     void showUpdaterError(const QString &) override { shown << QStringLiteral("error"); }
@@ -142,21 +131,6 @@ QRegularExpression failure(int code = 0)
 {
     return QRegularExpression(code ? QStringLiteral("^Update failed \\(%1\\)").arg(code)
                                    : QStringLiteral("^Update failed "));
-}
-
-// Processes whose parent is this one, zombies included.
-int childProcesses()
-{
-    int count = 0;
-    const QString self = QString::number(QCoreApplication::applicationPid());
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QList<QByteArray> fields = stat.readAll().split(')').last().split(' ');
-        count += fields.size() > 2 && fields.at(2) == self.toLatin1() ? 1 : 0;
-    }
-    return count;
 }
 
 } // namespace
@@ -309,7 +283,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
         QFETCH(int, code);
         QFETCH(QString, feed);
-        primary->route(feedPath, {status, body, {}});
+        primary->route(feedPath, status, body);
         auto o = options();
         if (!feed.isEmpty())
             o.feed.primary = o.feed.fallback = QUrl(feed);
@@ -413,7 +387,7 @@ private Q_SLOTS:
         // pieces and must come back whole.
         QByteArray appcast = makeAppcast({"2", "3"});
         appcast += QByteArray(200 * 1024, '\0') + QByteArray("\xff\xfe\n", 3);
-        primary->route(feedPath, {primaryStatus, appcast, {}});
+        primary->route(feedPath, primaryStatus, appcast);
         fallback->route(feedPath, fallbackStatus, appcast);
 
         const UpdateCheckProcess::Result result = check(QStringLiteral(CORVANE_BINARY), request());
@@ -448,37 +422,6 @@ private Q_SLOTS:
         driver->pendingReply(UpdateUserDriver::Choice::RemindLater);
         QVERIFY(time->untilNext().has_value());
         QCOMPARE(ownRequests.size(), 0);
-    }
-
-    // Cancelling the "Checking…" window ends the check process at once.
-    void cancelEndsTheCheck()
-    {
-        primary->route(feedPath, 0);
-        make(options());
-        service->checkForUpdates();
-        QTRY_VERIFY(!primary->requests().isEmpty()); // the check process waits on the primary
-        QCOMPARE(childProcesses(), 1);
-        driver->cancel();
-        QCOMPARE(childProcesses(), 0);
-        QVERIFY(!service->updater().sessionInProgress());
-        QCOMPARE(driver->shown, QStringList({"checking"}));
-    }
-
-    void switchedOffBuildStaysOffline()
-    {
-        auto o = options();
-        o.updater.enabled = false;
-        make(o);
-        service->checkForUpdates();
-        QCOMPARE(childProcesses(), 0);
-        // A probe of our own, issued after the service had every chance to send one: once it
-        // has arrived, anything the service sent would have arrived too.
-        UpdateFeedSelector marker(o.network, o.feed);
-        bool probed = false;
-        marker.probe(primary->url(feedPath), [&probed](bool) { probed = true; });
-        QTRY_VERIFY(probed);
-        QCOMPARE(primary->requests(), QStringList({QStringLiteral("HEAD ") + feedPath}));
-        QCOMPARE(childProcesses(), 0);
     }
 };
 
