@@ -56,22 +56,6 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(replies, QList<int>({choice}));
     }
-
-    void cancellingTheCheckingWindowCancelsButDismissingDoesNot()
-    {
-        QtUserDriver driver;
-        int cancels = 0;
-        driver.showCheckingForUpdates([&cancels] { ++cancels; });
-        QPushButton *cancel = button(QStringLiteral("Cancel"));
-        QVERIFY(cancel);
-        cancel->click();
-        QCOMPARE(cancels, 1);
-
-        driver.showCheckingForUpdates([&cancels] { ++cancels; });
-        driver.dismissCheckingForUpdates();
-        QCoreApplication::processEvents();
-        QCOMPARE(cancels, 1);
-    }
 };
 
 QTEST_MAIN(QtUserDriverTest)
