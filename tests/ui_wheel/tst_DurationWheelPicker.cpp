@@ -49,12 +49,6 @@ struct Fixture {
         }
         mouse(column, QEvent::MouseButtonRelease, start - distance, Qt::NoButton);
     }
-    void tap(WheelColumn *column, double y)
-    {
-        mouse(column, QEvent::MouseButtonPress, y, Qt::LeftButton);
-        clock.advance(std::chrono::duration<double>(0.05));
-        mouse(column, QEvent::MouseButtonRelease, y, Qt::NoButton);
-    }
     void wheel(WheelColumn *column, QPoint pixels, QPoint angle, Qt::ScrollPhase phase)
     {
         const QPointF local(column->width() / 2.0, 65);
@@ -138,77 +132,6 @@ private Q_SLOTS:
         QVERIFY(g.clock.settle());
         QVERIFY(g.restsOn(g.minutes(), 34));
         QCOMPARE(g.ticks.count(), 2);
-    }
-
-    void theFortyEightHourLimitHoldsWhicheverWheelMoves()
-    {
-        // Hours at 48: turning the minutes to 15 brings the hours to 47.
-        Fixture a(48, 0);
-        for (int i = 0; i < 15; ++i)
-            a.wheel(a.minutes(), {}, QPoint(0, -120), Qt::NoScrollPhase);
-        QVERIFY(a.clock.settle());
-        QCOMPARE(a.lastChange(), (QList<int>{47, 15}));
-        QVERIFY(a.restsOn(a.hours(), 47));
-        QVERIFY(a.restsOn(a.minutes(), 15));
-
-        // Minutes at 30: dragging the hours to 48 clears the minutes.
-        Fixture b(40, 30);
-        b.drag(b.hours(), 8 * row, 1.0, 16);
-        QVERIFY(b.clock.settle());
-        QCOMPARE(b.lastChange(), (QList<int>{48, 0}));
-        QVERIFY(b.restsOn(b.minutes(), 0));
-        QVERIFY(b.restsOn(b.hours(), 48));
-        // The correction itself is not a tick: only the eight hours passed are.
-        QCOMPARE(b.ticks.count(), 8);
-
-        // Both set from outside at once: the hours win.
-        Fixture d(3, 20);
-        d.picker.setValue(48, 30);
-        QCOMPARE(d.lastChange(), (QList<int>{48, 0}));
-        QCOMPARE(d.changes.count(), 1);
-    }
-
-    void tapsTurnTheTappedRowIntoTheBand()
-    {
-        Fixture f(2, 30);
-        f.tap(f.minutes(), 65 + 2 * row + 5);
-        QCOMPARE(f.minutes()->selection(), 32);
-        QCOMPARE(f.ticks.count(), 1);
-        QVERIFY(f.minutes()->isMoving());
-        QVERIFY(f.clock.settle());
-        QVERIFY(f.restsOn(f.minutes(), 32));
-
-        // A press on a moving wheel stops it on a row and selects nothing new by itself.
-        f.wheel(f.minutes(), {}, QPoint(0, -600), Qt::NoScrollPhase);
-        f.clock.advance(std::chrono::duration<double>(0.05));
-        const int ticksBefore = f.ticks.count();
-        f.tap(f.minutes(), 65);
-        QVERIFY(f.clock.settle());
-        QVERIFY(f.restsOn(f.minutes(), f.minutes()->selection()));
-        QCOMPARE(f.ticks.count(), ticksBefore + (f.minutes()->selection() != 37 ? 1 : 0));
-    }
-
-    void aValueFromOutsideTurnsTheWheelWithoutATick()
-    {
-        Fixture f(2, 30);
-        f.picker.setMinutes(45);
-        QCOMPARE(f.lastChange(), (QList<int>{2, 45}));
-        QVERIFY(f.minutes()->isMoving()); // turned, not jumped
-        QVERIFY(f.clock.settle());
-        QVERIFY(f.restsOn(f.minutes(), 45));
-        QCOMPARE(f.ticks.count(), 0);
-        // The spring passed rows on the way; none of them became the selection.
-        QCOMPARE(f.changes.count(), 1);
-        // Setting the same value again is no change at all.
-        f.picker.setMinutes(45);
-        QCOMPARE(f.changes.count(), 1);
-        QVERIFY(f.clock.frameSubscriptions() == 0); // a resting picker wants no frames
-        // Nor does a hidden one, even mid-turn; it lands where it was going.
-        f.picker.setHours(9);
-        QVERIFY(f.clock.frameSubscriptions() > 0);
-        f.picker.hide();
-        QVERIFY(f.clock.frameSubscriptions() == 0);
-        QVERIFY(f.restsOn(f.hours(), 9));
     }
 
     // Keys and assistive actions step a wheel, stop at its ends and keep the 48-hour limit;
