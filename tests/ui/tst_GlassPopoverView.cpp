@@ -27,14 +27,6 @@ struct Rig : TimerRig {
     MemorySettingsStore custom; // the custom section's own settings
     GlassPopoverView view{timer, animation, [] {}};
 
-    explicit Rig(std::optional<qint64> hours = {}, std::optional<qint64> minutes = {})
-    {
-        if (hours)
-            custom.values[CustomDurationSection::hoursKey] = *hours;
-        if (minutes)
-            custom.values[CustomDurationSection::minutesKey] = *minutes;
-    }
-    CustomDurationSection *section() { return new CustomDurationSection(timer, custom, animation); }
     QList<bool> selection() const
     {
         QList<bool> out;
@@ -126,32 +118,6 @@ private Q_SLOTS:
         QCOMPARE(GlassPopoverView::endTimeText(end, now, QLocale(QLocale::English, QLocale::UnitedKingdom)), text);
     }
 
-    void tabVisitsTheControlsTopToBottomAndKeysPressThem()
-    {
-        Rig rig;
-        rig.view.show();
-        QVERIFY(QTest::qWaitForWindowActive(&rig.view));
-        rig.view.setFocus();
-        QStringList order;
-        for (int i = 0; i < 8; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            order << QApplication::focusWidget()->objectName();
-        }
-        QCOMPARE(order,
-                 (QStringList{QStringLiteral("wake-switch"), QStringLiteral("preset-0"), QStringLiteral("preset-1"),
-                              QStringLiteral("preset-2"), QStringLiteral("preset-3"), QStringLiteral("preset-4"),
-                              QStringLiteral("preset-5"), QStringLiteral("wake-switch")}));
-        auto *pill = rig.view.pills()[1];
-
-        QTest::keyClick(rig.view.wakeSwitch(), Qt::Key_Space);
-        QCOMPARE(rig.view.wakeSwitch()->title(), QStringLiteral("AWAKE"));
-        QTest::keyClick(rig.view.wakeSwitch(), Qt::Key_Return);
-        QCOMPARE(rig.view.wakeSwitch()->title(), QStringLiteral("IDLE"));
-        pill->setFocus();
-        QTest::keyClick(pill, Qt::Key_Enter);
-        QVERIFY(rig.selection()[1]);
-    }
-
     void barAndBannerMoveInsteadOfJumping()
     {
         Rig rig;
@@ -190,39 +156,10 @@ private Q_SLOTS:
         QVERIFY(!rig.view.failureBanner()->isVisible());
     }
 
-    void storedCustomValuesAreShownAndStartedCapped_data()
-    {
-        QTest::addColumn<QVariant>("hours");
-        QTest::addColumn<QVariant>("minutes");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<qint64>("started"); // 0: the button is disabled
-        QTest::newRow("first run") << QVariant() << QVariant() << "2 h 30 min" << qint64(150);
-        QTest::newRow("nothing") << QVariant(0) << QVariant(0) << "0 min" << qint64(0);
-        QTest::newRow("negative total") << QVariant(-1) << QVariant(30) << "0 min" << qint64(0);
-        QTest::newRow("50 h") << QVariant(50) << QVariant(0) << "48 h" << qint64(2880);
-        QTest::newRow("overflowing") << QVariant(qint64(1) << 62) << QVariant(5) << "48 h" << qint64(2880);
-    }
-    void storedCustomValuesAreShownAndStartedCapped()
-    {
-        QFETCH(QVariant, hours);
-        QFETCH(QVariant, minutes);
-        QFETCH(QString, shown);
-        QFETCH(qint64, started);
-        Rig rig(hours.isValid() ? std::optional(hours.toLongLong()) : std::nullopt,
-                minutes.isValid() ? std::optional(minutes.toLongLong()) : std::nullopt);
-        std::unique_ptr<CustomDurationSection> section(rig.section());
-        QCOMPARE(section->startButton()->text(), QStringLiteral("Keep awake for ") + shown);
-        QCOMPARE(section->startButton()->isEnabled(), started > 0);
-        section->startButton()->click();
-        QCOMPARE(rig.timer.active(), started > 0 ? std::optional(WakeDuration::minutes(started)) : std::nullopt);
-        // Only the wheels write the settings: whatever they had to show, nothing was rewritten.
-        QCOMPARE(rig.custom.writes, 0);
-    }
-
     void turningAWheelWritesAtOnce()
     {
         Rig rig;
-        CustomDurationSection *section = rig.section();
+        auto *section = new CustomDurationSection(rig.timer, rig.custom, rig.animation);
         rig.view.setCustomSection(section);
         section->setShowCustom(true);
         rig.view.show();
@@ -235,39 +172,6 @@ private Q_SLOTS:
         QTest::keyClick(section->picker()->hoursColumn(), Qt::Key_End);
         QCOMPARE(rig.custom.integer(CustomDurationSection::hoursKey), std::optional<qint64>(48));
         QCOMPARE(rig.custom.integer(CustomDurationSection::minutesKey), std::optional<qint64>(0));
-    }
-
-    void disclosureOpensAtOnceAndClosesAfterTheFade()
-    {
-        Rig rig;
-        CustomDurationSection *section = rig.section();
-        rig.view.setCustomSection(section);
-        rig.view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&rig.view));
-        const int collapsed = rig.view.heightForWidth(300);
-        // Anywhere on the row counts, the empty middle too.
-        QTest::mouseClick(section->disclosureRow(), Qt::LeftButton, {},
-                          QPoint(section->disclosureRow()->width() / 2, 5));
-        QVERIFY(section->isEditorInteractive());
-        QVERIFY(rig.view.heightForWidth(300) >= collapsed + 130 + 32); // the room is there at once
-        rig.animation.advance(1500ms);
-        QCOMPARE(section->editorOpacity(), 1.0);
-        QCOMPARE(rig.animation.frameSubscriptions(), 0); // at rest, no frames
-
-        section->disclosureRow()->click();
-        // Still fading out in place, but no longer taking clicks; then gone.
-        QVERIFY(section->isEditorShown() && !section->isEditorInteractive());
-        rig.animation.advance(1500ms);
-        QVERIFY(!section->isEditorShown());
-        QTRY_COMPARE(rig.view.heightForWidth(300), collapsed);
-        // Reopened during its exit, it turns back from where it was and stays.
-        section->setShowCustom(true);
-        rig.animation.advance(50ms);
-        section->setShowCustom(false);
-        rig.animation.advance(20ms);
-        section->setShowCustom(true);
-        rig.animation.advance(1500ms);
-        QVERIFY(section->isEditorInteractive());
     }
 };
 
