@@ -89,30 +89,6 @@ private Q_SLOTS:
         QCOMPARE(saved(), after);
         QVERIFY(dialog->isVisible()); // Enter is not the dialog's to take
     }
-
-    void deleteRemovesTheSelected_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QStringList>("after");
-        QTest::addColumn<int>("selectedAfter");
-        QTest::newRow("first") << 0 << QStringList{"blender", "Steam Game"} << 0;
-        QTest::newRow("last") << 2 << QStringList{"mpv", "blender"} << 1;
-        QTest::newRow("nothing selected") << -1 << QStringList{"mpv", "blender", "Steam Game"} << -1;
-    }
-
-    void deleteRemovesTheSelected()
-    {
-        QFETCH(int, row);
-        QFETCH(QStringList, after);
-        QFETCH(int, selectedAfter);
-        // Changed elsewhere (the command line) while open: the list follows.
-        triggers->setApplications({"mpv", "blender", "Steam Game"});
-        list->setFocus();
-        list->setCurrentRow(row);
-        QTest::keyClick(list, Qt::Key_Delete);
-        QCOMPARE(saved(), after);
-        QCOMPARE(list->currentRow(), selectedAfter); // the next one is ready for another Delete
-    }
 };
 
 QTEST_MAIN(ApplicationListDialogTest)
