@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Recording the toggle shortcut: what a key press does in the dialog, what reaches the
-// desktop and the settings, what a refusal leaves in force, and keys changed in the
-// desktop's own settings.
+// desktop and the settings, and what a refusal leaves in force.
 #include "Fakes.h"
 #include "ui/ShortcutDialog.h"
 #include "wake/GlobalShortcut.h"
@@ -95,22 +94,6 @@ private Q_SLOTS:
             // The refusal left the shortcut set before in force with the desktop.
             QCOMPARE(desktop.bound.last(), QStringLiteral("Ctrl+Alt+J"));
         }
-    }
-
-    void keysChangedInTheDesktopsSettingsAreKept()
-    {
-        MemorySettingsStore settings;
-        settings.setString(ToggleShortcut::settingKey, QStringLiteral("Ctrl+Alt+J"));
-        DesktopShortcuts desktop;
-        ToggleShortcut shortcut(settings, desktop);
-        QSignalSpy changed(&shortcut, &ToggleShortcut::keysChanged);
-        Q_EMIT desktop.changedByDesktop(QStringLiteral("Meta+F7"));
-        QCOMPARE(shortcut.keys(), QStringLiteral("Meta+F7"));
-        QCOMPARE(settings.string(ToggleShortcut::settingKey).value_or(QString()), QStringLiteral("Meta+F7"));
-        Q_EMIT desktop.changedByDesktop(QString());
-        QCOMPARE(settings.string(ToggleShortcut::settingKey).value_or(QStringLiteral("unset")), QString());
-        QCOMPARE(changed.size(), 2);
-        QVERIFY(desktop.bound.isEmpty()); // nothing handed back to the desktop
     }
 };
 
