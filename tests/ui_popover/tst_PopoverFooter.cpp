@@ -25,11 +25,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QProcess>
 #include <QScreen>
@@ -45,12 +40,6 @@ struct CountingSleeper : DisplaySleeper {
 struct FixedPrograms : RunningPrograms {
     QStringList names() const override { return {"blender", "mpv"}; }
 };
-
-QString autostartEntry()
-{
-    return QDir(qEnvironmentVariable("XDG_CONFIG_HOME"))
-        .filePath(QStringLiteral("autostart/") + XdgAutostart::fileName);
-}
 
 // Returns once the X server has made the input; inputSeen() then sees it handled.
 bool xdotool(const QStringList &args)
@@ -98,7 +87,6 @@ class PopoverFooterTest : public QObject {
     FixedPrograms running;
     CountingSleeper sleeper;
     ListedOthers others;
-    int quits = 0;
     std::unique_ptr<GlassPanel> panel;
     QMenu *menu = nullptr;
 
@@ -132,7 +120,6 @@ private Q_SLOTS:
 
     void init()
     {
-        QFile::remove(autostartEntry());
         rig.settings.values.clear();
         timer = rig.make();
         UpdaterService::Options offline;
@@ -148,13 +135,11 @@ private Q_SLOTS:
         triggers = std::make_unique<TriggerSettings>(rig.settings);
         panel = std::make_unique<GlassPanel>(
             AppDelegate::createPanelContent({*timer, rig.settings, clock, *updaterModel, *login, sleeper,
-                                             *warnBeforeEnd, *stopBelowBattery, *triggers, running, &others,
-                                             [this] { ++quits; }}),
+                                             *warnBeforeEnd, *stopBelowBattery, *triggers, running, &others, [] {}}),
             clock);
         panel->move(400, 60);
         others.set({});
         menu = part<QMenu>("settings-menu");
-        quits = 0;
         sleeper.calls = 0;
     }
 
@@ -162,14 +147,6 @@ private Q_SLOTS:
     {
         panel.reset();
         timer = {};
-        QFile::remove(autostartEntry());
-    }
-
-    void withoutSelfUpdateNothingOffersACheck()
-    {
-        QTRY_VERIFY(!updater->canCheck());
-        QVERIFY(!item("check-for-updates")->isEnabled());
-        QVERIFY(part<QWidget>("update-available")->isHidden());
     }
 
     // Each switch shows its setting, writes it, and follows a change made elsewhere (the
@@ -202,75 +179,6 @@ private Q_SLOTS:
                                       &triggers->whileRemoteSession, &triggers->onBattery})
             option->setOn(written == 0);
         QCOMPARE(check->isChecked(), written == 0);
-    }
-
-    void applicationsItemCountsAndOpensOneList()
-    {
-        QAction *applications = item("while-applications-run");
-        triggers->setApplications({"mpv", "Steam Game"});
-        QCOMPARE(applications->text(), QStringLiteral("While Applications Run (2)\u2026"));
-        applications->trigger();
-        applications->trigger();
-        QWidgetList dialogs;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->objectName() == QLatin1String("applications-dialog"))
-                dialogs << w;
-        QCOMPARE(dialogs.size(), 1);
-        QTRY_VERIFY(dialogs.first()->isVisible());
-        QCOMPARE(dialogs.first()->findChild<QListWidget *>("applications-list")->count(), 2);
-        // A window of its own, yet it goes with the panel's content.
-        QPointer<QWidget> dialog(dialogs.first());
-        panel.reset();
-        QVERIFY(!dialog);
-    }
-
-    void modeSwitchFollowsTheTimer()
-    {
-        auto *modeText = part<QLabel>("footer-mode");
-        QCOMPARE(modeText->text(), QStringLiteral("Display + System"));
-        timer->start(WakeDuration::minutes(60));
-        item("display-off-mode")->trigger();
-        QCOMPARE(modeText->text(), QStringLiteral("System Only"));
-        QCOMPARE(timer->active(), std::optional(WakeDuration::minutes(60)));
-        // Changed elsewhere: the toggle follows.
-        timer->setMode(AssertionMode::displayAndSystem);
-        QVERIFY(!item("display-off-mode")->isChecked());
-        QCOMPARE(modeText->text(), QStringLiteral("Display + System"));
-        timer->stop();
-        QVERIFY(rig.backend.live.empty());
-    }
-
-    void launchAtLoginShowsWhatTheDesktopHas()
-    {
-        QAction *launchAtLogin = item("launch-at-login");
-        QAction *approve = item("approve-launch-at-login");
-        launchAtLogin->trigger();
-        QVERIFY(QFile::exists(autostartEntry()));
-        QVERIFY(launchAtLogin->isChecked());
-        launchAtLogin->trigger();
-        QVERIFY(!QFile::exists(autostartEntry()));
-        // Switched off in the desktop's settings while the panel was closed: read on showing.
-        launchAtLogin->trigger();
-        QFile entry(autostartEntry());
-        QVERIFY(entry.open(QIODevice::Append));
-        entry.write("Hidden=true\n");
-        entry.close();
-        QVERIFY(launchAtLogin->isChecked()); // nobody asked yet
-        showPanel();
-        QVERIFY(!launchAtLogin->isChecked());
-        QVERIFY(approve->isVisible());
-        // Removed by hand while the panel stays open: read when the menu opens.
-        QFile::remove(autostartEntry());
-        QVERIFY(click(gear()));
-        QTRY_VERIFY(menu->isVisible());
-        QVERIFY(!approve->isVisible());
-        menu->hide();
-        // Refused (a file where the folder belongs stops even root): the switch stays off.
-        const QString folder = QFileInfo(autostartEntry()).path();
-        QVERIFY(QDir(folder).removeRecursively() && writeFile(folder, "not a folder"));
-        launchAtLogin->trigger();
-        QVERIFY(!launchAtLogin->isChecked());
-        QVERIFY(QFile::remove(folder) && QDir().mkpath(folder));
     }
 
     // The menu is a popup inside the panel: a click on an item, on the panel or on the gear
@@ -325,19 +233,6 @@ private Q_SLOTS:
         QVERIFY2(room.contains(menu->geometry()), qPrintable(QDebug::toString(menu->geometry())));
         QVERIFY(menu->width() <= PopoverFooter::maxItemTextWidth + 150);
         menu->close();
-    }
-
-    void ctrlQQuitsWithAndWithoutTheMenu()
-    {
-        showPanel();
-        QVERIFY(xdotool({"key", "ctrl+q"}));
-        QTRY_COMPARE(quits, 1);
-        QVERIFY(click(gear()));
-        QTRY_VERIFY(menu->isVisible());
-        QVERIFY(xdotool({"key", "ctrl+q"}));
-        inputSeen();
-        QCOMPARE(quits, 2); // once, not by both the menu's shortcut and the panel's
-        menu->hide();
     }
 };
 
