@@ -15,6 +15,7 @@
 #include "ui/WheelColumn.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QtTest>
 
 using namespace std::chrono;
@@ -95,6 +96,19 @@ private Q_SLOTS:
         QCOMPARE(rig.timer.active(), WakeDuration::minutes(15)); // the last duration
         rig.view.wakeSwitch()->click();
         QVERIFY(!rig.timer.active());
+    }
+
+    // The switch is painted by hand, so a screen reader knows it only from what it reports.
+    void aScreenReaderCanReadAndPressTheSwitch()
+    {
+        Rig rig;
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(rig.view.wakeSwitch());
+        QCOMPARE(a->text(QAccessible::Name), QStringLiteral("Keep awake"));
+        QCOMPARE(a->text(QAccessible::Value), QStringLiteral("Off"));
+        a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(rig.timer.active());
+        QCOMPARE(a->text(QAccessible::Value), QStringLiteral("On"));
+        QVERIFY(a->state().checkable && a->state().checked);
     }
 
     void endTimeCarriesTheDayWhenNotToday_data()
