@@ -30,7 +30,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addRow("tray") << QStringList();
         QTest::addRow("--status") << QStringList{QStringLiteral("--status")};
-        QTest::addRow("--stop") << QStringList{QStringLiteral("--stop")};
     }
     void neverStartsASessionBus()
     {

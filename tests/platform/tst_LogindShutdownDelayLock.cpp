@@ -7,7 +7,6 @@
 #include <QDBusConnectionInterface>
 #include <QSignalSpy>
 #include <QtTest>
-#include <csignal>
 
 namespace {
 const QString login1 = QStringLiteral("org.freedesktop.login1");
@@ -62,30 +61,6 @@ private Q_SLOTS:
         lock.disarm();
         QVERIFY(TestBus::waitFor([] { return delayLocks().isEmpty(); }));
     }
-
-    // Last: the logind mock of the test environment is replaced by one of this test's own.
-    void isTakenAgainFromARestartedLogind()
-    {
-        BusConnections buses;
-        LogindSystemEvents events(buses);
-        LogindShutdownDelayLock lock(events, buses);
-        lock.arm();
-        QVERIFY(TestBus::waitFor([] { return delayLocks().size() == 1; }));
-
-        const QDBusReply<uint> pid = TestBus::bus(true).interface()->servicePid(login1);
-        QVERIFY(pid.isValid());
-        ::kill(pid.value(), SIGTERM);
-        QVERIFY(TestBus::waitFor([] { return !TestBus::bus(true).interface()->isServiceRegistered(login1).value(); }));
-        m_logind = std::make_unique<MockService>(QStringLiteral("logind"), true, login1);
-        QVERIFY(m_logind->isRunning());
-
-        QVERIFY(TestBus::waitFor([] { return delayLocks().size() == 1; }));
-        lock.disarm();
-        QVERIFY(TestBus::waitFor([] { return delayLocks().isEmpty(); }));
-    }
-
-private:
-    std::unique_ptr<MockService> m_logind;
 };
 
 QTEST_GUILESS_MAIN(LogindShutdownDelayLockTest)

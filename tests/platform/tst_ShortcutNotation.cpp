@@ -16,24 +16,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("xfce");
         QTest::addColumn<int>("kglobalaccel");
         QTest::addColumn<QString>("portal");
-        QTest::addRow("letter") << "Ctrl+Alt+K"
-                                << "<Control><Alt>k"
-                                << "<Primary><Alt>k" << (Qt::CTRL | Qt::ALT | Qt::Key_K).toCombined() << "CTRL+ALT+k";
         QTest::addRow("all four modifiers")
             << "Meta+Ctrl+Alt+Shift+Z"
             << "<Control><Shift><Alt><Super>z"
             << "<Primary><Shift><Alt><Super>z" << (Qt::CTRL | Qt::SHIFT | Qt::ALT | Qt::META | Qt::Key_Z).toCombined()
             << "CTRL+ALT+SHIFT+LOGO+z";
-        QTest::addRow("function key alone") << "F9"
-                                            << "F9"
-                                            << "F9" << QKeyCombination(Qt::Key_F9).toCombined() << "F9";
         QTest::addRow("two-digit function key")
             << "Shift+F12"
             << "<Shift>F12"
             << "<Shift>F12" << (Qt::SHIFT | Qt::Key_F12).toCombined() << "SHIFT+F12";
-        QTest::addRow("space") << "Ctrl+Space"
-                               << "<Control>space"
-                               << "<Primary>space" << (Qt::CTRL | Qt::Key_Space).toCombined() << "CTRL+space";
         QTest::addRow("page down") << "Alt+PgDown"
                                    << "<Alt>Page_Down"
                                    << "<Alt>Page_Down" << (Qt::ALT | Qt::Key_PageDown).toCombined() << "ALT+Page_Down";
@@ -75,12 +66,6 @@ private Q_SLOTS:
                                                    << "Ctrl+Shift+Del";
         QTest::addRow("unknown modifier") << "<Hyper>k"
                                           << "";
-        QTest::addRow("modifiers only") << "<Control><Alt>"
-                                        << "";
-        QTest::addRow("unknown key") << "<Control>XF86Nothing"
-                                     << "";
-        QTest::addRow("empty") << ""
-                               << "";
     }
     void readsForeignSpellings()
     {
@@ -94,8 +79,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("portable");
         QTest::addRow("two combinations") << "Ctrl+A, Ctrl+B";
         QTest::addRow("keypad modifier") << "Ctrl+Num+5";
-        QTest::addRow("garbage") << "Ctrl+Nonsense";
-        QTest::addRow("empty") << "";
     }
     void rejectsWhatIsNoSingleCombination()
     {

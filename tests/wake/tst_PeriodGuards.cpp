@@ -46,8 +46,6 @@ struct WarningRig : TimerRig {
     SettingSwitch minutesBefore{settings, EndOfPeriodWarning::settingKey, EndOfPeriodWarning::defaultMinutes,
                                 EndOfPeriodWarning::defaultMinutes};
     EndOfPeriodWarning warning{*timer, notifier, minutesBefore};
-
-    void run(std::chrono::seconds elapsed) { clock.advance(elapsed); }
 };
 } // namespace
 
@@ -63,11 +61,9 @@ private Q_SLOTS:
 
         QTest::addRow("1 h, 55 min in") << qint64(60) << QVariant() << 55 * 60 << true;
         QTest::addRow("1 h, a second earlier") << qint64(60) << QVariant() << 55 * 60 - 1 << false;
-        QTest::addRow("6 min, 1 min in") << qint64(6) << QVariant() << 60 << true;
         QTest::addRow("no longer than the warning") << qint64(5) << QVariant() << 4 * 60 << false;
         QTest::addRow("switched off") << qint64(60) << QVariant(0) << 58 * 60 << false;
         QTest::addRow("10 min before") << qint64(60) << QVariant(10) << 50 * 60 << true;
-        QTest::addRow("garbled: the default") << qint64(60) << QVariant(QStringLiteral("x")) << 55 * 60 << true;
         QTest::addRow("until turned off") << qint64(0) << QVariant() << 3 * 3600 << false;
     }
     void warnsOnceBeforeTheEnd()
@@ -81,12 +77,12 @@ private Q_SLOTS:
         if (setting.isValid())
             rig.settings.values[EndOfPeriodWarning::settingKey] = setting;
         rig.timer->start(periodMinutes ? WakeDuration::minutes(periodMinutes) : WakeDuration::indefinite());
-        rig.run(std::chrono::seconds(elapsedSeconds));
+        rig.clock.advance(std::chrono::seconds(elapsedSeconds));
         QCOMPARE(rig.notifier.shown.size(), warned ? 1 : 0);
         if (warned)
             QCOMPARE(rig.notifier.shown.first(),
                      QStringLiteral("This computer may sleep soon|extend=Extend 15 min,stop=Stop Now"));
-        rig.run(30s); // never twice for one approach
+        rig.clock.advance(30s); // never twice for one approach
         QVERIFY(rig.notifier.shown.size() <= 1);
     }
 

@@ -2,7 +2,6 @@
 // The real clock: what its handles promise, on the real event loop.
 #include "wake/SystemClock.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
 
 using namespace std::chrono;
@@ -41,26 +40,6 @@ private Q_SLOTS:
         const Clock::Handle handle = clock.callAfter(0ms, [&] { kept = true; });
         QTRY_VERIFY_WITH_TIMEOUT(kept, 5000);
         QVERIFY(!dropped);
-    }
-
-    // Frames never come faster than asked, a slow subscriber shares the fast one's timer,
-    // and a frame may end its own subscription.
-    void framesKeepTheirRate()
-    {
-        SystemClock clock;
-        QElapsedTimer elapsed;
-        elapsed.start();
-        int fast = 0;
-        int slow = 0;
-        Clock::Handle slowFrames = clock.frames(0.1, [&] { ++slow; });
-        Clock::Handle fastFrames;
-        fastFrames = clock.frames(0.01, [&] {
-            if (++fast == 30)
-                fastFrames.reset();
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(!fastFrames, 5000);
-        QVERIFY2(elapsed.elapsed() >= 290, qPrintable(QString::number(elapsed.elapsed())));
-        QVERIFY2(slow <= elapsed.elapsed() / 100 + 1, qPrintable(QString::number(slow)));
     }
 };
 

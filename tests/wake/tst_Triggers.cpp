@@ -2,8 +2,6 @@
 // The reasons to stay awake: the decision over period, triggers and battery, and the timer
 // service holding the one inhibition for all of them on a recording backend.
 #include "TimerRig.h"
-#include "wake/PowerSource.h"
-#include "wake/SettingSwitch.h"
 #include "wake/TriggerSource.h"
 #include "wake/WakeDecision.h"
 
@@ -29,20 +27,6 @@ private:
     QString m_words;
     std::optional<AssertionMode> m_mode;
     bool m_active = false;
-};
-
-class FakePower : public PowerSource {
-public:
-    bool onBattery() const override { return m_onBattery; }
-    std::optional<double> batteryPercent() const override { return std::nullopt; }
-    void set(bool onBattery)
-    {
-        m_onBattery = onBattery;
-        Q_EMIT changed();
-    }
-
-private:
-    bool m_onBattery = false;
 };
 
 const auto display = AssertionMode::displayAndSystem;
@@ -82,15 +66,11 @@ private Q_SLOTS:
         const WakeDecision::Trigger remoteLogin{remote, systemOnly};
         const WakeDecision::Trigger appRuns{app, std::nullopt};
 
-        QTest::addRow("nothing") << none << display << Triggers{} << false << false << false << display << ""
-                                 << "";
         QTest::addRow("period alone, in the panel's mode")
             << period << systemOnly << Triggers{} << false << false << true << systemOnly << "period"
             << "";
         QTest::addRow("media wants the display") << none << systemOnly << Triggers{mediaPlays} << false << false << true
                                                  << display << "while " + media << media;
-        QTest::addRow("remote wants the system only") << none << display << Triggers{remoteLogin} << false << false
-                                                      << true << systemOnly << "while " + remote << remote;
         QTest::addRow("a program follows the panel")
             << none << systemOnly << Triggers{appRuns} << false << false << true << systemOnly << "while " + app << app;
         QTest::addRow("the strongest trigger names the reason")
@@ -206,27 +186,6 @@ private Q_SLOTS:
         QCOMPARE(rig.backend.log.mid(before, 1),
                  QStringList{acquired(systemOnly, CorvaneTimerService::reasonText(WakeDuration::indefinite()))});
         QVERIFY(timer->trigger().isEmpty());
-    }
-
-    void onBatteryOnlyWhenAllowed()
-    {
-        TimerRig rig;
-        auto timer = rig.make();
-        FakePower power;
-        SettingSwitch onBattery(rig.settings, QStringLiteral("corvane.triggersOnBattery"), 1, 0);
-        timer->setTriggerPower(power, onBattery);
-        FakeTrigger player(media, display);
-        timer->addTrigger(player);
-
-        power.set(true);
-        player.set(true);
-        QVERIFY(rig.backend.log.isEmpty());
-        QVERIFY(timer->trigger().isEmpty());
-        onBattery.setOn(true);
-        QCOMPARE(rig.backend.live.size(), size_t(1));
-        QCOMPARE(timer->trigger(), media);
-        onBattery.setOn(false);
-        QCOMPARE(rig.backend.live.size(), size_t(0));
     }
 
     // A refused trigger inhibition is not asked for again in a loop; the next change asks.

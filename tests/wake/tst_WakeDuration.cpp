@@ -15,20 +15,15 @@ private Q_SLOTS:
             QTest::addRow("%s(%lld)", which, in) << QString::fromLatin1(which) << in << QString::fromLatin1(out);
         };
         // Boundaries only: where a unit appears, rounds or carries.
-        row("clock", 0, "0:00");
         row("clock", 3599, "59:59");
         row("clock", 3600, "1:00:00");
         row("clock", 172800, "48:00:00");
-        row("minutes", 0, "0 min");
         row("minutes", 59, "59 min");
         row("minutes", 60, "1 h");
         row("minutes", 90, "1 h 30 min");
-        row("minutes", 2880, "48 h");
-        row("compact", 59, "59s");
         row("compact", 60, "1m");
         row("compact", 61, "2m");
         row("compact", 3541, "60m");
-        row("compact", 3600, "1h00");
         row("compact", 3659, "1h00");
         row("compact", 3660, "1h01");
     }
