@@ -45,12 +45,6 @@ def load(mock, parameters):
 
     class Portal(dbus.service.Object):
         methods, interface = {}, ''
-        @dbus.service.method('org.freedesktop.DBus.Properties', in_signature='ss', out_signature='v')
-        def Get(self, interface, name):
-            if interface != IFACE or name != 'version':
-                raise dbus.exceptions.DBusException('no such property', name='org.freedesktop.DBus.Error.InvalidArgs')
-            return dbus.UInt32(1)
-
         @dbus.service.method(IFACE, in_signature='a{sv}', out_signature='o', sender_keyword='sender')
         def CreateSession(self, options, sender=None):
             path = '/org/freedesktop/portal/desktop/session/%s/%s' % (sender[1:].replace('.', '_'),
