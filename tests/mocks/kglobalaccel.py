@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 '''KDE's org.kde.kglobalaccel with PowerDevil's component and its "Turn Off Screen" shortcut.
 
-Parameters: "fail" (invokeShortcut answers with an error), "hang" (it answers after 10 s).
-An unknown shortcut name is an error, as it is for the real service.
+Parameter: "hang" (invokeShortcut answers after 10 s). An unknown shortcut name is an
+error, as it is for the real service.
 '''
 import dbus
 
@@ -17,12 +17,10 @@ SHORTCUTS = ['Turn Off Screen', 'Sleep', 'Hibernate', 'Lock Session']
 
 
 def load(mock, parameters):
-    fail = bool(parameters.get('fail', False))
     hang = bool(parameters.get('hang', False))
     code = ('import time\n'
             f'if {hang}: time.sleep(10)\n'
-            f'if {fail} or args[0] not in {SHORTCUTS!r}:\n'
+            f'if args[0] not in {SHORTCUTS!r}:\n'
             '    raise dbus.exceptions.DBusException("no such shortcut", name="org.kde.kglobalaccel.NoSuchShortcut")\n')
-    mock.AddMethods(MAIN_IFACE, [('allComponents', '', 'ao', f'ret = [dbus.ObjectPath("{COMPONENT}")]')])
     mock.AddObject(COMPONENT, COMPONENT_IFACE, {'uniqueName': 'org_kde_powerdevil'},
                    [('invokeShortcut', 's', '', code)])

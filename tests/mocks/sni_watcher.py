@@ -14,7 +14,6 @@ SYSTEM_BUS = False
 def load(mock, parameters):
     mock.AddProperties(MAIN_IFACE, {
         'IsStatusNotifierHostRegistered': dbus.Boolean(parameters.get('host', True)),
-        'ProtocolVersion': dbus.Int32(0),
         'RegisteredStatusNotifierItems': dbus.Array([], signature='s'),
     })
     mock.AddMethods(MAIN_IFACE, [
@@ -24,5 +23,4 @@ def load(mock, parameters):
          'items.append(name)\n'
          'self.Set("org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems", dbus.Array(items, signature="s"))\n'
          'self.EmitSignal("org.kde.StatusNotifierWatcher", "StatusNotifierItemRegistered", "s", [name])\n'),
-        ('RegisterStatusNotifierHost', 's', '', ''),
     ])
