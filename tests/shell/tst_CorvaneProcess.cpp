@@ -1,22 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on the private buses of scripts/test-env, driven through its
-// public interface and its command line: every way out gives the logind lock back, a
-// power-off releases while the program stays up, and no surface reads "awake" while nothing
-// holds. (A second launch handing over: tst_NoTrayWindow.)
+// public interface and its command line: every way out gives the logind lock back, and no
+// surface reads "awake" while nothing holds. (A second launch handing over: tst_NoTrayWindow.)
 #include "RunningCorvane.h"
 #include "TestSupport.h"
-#include "platform/QSettingsStore.h"
-#include "shell/SingleInstance.h"
 #include "wake/TerminationGuard.h"
-#include "wake/ToggleShortcut.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusPendingCall>
 #include <QDBusVariant>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QStandardPaths>
 #include <QtTest>
 #include <csignal>
 #include <memory>
@@ -25,14 +17,6 @@ using namespace RunningCorvane;
 
 namespace {
 const QString logindName = QStringLiteral("org.freedesktop.login1");
-
-void emitLogindSignal(const QString &name, const QString &signature, const QVariantList &args)
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(logindName, "/org/freedesktop/login1",
-                                                          "org.freedesktop.DBus.Mock", "EmitSignal");
-    message << "org.freedesktop.login1.Manager" << name << signature << args;
-    QDBusConnection::systemBus().call(message);
-}
 
 bool logindRuns()
 {
@@ -118,40 +102,6 @@ private Q_SLOTS:
         QVERIFY(holding || TestBus::logindCalls().filter("Inhibit ").isEmpty());
     }
 
-    // The shortcut kept in the settings is in force from launch: in an X11 session of no
-    // known desktop it is the program's own grab, and a press is the tray's quick toggle.
-    void theShortcutTogglesFromLaunch()
-    {
-        CORVANE_REQUIRE(!QStandardPaths::findExecutable("xdotool").isEmpty(), "xdotool");
-        cleanup();
-        QSettingsStore().setString(ToggleShortcut::settingKey, "Ctrl+Alt+K");
-        m_corvane = launch();
-        QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 10000));
-        QProcess::execute("xdotool", {"key", "ctrl+alt+k"});
-        QVERIFY(TestBus::waitFor([] { return state() == "active held"; }));
-        QProcess::execute("xdotool", {"key", "ctrl+alt+k"});
-        QVERIFY(TestBus::waitFor([] { return state() == "idle released"; }));
-        QSettingsStore().setString(ToggleShortcut::settingKey, QString());
-    }
-
-    // With systemd 255's signal (the plain one is in the mechanisms' table).
-    void powerOffReleasesWhileTheProgramStaysUp()
-    {
-        // Idle, nothing of the program's is at logind; the delay lock comes with the period.
-        QVERIFY(TestBus::logindInhibitors().isEmpty());
-        call("Start", {60u});
-        QVERIFY(TestBus::waitFor(
-            [] { return blockLocks().size() == 1 && TestBus::logindInhibitors().filter("|delay").size() == 1; }));
-
-        emitLogindSignal("PrepareForShutdownWithMetadata", "ba{sv}",
-                         {true, QVariant::fromValue(QVariantMap{{"type", "reboot"}})});
-        // Both locks go: the assertion first, then the delay lock that held logind back.
-        QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
-        QCOMPARE(m_corvane->state(), QProcess::Running);
-        // The timer service is not told: if the power-off does not happen, it still runs.
-        QCOMPARE(state(), "active released");
-    }
-
     // The service holding the period goes and nothing else can hold: every surface says
     // so, the period runs on, and it is held again as soon as a service answers.
     void aLostInhibitionNeverReadsAwake()
@@ -165,10 +115,6 @@ private Q_SLOTS:
         QString output;
         QCOMPARE(commandLine({"--status"}, &output), 1);
         QVERIFY2(output.contains("not being kept awake") && !output.contains("Keeping"), qPrintable(output));
-        QCOMPARE(commandLine({"--status", "--json"}, &output), 1);
-        const QJsonObject json = QJsonDocument::fromJson(output.toUtf8()).object();
-        QCOMPARE(json.value("active"), QJsonValue(true));
-        QCOMPARE(json.value("held"), QJsonValue(false));
         QVERIFY2(panelTexts().contains("NOT AWAKE."), qPrintable(panelTexts()));
 
         restartLogind();
@@ -177,73 +123,6 @@ private Q_SLOTS:
         QCOMPARE(commandLine({"--status"}, &output), 0);
         QVERIFY2(output.startsWith("Keeping this computer awake for "), qPrintable(output));
         QVERIFY2(panelTexts().contains("\nAWAKE."), qPrintable(panelTexts()));
-    }
-
-    // With nothing to hold, the command line reports what its own request came to, never the
-    // state before it. (A longer period over a running one: tst_CommandLineEndToEnd.)
-    void theCommandLineReportsItsOwnOutcome_data()
-    {
-        QTest::addColumn<bool>("refusedBefore"); // and something can hold again
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("pattern"); // what it prints
-        QTest::addRow("nothing can hold")
-            << false << QStringList{"--for", "30m"} << 1 << "^corvane: The system refused";
-        QTest::addRow("a command after an earlier refusal")
-            << true << QStringList{"--", "sh", "-c", "echo ran"} << 0 << "^ran$";
-    }
-    void theCommandLineReportsItsOwnOutcome()
-    {
-        QFETCH(bool, refusedBefore);
-        QFETCH(QStringList, arguments);
-        QVERIFY(stopLogind());
-        if (refusedBefore) {
-            QCOMPARE(commandLine({"--indefinitely"}), 1);
-            QCOMPARE(RunningCorvane::property("AssertionFailed"), QVariant(true));
-            restartLogind();
-        }
-        QString output;
-        QTEST(commandLine(arguments, &output), "exitCode");
-        QFETCH(QString, pattern);
-        QVERIFY2(output.contains(QRegularExpression(pattern, QRegularExpression::MultilineOption)), qPrintable(output));
-        QCOMPARE(RunningCorvane::property("Held").toBool(), false);
-    }
-
-    // The service answers in 0.3 s; the toggles all come before it does. The last wins.
-    void quickTogglesEndInTheLastIntent_data()
-    {
-        QTest::addColumn<int>("toggles");
-        QTest::addRow("on, off") << 2;
-        QTest::addRow("on, off, on") << 3;
-    }
-    void quickTogglesEndInTheLastIntent()
-    {
-        QFETCH(int, toggles);
-        const QString mockName = "org.corvane.MockInhibitServices";
-        MockService gnome(TestBus::mockTemplate("inhibit_services.py"), false, mockName,
-                          {{"desktop", "gnome"}, {"answer", "slow"}});
-        QVERIFY(TestBus::waitFor(
-            [&gnome] { return gnome.bus().interface()->isServiceRegistered("org.gnome.SessionManager").value(); }));
-        QList<QDBusPendingCall> replies;
-        for (int i = 0; i < toggles; ++i)
-            replies << QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
-                SingleInstance::serviceName, SingleInstance::objectPath, SingleInstance::serviceName, "Toggle"));
-        for (QDBusPendingCall &reply : replies)
-            reply.waitForFinished();
-        const bool on = toggles % 2 == 1;
-        // The last call's answer is the state; a start it overtook was answered "not awake".
-        QCOMPARE(replies.last().isError(), false);
-        auto live = [&] {
-            const QDBusMessage reply = gnome.bus().call(QDBusMessage::createMethodCall(
-                mockName, "/org/corvane/MockInhibitServices", "org.corvane.MockInhibitServices", "Live"));
-            return reply.arguments().value(0).toStringList();
-        };
-        // Once the mock has answered every Inhibit (one call at a time, so the last start
-        // may go on to logind), what is held is the last intent's alone.
-        QVERIFY(TestBus::waitFor([&] { return live().size() + blockLocks().size() == (on ? 1 : 0); }));
-        QCOMPARE(RunningCorvane::property("Active"), QVariant(on));
-        QCOMPARE(RunningCorvane::property("Held"), QVariant(on));
-        QCOMPARE(RunningCorvane::property("HeldBy").toString().isEmpty(), !on);
     }
 
     // A command run through the tray: the tray holds for the command line's process, and
@@ -301,20 +180,6 @@ private Q_SLOTS:
         call("Release");
         QVERIFY(RunningCorvane::property("RemainingSeconds").toLongLong() > 230 * 60);
         QCOMPARE(blockLocks().size(), 1);
-    }
-
-    void badModesAreRefused_data()
-    {
-        QTest::addColumn<QString>("mode");
-        QTest::addRow("garbage") << "garbage";
-        QTest::addRow("empty") << "";
-        QTest::addRow("a near miss") << "SystemOnly";
-    }
-    void badModesAreRefused()
-    {
-        QFETCH(QString, mode);
-        QCOMPARE(call("SetMode", {mode}).errorName(), "org.freedesktop.DBus.Error.InvalidArgs");
-        QCOMPARE(RunningCorvane::property("Mode"), QVariant("displayAndSystem"));
     }
 
 private:
