@@ -1,14 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The real program on the private buses of scripts/test-env, driven through its
-// public interface and its command line: every way out gives the logind lock back, and no
-// surface reads "awake" while nothing holds. (A second launch handing over: tst_NoTrayWindow.)
+// The real program on the private buses of scripts/test-env, driven through its public
+// interface and its command line: every way out gives the logind lock back, no surface
+// reads "awake" while nothing holds, the system locale reaches what it says, and each
+// trigger holds for its real source (a player, a process, a remote session in logind's
+// mock, UPower's mock on battery) and gives the inhibition back within five seconds once
+// it ends. (A second launch handing over: tst_NoTrayWindow.)
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "wake/TerminationGuard.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <memory>
@@ -48,6 +57,56 @@ QList<pid_t> childrenOf(qint64 pid)
 bool gone(pid_t pid)
 {
     return readFile(QStringLiteral("/proc/%1/stat").arg(pid)).split(' ').value(2, "Z") == "Z";
+}
+
+constexpr int releaseWithinMs = 5000;
+
+QString trigger()
+{
+    return RunningCorvane::property("Trigger").toString();
+}
+
+// Held for `words`, in `kind` ("idle:sleep" with the display, "sleep" without), and nothing else.
+bool heldFor(const QString &words, const QString &kind)
+{
+    const QStringList locks = blockLocks();
+    return trigger() == words && locks.size() == 1
+        && locks.first()
+        == QStringLiteral("%1|Corvane|Corvane: keeping this computer awake while %2|block").arg(kind, words);
+}
+
+bool released()
+{
+    return trigger().isEmpty() && blockLocks().isEmpty();
+}
+
+// Killed with the test function, whatever its outcome.
+std::unique_ptr<QProcess> start(const QString &program, const QStringList &arguments)
+{
+    auto process = std::make_unique<QProcess>();
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->start(program, arguments);
+    process->waitForStarted(5000);
+    return process;
+}
+
+// What logind's mock is asked to do, or a signal it sends as logind's manager; on `path`, a
+// method of its objects.
+QDBusMessage logindMock(const QString &method, const QVariantList &args,
+                        const QString &path = "/org/freedesktop/login1",
+                        const QString &interface = "org.freedesktop.DBus.Mock")
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(logindName, path, interface, method);
+    call.setArguments(args);
+    return TestBus::bus(true).call(call);
+}
+
+void announceSession(const QString &signal, const QString &id, const QString &path)
+{
+    logindMock(
+        "EmitSignal",
+        {"org.freedesktop.login1.Manager", signal, "so", QVariantList{id, QVariant::fromValue(QDBusObjectPath(path))}});
 }
 } // namespace
 
@@ -180,6 +239,102 @@ private Q_SLOTS:
         call("Release");
         QVERIFY(RunningCorvane::property("RemainingSeconds").toLongLong() > 230 * 60);
         QCOMPARE(blockLocks().size(), 1);
+    }
+
+    // The system locale reaches the panel, the reason logind is given and the command line.
+    // (Every translation is complete, or the build fails; the tray's texts: tst_TrayPresenter.)
+    void followsTheSystemLocale()
+    {
+        cleanup();
+        QProcessEnvironment german;
+        for (const char *name : {"LANG", "LC_ALL", "LC_MESSAGES"})
+            german.insert(name, "de_DE.UTF-8");
+        german.insert("LANGUAGE", "de");
+        m_corvane = launch(german);
+        QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 10000));
+        QVERIFY2(panelTexts().contains("Corvane beenden"), qPrintable(panelTexts()));
+        call("Start", {60u});
+        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
+        QVERIFY2(blockLocks().first().contains("Corvane: hält diesen Computer für 1 Std. wach"),
+                 qPrintable(blockLocks().first()));
+        QString said;
+        QCOMPARE(commandLine({"--status"}, &said, german), 0);
+        QVERIFY2(said.startsWith("Dieser Computer wird noch"), qPrintable(said));
+    }
+
+    // Playing holds with the display on; paused, gone without a word, or beside players
+    // that hang or answer nonsense, the outcome is clear and the program stays live.
+    void whileMediaPlays()
+    {
+        const QString mpv = QStandardPaths::findExecutable("mpv");
+        const QString playerctl = QStandardPaths::findExecutable("playerctl");
+        CORVANE_REQUIRE(!mpv.isEmpty() && !playerctl.isEmpty() && QFile::exists("/etc/mpv/scripts/mpris.so"),
+                        "mpv with mpv-mpris, and playerctl");
+        const auto hung = start("/usr/bin/python3", {TestBus::mockTemplate("mpris_player.py"), "hung", "hung"});
+        const auto wrong = start("/usr/bin/python3", {TestBus::mockTemplate("mpris_player.py"), "wrong", "wrong-type"});
+        QCOMPARE(commandLine({"--while-media", "on"}), 0);
+        // Silence without end.
+        const auto player = start(mpv, {"--no-video", "--ao=null", "--no-terminal", "av://lavfi:anullsrc"});
+        const QString words = "mpv plays media";
+        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, "idle:sleep"); }, 10000),
+                 qPrintable(blockLocks().join('\n')));
+        QCOMPARE(RunningCorvane::property("Active").toBool(), false);
+
+        QCOMPARE(QProcess::execute(playerctl, {"--player=mpv", "pause"}), 0);
+        QVERIFY(TestBus::waitFor(released, releaseWithinMs));
+        QCOMPARE(QProcess::execute(playerctl, {"--player=mpv", "play"}), 0);
+        QVERIFY(TestBus::waitFor([&] { return heldFor(words, "idle:sleep"); }, releaseWithinMs));
+        // Killed outright: its name goes with its connection.
+        player->kill();
+        QVERIFY(TestBus::waitFor(released, releaseWithinMs));
+        QCOMPARE(commandLine({"--while-media", "off"}), 0);
+    }
+
+    // A listed program under a name with a space and letters beyond ASCII, longer than the
+    // kernel keeps; --status names it. (Sharing with a period: tst_Triggers.)
+    void whileAppsRun()
+    {
+        QTemporaryDir dir;
+        const QString name = "corvane trig sléeper";
+        const QString copy = dir.filePath(name);
+        QVERIFY(QFile::copy(QStandardPaths::findExecutable("sleep"), copy));
+        QVERIFY(QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QCOMPARE(commandLine({"--while-apps", "nothing-like-it," + name}), 0);
+        const auto process = start(copy, {"600"});
+        const QString words = name + " runs";
+        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, "idle:sleep"); }, 7000),
+                 qPrintable(blockLocks().join('\n')));
+
+        QString output;
+        QCOMPARE(commandLine({"--status", "--json"}, &output), 0);
+        const QJsonObject status = QJsonDocument::fromJson(output.toUtf8()).object();
+        QCOMPARE(status.value("trigger").toString(), words);
+        QCOMPARE(status.value("active").toBool(), false);
+        QCOMPARE(status.value("held").toBool(), true);
+        process->kill();
+        QVERIFY(TestBus::waitFor(released, releaseWithinMs));
+        QCOMPARE(commandLine({"--while-apps="}), 0);
+    }
+
+    // System only, and a closed session lets go. (On battery: tst_Triggers.)
+    void whileSomeoneIsLoggedInRemotely()
+    {
+        QCOMPARE(commandLine({"--while-remote", "on"}), 0);
+        // As sshd's PAM module opens it: logind announces it, then it reads as remote. The
+        // template answers with the path as text.
+        const QString id = QStringLiteral("ssh%1").arg(QCoreApplication::applicationPid());
+        const QString path =
+            logindMock("AddSession", {id, "seat0", 1000u, "someone", false}).arguments().value(0).toString();
+        QVERIFY(!path.isEmpty());
+        announceSession("SessionNew", id, path);
+        logindMock("Set", {"org.freedesktop.login1.Session", "Remote", QVariant::fromValue(QDBusVariant(true))}, path,
+                   "org.freedesktop.DBus.Properties");
+        const QString words = "someone is logged in remotely";
+        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, "sleep"); }), qPrintable(blockLocks().join('\n')));
+        logindMock("RemoveObject", {QVariant::fromValue(QDBusObjectPath(path))});
+        announceSession("SessionRemoved", id, path);
+        QVERIFY(TestBus::waitFor(released, releaseWithinMs));
+        QCOMPARE(commandLine({"--while-remote", "off"}), 0);
     }
 
 private:
