@@ -5,7 +5,6 @@
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 
-#include <QDBusConnectionInterface>
 #include <QtTest>
 #include <csignal>
 

@@ -4,7 +4,7 @@
 // reads "awake" while nothing holds, the system locale reaches what it says, and each
 // trigger holds for its real source (a player, a process, a remote session in logind's
 // mock, UPower's mock on battery) and gives the inhibition back within five seconds once
-// it ends. (A second launch handing over: tst_NoTrayWindow.)
+// it ends. (A second launch handing over: the real desktops' rig.)
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "wake/TerminationGuard.h"
@@ -179,8 +179,6 @@ private Q_SLOTS:
         restartLogind();
         QVERIFY(TestBus::waitFor(
             [] { return RunningCorvane::property("Held") == QVariant(true) && blockLocks().size() == 1; }, 5000));
-        QCOMPARE(commandLine({"--status"}, &output), 0);
-        QVERIFY2(output.startsWith("Keeping this computer awake for "), qPrintable(output));
         QVERIFY2(panelTexts().contains("\nAWAKE."), qPrintable(panelTexts()));
     }
 
@@ -278,7 +276,6 @@ private Q_SLOTS:
         const QString words = "mpv plays media";
         QVERIFY2(TestBus::waitFor([&] { return heldFor(words, "idle:sleep"); }, 10000),
                  qPrintable(blockLocks().join('\n')));
-        QCOMPARE(RunningCorvane::property("Active").toBool(), false);
 
         QCOMPARE(QProcess::execute(playerctl, {"--player=mpv", "pause"}), 0);
         QVERIFY(TestBus::waitFor(released, releaseWithinMs));
@@ -309,7 +306,6 @@ private Q_SLOTS:
         QCOMPARE(commandLine({"--status", "--json"}, &output), 0);
         const QJsonObject status = QJsonDocument::fromJson(output.toUtf8()).object();
         QCOMPARE(status.value("trigger").toString(), words);
-        QCOMPARE(status.value("active").toBool(), false);
         QCOMPARE(status.value("held").toBool(), true);
         process->kill();
         QVERIFY(TestBus::waitFor(released, releaseWithinMs));
