@@ -1,22 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The real program on the private buses of scripts/test-env, driven through its
-// public interface and its command line: every way out gives the logind lock back, a
-// power-off releases while the program stays up, and no surface reads "awake" while nothing
-// holds. (A second launch handing over: tst_NoTrayWindow.)
+// The real program on the private buses of scripts/test-env, driven through its public
+// interface and its command line: every way out gives the logind lock back, no surface
+// reads "awake" while nothing holds, the system locale reaches what it says, and each
+// trigger holds for its real source (a player, a process, a remote session in logind's
+// mock, UPower's mock on battery) and gives the inhibition back within five seconds once
+// it ends. (A second launch handing over: the real desktops' rig.)
 #include "RunningCorvane.h"
 #include "TestSupport.h"
-#include "platform/QSettingsStore.h"
-#include "shell/SingleInstance.h"
 #include "wake/TerminationGuard.h"
-#include "wake/ToggleShortcut.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDBusPendingCall>
+#include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <memory>
@@ -25,14 +26,6 @@ using namespace RunningCorvane;
 
 namespace {
 const QString logindName = QStringLiteral("org.freedesktop.login1");
-
-void emitLogindSignal(const QString &name, const QString &signature, const QVariantList &args)
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(logindName, "/org/freedesktop/login1",
-                                                          "org.freedesktop.DBus.Mock", "EmitSignal");
-    message << "org.freedesktop.login1.Manager" << name << signature << args;
-    QDBusConnection::systemBus().call(message);
-}
 
 bool logindRuns()
 {
@@ -64,6 +57,56 @@ QList<pid_t> childrenOf(qint64 pid)
 bool gone(pid_t pid)
 {
     return readFile(QStringLiteral("/proc/%1/stat").arg(pid)).split(' ').value(2, "Z") == "Z";
+}
+
+constexpr int releaseWithinMs = 5000;
+
+QString trigger()
+{
+    return RunningCorvane::property("Trigger").toString();
+}
+
+// Held for `words`, in `kind` ("idle:sleep" with the display, "sleep" without), and nothing else.
+bool heldFor(const QString &words, const QString &kind)
+{
+    const QStringList locks = blockLocks();
+    return trigger() == words && locks.size() == 1
+        && locks.first()
+        == QStringLiteral("%1|Corvane|Corvane: keeping this computer awake while %2|block").arg(kind, words);
+}
+
+bool released()
+{
+    return trigger().isEmpty() && blockLocks().isEmpty();
+}
+
+// Killed with the test function, whatever its outcome.
+std::unique_ptr<QProcess> start(const QString &program, const QStringList &arguments)
+{
+    auto process = std::make_unique<QProcess>();
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->start(program, arguments);
+    process->waitForStarted(5000);
+    return process;
+}
+
+// What logind's mock is asked to do, or a signal it sends as logind's manager; on `path`, a
+// method of its objects.
+QDBusMessage logindMock(const QString &method, const QVariantList &args,
+                        const QString &path = "/org/freedesktop/login1",
+                        const QString &interface = "org.freedesktop.DBus.Mock")
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(logindName, path, interface, method);
+    call.setArguments(args);
+    return TestBus::bus(true).call(call);
+}
+
+void announceSession(const QString &signal, const QString &id, const QString &path)
+{
+    logindMock(
+        "EmitSignal",
+        {"org.freedesktop.login1.Manager", signal, "so", QVariantList{id, QVariant::fromValue(QDBusObjectPath(path))}});
 }
 } // namespace
 
@@ -118,40 +161,6 @@ private Q_SLOTS:
         QVERIFY(holding || TestBus::logindCalls().filter("Inhibit ").isEmpty());
     }
 
-    // The shortcut kept in the settings is in force from launch: in an X11 session of no
-    // known desktop it is the program's own grab, and a press is the tray's quick toggle.
-    void theShortcutTogglesFromLaunch()
-    {
-        CORVANE_REQUIRE(!QStandardPaths::findExecutable("xdotool").isEmpty(), "xdotool");
-        cleanup();
-        QSettingsStore().setString(ToggleShortcut::settingKey, "Ctrl+Alt+K");
-        m_corvane = launch();
-        QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 10000));
-        QProcess::execute("xdotool", {"key", "ctrl+alt+k"});
-        QVERIFY(TestBus::waitFor([] { return state() == "active held"; }));
-        QProcess::execute("xdotool", {"key", "ctrl+alt+k"});
-        QVERIFY(TestBus::waitFor([] { return state() == "idle released"; }));
-        QSettingsStore().setString(ToggleShortcut::settingKey, QString());
-    }
-
-    // With systemd 255's signal (the plain one is in the mechanisms' table).
-    void powerOffReleasesWhileTheProgramStaysUp()
-    {
-        // Idle, nothing of the program's is at logind; the delay lock comes with the period.
-        QVERIFY(TestBus::logindInhibitors().isEmpty());
-        call("Start", {60u});
-        QVERIFY(TestBus::waitFor(
-            [] { return blockLocks().size() == 1 && TestBus::logindInhibitors().filter("|delay").size() == 1; }));
-
-        emitLogindSignal("PrepareForShutdownWithMetadata", "ba{sv}",
-                         {true, QVariant::fromValue(QVariantMap{{"type", "reboot"}})});
-        // Both locks go: the assertion first, then the delay lock that held logind back.
-        QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
-        QCOMPARE(m_corvane->state(), QProcess::Running);
-        // The timer service is not told: if the power-off does not happen, it still runs.
-        QCOMPARE(state(), "active released");
-    }
-
     // The service holding the period goes and nothing else can hold: every surface says
     // so, the period runs on, and it is held again as soon as a service answers.
     void aLostInhibitionNeverReadsAwake()
@@ -165,85 +174,12 @@ private Q_SLOTS:
         QString output;
         QCOMPARE(commandLine({"--status"}, &output), 1);
         QVERIFY2(output.contains("not being kept awake") && !output.contains("Keeping"), qPrintable(output));
-        QCOMPARE(commandLine({"--status", "--json"}, &output), 1);
-        const QJsonObject json = QJsonDocument::fromJson(output.toUtf8()).object();
-        QCOMPARE(json.value("active"), QJsonValue(true));
-        QCOMPARE(json.value("held"), QJsonValue(false));
         QVERIFY2(panelTexts().contains("NOT AWAKE."), qPrintable(panelTexts()));
 
         restartLogind();
         QVERIFY(TestBus::waitFor(
             [] { return RunningCorvane::property("Held") == QVariant(true) && blockLocks().size() == 1; }, 5000));
-        QCOMPARE(commandLine({"--status"}, &output), 0);
-        QVERIFY2(output.startsWith("Keeping this computer awake for "), qPrintable(output));
         QVERIFY2(panelTexts().contains("\nAWAKE."), qPrintable(panelTexts()));
-    }
-
-    // With nothing to hold, the command line reports what its own request came to, never the
-    // state before it. (A longer period over a running one: tst_CommandLineEndToEnd.)
-    void theCommandLineReportsItsOwnOutcome_data()
-    {
-        QTest::addColumn<bool>("refusedBefore"); // and something can hold again
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("pattern"); // what it prints
-        QTest::addRow("nothing can hold")
-            << false << QStringList{"--for", "30m"} << 1 << "^corvane: The system refused";
-        QTest::addRow("a command after an earlier refusal")
-            << true << QStringList{"--", "sh", "-c", "echo ran"} << 0 << "^ran$";
-    }
-    void theCommandLineReportsItsOwnOutcome()
-    {
-        QFETCH(bool, refusedBefore);
-        QFETCH(QStringList, arguments);
-        QVERIFY(stopLogind());
-        if (refusedBefore) {
-            QCOMPARE(commandLine({"--indefinitely"}), 1);
-            QCOMPARE(RunningCorvane::property("AssertionFailed"), QVariant(true));
-            restartLogind();
-        }
-        QString output;
-        QTEST(commandLine(arguments, &output), "exitCode");
-        QFETCH(QString, pattern);
-        QVERIFY2(output.contains(QRegularExpression(pattern, QRegularExpression::MultilineOption)), qPrintable(output));
-        QCOMPARE(RunningCorvane::property("Held").toBool(), false);
-    }
-
-    // The service answers in 0.3 s; the toggles all come before it does. The last wins.
-    void quickTogglesEndInTheLastIntent_data()
-    {
-        QTest::addColumn<int>("toggles");
-        QTest::addRow("on, off") << 2;
-        QTest::addRow("on, off, on") << 3;
-    }
-    void quickTogglesEndInTheLastIntent()
-    {
-        QFETCH(int, toggles);
-        const QString mockName = "org.corvane.MockInhibitServices";
-        MockService gnome(TestBus::mockTemplate("inhibit_services.py"), false, mockName,
-                          {{"desktop", "gnome"}, {"answer", "slow"}});
-        QVERIFY(TestBus::waitFor(
-            [&gnome] { return gnome.bus().interface()->isServiceRegistered("org.gnome.SessionManager").value(); }));
-        QList<QDBusPendingCall> replies;
-        for (int i = 0; i < toggles; ++i)
-            replies << QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
-                SingleInstance::serviceName, SingleInstance::objectPath, SingleInstance::serviceName, "Toggle"));
-        for (QDBusPendingCall &reply : replies)
-            reply.waitForFinished();
-        const bool on = toggles % 2 == 1;
-        // The last call's answer is the state; a start it overtook was answered "not awake".
-        QCOMPARE(replies.last().isError(), false);
-        auto live = [&] {
-            const QDBusMessage reply = gnome.bus().call(QDBusMessage::createMethodCall(
-                mockName, "/org/corvane/MockInhibitServices", "org.corvane.MockInhibitServices", "Live"));
-            return reply.arguments().value(0).toStringList();
-        };
-        // Once the mock has answered every Inhibit (one call at a time, so the last start
-        // may go on to logind), what is held is the last intent's alone.
-        QVERIFY(TestBus::waitFor([&] { return live().size() + blockLocks().size() == (on ? 1 : 0); }));
-        QCOMPARE(RunningCorvane::property("Active"), QVariant(on));
-        QCOMPARE(RunningCorvane::property("Held"), QVariant(on));
-        QCOMPARE(RunningCorvane::property("HeldBy").toString().isEmpty(), !on);
     }
 
     // A command run through the tray: the tray holds for the command line's process, and
@@ -303,18 +239,98 @@ private Q_SLOTS:
         QCOMPARE(blockLocks().size(), 1);
     }
 
-    void badModesAreRefused_data()
+    // The system locale reaches the panel, the reason logind is given and the command line.
+    // (Every translation is complete, or the build fails; the tray's texts: tst_TrayPresenter.)
+    void followsTheSystemLocale()
     {
-        QTest::addColumn<QString>("mode");
-        QTest::addRow("garbage") << "garbage";
-        QTest::addRow("empty") << "";
-        QTest::addRow("a near miss") << "SystemOnly";
+        cleanup();
+        QProcessEnvironment german;
+        for (const char *name : {"LANG", "LC_ALL", "LC_MESSAGES"})
+            german.insert(name, "de_DE.UTF-8");
+        german.insert("LANGUAGE", "de");
+        m_corvane = launch(german);
+        QVERIFY(TestBus::waitFor([] { return !state().isEmpty(); }, 10000));
+        QVERIFY2(panelTexts().contains("Corvane beenden"), qPrintable(panelTexts()));
+        call("Start", {60u});
+        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }));
+        QVERIFY2(blockLocks().first().contains("Corvane: hält diesen Computer für 1 Std. wach"),
+                 qPrintable(blockLocks().first()));
+        QString said;
+        QCOMPARE(commandLine({"--status"}, &said, german), 0);
+        QVERIFY2(said.startsWith("Dieser Computer wird noch"), qPrintable(said));
     }
-    void badModesAreRefused()
+
+    // Playing holds with the display on; paused, gone without a word, or beside players
+    // that hang or answer nonsense, the outcome is clear and the program stays live.
+    void whileMediaPlays()
     {
-        QFETCH(QString, mode);
-        QCOMPARE(call("SetMode", {mode}).errorName(), "org.freedesktop.DBus.Error.InvalidArgs");
-        QCOMPARE(RunningCorvane::property("Mode"), QVariant("displayAndSystem"));
+        const QString mpv = QStandardPaths::findExecutable("mpv");
+        const QString playerctl = QStandardPaths::findExecutable("playerctl");
+        CORVANE_REQUIRE(!mpv.isEmpty() && !playerctl.isEmpty() && QFile::exists("/etc/mpv/scripts/mpris.so"),
+                        "mpv with mpv-mpris, and playerctl");
+        const auto hung = start("/usr/bin/python3", {TestBus::mockTemplate("mpris_player.py"), "hung", "hung"});
+        const auto wrong = start("/usr/bin/python3", {TestBus::mockTemplate("mpris_player.py"), "wrong", "wrong-type"});
+        QCOMPARE(commandLine({"--while-media", "on"}), 0);
+        // Silence without end.
+        const auto player = start(mpv, {"--no-video", "--ao=null", "--no-terminal", "av://lavfi:anullsrc"});
+        const QString words = "mpv plays media";
+        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, "idle:sleep"); }, 10000),
+                 qPrintable(blockLocks().join('\n')));
+
+        QCOMPARE(QProcess::execute(playerctl, {"--player=mpv", "pause"}), 0);
+        QVERIFY(TestBus::waitFor(released, releaseWithinMs));
+        QCOMPARE(QProcess::execute(playerctl, {"--player=mpv", "play"}), 0);
+        QVERIFY(TestBus::waitFor([&] { return heldFor(words, "idle:sleep"); }, releaseWithinMs));
+        // Killed outright: its name goes with its connection.
+        player->kill();
+        QVERIFY(TestBus::waitFor(released, releaseWithinMs));
+        QCOMPARE(commandLine({"--while-media", "off"}), 0);
+    }
+
+    // A listed program under a name with a space and letters beyond ASCII, longer than the
+    // kernel keeps; --status names it. (Sharing with a period: tst_Triggers.)
+    void whileAppsRun()
+    {
+        QTemporaryDir dir;
+        const QString name = "corvane trig sléeper";
+        const QString copy = dir.filePath(name);
+        QVERIFY(QFile::copy(QStandardPaths::findExecutable("sleep"), copy));
+        QVERIFY(QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        QCOMPARE(commandLine({"--while-apps", "nothing-like-it," + name}), 0);
+        const auto process = start(copy, {"600"});
+        const QString words = name + " runs";
+        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, "idle:sleep"); }, 7000),
+                 qPrintable(blockLocks().join('\n')));
+
+        QString output;
+        QCOMPARE(commandLine({"--status", "--json"}, &output), 0);
+        const QJsonObject status = QJsonDocument::fromJson(output.toUtf8()).object();
+        QCOMPARE(status.value("trigger").toString(), words);
+        QCOMPARE(status.value("held").toBool(), true);
+        process->kill();
+        QVERIFY(TestBus::waitFor(released, releaseWithinMs));
+        QCOMPARE(commandLine({"--while-apps="}), 0);
+    }
+
+    // System only, and a closed session lets go. (On battery: tst_Triggers.)
+    void whileSomeoneIsLoggedInRemotely()
+    {
+        QCOMPARE(commandLine({"--while-remote", "on"}), 0);
+        // As sshd's PAM module opens it: logind announces it, then it reads as remote. The
+        // template answers with the path as text.
+        const QString id = QStringLiteral("ssh%1").arg(QCoreApplication::applicationPid());
+        const QString path =
+            logindMock("AddSession", {id, "seat0", 1000u, "someone", false}).arguments().value(0).toString();
+        QVERIFY(!path.isEmpty());
+        announceSession("SessionNew", id, path);
+        logindMock("Set", {"org.freedesktop.login1.Session", "Remote", QVariant::fromValue(QDBusVariant(true))}, path,
+                   "org.freedesktop.DBus.Properties");
+        const QString words = "someone is logged in remotely";
+        QVERIFY2(TestBus::waitFor([&] { return heldFor(words, "sleep"); }), qPrintable(blockLocks().join('\n')));
+        logindMock("RemoveObject", {QVariant::fromValue(QDBusObjectPath(path))});
+        announceSession("SessionRemoved", id, path);
+        QVERIFY(TestBus::waitFor(released, releaseWithinMs));
+        QCOMPARE(commandLine({"--while-remote", "off"}), 0);
     }
 
 private:

@@ -100,76 +100,49 @@ private Q_SLOTS:
         QTest::addColumn<QString>("toolTip");
         const auto system = AssertionMode::systemOnly;
         const auto display = AssertionMode::displayAndSystem;
-        QTest::newRow("idle") << "en" << idle(WakeDuration::minutes(60), display) << "eye"
-                              << "Corvane idle"
-                              << ""
-                              << "Click for options, middle-click to keep this computer awake";
-        QTest::newRow("timed, 59 s left") << "en" << timed(15, 59, system) << "eye.fill"
-                                          << "Corvane active"
-                                          << "59s"
-                                          << "Less than a minute left, awake until 14:00";
-        QTest::newRow("timed, 61 s left") << "en" << timed(15, 61, display) << "eye.fill"
-                                          << "Corvane active"
-                                          << "2m"
-                                          << "2 min left, awake until 14:01";
-        QTest::newRow("timed, 3900 s left") << "en" << timed(240, 3900, system) << "eye.fill"
-                                            << "Corvane active"
-                                            << "1h05"
-                                            << "1 h 5 min left, awake until 15:05";
+        const QString active = "Corvane active";
+        const QString warning = "exclamationmark.triangle.fill";
+        auto row = [](const char *name, const char *lang, const State &state, const QString &symbol,
+                      const QString &description, const QString &label, const QString &toolTip) {
+            QTest::newRow(name) << QString(lang) << state << symbol << description << label << toolTip;
+        };
+        row("idle", "en", idle(WakeDuration::minutes(60), display), "eye", "Corvane idle", "",
+            "Click for options, middle-click to keep this computer awake");
+        row("timed, 59 s left", "en", timed(15, 59, system), "eye.fill", active, "59s",
+            "Less than a minute left, awake until 14:00");
+        row("timed, 61 s left", "en", timed(15, 61, display), "eye.fill", active, "2m",
+            "2 min left, awake until 14:01");
+        row("timed, 3900 s left", "en", timed(240, 3900, system), "eye.fill", active, "1h05",
+            "1 h 5 min left, awake until 15:05");
         // Seconds dropped as the panel drops them, and the day when it is not today.
-        QTest::newRow("timed, ends tomorrow") << "en" << timed(1440, 86000, system) << "eye.fill"
-                                              << "Corvane active"
-                                              << "23h53"
-                                              << "23 h 54 min left, awake until tomorrow 13:53";
-        QTest::newRow("timed, ends the day after") << "en" << timed(2880, 172000, display) << "eye.fill"
-                                                   << "Corvane active"
-                                                   << "47h46"
-                                                   << "47 h 47 min left, awake until Wed 13:46";
+        row("timed, ends tomorrow", "en", timed(1440, 86000, system), "eye.fill", active, "23h53",
+            "23 h 54 min left, awake until tomorrow 13:53");
+        row("timed, ends the day after", "en", timed(2880, 172000, display), "eye.fill", active, "47h46",
+            "47 h 47 min left, awake until Wed 13:46");
         // Beside a shown label the tooltip holds what changes only with the period.
-        QTest::newRow("timed, 61 s left, beside a label") << "en" << besideLabel(timed(15, 61, display)) << "eye.fill"
-                                                          << "Corvane active"
-                                                          << "2m"
-                                                          << "Awake until 14:01";
-        QTest::newRow("timed, ends tomorrow, beside a label")
-            << "en" << besideLabel(timed(1440, 86000, system)) << "eye.fill"
-            << "Corvane active"
-            << "23h53"
-            << "Awake until tomorrow 13:53";
-        QTest::newRow("indefinite") << "en" << indefinite(display) << "eye.fill"
-                                    << "Corvane active"
-                                    << ""
-                                    << "Awake until turned off";
-        QTest::newRow("refused") << "en" << refused(system) << "exclamationmark.triangle.fill"
-                                 << "Corvane could not keep this computer awake"
-                                 << ""
-                                 << "Corvane could not keep this computer awake";
+        row("timed, 61 s left, beside a label", "en", besideLabel(timed(15, 61, display)), "eye.fill", active, "2m",
+            "Awake until 14:01");
+        row("timed, ends tomorrow, beside a label", "en", besideLabel(timed(1440, 86000, system)), "eye.fill", active,
+            "23h53", "Awake until tomorrow 13:53");
+        row("indefinite", "en", indefinite(display), "eye.fill", active, "", "Awake until turned off");
+        row("refused", "en", refused(system), warning, "Corvane could not keep this computer awake", "",
+            "Corvane could not keep this computer awake");
         // No countdown and no "awake" while nothing holds the period.
-        QTest::newRow("timed, nothing holds it")
-            << "en" << unheld(timed(60, 1800, display)) << "exclamationmark.triangle.fill"
-            << "Corvane is not keeping this computer awake"
-            << ""
-            << "Not being kept awake: nothing holds the inhibition. Asking again until 14:30";
-        QTest::newRow("indefinite, nothing holds it")
-            << "en" << unheld(indefinite(system)) << "exclamationmark.triangle.fill"
-            << "Corvane is not keeping this computer awake"
-            << ""
-            << "Not being kept awake: nothing holds the inhibition. Asking again until turned off";
+        row("timed, nothing holds it", "en", unheld(timed(60, 1800, display)), warning,
+            "Corvane is not keeping this computer awake", "",
+            "Not being kept awake: nothing holds the inhibition. Asking again until 14:30");
+        row("indefinite, nothing holds it", "en", unheld(indefinite(system)), warning,
+            "Corvane is not keeping this computer awake", "",
+            "Not being kept awake: nothing holds the inhibition. Asking again until turned off");
         // A trigger fills the icon without a period, and says what it holds for.
-        QTest::newRow("a trigger holds") << "en" << heldFor(idle(WakeDuration::minutes(60)), "mpv plays media")
-                                         << "eye.fill"
-                                         << "Corvane active"
-                                         << ""
-                                         << "Awake while mpv plays media";
-        QTest::newRow("a period and a trigger") << "en" << heldFor(indefinite(display), "blender runs") << "eye.fill"
-                                                << "Corvane active"
-                                                << ""
-                                                << "Awake until turned off\nAwake while blender runs";
+        row("a trigger holds", "en", heldFor(idle(WakeDuration::minutes(60)), "mpv plays media"), "eye.fill", active,
+            "", "Awake while mpv plays media");
+        row("a period and a trigger", "en", heldFor(indefinite(display), "blender runs"), "eye.fill", active, "",
+            "Awake until turned off\nAwake while blender runs");
         // One German row proves the texts go through the translator; the build refuses an
         // unfinished translation.
-        QTest::newRow("German: timed, ends tomorrow") << "de" << timed(1440, 86000, system) << "eye.fill"
-                                                      << "Corvane aktiv"
-                                                      << "23h53"
-                                                      << "Noch 23 Std. 54 Min., wach bis morgen 13:53";
+        row("German: timed, ends tomorrow", "de", timed(1440, 86000, system), "eye.fill", "Corvane aktiv", "23h53",
+            "Noch 23 Std. 54 Min., wach bis morgen 13:53");
     }
 
     void iconAndToolTip()
@@ -227,46 +200,6 @@ private Q_SLOTS:
         QFETCH(QStringList, menu);
         useLanguage(lang);
         QCOMPARE(readMenu(TrayPresenter::menu(state, now)), menu);
-    }
-
-    // The icon is redrawn and sent to the host only when the ring moves: it must move no
-    // more often than the label, down to its last step in the last second, and over a
-    // long period through every step.
-    void ringMovesOnlyWithTheLabel_data()
-    {
-        QTest::addColumn<qint64>("minutes");
-        QTest::addColumn<bool>("everyStep");
-        QTest::newRow("15 min") << qint64(15) << false;
-        QTest::newRow("4 h") << qint64(240) << true;
-    }
-    void ringMovesOnlyWithTheLabel()
-    {
-        QFETCH(qint64, minutes);
-        QFETCH(bool, everyStep);
-        State state = timed(minutes, minutes * 60);
-        QCOMPARE(TrayPresenter::ring(state), 1.0);
-        QString label = TrayPresenter::label(state);
-        double ring = 1.0;
-        int moves = 0;
-        for (qint64 left = minutes * 60 - 1; left > 0; --left) {
-            state.remainingSeconds = left;
-            const double now = TrayPresenter::ring(state);
-            QVERIFY(now > 0.0 && now <= ring);
-            if (now != ring) {
-                QVERIFY2(TrayPresenter::label(state) != label, qPrintable(QString::number(left)));
-                ++moves;
-            }
-            ring = now;
-            label = TrayPresenter::label(state);
-        }
-        QCOMPARE(ring, 1.0 / TrayPresenter::ringSteps);
-        if (everyStep)
-            QCOMPARE(moves, TrayPresenter::ringSteps - 1);
-        QCOMPARE(TrayPresenter::ring(indefinite(AssertionMode::systemOnly)), -1.0);
-        QCOMPARE(TrayPresenter::ring(refused(AssertionMode::systemOnly)), -1.0);
-        QCOMPARE(TrayPresenter::ring(unheld(timed(minutes, minutes * 60))), -1.0);
-        // The label counts down where it is shown; a ring too would be one more message.
-        QCOMPARE(TrayPresenter::ring(besideLabel(timed(minutes, minutes * 60))), -1.0);
     }
 };
 

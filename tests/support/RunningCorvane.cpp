@@ -18,6 +18,13 @@ QProcessEnvironment environmentWith(const QProcessEnvironment &extra)
     env.insert(extra);
     return env;
 }
+
+QDBusMessage callOn(const QString &path, const QString &interface, const QString &method, const QVariantList &args)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(SingleInstance::serviceName, path, interface, method);
+    message.setArguments(args);
+    return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
+}
 } // namespace
 
 std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra, const QStringList &arguments)
@@ -28,15 +35,6 @@ std::unique_ptr<QProcess> launch(const QProcessEnvironment &extra, const QString
     process->start(QStringLiteral(CORVANE_BINARY), arguments);
     return process;
 }
-
-namespace {
-QDBusMessage callOn(const QString &path, const QString &interface, const QString &method, const QVariantList &args)
-{
-    QDBusMessage message = QDBusMessage::createMethodCall(SingleInstance::serviceName, path, interface, method);
-    message.setArguments(args);
-    return QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
-}
-} // namespace
 
 std::unique_ptr<QProcess> launchIdle()
 {
