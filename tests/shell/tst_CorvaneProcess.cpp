@@ -7,7 +7,9 @@
 // it ends. (A second launch handing over: the real desktops' rig.)
 #include "RunningCorvane.h"
 #include "TestSupport.h"
+#include "platform/QSettingsStore.h"
 #include "wake/TerminationGuard.h"
+#include "wake/ToggleShortcut.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -159,6 +161,39 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
         // Idle, nothing was asked for on the way out either.
         QVERIFY(holding || TestBus::logindCalls().filter("Inhibit ").isEmpty());
+    }
+
+    // A power-off lets go of both locks, the assertion first, then the delay lock that held
+    // logind back; the timer service is not told, so a power-off that does not happen
+    // leaves the period running. With systemd 255's signal (the plain one is in the
+    // mechanisms' table).
+    void powerOffReleasesWhileTheProgramStaysUp()
+    {
+        call("Start", {60u});
+        QVERIFY(TestBus::waitFor(
+            [] { return blockLocks().size() == 1 && TestBus::logindInhibitors().filter("|delay").size() == 1; }));
+        logindMock("EmitSignal",
+                   {"org.freedesktop.login1.Manager", "PrepareForShutdownWithMetadata", "ba{sv}",
+                    QVariantList{true, QVariant::fromValue(QVariantMap{{"type", "reboot"}})}});
+        QVERIFY(TestBus::waitFor([] { return TestBus::logindInhibitors().isEmpty(); }));
+        QCOMPARE(m_corvane->state(), QProcess::Running);
+        QCOMPARE(state(), "active released");
+    }
+
+    // The shortcut kept in the settings is in force from launch: in an X11 session of no
+    // known desktop it is the program's own grab, and a press is the tray's quick toggle.
+    void theShortcutTogglesFromLaunch()
+    {
+        CORVANE_REQUIRE(!QStandardPaths::findExecutable("xdotool").isEmpty(), "xdotool");
+        end(m_corvane);
+        QSettingsStore().setString(ToggleShortcut::settingKey, "Ctrl+Alt+K");
+        m_corvane = launchIdle();
+        QVERIFY(m_corvane);
+        QProcess::execute("xdotool", {"key", "ctrl+alt+k"});
+        QVERIFY(TestBus::waitFor([] { return state() == "active held"; }));
+        QProcess::execute("xdotool", {"key", "ctrl+alt+k"});
+        QVERIFY(TestBus::waitFor([] { return state() == "idle released"; }));
+        QSettingsStore().setString(ToggleShortcut::settingKey, QString());
     }
 
     // The service holding the period goes and nothing else can hold: every surface says
