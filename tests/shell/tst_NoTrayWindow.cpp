@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a bare X server, with no tray of either kind: a launch by the user
 // opens the panel as a window of its own, fully on screen, that keeps its top edge while its
-// content changes, closes with Escape and comes back with the next launch. An XEmbed tray
+// content changes, closes with Escape or its close control and comes back with the next launch. An XEmbed tray
 // started later still gets the icon.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
@@ -89,6 +89,13 @@ private Q_SLOTS:
         QVERIFY(exitedWithZero(*again));
         QTRY_VERIFY_WITH_TIMEOUT(panel().visible, 5000);
         QCOMPARE(panel().geometry.topLeft(), grown.topLeft());
+        // Its close control, inside the card as far in as the other controls, closes it too.
+        const QStringList close =
+            control("WidgetCenter", {"closePanelButton"}).arguments().value(0).toString().split(u' ');
+        QVERIFY(grown.marginsRemoved(QMargins(16, 16, 16, 16))
+                    .contains(QPoint(close.value(0).toInt(), close.value(1).toInt())));
+        QVERIFY(xdotool({"mousemove", close.value(0), close.value(1), "click", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!panel().visible, 5000);
 
         call("Quit");
         QVERIFY(exitedWithZero(*corvane));
