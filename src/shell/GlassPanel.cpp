@@ -3,6 +3,7 @@
 
 #include "platform/X11WindowEffects.h"
 #include "ui/GlassContainer.h"
+#include "ui/GlassPopoverView.h"
 #include "ui/SoftShadow.h"
 
 #include <QApplication>
@@ -136,7 +137,6 @@ void GlassPanel::setKind(Kind kind)
     setWindowFlags(flagsFor(kind));
     if (kind == Kind::Window && !m_close) {
         auto *close = new QToolButton(this);
-        close->setAutoRaise(true);
         m_close = close;
         m_close->setObjectName(QStringLiteral("closePanelButton"));
         m_close->setAccessibleName(tr("Close"));
@@ -144,8 +144,18 @@ void GlassPanel::setKind(Kind kind)
         m_close->setIcon(crossIcon(QColor(255, 255, 255, 210))); // on the dark glass
         m_close->setFocusPolicy(Qt::TabFocus);
         m_close->setIconSize(QSize(12, 12));
-        m_close->resize(15, 15);
+        // As tall as the status chip beside it, and marked on focus as the gear is.
+        m_close->setFixedSize(24, 24);
+        m_close->setCursor(Qt::PointingHandCursor);
+        m_close->setStyleSheet(QStringLiteral("QToolButton { border: 1px solid transparent; border-radius: 6px;"
+                                              " background: transparent; padding: 0px; }"
+                                              "QToolButton:hover { background: rgba(255, 255, 255, 0.08); }"
+                                              "QToolButton:focus { border-color: rgba(255, 255, 255, 0.3); }"));
         connect(m_close, &QAbstractButton::clicked, this, &QWidget::hide);
+        // In the header's row, after the status chip, so it is laid out with the card's other
+        // controls rather than over its corner.
+        if (auto *view = qobject_cast<GlassPopoverView *>(m_content.data()))
+            view->setHeaderControl(m_close);
     }
     if (m_close) {
         m_close->setVisible(kind == Kind::Window);
@@ -155,12 +165,12 @@ void GlassPanel::setKind(Kind kind)
 
 void GlassPanel::placeCloseButton()
 {
-    if (!m_close || m_kind != Kind::Window)
+    // Content without a header of its own gets the control in its top corner on the side
+    // away from the heading, as far in as the panel's content is.
+    if (!m_close || m_kind != Kind::Window || m_close->parentWidget() != this)
         return;
-    // In the card's top corner on the side away from the heading, inside the card's padding
-    // so it covers nothing of the content (the status chip ends 16 px from the edge).
     const QRect card = cardRect();
-    const int inset = 2;
+    const int inset = 16;
     const int x =
         layoutDirection() == Qt::RightToLeft ? card.left() + inset : card.right() - inset - m_close->width() + 1;
     m_close->move(x, card.top() + inset);

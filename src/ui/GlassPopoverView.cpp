@@ -57,6 +57,7 @@ GlassPopoverView::GlassPopoverView(CorvaneTimerService &timer, Clock &clock, std
     header->setSpacing(10);
     auto *row = new QHBoxLayout;
     row->setSpacing(6);
+    m_headerRow = row;
     m_dot = new PulseDot(clock, this);
     auto *name = new QLabel(QStringLiteral("Corvane"), this);
     name->setFont(CorvaneStyles::systemFont(15, QFont::Medium));
@@ -160,6 +161,11 @@ void GlassPopoverView::setFooter(QWidget *footer)
     m_footerSlot->layout()->addWidget(footer);
     m_footerSlot->show();
     m_divider->show();
+}
+
+void GlassPopoverView::setHeaderControl(QWidget *control)
+{
+    m_headerRow->addWidget(control, 0, Qt::AlignVCenter);
 }
 
 QColor GlassPopoverView::accent() const

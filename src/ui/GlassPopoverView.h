@@ -17,6 +17,7 @@ class EdgeTransition;
 class PresetPill;
 class ProgressBar;
 class PulseDot;
+class QHBoxLayout;
 class QLabel;
 class QVBoxLayout;
 class StatusChip;
@@ -34,6 +35,9 @@ public:
     // The two sections below the presets, built by their owners.
     void setCustomSection(QWidget *section);
     void setFooter(QWidget *footer);
+    // A control at the header's far end, after the status chip and inside the card's padding:
+    // the close control of the panel shown as a window of its own.
+    void setHeaderControl(QWidget *control);
 
     // The tint of the interface: cyan while only the system is kept awake, amber otherwise.
     QColor accent() const;
@@ -67,6 +71,7 @@ private:
     QVBoxLayout *m_layout = nullptr;
     PulseDot *m_dot = nullptr;
     StatusChip *m_chip = nullptr;
+    QHBoxLayout *m_headerRow = nullptr;
     ProgressBar *m_progress = nullptr;
     QWidget *m_progressSlot = nullptr;
     EdgeTransition *m_progressTransition = nullptr;

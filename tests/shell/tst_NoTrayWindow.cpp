@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real program on a bare X server, with no tray of either kind: a launch by the user
 // opens the panel as a window of its own, fully on screen, that keeps its top edge while its
-// content changes (Escape and the next launch: the real desktops' rig). An XEmbed tray
-// started later still gets the icon.
+// content changes, and its close control closes it (Escape and the next launch: the real
+// desktops' rig). An XEmbed tray started later still gets the icon.
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 
@@ -79,6 +79,14 @@ private Q_SLOTS:
         QCOMPARE(grown.top(), shown.top());
         QCOMPARE(grown.left(), shown.left());
         QVERIFY(screen.contains(grown));
+
+        // Its close control, inside the card as far in as the other controls, closes it.
+        const QStringList close =
+            control("WidgetCenter", {"closePanelButton"}).arguments().value(0).toString().split(u' ');
+        QVERIFY(grown.marginsRemoved(QMargins(16, 16, 16, 16))
+                    .contains(QPoint(close.value(0).toInt(), close.value(1).toInt())));
+        QVERIFY(xdotool({"mousemove", close.value(0), close.value(1), "click", "1"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!panel().visible, 5000);
 
         call("Quit");
         QVERIFY(exitedWithZero(*corvane));
