@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The end-of-period warning and its actions on python3-dbusmock's notification_daemon
-// on the private session bus, with the timer on a fake clock so nothing waits for minutes
-// to pass.
+// The end-of-period warning and its actions, and the refusal notice, on python3-dbusmock's
+// notification_daemon on the private session bus, with the timer on a fake clock so nothing
+// waits for minutes to pass.
 #include "TestSupport.h"
 #include "TimerRig.h"
 #include "platform/FreedesktopNotifier.h"
 #include "wake/EndOfPeriodWarning.h"
+#include "wake/RefusalNotice.h"
 #include "wake/SettingSwitch.h"
 
 #include <QDBusMessage>
@@ -77,6 +78,28 @@ private Q_SLOTS:
         QCOMPARE(rig.backend.log.size(), activeAfter ? 1 : 2);
         rig.clock.advance(15min);
         QVERIFY(TestBus::waitFor([&] { return notifyCalls(daemon).size() == (activeAfter ? 2 : 1); }));
+    }
+
+    // With the panel open, the panel shows the failure itself.
+    void refusalIsNotifiedOnceWhileThePanelIsClosed()
+    {
+        for (const bool panelShown : {true, false}) {
+            MockService daemon(QStringLiteral("notification_daemon"), false, notifications);
+            TimerRig rig;
+            auto timer = rig.make();
+            FreedesktopNotifier notifier(buses);
+            RefusalNotice notice(*timer, timer.manager(), notifier, [&] { return panelShown; });
+            rig.backend.refuse = true;
+            timer->start(WakeDuration::indefinite());
+            QVERIFY(TestBus::waitFor([&] { return timer->assertionFailed(); }));
+            timer->start(WakeDuration::indefinite());
+            QVERIFY(TestBus::waitFor([&] { return !timer->starting(); }));
+            QVERIFY(TestBus::drain(QDBusConnection::sessionBus(), notifications));
+            QCOMPARE(notifyCalls(daemon).size(), panelShown ? 0 : 1);
+            QVERIFY(panelShown
+                    || (notifyCalls(daemon).first().contains(QLatin1String("could not keep this computer awake"))
+                        && notifyCalls(daemon).first().contains(QLatin1String("refused"))));
+        }
     }
 
 private:
