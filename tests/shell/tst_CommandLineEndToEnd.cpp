@@ -5,6 +5,9 @@
 #include "RunningCorvane.h"
 #include "TestSupport.h"
 
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimeZone>
 #include <QtTest>
 #include <csignal>
 
@@ -101,6 +104,46 @@ private Q_SLOTS:
         QCOMPARE(tray->state(), QProcess::Running);
         tray->kill();
         QVERIFY(tray->waitForFinished(5000));
+        QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
+    }
+
+    // The wall clock as libfaketime moves it for the program alone; the clocks that count
+    // real time are left as they are. The local zone reaches the parser (its own table has
+    // the arithmetic), and an hour's jump of the wall clock ends the period.
+    void untilFollowsTheWallClock()
+    {
+        const QString library = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
+        CORVANE_REQUIRE(QFile::exists(library), "libfaketime (Debian's faketime)");
+        QTemporaryDir dir;
+        const QString offsetFile = dir.filePath("offset");
+        // 14:00 in Berlin, in summer.
+        const qint64 offset =
+            QDateTime::currentDateTimeUtc().secsTo(QDateTime(QDate(2026, 6, 1), QTime(12, 0), QTimeZone::utc()));
+        // libfaketime's relative form: "+90" or "-90" seconds from the real clock.
+        auto setOffset = [&](qint64 seconds) {
+            return writeFile(offsetFile, (seconds >= 0 ? "+" : "") + QByteArray::number(seconds));
+        };
+        QVERIFY(setOffset(offset));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TZ", "Europe/Berlin");
+        environment.insert("LD_PRELOAD", library);
+        environment.insert("FAKETIME_TIMESTAMP_FILE", offsetFile);
+        environment.insert("FAKETIME_NO_CACHE", "1");
+        environment.insert("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+        // Under AddressSanitizer the preloaded library comes before its runtime, which it
+        // refuses by default; libfaketime only wraps the clock calls.
+        if (environment.contains("ASAN_OPTIONS"))
+            environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+        process.setProcessEnvironment(environment);
+        process.start(CORVANE_BINARY, {"--until", "14:56"});
+        QVERIFY(TestBus::waitFor([] { return blockLocks().size() == 1; }, 5000));
+        QVERIFY(TestBus::waitFor([&] { return process.canReadLine(); }, 5000));
+        const QString line = QString::fromUtf8(process.readLine()).trimmed();
+        QVERIFY2(line.contains(QRegularExpression("awake for (56:00|55:5\\d) more, until 14:56")), qPrintable(line));
+        QVERIFY(setOffset(offset + 3600));
+        QVERIFY(process.waitForFinished(5000));
+        QCOMPARE(process.exitCode(), 0);
         QVERIFY(TestBus::waitFor([] { return blockLocks().isEmpty(); }));
     }
 };
