@@ -2,18 +2,24 @@
 // The toggle shortcut in each desktop's own place, against the real services: a grab on
 // Xvfb's root window pressed with xdotool, XFCE's xfconfd, GNOME's settings through
 // gsettings and dconf, KDE's kglobalaccel5. Each keeps other programs' shortcuts, refuses
-// keys they hold, and leaves nothing behind once cleared.
+// keys they hold, and leaves nothing behind once cleared. Where a desktop's portal takes the
+// keys instead (a mock: Debian 12 has none that binds), a press toggles the real program.
+#include "RunningCorvane.h"
 #include "TestSupport.h"
 #include "platform/BusConnections.h"
 #include "platform/GlobalShortcutFactory.h"
 #include "platform/GnomeCustomKeybinding.h"
 #include "platform/KGlobalAccelShortcut.h"
+#include "platform/PortalGlobalShortcut.h"
 #include "platform/X11KeyGrab.h"
 #include "platform/XfconfShortcut.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
+#include <QDBusObjectPath>
+#include <QDir>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -206,6 +212,46 @@ private Q_SLOTS:
         QVERIFY(keys.arguments().isEmpty() || qdbus_cast<QList<int>>(keys.arguments().at(0)).isEmpty());
         daemon.terminate();
         daemon.waitForFinished(5000);
+    }
+
+    // The program on another desktop's Wayland session picks the portal, binds the kept keys
+    // at launch, and a press starts a period and the next stops it.
+    void portalPressTogglesThePeriod()
+    {
+        MockService portal(TestBus::mockTemplate(QStringLiteral("global_shortcuts_portal.py")), false,
+                           QStringLiteral("org.freedesktop.portal.Desktop"));
+        CORVANE_REQUIRE(portal.isRunning(), "python3-dbusmock");
+        QTemporaryDir config;
+        QVERIFY(QDir(config.path()).mkpath(QStringLiteral("Corvane")));
+        QVERIFY(writeFile(config.filePath(QStringLiteral("Corvane/Corvane.conf")),
+                          "[General]\ncorvane.toggleShortcut=Ctrl+Alt+K\n"));
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("corvane-test-none"));
+        const auto corvane = RunningCorvane::launch(env);
+        QStringList sessions;
+        QVERIFY(TestBus::waitFor(
+            [&] {
+                sessions = mockCall(QStringLiteral("Sessions")).arguments().value(0).toStringList();
+                return sessions.size() == 1 && RunningCorvane::state() == QLatin1String("idle released");
+            },
+            10000));
+        for (const QString &expected : {QStringLiteral("active held"), QStringLiteral("idle released")}) {
+            mockCall(QStringLiteral("Press"),
+                     {QVariant::fromValue(QDBusObjectPath(sessions.constFirst())), PortalGlobalShortcut::shortcutId});
+            QVERIFY2(TestBus::waitFor([&] { return RunningCorvane::state() == expected; }, 5000),
+                     qPrintable(RunningCorvane::state()));
+        }
+        RunningCorvane::call(QStringLiteral("Quit"));
+        QVERIFY(RunningCorvane::exitedWithZero(*corvane));
+    }
+
+private:
+    // The mock portal's own interface, to press keys and read what it holds.
+    static QDBusMessage mockCall(const QString &method, const QVariantList &arguments = {})
+    {
+        return busCall(QStringLiteral("org.freedesktop.portal.Desktop"), QStringLiteral("/org/corvane/MockPortal"),
+                       QStringLiteral("org.corvane.MockPortal"), method, arguments);
     }
 };
 
