@@ -5,8 +5,6 @@
 
 #include <QPointer>
 #include <QStringList>
-#include <atomic>
-#include <mutex>
 #include <set>
 #include <vector>
 
@@ -24,30 +22,22 @@ public:
                 markRefused(QStringLiteral("refused"));
                 return;
             }
-            {
-                std::lock_guard guard(m_owner.lock);
-                m_owner.live.insert(m_id);
-            }
+            m_owner.live.insert(m_id);
             markGranted(m_owner.mechanismName);
         }
         void lose(const QString &why)
         {
-            {
-                std::lock_guard guard(m_owner.lock);
-                m_owner.live.erase(m_id);
-            }
+            m_owner.live.erase(m_id);
             markLost(why);
         }
 
     protected:
         void giveBack(State before) override
         {
-            std::lock_guard guard(m_owner.lock);
             if (before != State::Held)
                 return;
             m_owner.log << QStringLiteral("release %1").arg(m_id);
             m_owner.live.erase(m_id);
-            ++m_owner.releases;
         }
 
     private:
@@ -62,10 +52,7 @@ public:
     {
         auto grant = std::make_unique<FakeGrant>(*this, nextId++);
         issued.push_back(grant.get());
-        {
-            std::lock_guard guard(lock);
-            log << QStringLiteral("acquire %1 %2").arg(AssertionModes::rawValue(mode), reason);
-        }
+        log << QStringLiteral("acquire %1 %2").arg(AssertionModes::rawValue(mode), reason);
         if (answerLater)
             waiting.push_back(grant.get());
         else
@@ -96,10 +83,8 @@ public:
     }
 
     std::vector<QPointer<FakeGrant>> issued;
-    std::mutex lock;
     QStringList log;
     std::set<quint32> live;
-    std::atomic<int> releases{0};
     bool refuse = false;
     bool answerLater = false;
     quint32 nextId = 1;
