@@ -161,8 +161,8 @@ int childProcesses()
 
 } // namespace
 
-// The updater as the program builds it: every appcast comes from the program's own check
-// process (`corvane --check-updates`), reading loopback feeds; downloads are this process's.
+// The updater as the program builds it: every appcast and every download comes from the
+// shipped update helper (`corvane-update-check`), reading loopback feeds.
 class UpdaterServiceTest : public QObject {
     Q_OBJECT
 
@@ -179,17 +179,16 @@ class UpdaterServiceTest : public QObject {
     UpdaterService::Options options(const QString &appImagePath = {})
     {
         UpdaterService::Options o;
-        o.checkProgram = QStringLiteral(CORVANE_BINARY);
-        o.network = loopbackNetwork(this);
-        o.feed.primary = primary->url(feedPath);
-        o.feed.fallback = o.feed.primary;
-        o.feed.probeTimeout = std::chrono::milliseconds(300);
-        o.feed.allowInsecureLoopback = true;
+        o.helperProgram = QStringLiteral(CORVANE_UPDATE_HELPER);
+        o.updater.check.primary = primary->url(feedPath);
+        o.updater.check.fallback = o.updater.check.primary;
+        o.updater.check.probeTimeout = std::chrono::milliseconds(300);
+        o.updater.check.appcastTimeout = std::chrono::milliseconds(300);
+        o.updater.check.allowInsecureLoopback = true;
         o.updater.enabled = true;
         o.updater.hostVersion = QStringLiteral("1");
         o.updater.publicKeyBase64 = key.publicKeyBase64();
         o.updater.allowInsecureLoopback = true;
-        o.updater.appcastTimeout = std::chrono::milliseconds(300);
         o.updater.userDriver = driver;
         o.updater.inImmediateFocus = [this] { return focused; };
         o.updater.appImagePath = appImagePath;
@@ -305,7 +304,7 @@ private Q_SLOTS:
         primary->route(feedPath, {status, body, {}});
         auto o = options();
         if (!feed.isEmpty())
-            o.feed.primary = o.feed.fallback = QUrl(feed);
+            o.updater.check.primary = o.updater.check.fallback = QUrl(feed);
         make(o);
         if (code == UpdateError::NoUpdateFound)
             QTest::failOnWarning(failure());
@@ -409,7 +408,7 @@ private Q_SLOTS:
         primary->route(feedPath, {primaryStatus, appcast, {}});
         fallback->route(feedPath, fallbackStatus, appcast);
 
-        const UpdateCheckProcess::Result result = check(QStringLiteral(CORVANE_BINARY), request());
+        const UpdateCheckProcess::Result result = check(QStringLiteral(CORVANE_UPDATE_HELPER), request());
         QCOMPARE(result.ok, ok);
         QCOMPARE(result.feed, fromFallback ? fallback->url(feedPath) : primary->url(feedPath));
         if (ok)
@@ -423,15 +422,12 @@ private Q_SLOTS:
         QVERIFY(!none.ok && !none.errorText.isEmpty());
     }
 
-    // In the background an update waits for the user, without a window; this process sends
-    // nothing itself.
+    // In the background an update waits for the user, without a window.
     void aScheduledUpdateWaitsForTheUser()
     {
         focused = false;
         primary->route(feedPath, 200, makeAppcast({"2"}));
-        const UpdaterService::Options o = options();
-        QSignalSpy ownRequests(o.network, &QNetworkAccessManager::finished);
-        make(o);
+        make(options());
         time->runNext();
         QTRY_VERIFY_WITH_TIMEOUT(service->updateAvailable(), 10000);
         QVERIFY(driver->shown.isEmpty());
@@ -440,7 +436,6 @@ private Q_SLOTS:
         QTRY_COMPARE(driver->shown, QStringList({"found 2"}));
         driver->pendingReply(UpdateUserDriver::Choice::RemindLater);
         QVERIFY(time->untilNext().has_value());
-        QCOMPARE(ownRequests.size(), 0);
     }
 
     // Cancelling the "Checking…" window ends the check process at once.
@@ -466,7 +461,7 @@ private Q_SLOTS:
         QCOMPARE(childProcesses(), 0);
         // A probe of our own, issued after the service had every chance to send one: once it
         // has arrived, anything the service sent would have arrived too.
-        UpdateFeedSelector marker(o.network, o.feed);
+        UpdateFeedSelector marker(loopbackNetwork(this), {{}, {}, std::chrono::milliseconds(300), true});
         bool probed = false;
         marker.probe(primary->url(feedPath), [&probed](bool) { probed = true; });
         QTRY_VERIFY(probed);
