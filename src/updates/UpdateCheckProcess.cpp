@@ -167,7 +167,7 @@ UpdateCheckProcess::~UpdateCheckProcess()
 QString UpdateCheckProcess::installedHelper()
 {
     const QString folder = QCoreApplication::applicationDirPath();
-    const QString beside = folder + QStringLiteral("/corvane-update-check");
+    QString beside = folder + QStringLiteral("/corvane-update-check");
     if (QFileInfo(beside).isExecutable())
         return beside;
     return QFileInfo(folder + QStringLiteral("/" CORVANE_HELPER_FROM_BINDIR)).absoluteFilePath();

@@ -14,6 +14,8 @@ cd "$scratch/usr"
 sizes="16 22 24 32 48 64 128 256"
 expected=$( {
   echo bin/corvane
+  # Only with self-update; update_helper_layout checks which build has it.
+  [ ! -e libexec/corvane/corvane-update-check ] || echo libexec/corvane/corvane-update-check
   echo share/applications/corvane.desktop
   echo share/icons/hicolor/scalable/apps/corvane.svg
   for s in $sizes; do echo "share/icons/hicolor/${s}x${s}/apps/corvane.png"; done
