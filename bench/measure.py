@@ -4,7 +4,8 @@ bench/run.
 
 Most figures come from the shipped program (build/src/corvane). Two need the test build
 (tests/corvane_under_test, the shipped libraries plus a control object): memory after an
-update check, because only it can point its check at a loopback feed, and the open panel's
+update check, because only its update helper (tests/corvane-update-check) can be pointed at a
+loopback feed, and the open panel's
 figures, because only its control object says when the panel is on screen. Those rows say so.
 '''
 import http.server

@@ -101,21 +101,6 @@
     </message>
 </context>
 <context>
-    <name>BoundedDownload</name>
-    <message>
-        <source>The server answered with HTTP status %1.</source>
-        <translation>Le serveur a répondu avec le statut HTTP %1.</translation>
-    </message>
-    <message>
-        <source>The server sent more data than expected.</source>
-        <translation>Le serveur a envoyé plus de données que prévu.</translation>
-    </message>
-    <message>
-        <source>The server took too long to answer.</source>
-        <translation>Le serveur a mis trop de temps à répondre.</translation>
-    </message>
-</context>
-<context>
     <name>CommandLine</name>
     <message>
         <source>Keeps this computer awake for a while. Without options, puts Corvane in the tray; with options, drives the Corvane already running, or keeps this computer awake by itself until the period ends.</source>
@@ -910,6 +895,21 @@
     <message>
         <source>Awake while %1</source>
         <translation>Éveillé tant que %1</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateCheckProcess</name>
+    <message>
+        <source>The server answered with HTTP status %1.</source>
+        <translation>Le serveur a répondu avec le statut HTTP %1.</translation>
+    </message>
+    <message>
+        <source>The server sent more data than expected.</source>
+        <translation>Le serveur a envoyé plus de données que prévu.</translation>
+    </message>
+    <message>
+        <source>The server took too long to answer.</source>
+        <translation>Le serveur a mis trop de temps à répondre.</translation>
     </message>
 </context>
 <context>

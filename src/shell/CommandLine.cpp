@@ -143,14 +143,6 @@ CommandLineRequest CommandLine::parse(const QStringList &given, const QDateTime 
         tray.autostart = autostart;
         return tray;
     }
-    // Not in the help: the tray starts it for each update check and talks to it over its
-    // standard input and output.
-    if (arguments.size() == 2 && arguments.at(1) == QLatin1String("--check-updates")) {
-        CommandLineRequest request;
-        request.action = Action::checkUpdates;
-        return request;
-    }
-
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const Options o;

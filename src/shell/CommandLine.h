@@ -23,7 +23,6 @@ struct CommandLineRequest {
         help,
         version,
         setTriggers, // --while-media, --while-apps, --while-remote
-        checkUpdates, // the updater's check process, started by the tray
         invalid,
     };
 

@@ -7,7 +7,6 @@
 #include "platform/QSettingsStore.h"
 #include "shell/CorvaneBusInterface.h"
 #include "shell/SingleInstance.h"
-#include "updates/UpdateCheckProcess.h"
 #include "wake/CorvaneTimerService.h"
 #include "wake/SignalNotifier.h"
 #include "wake/TerminationGuard.h"
@@ -459,7 +458,6 @@ int CommandLineRunner::run(const CommandLineRequest &request)
     case Action::version: say(QStringLiteral("corvane " CORVANE_VERSION " (" CORVANE_BUILD_NUMBER ")")); return 0;
     case Action::invalid: complain(request.error); return exitBadInput;
     case Action::launchTray: return exitBadInput;
-    case Action::checkUpdates: return UpdateCheckProcess::serve();
     default: break;
     }
     if (request.action == Action::whilePid && pid_t(request.pid) == ::getpid()) {

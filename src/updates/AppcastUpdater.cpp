@@ -4,17 +4,17 @@
 #include "wake/Logging.h"
 #include "wake/SettingsStore.h"
 #include "updates/AppcastParser.h"
-#include "updates/BoundedDownload.h"
 #include "updates/Ed25519Verifier.h"
 #include "updates/FeedUrlPolicy.h"
 #include "updates/QtUserDriver.h"
-#include "updates/UpdateCheckProcess.h"
 #include "updates/UpdateInstaller.h"
 #include "updates/UserDriverDelegate.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <utility>
 
@@ -24,10 +24,9 @@ QByteArray AppcastUpdaterOptions::builtInPublicKey()
     return QByteArrayLiteral("wpjPxMezWkvUoTeAoh53Fl52tnX5uNacFT87q2/KHjI=");
 }
 
-AppcastUpdater::AppcastUpdater(QNetworkAccessManager *network, UserDriverDelegate *userDriverDelegate,
-                               SettingsStore &settings, Clock &clock, AppcastUpdaterOptions options, QObject *parent)
+AppcastUpdater::AppcastUpdater(UserDriverDelegate *userDriverDelegate, SettingsStore &settings, Clock &clock,
+                               AppcastUpdaterOptions options, QObject *parent)
     : QObject(parent),
-      m_network(network),
       m_userDriverDelegate(userDriverDelegate),
       m_settings(settings),
       m_clock(clock),
@@ -154,7 +153,7 @@ void AppcastUpdater::beginCycle(bool userInitiated)
     }
 
     qCDebug(lcUpdate) << "Checking" << (userInitiated ? "on request" : "on schedule");
-    m_check = m_options.startCheckProcess(this);
+    m_check = m_options.startHelper(m_options.check, this);
     connect(m_check, &UpdateCheckProcess::finished, this, &AppcastUpdater::checkReported);
 }
 
@@ -256,29 +255,47 @@ void AppcastUpdater::install()
         fail({UpdateError::Validation, tr("The update does not state a usable size, so it cannot be checked.")});
         return;
     }
+    m_downloadDir = std::make_unique<QTemporaryDir>();
+    if (!m_downloadDir->isValid()) {
+        fail(
+            {UpdateError::Download, tr("Corvane could not download the update. %1").arg(m_downloadDir->errorString())});
+        return;
+    }
     setPhase(Phase::Downloading);
     m_options.userDriver->showDownloading(item);
+    UpdateCheckProcess::Request download = m_options.check;
+    download.archive = item.downloadUrl;
+    download.archivePath = m_downloadDir->filePath(QStringLiteral("update"));
     // Never accept more than the item announced: the length is part of what is verified.
-    m_download = new BoundedDownload(m_network, item.downloadUrl, item.length, m_options.downloadTimeout, this);
-    connect(m_download, &BoundedDownload::finished, this, &AppcastUpdater::archiveArrived);
+    download.maxArchiveBytes = item.length;
+    download.archiveTimeout = m_options.downloadTimeout;
+    download.allowInsecureLoopback = m_options.allowInsecureLoopback;
+    m_download = m_options.startHelper(download, this);
+    connect(m_download, &UpdateCheckProcess::finished, this, &AppcastUpdater::archiveArrived);
 }
 
 void AppcastUpdater::archiveArrived()
 {
-    BoundedDownload *download = m_download;
-    m_download = nullptr;
+    UpdateCheckProcess *download = std::exchange(m_download, nullptr);
     download->deleteLater();
+    const std::unique_ptr<QTemporaryDir> folder = std::move(m_downloadDir);
     const AppcastItem item = *m_found;
-    if (download->outcome() == BoundedDownload::Outcome::TooLarge) {
+    const UpdateCheckProcess::Result &result = download->result();
+    if (result.failure == UpdateCheckProcess::Failure::TooLarge) {
         fail({UpdateError::Validation,
               tr("The download is larger than the %1 bytes the update announces.").arg(item.length)});
         return;
     }
-    if (download->outcome() != BoundedDownload::Outcome::Ok) {
-        fail({UpdateError::Download, tr("Corvane could not download the update. %1").arg(download->errorText())});
+    if (!result.ok) {
+        fail({UpdateError::Download, tr("Corvane could not download the update. %1").arg(result.errorText)});
         return;
     }
-    const QByteArray archive = download->body();
+    QFile file(folder->filePath(QStringLiteral("update")));
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail({UpdateError::Download, tr("Corvane could not download the update. %1").arg(file.errorString())});
+        return;
+    }
+    const QByteArray archive = file.read(item.length + 1);
     if (archive.size() != item.length) {
         fail({UpdateError::Validation,
               tr("The download has %1 bytes but the update announces %2 bytes.").arg(archive.size()).arg(item.length)});

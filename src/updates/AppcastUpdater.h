@@ -3,13 +3,13 @@
 
 #include "config.h"
 #include "updates/AppcastItem.h"
+#include "updates/UpdateCheckProcess.h"
 #include "updates/UpdateError.h"
 #include "wake/Clock.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QObject>
-#include <QNetworkAccessManager>
 #include <QPointer>
 #include <QString>
 #include <chrono>
@@ -17,10 +17,9 @@
 #include <memory>
 #include <optional>
 
-class BoundedDownload;
 class Clock;
+class QTemporaryDir;
 class SettingsStore;
-class UpdateCheckProcess;
 class UpdateUserDriver;
 class UserDriverDelegate;
 
@@ -30,10 +29,8 @@ struct AppcastUpdaterOptions {
     QString hostVersion = QStringLiteral(CORVANE_BUILD_NUMBER); // compared with sparkle:version
     QString hostDisplayVersion = QStringLiteral(CORVANE_VERSION); // shown to the user
     QByteArray publicKeyBase64 = builtInPublicKey();
-    bool allowInsecureLoopback = false;
-    std::chrono::milliseconds appcastTimeout{30000};
+    bool allowInsecureLoopback = false; // for the download's address
     std::chrono::milliseconds downloadTimeout{10 * 60 * 1000};
-    qint64 maxAppcastBytes = 1024 * 1024;
     qint64 maxDownloadBytes = qint64(1) << 30;
     std::chrono::seconds checkInterval{86400};
     std::shared_ptr<UpdateUserDriver> userDriver; // default: Qt dialogs
@@ -41,16 +38,18 @@ struct AppcastUpdaterOptions {
     QString appImagePath = qEnvironmentVariable("APPIMAGE");
     std::function<void(const QUrl &)> openUrl; // default: QDesktopServices
     std::function<void(const QString &)> relaunch; // default: start the image and quit
-    // Starts the check process each cycle's appcast comes from (it chooses the feed itself).
-    // Required when self-update is on.
-    std::function<UpdateCheckProcess *(QObject *parent)> startCheckProcess;
+    // What each check asks the update helper: the feeds (it chooses one itself) and their limits.
+    UpdateCheckProcess::Request check;
+    // Starts the update helper that runs a check or a download; the updater itself never goes
+    // on the network. Required when self-update is on.
+    std::function<UpdateCheckProcess *(const UpdateCheckProcess::Request &, QObject *parent)> startHelper;
     // A launch, often at login, stays quiet: a check that is due waits this long after start.
     std::chrono::milliseconds firstCheckDelay{2 * 60 * 1000};
 
     static QByteArray builtInPublicKey();
 };
 
-// Corvane's own updater for Sparkle appcasts: checks the feed in a check process once a day
+// Corvane's own updater for Sparkle appcasts: checks the feed in the update helper once a day
 // and when the user asks, shows or defers what it finds, and installs only downloads whose
 // Ed25519 signature and length match.
 class AppcastUpdater : public QObject {
@@ -61,8 +60,8 @@ public:
     static constexpr auto skippedVersionKey = "corvane.skippedVersion";
 
     // The delegate, the settings and the clock must outlive the updater.
-    AppcastUpdater(QNetworkAccessManager *network, UserDriverDelegate *userDriverDelegate, SettingsStore &settings,
-                   Clock &clock, AppcastUpdaterOptions options = {}, QObject *parent = nullptr);
+    AppcastUpdater(UserDriverDelegate *userDriverDelegate, SettingsStore &settings, Clock &clock,
+                   AppcastUpdaterOptions options = {}, QObject *parent = nullptr);
     ~AppcastUpdater() override;
 
     // Begins scheduled checks. Does nothing when self-update is switched off or already started.
@@ -101,7 +100,6 @@ private:
     void setPhase(Phase phase);
     void refreshCanCheck();
 
-    QPointer<QNetworkAccessManager> m_network;
     UserDriverDelegate *m_userDriverDelegate;
     SettingsStore &m_settings;
     Clock &m_clock;
@@ -116,6 +114,7 @@ private:
     bool m_sessionShown = false;
     quint64 m_session = 0;
     std::optional<AppcastItem> m_found;
-    BoundedDownload *m_download = nullptr;
+    UpdateCheckProcess *m_download = nullptr;
+    std::unique_ptr<QTemporaryDir> m_downloadDir; // private to this user, gone with the session
     UpdateCheckProcess *m_check = nullptr;
 };

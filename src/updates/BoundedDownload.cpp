@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/BoundedDownload.h"
 
-#include "updates/FeedUrlPolicy.h"
-
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QNetworkRequest>
 
 BoundedDownload::BoundedDownload(QNetworkAccessManager *network, const QUrl &url, qint64 maxBytes,
                                  std::chrono::milliseconds deadline, QObject *parent)
     : QObject(parent),
       m_maxBytes(maxBytes)
 {
-    m_reply = network->get(FeedUrlPolicy::request(url));
+    m_reply = network->get(request(url));
     // A small buffer makes readyRead arrive in steps, so an oversized body is caught early.
     m_reply->setReadBufferSize(64 * 1024);
 
@@ -27,12 +26,11 @@ BoundedDownload::BoundedDownload(QNetworkAccessManager *network, const QUrl &url
         readSome();
         if (m_done)
             return;
-        const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (m_reply->error() != QNetworkReply::NoError && status == 0) {
+        m_httpStatus = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (m_reply->error() != QNetworkReply::NoError && m_httpStatus == 0) {
             m_errorText = m_reply->errorString();
             end(Outcome::NetworkError);
-        } else if (status < 200 || status > 299) {
-            m_errorText = tr("The server answered with HTTP status %1.").arg(status);
+        } else if (m_httpStatus < 200 || m_httpStatus > 299) {
             end(Outcome::HttpError);
         } else {
             end(Outcome::Ok);
@@ -42,6 +40,16 @@ BoundedDownload::BoundedDownload(QNetworkAccessManager *network, const QUrl &url
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, [this] { end(Outcome::TimedOut); });
     m_deadline.start(deadline);
+}
+
+QNetworkRequest BoundedDownload::request(const QUrl &url)
+{
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(5);
+    return request;
 }
 
 BoundedDownload::~BoundedDownload()
@@ -78,18 +86,8 @@ void BoundedDownload::end(Outcome outcome)
     m_done = true;
     m_outcome = outcome;
     m_deadline.stop();
-    switch (outcome) {
-    case Outcome::TooLarge:
-        m_errorText = tr("The server sent more data than expected.");
+    if (outcome != Outcome::Ok)
         m_body.clear();
-        break;
-    case Outcome::TimedOut:
-        m_errorText = tr("The server took too long to answer.");
-        m_body.clear();
-        break;
-    case Outcome::Cancelled: m_body.clear(); break;
-    default: break;
-    }
     if (m_reply) {
         m_reply->disconnect(this);
         m_reply->abort();

@@ -10,6 +10,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QNetworkRequest;
 
 // One GET that cannot run away: it gives up when the body grows past a size limit or the
 // whole transfer takes longer than a deadline, and reports exactly once.
@@ -22,10 +23,17 @@ public:
                     std::chrono::milliseconds deadline, QObject *parent = nullptr);
     ~BoundedDownload() override;
 
+    // Every update request: never from or into the cache, and redirects followed (feeds
+    // and downloads often live behind one) but never from https down to http.
+    static QNetworkRequest request(const QUrl &url);
+
     void cancel();
 
     Outcome outcome() const { return m_outcome; }
     QByteArray body() const { return m_body; }
+    // The final HTTP status, once there is one.
+    int httpStatus() const { return m_httpStatus; }
+    // Qt's words for a network error.
     QString errorText() const { return m_errorText; }
 
 Q_SIGNALS:
@@ -40,6 +48,7 @@ private:
     qint64 m_maxBytes;
     QByteArray m_body;
     Outcome m_outcome = Outcome::Ok;
+    int m_httpStatus = 0;
     QString m_errorText;
     bool m_done = false;
 };

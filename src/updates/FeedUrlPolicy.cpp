@@ -10,12 +10,14 @@ bool FeedUrlPolicy::isAllowed(const QUrl &url, bool allowInsecureLoopback)
     return allowInsecureLoopback && url.scheme() == u"http" && url.host() == u"127.0.0.1";
 }
 
-QNetworkRequest FeedUrlPolicy::request(const QUrl &url)
+const QUrl &FeedUrlPolicy::primaryFeedURL()
 {
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(5);
-    return request;
+    static const QUrl url(QStringLiteral("https://updates.corvane.app/corvane/appcast.xml"));
+    return url;
+}
+
+const QUrl &FeedUrlPolicy::fallbackFeedURL()
+{
+    static const QUrl url(QStringLiteral("https://corvane-updates.github.io/corvane/appcast.xml"));
+    return url;
 }

@@ -8,21 +8,20 @@
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
-#include <functional>
 
-// One update check in a short-lived process of the program itself (`corvane
-// --check-updates`): it chooses the feed (the primary when it answers a HEAD request, else
-// the fallback), fetches that feed's appcast and writes both to its standard output. The
-// tray lives all day; doing this here would leave it holding the network and TLS libraries,
-// and their caches, for the rest of the day after every check.
+// One job of the update helper (`corvane-update-check`, a short-lived process of its own):
+// an update check, which chooses the feed (the primary when it answers a HEAD request, else
+// the fallback) and fetches that feed's appcast, or the download of an update's archive to
+// a file. The tray lives all day; the network and TLS libraries, and their caches, stay out
+// of it altogether, so it is no heavier after a check or a download than before.
 //
-// Both ends of the exchange live in this class: the tray side starts the process and reads
-// its answer; serve() is what the process runs.
+// This is the tray's side: it starts the helper, hands it the request on its standard input
+// and reads the answer from its standard output. UpdateFetcher is the helper's side.
 class UpdateCheckProcess : public QObject {
     Q_OBJECT
 public:
-    // What the check is asked to do, sent on the process's standard input as JSON. Missing
-    // fields take the values the program uses.
+    // What the helper is asked to do, sent as JSON. Missing fields take the values the
+    // program uses.
     struct Request {
         QUrl primary;
         QUrl fallback;
@@ -32,32 +31,47 @@ public:
         // Plain http to 127.0.0.1, for tests only.
         bool allowInsecureLoopback = false;
 
+        // Set for a download instead of a check: the archive is written to archivePath,
+        // which must not exist yet, and never holds more than maxArchiveBytes.
+        QUrl archive;
+        QString archivePath;
+        qint64 maxArchiveBytes = 0;
+        std::chrono::milliseconds archiveTimeout{10 * 60 * 1000};
+
+        Request();
+        bool isDownload() const { return archive.isValid(); }
         QByteArray toJson() const;
         static Request fromJson(const QByteArray &json);
     };
 
-    // What came back: the feed that was read, and its appcast or why there is none.
+    enum class Failure { None, Transfer, HttpStatus, TooLarge, TimedOut, InsecureFeed };
+
+    // What came back: the feed that was read and its appcast (a check), or whether the
+    // archive is in place (a download), or why not.
     struct Result {
         bool ok = false;
         QUrl feed;
         QByteArray appcast;
+        Failure failure = Failure::None;
+        int httpStatus = 0;
+        // Why it failed, for the user. From the helper, only Qt's words for a transfer
+        // error; the rest is put into words on reading.
         QString errorText;
 
         QByteArray toJson() const;
         static Result fromJson(const QByteArray &json);
     };
 
-    // Starts `program --check-updates` at once; finished() follows exactly once, never from
-    // inside this call. Deleting the object ends the check.
+    // Starts the helper at once; finished() follows exactly once, never from inside this
+    // call. Deleting the object ends the helper.
     UpdateCheckProcess(const QString &program, const Request &request, QObject *parent = nullptr);
     ~UpdateCheckProcess() override;
 
     const Result &result() const { return m_result; }
 
-    // The check process's side: reads a Request from standard input (none from a terminal),
-    // writes the Result to standard output, returns the exit status. Needs a running
-    // QCoreApplication for its event loop. `adjust` may change the request first.
-    static int serve(const std::function<void(Request &)> &adjust = {});
+    // Where this installation keeps its helper: next to the program in a build tree, else
+    // in the libexec folder beside the program's bin folder.
+    static QString installedHelper();
 
 Q_SIGNALS:
     void finished();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "updates/UpdateFeedSelector.h"
 
+#include "updates/BoundedDownload.h"
 #include "updates/FeedUrlPolicy.h"
 #include "wake/Logging.h"
 
@@ -8,18 +9,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTimer>
-
-const QUrl &UpdateFeedSelector::primaryFeedURL()
-{
-    static const QUrl url(QStringLiteral("https://updates.corvane.app/corvane/appcast.xml"));
-    return url;
-}
-
-const QUrl &UpdateFeedSelector::fallbackFeedURL()
-{
-    static const QUrl url(QStringLiteral("https://corvane-updates.github.io/corvane/appcast.xml"));
-    return url;
-}
 
 UpdateFeedSelector::UpdateFeedSelector(QNetworkAccessManager *network, Options options, QObject *parent)
     : QObject(parent),
@@ -54,7 +43,7 @@ void UpdateFeedSelector::probe(const QUrl &url, std::function<void(bool)> done)
     }
     // Redirects are followed as for the feed itself, so a primary that sends the updater on
     // to a dead address counts as the dead address.
-    QNetworkReply *reply = m_network->head(FeedUrlPolicy::request(url));
+    QNetworkReply *reply = m_network->head(BoundedDownload::request(url));
 
     // The whole probe is bounded, not just a quiet connection.
     auto *deadline = new QTimer(reply);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "updates/FeedUrlPolicy.h"
+
 #include <QMutex>
 #include <QObject>
 #include <QNetworkAccessManager>
@@ -10,21 +12,18 @@
 #include <functional>
 
 // Chooses which of the two appcast feeds the updater reads: the primary whenever it
-// answers a HEAD request, the fallback only while the primary does not. The check process
+// answers a HEAD request, the fallback only while the primary does not. The update helper
 // makes the choice afresh before every check.
 class UpdateFeedSelector : public QObject {
     Q_OBJECT
 public:
     struct Options {
-        QUrl primary = primaryFeedURL();
-        QUrl fallback = fallbackFeedURL();
+        QUrl primary = FeedUrlPolicy::primaryFeedURL();
+        QUrl fallback = FeedUrlPolicy::fallbackFeedURL();
         std::chrono::milliseconds probeTimeout{4000};
         // Plain http to 127.0.0.1, for tests only.
         bool allowInsecureLoopback = false;
     };
-
-    static const QUrl &primaryFeedURL();
-    static const QUrl &fallbackFeedURL();
 
     UpdateFeedSelector(QNetworkAccessManager *network, Options options, QObject *parent = nullptr);
     explicit UpdateFeedSelector(QNetworkAccessManager *network, QObject *parent = nullptr);

@@ -2,51 +2,28 @@
 #include "config.h"
 #include "updates/UpdaterService.h"
 
-#include "updates/UpdateCheckProcess.h"
-
-#include <QCoreApplication>
-#include <QNetworkAccessManager>
 #include <QPointer>
 
-namespace {
-UpdaterService::Options programOptions()
-{
-    UpdaterService::Options options;
-    options.checkProgram = QCoreApplication::applicationFilePath();
-    return options;
-}
-} // namespace
-
 UpdaterService::UpdaterService(SettingsStore &settings, Clock &clock, QObject *parent)
-    : UpdaterService(settings, clock, programOptions(), parent)
+    : UpdaterService(settings, clock, Options(), parent)
 {}
 
 UpdaterService::UpdaterService(SettingsStore &settings, Clock &clock, Options options, QObject *parent)
     : QObject(parent),
       m_enabled(options.updater.enabled)
 {
-    // The first request loads the network and TLS libraries, a sixth of the program's
-    // memory, and nothing gives them back; the check process chooses the feed before each
-    // check and ends with it, so this process stays as small as before.
-    UpdateCheckProcess::Request request;
-    request.primary = options.feed.primary;
-    request.fallback = options.feed.fallback;
-    request.probeTimeout = options.feed.probeTimeout;
-    request.allowInsecureLoopback = options.feed.allowInsecureLoopback;
-    request.appcastTimeout = options.updater.appcastTimeout;
-    request.maxAppcastBytes = options.updater.maxAppcastBytes;
-    options.updater.startCheckProcess = [program = options.checkProgram, request](QObject *owner) {
-        return new UpdateCheckProcess(program, request, owner);
-    };
-    QNetworkAccessManager *network = options.network;
-    if (!network) {
-        m_ownNetwork = std::make_unique<QNetworkAccessManager>();
-        network = m_ownNetwork.get();
+    // Loading the network and TLS libraries would cost this process a sixth of its memory
+    // for the rest of the day; the helper loads them for one check or download and ends.
+    if (!options.updater.startHelper) {
+        const QString program =
+            options.helperProgram.isEmpty() ? UpdateCheckProcess::installedHelper() : options.helperProgram;
+        options.updater.startHelper = [program](const UpdateCheckProcess::Request &request, QObject *owner) {
+            return new UpdateCheckProcess(program, request, owner);
+        };
     }
     m_reminder = std::make_unique<GentleUpdateReminder>();
-    // No feed choice here: the check process makes it afresh for every check.
-    m_controller =
-        std::make_unique<AppcastUpdater>(network, m_reminder.get(), settings, clock, std::move(options.updater));
+    // No feed choice here: the helper makes it afresh for every check.
+    m_controller = std::make_unique<AppcastUpdater>(m_reminder.get(), settings, clock, std::move(options.updater));
 
     QPointer<UpdaterService> self(this);
     m_reminder->onChange = [self](bool waiting) {
@@ -65,17 +42,8 @@ UpdaterService::UpdaterService(SettingsStore &settings, Clock &clock, Options op
     if (!m_enabled)
         return;
 
-    // Between checks, a day apart, the network layer's own thread would otherwise keep
-    // waking to expire idle connections: let it go once nothing is under way.
-    QPointer<QNetworkAccessManager> net(network);
-    QPointer<AppcastUpdater> controller(m_controller.get());
-    auto rest = [net, controller] {
-        if (net && controller && !controller->sessionInProgress())
-            net->clearConnectionCache();
-    };
-    connect(m_controller.get(), &AppcastUpdater::sessionFinished, this, rest, Qt::QueuedConnection);
-
     // From the event loop, so nothing changes while the caller is still constructing.
+    QPointer<AppcastUpdater> controller(m_controller.get());
     QMetaObject::invokeMethod(
         this,
         [controller] {

@@ -3,13 +3,11 @@
 
 #include "updates/AppcastUpdater.h"
 #include "updates/GentleUpdateReminder.h"
-#include "updates/UpdateFeedSelector.h"
 
 #include <QObject>
 #include <QString>
 #include <memory>
 
-class QNetworkAccessManager;
 class SettingsStore;
 
 // The program's one way into self-updating: the feed selector, the gentle reminder and
@@ -21,15 +19,13 @@ class UpdaterService : public QObject {
     Q_PROPERTY(QString versionString READ versionString CONSTANT)
 public:
     struct Options {
-        UpdateFeedSelector::Options feed;
         AppcastUpdaterOptions updater;
-        QNetworkAccessManager *network = nullptr; // default: one of the service's own
-        // Every check (feed choice and appcast) runs in `checkProgram --check-updates`; this
-        // process goes on the network only to download an update the user chose to install.
-        QString checkProgram;
+        // Every check (feed choice and appcast) and every download runs in this helper;
+        // this process never goes on the network itself.
+        QString helperProgram; // default: UpdateCheckProcess::installedHelper()
     };
 
-    // As the program runs: checks in a process of this very executable.
+    // As the program runs: checks and downloads in the installed helper.
     UpdaterService(SettingsStore &settings, Clock &clock, QObject *parent = nullptr);
     UpdaterService(SettingsStore &settings, Clock &clock, Options options, QObject *parent = nullptr);
     ~UpdaterService() override;
@@ -58,7 +54,6 @@ private:
 
     bool m_canCheck = false;
     bool m_updateAvailable = false;
-    std::unique_ptr<QNetworkAccessManager> m_ownNetwork;
     std::unique_ptr<GentleUpdateReminder> m_reminder;
     // Declared last so it goes first: it calls into the one above.
     std::unique_ptr<AppcastUpdater> m_controller;

@@ -7,8 +7,6 @@
 #include "updates/UpdateUserDriver.h"
 #include "updates/UpdaterService.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -117,14 +115,6 @@ public:
     }
 };
 
-// Never through a proxy, so loopback requests stay on 127.0.0.1.
-QNetworkAccessManager *loopbackNetwork(QObject *parent)
-{
-    auto *network = new QNetworkAccessManager(parent);
-    network->setProxy(QNetworkProxy::NoProxy);
-    return network;
-}
-
 // The journal line of a cycle that ends in an error with this code; an error cycle writes
 // exactly one.
 QRegularExpression failure(int code = 0)
@@ -135,8 +125,8 @@ QRegularExpression failure(int code = 0)
 
 } // namespace
 
-// The updater as the program builds it: every appcast comes from the program's own check
-// process (`corvane --check-updates`), reading loopback feeds; downloads are this process's.
+// The updater as the program builds it: every appcast and every download comes from the
+// shipped update helper (`corvane-update-check`), reading loopback feeds.
 class UpdaterServiceTest : public QObject {
     Q_OBJECT
 
@@ -153,17 +143,16 @@ class UpdaterServiceTest : public QObject {
     UpdaterService::Options options(const QString &appImagePath = {})
     {
         UpdaterService::Options o;
-        o.checkProgram = QStringLiteral(CORVANE_BINARY);
-        o.network = loopbackNetwork(this);
-        o.feed.primary = primary->url(feedPath);
-        o.feed.fallback = o.feed.primary;
-        o.feed.probeTimeout = std::chrono::milliseconds(300);
-        o.feed.allowInsecureLoopback = true;
+        o.helperProgram = QStringLiteral(CORVANE_UPDATE_HELPER);
+        o.updater.check.primary = primary->url(feedPath);
+        o.updater.check.fallback = o.updater.check.primary;
+        o.updater.check.probeTimeout = std::chrono::milliseconds(300);
+        o.updater.check.appcastTimeout = std::chrono::milliseconds(300);
+        o.updater.check.allowInsecureLoopback = true;
         o.updater.enabled = true;
         o.updater.hostVersion = QStringLiteral("1");
         o.updater.publicKeyBase64 = key.publicKeyBase64();
         o.updater.allowInsecureLoopback = true;
-        o.updater.appcastTimeout = std::chrono::milliseconds(300);
         o.updater.userDriver = driver;
         o.updater.inImmediateFocus = [this] { return focused; };
         o.updater.appImagePath = appImagePath;
@@ -286,7 +275,7 @@ private Q_SLOTS:
         primary->route(feedPath, status, body);
         auto o = options();
         if (!feed.isEmpty())
-            o.feed.primary = o.feed.fallback = QUrl(feed);
+            o.updater.check.primary = o.updater.check.fallback = QUrl(feed);
         make(o);
         if (code == UpdateError::NoUpdateFound)
             QTest::failOnWarning(failure());
@@ -390,7 +379,7 @@ private Q_SLOTS:
         primary->route(feedPath, primaryStatus, appcast);
         fallback->route(feedPath, fallbackStatus, appcast);
 
-        const UpdateCheckProcess::Result result = check(QStringLiteral(CORVANE_BINARY), request());
+        const UpdateCheckProcess::Result result = check(QStringLiteral(CORVANE_UPDATE_HELPER), request());
         QCOMPARE(result.ok, ok);
         QCOMPARE(result.feed, fromFallback ? fallback->url(feedPath) : primary->url(feedPath));
         if (ok)
@@ -404,15 +393,12 @@ private Q_SLOTS:
         QVERIFY(!none.ok && !none.errorText.isEmpty());
     }
 
-    // In the background an update waits for the user, without a window; this process sends
-    // nothing itself.
+    // In the background an update waits for the user, without a window.
     void aScheduledUpdateWaitsForTheUser()
     {
         focused = false;
         primary->route(feedPath, 200, makeAppcast({"2"}));
-        const UpdaterService::Options o = options();
-        QSignalSpy ownRequests(o.network, &QNetworkAccessManager::finished);
-        make(o);
+        make(options());
         time->runNext();
         QTRY_VERIFY_WITH_TIMEOUT(service->updateAvailable(), 10000);
         QVERIFY(driver->shown.isEmpty());
@@ -421,7 +407,6 @@ private Q_SLOTS:
         QTRY_COMPARE(driver->shown, QStringList({"found 2"}));
         driver->pendingReply(UpdateUserDriver::Choice::RemindLater);
         QVERIFY(time->untilNext().has_value());
-        QCOMPARE(ownRequests.size(), 0);
     }
 };
 
