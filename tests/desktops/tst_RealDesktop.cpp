@@ -513,7 +513,8 @@ private Q_SLOTS:
             QVERIFY2(TestBus::waitFor([] { return panel().visible; }, shortWaitMs), qPrintable(QString::number(round)));
             const QRect frame = panel().geometry;
             // Beside the icon: it spans the icon's middle and starts just past the bar.
-            QVERIFY(frame.left() <= m_icon.center().x() && frame.right() >= m_icon.center().x());
+            QVERIFY2(frame.left() <= m_icon.center().x() && frame.right() >= m_icon.center().x(),
+                     qPrintable(QDebug::toString(frame) + QDebug::toString(m_icon)));
             const int distance = desktop().barAtBottom ? m_icon.top() - frame.bottom() : frame.top() - m_icon.bottom();
             QVERIFY2(distance >= 0 && distance <= 40, qPrintable(QString::number(distance)));
             QVERIFY(TestBus::waitFor(
