@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -215,6 +216,36 @@ private Q_SLOTS:
         QVERIFY(TestBus::waitFor(
             [] { return RunningCorvane::property("Held") == QVariant(true) && blockLocks().size() == 1; }, 5000));
         QVERIFY2(panelTexts().contains("\nAWAKE."), qPrintable(panelTexts()));
+    }
+
+    // With nothing to hold, the command line reports what its own request came to, never the
+    // state before it. (A longer period over a running one: tst_CommandLineEndToEnd.)
+    void theCommandLineReportsItsOwnOutcome_data()
+    {
+        QTest::addColumn<bool>("refusedBefore"); // and something can hold again
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("pattern"); // what it prints
+        QTest::addRow("nothing can hold")
+            << false << QStringList{"--for", "30m"} << 1 << "^corvane: The system refused";
+        QTest::addRow("a command after an earlier refusal")
+            << true << QStringList{"--", "sh", "-c", "echo ran"} << 0 << "^ran$";
+    }
+    void theCommandLineReportsItsOwnOutcome()
+    {
+        QFETCH(bool, refusedBefore);
+        QFETCH(QStringList, arguments);
+        QVERIFY(stopLogind());
+        if (refusedBefore) {
+            QCOMPARE(commandLine({"--indefinitely"}), 1);
+            QCOMPARE(RunningCorvane::property("AssertionFailed"), QVariant(true));
+            restartLogind();
+        }
+        QString output;
+        QTEST(commandLine(arguments, &output), "exitCode");
+        QFETCH(QString, pattern);
+        QVERIFY2(output.contains(QRegularExpression(pattern, QRegularExpression::MultilineOption)), qPrintable(output));
+        QCOMPARE(RunningCorvane::property("Held").toBool(), false);
     }
 
     // A command run through the tray: the tray holds for the command line's process, and
