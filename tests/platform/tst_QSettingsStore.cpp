@@ -62,6 +62,7 @@ private Q_SLOTS:
         QTest::newRow("FIFO") << QStringLiteral("fifo") << notAFile;
         QTest::newRow("symlink to a device") << QStringLiteral("link to device") << notAFile;
         QTest::newRow("dangling symlink") << QStringLiteral("dangling link") << notAFile;
+        QTest::newRow("100 MB") << QStringLiteral("huge") << QStringLiteral("far more than settings take");
         // As with XDG_CONFIG_HOME naming a file: no folder can be made there, even by root.
         QTest::newRow("a file where the folder belongs")
             << QStringLiteral("no folder") << QStringLiteral("Cannot save the settings");
@@ -81,6 +82,9 @@ private Q_SLOTS:
             QVERIFY(QFile::link(QStringLiteral("/dev/null"), file));
         } else if (kind == u"dangling link") {
             QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone/Corvane.conf")), file));
+        } else if (kind == u"huge") {
+            QVERIFY(writeFile(file, start));
+            QVERIFY(QFile(file).resize(100 * 1024 * 1024)); // sparse: costs no disk
         } else {
             QVERIFY(writeFile(dir.filePath(QStringLiteral("config")), start));
             file = dir.filePath(QStringLiteral("config/Corvane/Corvane.conf"));
