@@ -238,8 +238,22 @@ QRect GlassPanel::laidOutCard() const
 void GlassPanel::moveCardTo(QPoint globalPos)
 {
     const QPoint origin = globalPos - QPoint(m_margin, m_margin);
+    m_placedAt = origin;
     if (origin != pos())
         move(origin);
+}
+
+void GlassPanel::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // A window manager may map a managed window where its own placement policy says (KWin's
+    // smart placement puts it in the top-left corner of an empty screen), whatever position
+    // the window asked for. The panel belongs beside its icon: put it back, once per showing,
+    // so that a window manager that insists is not fought over and over.
+    if (m_kind != Kind::ManagedPopover || !isVisible() || !m_placedAt || pos() == *m_placedAt || m_placementRestored)
+        return;
+    m_placementRestored = true;
+    move(*m_placedAt);
 }
 
 void GlassPanel::setMargin(int margin)
@@ -251,6 +265,8 @@ void GlassPanel::setMargin(int margin)
     const QRect frame = geometry();
     m_margin = margin;
     m_shadow = QPixmap();
+    if (m_placedAt)
+        *m_placedAt -= QPoint(delta, delta);
     setGeometry(frame.adjusted(-delta, -delta, delta, delta));
     if (m_content)
         m_content->move(m_margin, m_margin);
@@ -376,6 +392,7 @@ bool GlassPanel::event(QEvent *event)
 
 void GlassPanel::showEvent(QShowEvent *event)
 {
+    m_placementRestored = false;
     m_composited = X11WindowEffects::compositorActive();
     setMargin(m_composited ? shadowMargin : 0);
     QWidget::showEvent(event);

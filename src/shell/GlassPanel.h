@@ -94,6 +94,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
@@ -126,4 +127,8 @@ private:
     bool m_shieldsDesktop = false;
     Kind m_kind = Kind::Popover;
     QAbstractButton *m_close = nullptr;
+    // Where the owner put the window, and whether a window manager's own placement was
+    // already undone during this showing.
+    std::optional<QPoint> m_placedAt;
+    bool m_placementRestored = false;
 };

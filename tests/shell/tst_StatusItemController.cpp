@@ -9,6 +9,7 @@
 #include "shell/TrayPresenter.h"
 #include "wake/SystemClock.h"
 
+#include <QWindow>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(AbstractTrayIcon::Host)
@@ -181,6 +182,24 @@ private Q_SLOTS:
         rig.controller.openPanel();
         QVERIFY(rig.panelOpen());
         QCOMPARE(rig.controller.panel().kind(), kindLater);
+    }
+
+    // A window manager may map the panel where its own policy says (KWin's smart placement:
+    // the corner of an empty screen); the panel goes back beside the icon.
+    void aWindowManagersPlacementIsUndone()
+    {
+        Rig rig;
+        rig.controller.setWaylandSession(true);
+        rig.icon->answer(AbstractTrayIcon::Host::StatusNotifier);
+        QCoreApplication::processEvents();
+        rig.controller.openPanel();
+        GlassPanel &panel = rig.controller.panel();
+        QCOMPARE(panel.kind(), GlassPanel::Kind::ManagedPopover);
+        const QPoint placed = panel.pos();
+        QVERIFY(placed != QPoint(0, 0));
+        panel.windowHandle()->setPosition(0, 0); // what the window manager's configure says
+        QTRY_COMPARE(panel.windowHandle()->position(), placed);
+        QCOMPARE(panel.pos(), placed);
     }
 };
 
