@@ -376,6 +376,18 @@ std::pair<int, int> clockColumns()
     return {-1, -1};
 }
 
+// The items the desktop's StatusNotifier host has taken in.
+QStringList hostedItems()
+{
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << watcher << QStringLiteral("RegisteredStatusNotifierItems");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 3000);
+    return reply.arguments().value(0).value<QDBusVariant>().variant().toStringList();
+}
+
 // Where our icon appeared in the bar between two screenshots: pixels that changed (the eye
 // is white with a dark edge, for light and dark bars), grouped into runs of columns; other
 // items may redraw meanwhile, so the icon-sized group with most wins.
@@ -702,6 +714,7 @@ private Q_SLOTS:
             QFAIL(qPrintable(QStringLiteral("the icon at %1 did not show the countdown; the bar changed at %2")
                                  .arg(QDebug::toString(m_icon), QDebug::toString(changed))));
         }
+        const qsizetype items = hostedItems().size();
         if (how)
             ::kill(pid_t(m_corvane->processId()), how);
         else
@@ -709,6 +722,10 @@ private Q_SLOTS:
         QVERIFY(m_corvane->waitForFinished(10000));
         QVERIFY2(TestBus::waitFor([] { return held().isEmpty(); }, longWaitMs), qPrintable(held()));
         m_corvane.reset();
+        // The next start's "before" is the bar without our item: the host has let it go.
+        if (desktop().statusNotifier)
+            QVERIFY2(TestBus::waitFor([&] { return hostedItems().size() < items; }, shortWaitMs),
+                     qPrintable(hostedItems().join(QLatin1Char(' '))));
     }
 
 private:
@@ -788,7 +805,7 @@ private:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
         // Where the program meant the panel to go, beside a failure that says where it went.
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("corvane.panel.debug=true"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("corvane.panel.debug=true;corvane.tray=true"));
         // Started by the user where no tray shows it, so it opens its window; by the session
         // elsewhere.
         m_corvane = launch(env, desktop().tray ? QStringList{QStringLiteral("--autostart")} : QStringList{});
