@@ -31,7 +31,7 @@ QString launchedProgram(const QString &entry, const QString &marker)
          entry});
     if (!python.waitForFinished(10000) || python.exitCode() != 0)
         return QStringLiteral("<launch failed: %1>").arg(QString::fromUtf8(python.readAllStandardError()));
-    if (!QTest::qWaitFor([&] { return QFile::exists(marker); }, 5000))
+    if (!TestBus::waitFor([&] { return QFile::exists(marker); }, 5000))
         return QStringLiteral("<the program never started>");
     return QString::fromUtf8(readFile(marker));
 }

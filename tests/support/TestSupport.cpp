@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QWindow>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
@@ -210,6 +211,18 @@ bool replaceBus(bool system)
 bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 {
     return QTest::qWaitFor(condition, timeoutMs);
+}
+
+bool onScreen(QWidget *window, bool active)
+{
+    if (active)
+        window->activateWindow();
+    return waitFor(
+        [window, active] {
+            return window->windowHandle() && window->windowHandle()->isExposed()
+                && (!active || window->isActiveWindow());
+        },
+        5000);
 }
 
 bool drain(const QDBusConnection &connection, const QString &service)

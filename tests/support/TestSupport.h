@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QVariant>
+#include <QWidget>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -76,6 +77,9 @@ QStringList logindInhibitors();
 QStringList logindCalls();
 void clearLogindCalls();
 bool waitFor(const std::function<bool()> &condition, int timeoutMs = 3000);
+// Waits until the window is on screen and, when asked, has the keyboard: what a test needs
+// before it looks at a window or types into it.
+bool onScreen(QWidget *window, bool active = false);
 // A round trip to `service` over `connection`: the bus keeps each sender's messages in
 // order, so afterwards `service` has handled everything sent to it over `connection`
 // before, and everything it sent back before has been delivered here. This is how a

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The list of programs that keep the computer awake, driven with the keyboard as a user
 // would, on real settings objects; the running programs come from a fixed list.
-#include "Fakes.h"
+#include "TestSupport.h"
 #include "ui/ApplicationListDialog.h"
 #include "wake/RunningPrograms.h"
 #include "wake/TriggerSettings.h"
@@ -45,7 +45,7 @@ private Q_SLOTS:
         triggers->setApplications({"mpv", "blender"});
         dialog = std::make_unique<ApplicationListDialog>(*triggers, running);
         dialog->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        QVERIFY(TestBus::onScreen(dialog.get()));
         list = dialog->findChild<QListWidget *>("applications-list");
         name = dialog->findChild<QComboBox *>("application-name");
         QTRY_COMPARE(QApplication::focusWidget(), name); // where typing starts

@@ -2,6 +2,7 @@
 // The popover against a real timer service on a recording inhibitor: what it shows in each
 // state, what its controls start and stop, how its parts come and go, and the custom
 // duration section inside it. Animation time is stepped by hand.
+#include "TestSupport.h"
 #include "TimerRig.h"
 #include "ui/CorvaneStyles.h"
 #include "ui/CustomDurationSection.h"
@@ -138,7 +139,7 @@ private Q_SLOTS:
         rig.timer.setMode(AssertionMode::systemOnly);
         QCOMPARE(rig.view.wakeSwitch()->accent(), CorvaneStyles::cyan()); // the mode's colour
         rig.view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&rig.view));
+        QVERIFY(TestBus::onScreen(&rig.view));
         rig.timer.start(WakeDuration::minutes(60));
         // The bar's room opens at once; the bar slides down into it.
         QVERIFY(rig.view.progressBar()->isVisible());
@@ -177,7 +178,7 @@ private Q_SLOTS:
         rig.view.setCustomSection(section);
         section->setShowCustom(true);
         rig.view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&rig.view));
+        QVERIFY(TestBus::onScreen(&rig.view));
         QTest::keyClick(section->picker()->minutesColumn(), Qt::Key_Down);
         QCOMPARE(rig.custom.integer(CustomDurationSection::minutesKey), std::optional<qint64>(31));
         QCOMPARE(rig.custom.writes, 1); // the hours were not touched

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Recording the toggle shortcut: what a key press does in the dialog, what reaches the
 // desktop and the settings, and what a refusal leaves in force.
-#include "Fakes.h"
+#include "TestSupport.h"
 #include "ui/ShortcutDialog.h"
 #include "wake/GlobalShortcut.h"
 #include "wake/ToggleShortcut.h"
@@ -68,7 +68,7 @@ private Q_SLOTS:
         QSignalSpy finished(&dialog, &QDialog::finished);
         dialog.show();
         auto *keys = dialog.findChild<QLabel *>(QStringLiteral("shortcut-keys"));
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(TestBus::onScreen(&dialog));
         // The keys in force stand back while the dialog records, so pressing them records them.
         QVERIFY(desktop.isSuspended());
         keys->setFocus();

@@ -107,9 +107,7 @@ class PopoverFooterTest : public QObject {
     void showPanel()
     {
         panel->show();
-        QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
-        panel->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(panel.get()));
+        QVERIFY(TestBus::onScreen(panel.get(), true));
     }
 
 private Q_SLOTS:
