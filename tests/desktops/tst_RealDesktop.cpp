@@ -10,6 +10,7 @@
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -704,7 +705,7 @@ private Q_SLOTS:
         QVERIFY2(TestBus::waitFor([&] { return held() == expected; }, longWaitMs), qPrintable(held()));
         // The host redraws the icon (or the label) in its own time.
         const auto counting = [this] {
-            return screenshot(desktop().name + QStringLiteral("-countdown.png")).copy(m_icon) != m_idle.copy(m_icon);
+            return aroundIcon(screenshot(desktop().name + QStringLiteral("-countdown.png"))) != aroundIcon(m_idle);
         };
         if (desktop().tray && !TestBus::waitFor(counting, shortWaitMs)) {
             const QString shots = qEnvironmentVariable("CORVANE_DESKTOP_SHOTS") + QLatin1Char('/') + desktop().name;
@@ -836,6 +837,19 @@ private:
             },
             longWaitMs));
         m_icon = last;
+    }
+
+    // The bar around our icon, without the clock's minutes: where a host draws the countdown,
+    // as a ring on the icon or as a label beside it that moves the icon over.
+    QImage aroundIcon(const QImage &screen) const
+    {
+        const QRect area = m_icon.adjusted(-48, -4, 48, 4);
+        QImage part = screen.copy(area);
+        const auto [clockLeft, clockRight] = clockColumns();
+        if (clockLeft >= 0)
+            QPainter(&part).fillRect(QRect(clockLeft - area.left(), 0, clockRight - clockLeft + 1, part.height()),
+                                     Qt::black);
+        return part;
     }
 
     QTemporaryDir m_config;
