@@ -377,18 +377,6 @@ std::pair<int, int> clockColumns()
     return {-1, -1};
 }
 
-// The items the desktop's StatusNotifier host has taken in.
-QStringList hostedItems()
-{
-    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-    QDBusMessage get =
-        QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
-                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << watcher << QStringLiteral("RegisteredStatusNotifierItems");
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 3000);
-    return reply.arguments().value(0).value<QDBusVariant>().variant().toStringList();
-}
-
 // Where our icon appeared in the bar between two screenshots: pixels that changed (the eye
 // is white with a dark edge, for light and dark bars), grouped into runs of columns; other
 // items may redraw meanwhile, so the icon-sized group with most wins.
@@ -715,7 +703,7 @@ private Q_SLOTS:
             QFAIL(qPrintable(QStringLiteral("the icon at %1 did not show the countdown; the bar changed at %2")
                                  .arg(QDebug::toString(m_icon), QDebug::toString(changed))));
         }
-        const qsizetype items = hostedItems().size();
+        const qsizetype items = registeredItems().size();
         if (how)
             ::kill(pid_t(m_corvane->processId()), how);
         else
@@ -725,8 +713,8 @@ private Q_SLOTS:
         m_corvane.reset();
         // The next start's "before" is the bar without our item: the host has let it go.
         if (items > 0)
-            QVERIFY2(TestBus::waitFor([&] { return hostedItems().size() < items; }, shortWaitMs),
-                     qPrintable(hostedItems().join(QLatin1Char(' '))));
+            QVERIFY2(TestBus::waitFor([&] { return registeredItems().size() < items; }, shortWaitMs),
+                     qPrintable(registeredItems().join(QLatin1Char(' '))));
     }
 
 private:

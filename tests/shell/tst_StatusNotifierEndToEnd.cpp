@@ -27,12 +27,6 @@ QVariant propertyOf(const QString &service, const QString &path, const QString &
                                                       : QVariant();
 }
 
-QStringList registeredItems()
-{
-    return qdbus_cast<QStringList>(
-        propertyOf(watcherName, "/StatusNotifierWatcher", watcherName, "RegisteredStatusNotifierItems"));
-}
-
 void setBatteryPercent(const MockService &upower, double percent)
 {
     QDBusMessage set = QDBusMessage::createMethodCall("org.freedesktop.UPower", "/org/freedesktop/UPower",

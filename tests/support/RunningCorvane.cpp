@@ -94,6 +94,19 @@ void end(std::unique_ptr<QProcess> &process)
     });
 }
 
+QStringList registeredItems()
+{
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << watcher << QStringLiteral("RegisteredStatusNotifierItems");
+    const QDBusMessage reply = TestBus::bus(false).call(get, QDBus::Block, 3000);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return {};
+    return qdbus_cast<QStringList>(reply.arguments().value(0).value<QDBusVariant>().variant());
+}
+
 QStringList blockLocks()
 {
     return TestBus::logindInhibitors().filter(QStringLiteral("|block"));

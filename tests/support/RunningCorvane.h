@@ -30,6 +30,8 @@ bool exitedWithZero(QProcess &process);
 // Kills the program where it still runs and waits until its name is gone from the bus, so
 // that the next launch does not hand over to it; `process` is null afterwards.
 void end(std::unique_ptr<QProcess> &process);
+// The items the session's StatusNotifier watcher lists: those a tray host has taken in.
+QStringList registeredItems();
 // logind's locks that keep the machine awake, leaving out the shutdown delay lock.
 QStringList blockLocks();
 // Runs the program's command line to its end, with `extra` added to this process's
