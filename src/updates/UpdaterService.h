@@ -10,8 +10,9 @@
 
 class SettingsStore;
 
-// The program's one way into self-updating: the feed selector, the gentle reminder and
-// the appcast updater, wired together, with two observable flags for the interface.
+// The program's one way into self-updating: the gentle reminder and the appcast updater
+// (which asks the update helper to choose the feed), wired together, with two observable
+// flags for the interface.
 class UpdaterService : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool canCheck READ canCheck NOTIFY canCheckChanged)
